@@ -1,0 +1,176 @@
+#include "Document.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quenvel {
+
+bool IsOpl32File(const uint8_t *data, size_t size)
+{
+    return size > 32 && data[8] == 0x85 && data[9] == 0x00 && data[10] == 0x00 && data[11] == 0x10;
+}
+
+namespace {
+
+// Series 5 text bytes that have a plain-text equivalent.
+uint8_t MapSeries5Byte(uint8_t b)
+{
+    switch (b) {
+    case 0x10: // non-breaking space
+    case 0x0F: // visible space
+        return ' ';
+    case 0x0A: // non-breaking tab
+        return '\t';
+    case 0x0B: // non-breaking hyphen
+        return '-';
+    default:
+        return b;
+    }
+}
+
+// The text's length is stored in front of it in a compact form: one, two or four
+// bytes, told apart by the low bits of the first.
+bool DecodeTextSpan(const uint8_t *data, size_t size, size_t &start, size_t &length)
+{
+    if (size < 37)
+        return false;
+    const uint8_t b0 = data[36];
+    if ((b0 & 1) == 0) {
+        length = b0 >> 1;
+        start = 37;
+    } else if ((b0 & 3) == 1) {
+        if (size < 38)
+            return false;
+        length = static_cast<size_t>(data[36] | (data[37] << 8)) >> 2;
+        start = 38;
+    } else if ((b0 & 7) == 3) {
+        if (size < 40)
+            return false;
+        uint32_t v = static_cast<uint32_t>(data[36]) | (static_cast<uint32_t>(data[37]) << 8) |
+                     (static_cast<uint32_t>(data[38]) << 16) | (static_cast<uint32_t>(data[39]) << 24);
+        length = v >> 3;
+        start = 40;
+    } else {
+        return false;
+    }
+    return start + length <= size;
+}
+
+} // namespace
+
+std::string ConvertOpl32(const uint8_t *data, size_t size)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    size_t start = 0, length = 0;
+    if (DecodeTextSpan(data, size, start, length)) {
+        for (size_t i = start; i < start + length; ++i) {
+            if (data[i] == 6) {
+                lines.push_back(line);
+                line.clear();
+            } else {
+                line.push_back(static_cast<char>(MapSeries5Byte(data[i])));
+            }
+        }
+        if (!line.empty())
+            lines.push_back(line);
+    } else {
+        // No usable length: read from offset 38 to a byte 1 or the end of the file;
+        // only lines ended by a byte 6 are kept.
+        for (size_t i = 38; i < size; ++i) {
+            if (data[i] == 1)
+                break;
+            if (data[i] == 6) {
+                lines.push_back(line);
+                line.clear();
+            } else {
+                line.push_back(static_cast<char>(MapSeries5Byte(data[i])));
+            }
+        }
+    }
+    std::string out;
+    size_t total = 0;
+    for (const auto &l : lines)
+        total += l.size() + 2;
+    out.reserve(total);
+    for (size_t k = 0; k < lines.size(); ++k) {
+        if (k)
+            out += "\r\n";
+        out += lines[k];
+    }
+    return out;
+}
+
+namespace {
+
+std::vector<uint8_t> ReadWholeFile(const std::string &path)
+{
+    TFileStream f(path, TFileStream::fmOpenRead);
+    std::vector<uint8_t> data;
+    const int64_t size = f.Size();
+    if (size < 0)
+        throw EStreamError("Cannot open file " + path);
+    data.resize(static_cast<size_t>(size));
+    int64_t got = 0;
+    while (got < size) {
+        int64_t n = f.Read(data.data() + got, size - got);
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    data.resize(static_cast<size_t>(got));
+    return data;
+}
+
+} // namespace
+
+void LoadDocument(TCodeMemo &memo, const std::string &path)
+{
+    std::vector<uint8_t> data = ReadWholeFile(path);
+    if (IsOpl32File(data.data(), data.size())) {
+        std::string text = ConvertOpl32(data.data(), data.size());
+        // The converted text holds no NUL (the loader would stop there): show it as a space.
+        std::replace(text.begin(), text.end(), '\0', ' ');
+        TProtMemStream s;
+        s.Attach(text.data(), static_cast<int64_t>(text.size()));
+        memo.LoadFromStream(s);
+        memo.SetModified(true);
+        return;
+    }
+    TProtMemStream s;
+    s.Attach(data.data(), static_cast<int64_t>(data.size()));
+    memo.LoadFromStream(s);
+    memo.SetModified(false);
+}
+
+void SaveDocument(TCodeMemo &memo, const std::string &path, bool asRtf)
+{
+    TSafeFileStream f(path);
+    if (asRtf)
+        memo.SaveToRTFStream(f);
+    else
+        memo.SaveToStream(f);
+    f.Commit();
+}
+
+bool HasRtfExtension(const std::string &path)
+{
+    auto slash = path.find_last_of('/');
+    auto dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return false;
+    std::string ext = path.substr(dot);
+    for (auto &c : ext)
+        c = static_cast<char>(UpperAscii(static_cast<uint8_t>(c)));
+    return ext == ".RTF";
+}
+
+void ConfigureEditorLikeMainWindow(TCodeMemo &memo)
+{
+    memo.Font = TFontDesc{"Courier New", 10, 0, clBlack, 0};
+    memo.AltFont = TFontDesc{"MS Sans Serif", 8, 0, clBlack, 0};
+    memo.Color = clWhite;
+    memo.UpdateMode = umBackground;
+}
+
+} // namespace quenvel

@@ -1,0 +1,175 @@
+// The editor control: paragraph store, navigators, highlighting, streams and editing.
+#pragma once
+
+#include "CodeNavigator.h"
+#include "DynArray.h"
+#include "Highlighting.h"
+#include "Streams.h"
+#include "TextStore.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quenvel {
+
+struct TFontDesc {
+    std::string Name = "MS Sans Serif";
+    int Size = 8;      // points
+    uint8_t Style = 0; // fsBold | fsItalic | fsUnderline | fsStrikeOut
+    TColor Color = clBlack;
+    int Pitch = 0; // 0 default, 1 fixed, 2 variable
+};
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum TUpdateMode { umImmediate, umOnNeed, umBackground };
+enum TBorderStyle { bsNone, bsSingle };
+
+// Resolves a system colour (0x80000000 + index) to its RGB value.
+TColor ColorToRGB(TColor c);
+
+// What the control asks of the window that shows it. The core runs without one.
+class TMemoHost
+{
+public:
+    virtual ~TMemoHost() = default;
+};
+
+class TCodeMemo : public TComponent
+{
+public:
+    using TNotifyEvent = std::function<void(TCodeMemo *)>;
+    using TParseEvent = std::function<void(TCodeMemo *, int32_t, int32_t)>;
+    using TContextEvent = std::function<void(TCodeMemo *, int16_t, int32_t, int32_t)>;
+
+    TCodeMemo();
+    ~TCodeMemo() override;
+    TCodeMemo(const TCodeMemo &) = delete;
+    TCodeMemo &operator=(const TCodeMemo &) = delete;
+
+    // ---- store ----
+    TPLL &Paragraphs() const { return *paragraphs_; }
+    TParagraphRec &Par(int32_t i) const { return (*paragraphs_)[i]; }
+    int32_t TextLength() const { return textLength_; }
+    int32_t LineCount() const { return lineCount_; }
+    int32_t ParagraphCount() const { return paragraphs_->Count(); }
+    int32_t ParagraphStart(int32_t i) const;
+    // Copies n positions from nav's position into buf (n + 1 bytes), NUL-terminated.
+    void CopyText(TCodeNavigator &nav, uint8_t *buf, int32_t n);
+    // The paragraph's characters (marks removed); nullopt-like empty when out of range.
+    std::string ParagraphText(int32_t i) const;
+    std::string LineText(int32_t line);
+    uint8_t CharAt(int32_t p);
+    // New NUL-terminated text of positions [start, stop); empty when stop < start.
+    std::string GetTextPart(int32_t start, int32_t stop);
+    std::string Text(); // the whole text as GetTextPart(0, TextLength) gives it
+
+    // ---- navigators ----
+    const std::vector<TCodeNavigator *> &Navigators() const { return navigators_; }
+    TCodeNavigator &TopNav() { return *topNav_; }
+    TCodeNavigator &SelStartNav() { return *selStartNav_; }
+    TCodeNavigator &SelStopNav() { return *selStopNav_; }
+    TCodeNavigator &CaretNav() { return *caretNav_; }
+    TCodeNavigator &WorkNav(int i) { return *work_[i]; }
+
+    // ---- selection ----
+    int32_t SelStart() const { return caretNav_->Pos(); }
+    int32_t SelLength() const { return selLength_; }
+
+    // ---- state ----
+    bool Modified() const { return modified_; }
+    void SetModified(bool m) { modified_ = m; }
+    bool PackCodes = true;
+    bool KeywordsActive = false;
+    bool StartStopActive = false;
+
+    // ---- appearance ----
+    TFontDesc Font{"MS Sans Serif", 8, 0, clBlack, 0};
+    TFontDesc AltFont{"MS Sans Serif", 8, 0, clBlack, 0};
+    TColor Color = clSystemWindow;
+    TColor HighlightColor = clRed;
+    TColor HighlightBackgnd = clSystemWindow;
+    TAlignment Alignment = taLeftJustify;
+    bool Justified = false;
+    TUpdateMode UpdateMode = umImmediate;
+
+    // ---- tables ----
+    TKeywordList &Keywords() { return *keywords_; }
+    // Points the control at a table owned elsewhere (nullptr: back to its own).
+    void SetKeywords(TKeywordList *list) { keywords_ = list ? list : ownKeywords_.get(); }
+    TStartStopKeyList &StartStopKeys() { return *startStopKeys_; }
+
+    // ---- streams ----
+    void LoadFromStream(TStream &stream);
+    void SaveToStream(TStream &stream);
+    void SaveToRTFStream(TStream &stream);
+    void SetTextBuf(const char *text);
+    void Clear();
+
+    // ---- highlighting ----
+    void ApplyDynStyle(TCodeNavigator &first, TCodeNavigator &last, bool dynamic, TDynStyle style);
+    void ParseKeywords(TCodeNavigator &first, TCodeNavigator &last);
+    void ParseStartStop(TCodeNavigator &first, TCodeNavigator &last);
+    // Runs the keyword pass over every paragraph not yet parsed (what laying out all does).
+    void ParseAllKeywords();
+
+    // ---- events ----
+    TNotifyEvent OnChange, OnSelMove, OnStyleChange, OnVScroll, OnProgress;
+    TParseEvent OnParse;
+    TContextEvent OnContext;
+
+    // Milliseconds tick used for the progress reports; replaceable for tests.
+    std::function<uint32_t()> TickCount;
+
+    TMemoHost *Host() const { return host_; }
+
+    // Checks the store's invariants; returns an empty string when all hold.
+    std::string CheckInvariants();
+
+protected:
+    virtual void Change();
+    // After a load: the window lays out and repaints.
+    virtual void LoadFinished() {}
+
+private:
+    friend class TCodeNavigator;
+    void CreateStore();
+    void ClearStore();
+    void FreeParagraph(TParagraphRec &p);
+    void RegisterNavigator(TCodeNavigator *n) { navigators_.push_back(n); }
+    void UnregisterNavigator(TCodeNavigator *n);
+    void InvalidateAllNavigators(int32_t pos);
+    void Progress();
+    void ResetUndo();
+
+    TPLL *paragraphs_ = nullptr;
+    int32_t textLength_ = 0;
+    int32_t lineCount_ = 0;
+    bool modified_ = false;
+    int32_t selLength_ = 0;
+    std::vector<TCodeNavigator *> navigators_;
+    TCodeNavigator *topNav_ = nullptr;
+    TCodeNavigator *selStartNav_ = nullptr;
+    TCodeNavigator *selStopNav_ = nullptr;
+    TCodeNavigator *caretNav_ = nullptr;
+    TCodeNavigator *work_[9] = {};
+    std::unique_ptr<TKeywordList> ownKeywords_;
+    TKeywordList *keywords_ = nullptr;
+    std::unique_ptr<TStartStopKeyList> startStopKeys_;
+    TMemoHost *host_ = nullptr;
+    uint32_t lastProgress_ = 0;
+
+    // undo record
+    std::unique_ptr<std::string> undoText_;
+    int32_t undoStart_ = 0;
+    int32_t undoStop_ = 0;
+
+    // scratch buffers of the keyword pass
+    std::vector<uint8_t> plainBuf_, matchBuf_, upperBuf_;
+};
+
+} // namespace quenvel

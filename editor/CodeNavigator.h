@@ -1,0 +1,80 @@
+// A position in a control's text with what is derived from it, cached.
+#pragma once
+
+#include "TextStore.h"
+
+namespace quenvel {
+
+class TComponent
+{
+public:
+    virtual ~TComponent() = default;
+};
+
+class TCodeMemo;
+
+class TCodeNavigator
+{
+public:
+    // Registers with the owning control; raises when owner is not a TCodeMemo.
+    explicit TCodeNavigator(TComponent *owner);
+    ~TCodeNavigator();
+    TCodeNavigator(const TCodeNavigator &) = delete;
+    TCodeNavigator &operator=(const TCodeNavigator &) = delete;
+
+    TCodeMemo *Memo() const { return memo_; }
+
+    int32_t Pos() const { return pos_; }
+    void SetPos(int32_t p);
+
+    int32_t ParNb();
+    TParagraphRec *Par();
+    int32_t ParOffset();
+    int32_t TextOffset();
+    int32_t LineInPar();
+    int32_t DisplayLine();
+    void SetDisplayLine(int32_t line);
+    int32_t Column();
+    void SetColumn(int32_t column);
+    uint8_t CharAt();
+    TDynStyle CurrentDynStyle();
+    uint16_t RunningStyle();
+    uint8_t EffectiveStyle();
+
+    bool FindPrevMark();
+    bool FindNextMark();
+    void InsertMark(const TDynStyle &style);
+    void DeleteMark();
+
+    void Assign(const TCodeNavigator &other);
+    void Invalidate();
+
+    // Cache state, for the control's own bookkeeping.
+    bool ParResolved() const { return parNb_ >= 0; }
+    bool TextOffsetResolved() const { return parNb_ >= 0 && textOffset_ != kUnresolved; }
+    bool LineResolved() const { return parNb_ >= 0 && lineInPar_ != kUnresolved; }
+    void DropOffsets()
+    {
+        textOffset_ = kUnresolved;
+        lineInPar_ = kUnresolved;
+    }
+    void DropLine() { lineInPar_ = kUnresolved; }
+
+private:
+    friend class TCodeMemo;
+    void ResolvePar();
+    void ResolveTextOffset();
+    void ResolveLine();
+    TParagraphRec *ParRec() const;
+
+    TCodeMemo *memo_;
+    int32_t pos_ = 0;
+    int32_t parNb_ = -1; // the paragraph is resolved when this is not negative
+    uint16_t runningStyle_ = 0;
+    int32_t parOffset_ = 0;
+    int32_t textOffset_ = kUnresolved;
+    TDynStyle dyn_{};
+    int32_t lineInPar_ = kUnresolved;
+};
+
+} // namespace quenvel

@@ -1,0 +1,372 @@
+// Loading and saving plain text, and the RTF writer.
+#include "CodeMemo.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quenvel {
+
+namespace {
+
+constexpr int32_t kChunk = 65500;
+
+// Bytes the loader must look at one by one.
+struct TLoadClasses {
+    bool special[256];
+    constexpr TLoadClasses() : special{}
+    {
+        for (int b : {0, 1, 2, 3, 4, 5, 10, 13, 21})
+            special[b] = true;
+    }
+};
+constexpr TLoadClasses kLoad;
+
+// Collects one paragraph's bytes, then gives them an exact block.
+class TParagraphBuilder
+{
+public:
+    ~TParagraphBuilder() { std::free(buf_); }
+    void Append(const uint8_t *p, size_t n)
+    {
+        Reserve(size_ + n);
+        std::memcpy(buf_ + size_, p, n);
+        size_ += n;
+    }
+    void Push(uint8_t b)
+    {
+        Reserve(size_ + 1);
+        buf_[size_++] = b;
+    }
+    size_t Size() const { return size_; }
+    const uint8_t *Data() const { return buf_; }
+    void Reset() { size_ = 0; }
+
+private:
+    void Reserve(size_t n)
+    {
+        if (n <= cap_)
+            return;
+        size_t c = std::max<size_t>(n, cap_ * 2);
+        c = std::max<size_t>(c, 256);
+        void *q = std::realloc(buf_, c);
+        if (!q)
+            throw EOutOfMemory();
+        buf_ = static_cast<uint8_t *>(q);
+        cap_ = c;
+    }
+    uint8_t *buf_ = nullptr;
+    size_t size_ = 0;
+    size_t cap_ = 0;
+};
+
+} // namespace
+
+void TCodeMemo::LoadFromStream(TStream &stream)
+{
+    const int64_t startPos = stream.Position();
+    modified_ = true;
+    ClearStore();
+    lastProgress_ = TickCount();
+
+    TPLL &pars = *paragraphs_;
+    TParagraphBuilder cur;
+    int64_t total = 0; // running text length
+    uint16_t style = 0;
+    uint16_t parStartStyle = 0;
+    uint8_t pendingPair = 0; // the break byte that ended the last paragraph, while it may still pair
+    int64_t nulAt = -1;
+    int64_t consumed = 0;
+
+    auto endParagraph = [&]() {
+        const int32_t len = static_cast<int32_t>(cur.Size());
+        if (total + len > INT32_MAX - 2)
+            throw EQuenvelError("The text is too long to be edited");
+        TParagraphRec par{};
+        par.Capacity = LoadBufferSize(len);
+        par.Text = AllocText(par.Capacity);
+        if (len)
+            std::memcpy(par.Text, cur.Data(), static_cast<size_t>(len));
+        par.Length = len;
+        par.FirstLine = pars.Count();
+        par.Start = static_cast<int32_t>(total);
+        par.Lines = new TLL();
+        TLineRec line{};
+        line.EndByte = len;
+        line.Style = parStartStyle;
+        par.Lines->Add(&line);
+        // amortised growth; trimmed to the exact count at the end
+        if (pars.Count() == pars.Capacity())
+            pars.SetCapacity(pars.Capacity() < 1024 ? pars.Capacity() * 2 + 4 : pars.Capacity() + pars.Capacity() / 2);
+        pars.Add(&par);
+        total += len + 2;
+        cur.Reset();
+        parStartStyle = style;
+        Progress();
+    };
+
+    std::vector<uint8_t> chunk(kChunk);
+    bool done = false;
+    try {
+        while (!done) {
+            const int64_t got = stream.Read(chunk.data(), kChunk);
+            if (got <= 0)
+                break;
+            const uint8_t *p = chunk.data();
+            int64_t i = 0;
+            while (i < got) {
+                // a run of ordinary bytes
+                int64_t j = i;
+                while (j < got && !kLoad.special[p[j]])
+                    ++j;
+                if (j > i) {
+                    pendingPair = 0;
+                    int64_t run = j - i;
+                    while (run > 0) {
+                        int64_t room = kMaxParagraphBytes - static_cast<int64_t>(cur.Size());
+                        if (room == 0) {
+                            endParagraph();
+                            continue;
+                        }
+                        int64_t take = std::min(run, room);
+                        cur.Append(p + i, static_cast<size_t>(take));
+                        i += take;
+                        run -= take;
+                    }
+                    if (i >= got)
+                        break;
+                }
+                const uint8_t b = p[i];
+                if (b == 0) {
+                    nulAt = consumed + i;
+                    done = true;
+                    break;
+                }
+                if (b == 13 || b == 10) {
+                    if (pendingPair && pendingPair != b) {
+                        pendingPair = 0; // the second byte of a pair
+                    } else {
+                        endParagraph();
+                        pendingPair = b;
+                    }
+                    ++i;
+                    continue;
+                }
+                pendingPair = 0;
+                if (cur.Size() >= static_cast<size_t>(kMaxParagraphBytes))
+                    endParagraph();
+                if (b == scMark) {
+                    cur.Push(167);
+                } else {
+                    style ^= StyleCodeBit(b);
+                    cur.Push(b);
+                }
+                ++i;
+            }
+            consumed += got;
+        }
+    } catch (...) {
+        // keep what was read, in a consistent store
+        endParagraph();
+        pars.SetCapacity(pars.Count());
+        textLength_ = static_cast<int32_t>(total - 2);
+        lineCount_ = pars.Count();
+        InvalidateAllNavigators(0);
+        selLength_ = 0;
+        caretNav_ = selStartNav_;
+        throw;
+    }
+    endParagraph();
+    pars.SetCapacity(pars.Count());
+    textLength_ = static_cast<int32_t>(total - 2);
+    lineCount_ = pars.Count();
+    selLength_ = 0;
+    if (nulAt >= 0)
+        stream.SetPosition(startPos + nulAt);
+
+    InvalidateAllNavigators(0);
+    selStopNav_->SetPos(textLength_);
+    if (OnParse)
+        OnParse(this, 0, textLength_);
+    if (StartStopActive)
+        ParseStartStop(*selStartNav_, *selStopNav_);
+    InvalidateAllNavigators(0);
+    caretNav_ = selStartNav_;
+    LoadFinished();
+    Change();
+}
+
+void TCodeMemo::SaveToStream(TStream &stream)
+{
+    lastProgress_ = TickCount();
+    std::vector<uint8_t> out;
+    out.reserve(1 << 16);
+    std::vector<uint8_t> tmp;
+    auto flush = [&]() {
+        stream.Write(out.data(), static_cast<int64_t>(out.size()));
+        out.clear();
+    };
+    const int32_t P = paragraphs_->Count();
+    for (int32_t i = 0; i < P; ++i) {
+        const TParagraphRec &par = paragraphs_->At(i);
+        const uint8_t *text = par.Text;
+        int32_t n = par.Length;
+        bool hasCodes = false;
+        if (par.MarkCount != 0) {
+            tmp.clear();
+            for (int32_t o = 0; o < par.ByteSize();) {
+                if (par.Text[o] == scMark) {
+                    o += kMarkSize;
+                } else {
+                    hasCodes |= IsStyleCode(par.Text[o]);
+                    tmp.push_back(par.Text[o++]);
+                }
+            }
+            text = tmp.data();
+        } else {
+            for (int32_t o = 0; o < n && !hasCodes; ++o)
+                hasCodes = IsStyleCode(text[o]);
+        }
+        if (PackCodes && hasCodes) {
+            if (text != tmp.data())
+                tmp.assign(text, text + n);
+            size_t k = 0;
+            while (k < tmp.size()) {
+                const uint8_t c = tmp[k];
+                if (IsStyleCode(c)) {
+                    size_t j = k + 1;
+                    while (j < tmp.size() && IsStyleCode(tmp[j]) && tmp[j] != c)
+                        ++j;
+                    if (j < tmp.size() && tmp[j] == c) {
+                        tmp.erase(tmp.begin() + static_cast<std::ptrdiff_t>(j));
+                        tmp.erase(tmp.begin() + static_cast<std::ptrdiff_t>(k));
+                        continue;
+                    }
+                }
+                ++k;
+            }
+            text = tmp.data();
+            n = static_cast<int32_t>(tmp.size());
+        }
+        if (out.size() + static_cast<size_t>(n) + 2 > (1u << 16)) {
+            flush();
+            if (n > (1 << 16)) {
+                stream.Write(text, n);
+                n = 0;
+            }
+        }
+        out.insert(out.end(), text, text + n);
+        if (i < P - 1) {
+            out.push_back(13);
+            out.push_back(10);
+        }
+        Progress();
+    }
+    flush();
+}
+
+namespace {
+
+std::string RtfColor(TColor c)
+{
+    TColor rgb = ColorToRGB(c);
+    return "\\red" + std::to_string(rgb & 0xFF) + "\\green" + std::to_string((rgb >> 8) & 0xFF) + "\\blue" +
+           std::to_string((rgb >> 16) & 0xFF) + ";";
+}
+
+} // namespace
+
+void TCodeMemo::SaveToRTFStream(TStream &stream)
+{
+    lastProgress_ = TickCount();
+    auto charFormat = [&](uint16_t s) {
+        std::string f = "\\plain";
+        if (s & fsAltFont)
+            f += "\\f1\\fs" + std::to_string(2 * std::abs(AltFont.Size));
+        else
+            f += "\\f0\\fs" + std::to_string(2 * std::abs(Font.Size));
+        if (s & fsBold)
+            f += "\\b";
+        if (s & fsItalic)
+            f += "\\i";
+        if (s & fsUnderline)
+            f += "\\ul";
+        f += (s & fsHighlight) ? "\\cf1\\cb3" : "\\cf0\\cb2";
+        f += " ";
+        return f;
+    };
+    std::string out = "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fnil " + Font.Name + ";}" +
+                      "{\\f1\\fnil " + AltFont.Name + ";}}\r\n";
+    out += "{\\colortbl" + RtfColor(Font.Color) + RtfColor(HighlightColor) + RtfColor(Color) +
+           RtfColor(HighlightBackgnd) + "}";
+    if (Justified)
+        out += "\\pard\\qj";
+    else if (Alignment == taRightJustify)
+        out += "\\pard\\qr";
+    else if (Alignment == taCenter)
+        out += "\\pard\\qc";
+    else
+        out += "\\pard\\ql";
+    uint16_t style = Font.Style & 15;
+    out += charFormat(style) + "\r\n";
+    const int32_t P = paragraphs_->Count();
+    for (int32_t i = 0; i < P; ++i) {
+        const TParagraphRec &par = paragraphs_->At(i);
+        out += "\\par ";
+        const int32_t size = par.ByteSize();
+        int32_t o = 0;
+        while (o < size) {
+            uint8_t b = par.Text[o];
+            if (b == scMark) {
+                o += kMarkSize;
+                continue;
+            }
+            if (IsStyleCode(b)) {
+                // a maximal run of codes (marks inside it are skipped)
+                while (o < size) {
+                    uint8_t c = par.Text[o];
+                    if (c == scMark) {
+                        o += kMarkSize;
+                    } else if (IsStyleCode(c)) {
+                        style ^= StyleCodeBit(c);
+                        ++o;
+                    } else {
+                        break;
+                    }
+                }
+                out += charFormat(style);
+                continue;
+            }
+            if (b == '\\' || b == '{' || b == '}')
+                out.push_back('\\');
+            out.push_back(static_cast<char>(b));
+            ++o;
+        }
+        if (out.size() > (1u << 16)) {
+            stream.WriteString(out);
+            out.clear();
+        }
+        Progress();
+    }
+    out += "\\par }";
+    out.push_back('\0');
+    stream.WriteString(out);
+}
+
+void TCodeMemo::SetTextBuf(const char *text)
+{
+    const size_t n = text ? std::strlen(text) : 0;
+    if (n == 0 && textLength_ == 0)
+        return;
+    modified_ = true;
+    TProtMemStream s;
+    s.Attach(text ? text : "", static_cast<int64_t>(n));
+    LoadFromStream(s);
+    s.Detach();
+}
+
+void TCodeMemo::Clear()
+{
+    SetTextBuf("");
+}
+
+} // namespace quenvel

@@ -1,0 +1,1 @@
+// Qt adapters for the editor control.

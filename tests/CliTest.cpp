@@ -1,0 +1,255 @@
+#include "TestUtil.h"
+
+#include "app/cli/Document.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+using namespace quenvel;
+using namespace quenvel::test;
+
+namespace {
+
+struct TRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+TRun RunQuenvel(const std::string &args)
+{
+    TTempDir t;
+    std::string cmd = std::string("'") + QUENVEL_BINARY + "' " + args + " >'" + (t / "out") + "' 2>'" +
+                      (t / "err") + "' </dev/null";
+    int rc = std::system(cmd.c_str());
+    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, ReadFile(t / "out"), ReadFile(t / "err")};
+}
+
+std::string Data(const std::string &name)
+{
+    return std::string(QUENVEL_TEST_DATA) + "/" + name;
+}
+
+std::vector<std::string> Lines(const std::string &text)
+{
+    TCodeMemo memo;
+    LoadString(memo, text);
+    std::vector<std::string> v;
+    for (int i = 0; i < memo.ParagraphCount(); ++i)
+        v.push_back(memo.ParagraphText(i));
+    if (!v.empty() && v.back().empty())
+        v.pop_back();
+    return v;
+}
+
+// A Series 5 source file around the given text, with the text's length in its compact form.
+std::string MakeOpl32(const std::string &text, int lengthBytes)
+{
+    std::string f = std::string("\x37\x00\x00\x10\x6d\x00\x00\x10\x85\x00\x00\x10\xf4\x63\x08\x55", 16);
+    f += std::string("\x20\x00\x00\x00\x5c\x00\x00\x10\x63\x00\x00\x10\x00\x00\x00\x00\x64\x00\x00\x10", 20);
+    const uint32_t n = static_cast<uint32_t>(text.size());
+    if (lengthBytes == 1) {
+        f.push_back(static_cast<char>(n << 1));
+    } else if (lengthBytes == 2) {
+        uint32_t v = (n << 2) | 1;
+        f.push_back(static_cast<char>(v & 0xFF));
+        f.push_back(static_cast<char>(v >> 8));
+    } else {
+        uint32_t v = (n << 3) | 3;
+        for (int k = 0; k < 4; ++k)
+            f.push_back(static_cast<char>((v >> (8 * k)) & 0xFF));
+    }
+    return f + text + std::string("\x01\x02\x00\x07\x00\x00", 6);
+}
+
+} // namespace
+
+TEST(Cli, HelpAndVersion)
+{
+    TRun r = RunQuenvel("--help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("--convert IN OUT"), std::string::npos);
+    r = RunQuenvel("--version");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("quenvel ", 0), 0u);
+    r = RunQuenvel("--bogus");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--bogus"), std::string::npos);
+}
+
+TEST(Cli, ConvertPlainTextToCrLf)
+{
+    TTempDir t;
+    WriteFile(t / "in.opl", "PROC main:\nPRINT \"hi\"\rGET\n\rENDP\r\n");
+    TRun r = RunQuenvel("--convert '" + (t / "in.opl") + "' '" + (t / "out.opl") + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(t / "out.opl"), "PROC main:\r\nPRINT \"hi\"\r\nGET\r\nENDP\r\n");
+}
+
+TEST(Cli, ConvertToRtfByExtensionInAnyCase)
+{
+    TTempDir t;
+    WriteFile(t / "in.opl", "a\\b");
+    TRun r = RunQuenvel("--convert '" + (t / "in.opl") + "' '" + (t / "out.RtF") + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string rtf = ReadFile(t / "out.RtF");
+    EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fnil Courier New;}{\\f1\\fnil MS Sans Serif;}}\r\n", 0), 0u);
+    EXPECT_NE(rtf.find("\\pard\\ql\\plain\\f0\\fs20\\cf0\\cb2 \r\n\\par a\\\\b\\par }"), std::string::npos);
+    EXPECT_NE(rtf.find("\\red255\\green255\\blue255;\\red255\\green255\\blue255;}"), std::string::npos);
+}
+
+TEST(Cli, ConvertFailuresReportAndKeepTheOldFile)
+{
+    TTempDir t;
+    TRun r = RunQuenvel("--convert '" + (t / "missing.opl") + "' '" + (t / "out.opl") + "'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("Cannot open file " + (t / "missing.opl")), std::string::npos) << r.err;
+    EXPECT_FALSE(FileExists(t / "out.opl"));
+
+    WriteFile(t / "in.opl", "new text");
+    r = RunQuenvel("--convert '" + (t / "in.opl") + "' '" + (t / "nodir/out.opl") + "'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("Cannot create file " + (t / "nodir/out.opl")), std::string::npos) << r.err;
+
+    // a directory that cannot be written: the old file stays as it was
+    if (geteuid() != 0) {
+        ::mkdir((t / "ro").c_str(), 0755);
+        WriteFile(t / "ro/out.opl", "old");
+        ::chmod((t / "ro").c_str(), 0555);
+        r = RunQuenvel("--convert '" + (t / "in.opl") + "' '" + (t / "ro/out.opl") + "'");
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(ReadFile(t / "ro/out.opl"), "old");
+        ::chmod((t / "ro").c_str(), 0755);
+    }
+}
+
+TEST(SafeSave, FailedWriteLeavesTheOldFileAndNoTemporary)
+{
+    TTempDir t;
+    WriteFile(t / "doc.opl", "good old text");
+    {
+        TSafeFileStream f(t / "doc.opl");
+        f.WriteString("half of a new");
+        // destroyed without Commit, as when writing fails half-way
+    }
+    EXPECT_EQ(ReadFile(t / "doc.opl"), "good old text");
+    EXPECT_EQ(std::system(("test -z \"$(ls -A '" + t.path + "' | grep -v '^doc.opl$')\"").c_str()), 0)
+        << "no temporary file left behind";
+    {
+        TSafeFileStream f(t / "doc.opl");
+        f.WriteString("new text");
+        f.Commit();
+    }
+    EXPECT_EQ(ReadFile(t / "doc.opl"), "new text");
+}
+
+TEST(Opl32, RecognisedByBytesEightToElevenOnlyBeyond32Bytes)
+{
+    std::string f = MakeOpl32("x", 1);
+    EXPECT_TRUE(IsOpl32File(reinterpret_cast<const uint8_t *>(f.data()), f.size()));
+    std::string small = f.substr(0, 32);
+    EXPECT_FALSE(IsOpl32File(reinterpret_cast<const uint8_t *>(small.data()), small.size()));
+    TTempDir t;
+    WriteFile(t / "small", small);
+    TCodeMemo memo;
+    LoadDocument(memo, t / "small");
+    EXPECT_EQ(memo.Text(), "7") << "a short file is read as plain text, up to its first NUL";
+    EXPECT_FALSE(memo.Modified());
+}
+
+TEST(Opl32, LengthPrefixInAllThreeForms)
+{
+    for (int form : {1, 2, 4}) {
+        std::string text = form == 1 ? std::string("PROC a:\x06" "ENDP\x06", 13)
+                                     : std::string("PROC a:\x06\tPRINT \"x\"\x06" "ENDP\x06");
+        if (form == 4)
+            text = std::string("REM ") + std::string(20000, 'z') + "\x06" "ENDP\x06";
+        std::string f = MakeOpl32(text, form);
+        std::string conv = ConvertOpl32(reinterpret_cast<const uint8_t *>(f.data()), f.size());
+        std::string expect = text;
+        expect.pop_back();
+        for (size_t k = 0; (k = expect.find('\x06', k)) != std::string::npos;)
+            expect.replace(k, 1, "\r\n");
+        EXPECT_EQ(conv, expect) << "form " << form;
+    }
+}
+
+TEST(Opl32, Series5SpecialBytesAndLastLine)
+{
+    std::string text = std::string("a\x10" "b\x0f" "c\x0a" "d\x0b" "e\x06" "last", 14);
+    std::string f = MakeOpl32(text, 1);
+    EXPECT_EQ(ConvertOpl32(reinterpret_cast<const uint8_t *>(f.data()), f.size()), "a b c\td-e\r\nlast");
+    // without a usable length: from offset 38 to the byte 1; an unended line is dropped
+    std::string g = MakeOpl32("", 1);
+    g.resize(36);
+    g += std::string("\xff\xff" "one\x06two\x06three\x01junk\x06", 22);
+    EXPECT_EQ(ConvertOpl32(reinterpret_cast<const uint8_t *>(g.data()), g.size()), "one\r\ntwo");
+}
+
+TEST(Opl32, OpenedDocumentStaysModified)
+{
+    TTempDir t;
+    WriteFile(t / "s5", MakeOpl32("PROC a:\x06\x02" "bold\x06", 1));
+    TCodeMemo memo;
+    LoadDocument(memo, t / "s5");
+    EXPECT_TRUE(memo.Modified());
+    EXPECT_EQ(memo.ParagraphCount(), 2);
+    EXPECT_EQ(memo.ParagraphText(1), "\x02" "bold") << "no compensation code is appended";
+}
+
+// Real Series 5 files convert to the same lines as their plain-text twins. (The
+// plain-text TOPX.OPL is an older version of the program, not a twin of s5/TOPX.)
+TEST(Opl32, RealFilesMatchTheirTwins)
+{
+    const std::pair<const char *, const char *> twins[] = {
+        {"s5/TESTOPX", "text/TESTOPX.OPL"},
+        {"s5/TOPXCLBK", "text/TOPXCLBK.OPL"},
+        {"s5/dialog-tests", "text/dialog-tests.txt"},
+    };
+    TTempDir t;
+    for (auto [bin, txt] : twins) {
+        TRun r = RunQuenvel("--convert '" + Data(bin) + "' '" + (t / "out.opl") + "'");
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(Lines(ReadFile(t / "out.opl")), Lines(ReadFile(Data(txt)))) << bin;
+    }
+}
+
+// Every Series 5 file of the shared corpus converts without losing its first or last line.
+TEST(Opl32, SharedCorpusWhenPresent)
+{
+    std::string dir = std::string(QUENVEL_SHARED_CORPUS) + "/s5-binary";
+    FILE *p = popen(("find '" + dir + "' -type f 2>/dev/null").c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    char line[4096];
+    int files = 0;
+    while (fgets(line, sizeof line, p)) {
+        std::string path(line);
+        path.pop_back();
+        std::string data = ReadFile(path);
+        if (!IsOpl32File(reinterpret_cast<const uint8_t *>(data.data()), data.size()))
+            continue;
+        ++files;
+        TCodeMemo memo;
+        LoadDocument(memo, path);
+        std::string first = memo.ParagraphText(0);
+        EXPECT_FALSE(first.empty() || static_cast<uint8_t>(first[0]) < 9) << path;
+        EXPECT_EQ(memo.CheckInvariants(), "");
+        // the text bytes survive: every letter of the file's text area is in the document
+        EXPECT_GT(memo.TextLength(), static_cast<int32_t>(data.size()) / 2) << path;
+    }
+    pclose(p);
+    if (files == 0)
+        GTEST_SKIP() << "no shared corpus here";
+}
+
+TEST(Opl32, TopxConvertsToItsOwnText)
+{
+    TCodeMemo memo;
+    LoadDocument(memo, Data("s5/TOPX"));
+    EXPECT_EQ(memo.ParagraphText(0), "include \"topx.oxh\"");
+    EXPECT_EQ(memo.ParagraphText(memo.ParagraphCount() - 2), "endp");
+    EXPECT_EQ(memo.ParagraphText(memo.ParagraphCount() - 1), "") << "the text ends with two line ends";
+}

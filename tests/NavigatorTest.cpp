@@ -1,0 +1,309 @@
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+
+using namespace quenvel;
+using namespace quenvel::test;
+
+namespace {
+
+// A flat model of a store: per paragraph, its bytes with marks as 16-byte groups.
+struct TModel {
+    std::vector<std::string> pars; // raw bytes as stored (marks included)
+
+    static std::string Positions(const std::string &raw)
+    {
+        std::string s;
+        for (size_t o = 0; o < raw.size();) {
+            if (raw[o] == 5) {
+                o += 16;
+            } else {
+                s.push_back(raw[o++]);
+            }
+        }
+        return s;
+    }
+    std::string Flat() const
+    {
+        std::string s;
+        for (size_t i = 0; i < pars.size(); ++i) {
+            if (i)
+                s += "\r\n";
+            s += Positions(pars[i]);
+        }
+        return s;
+    }
+    // paragraph, offset in it
+    std::pair<int, int> Locate(int p) const
+    {
+        int start = 0;
+        for (size_t i = 0; i < pars.size(); ++i) {
+            int len = static_cast<int>(Positions(pars[i]).size());
+            if (p <= start + len + 1 || i + 1 == pars.size())
+                return {static_cast<int>(i), p - start};
+            start += len + 2;
+        }
+        return {0, 0};
+    }
+    int TextOffset(int par, int off) const
+    {
+        const std::string &raw = pars[static_cast<size_t>(par)];
+        int len = static_cast<int>(Positions(raw).size());
+        if (off > len)
+            return static_cast<int>(raw.size());
+        int o = 0, count = 0;
+        while (count < off) {
+            if (raw[static_cast<size_t>(o)] == 5) {
+                o += 16;
+            } else {
+                ++o;
+                ++count;
+            }
+        }
+        return o;
+    }
+    uint16_t RunningStyle(int par, int textOffset) const
+    {
+        uint16_t s = 0;
+        for (int i = 0; i <= par; ++i) {
+            const std::string &raw = pars[static_cast<size_t>(i)];
+            int end = i == par ? textOffset : static_cast<int>(raw.size());
+            for (int o = 0; o < end;) {
+                if (raw[static_cast<size_t>(o)] == 5) {
+                    o += 16;
+                } else {
+                    s ^= StyleCodeBit(static_cast<uint8_t>(raw[static_cast<size_t>(o++)]));
+                }
+            }
+        }
+        return s;
+    }
+};
+
+std::string RandomBytes(std::mt19937 &rng, int n)
+{
+    static const char alphabet[] = "abcdefgh XYZ\t\"\r\n\x01\x02\x03\x04\x15\x05\xe9";
+    std::string s;
+    for (int i = 0; i < n; ++i)
+        s.push_back(alphabet[rng() % (sizeof alphabet - 1)]);
+    return s;
+}
+
+TModel ModelOf(TCodeMemo &memo)
+{
+    TModel m;
+    for (int i = 0; i < memo.ParagraphCount(); ++i) {
+        const TParagraphRec &p = memo.Par(i);
+        m.pars.emplace_back(reinterpret_cast<const char *>(p.Text), static_cast<size_t>(p.ByteSize()));
+    }
+    return m;
+}
+
+void ExpectAgrees(TCodeMemo &memo, const TModel &m, TCodeNavigator &nav, const char *how)
+{
+    const int p = nav.Pos();
+    auto [par, off] = m.Locate(p);
+    const std::string flat = m.Flat();
+    ASSERT_EQ(nav.ParNb(), par) << how << " at " << p;
+    ASSERT_EQ(nav.ParOffset(), off) << how << " at " << p;
+    int to = m.TextOffset(par, off);
+    ASSERT_EQ(nav.TextOffset(), to) << how << " at " << p;
+    if (p < static_cast<int>(flat.size()))
+        ASSERT_EQ(nav.CharAt(), static_cast<uint8_t>(flat[static_cast<size_t>(p)])) << how << " at " << p;
+    ASSERT_EQ(nav.LineInPar(), 0);
+    ASSERT_EQ(nav.DisplayLine(), par);
+    ASSERT_EQ(nav.RunningStyle(), m.RunningStyle(par, to)) << how << " at " << p;
+    (void)memo;
+}
+
+} // namespace
+
+TEST(Navigator, OwnerMustBeAControl)
+{
+    TComponent other;
+    try {
+        TCodeNavigator nav(&other);
+        FAIL();
+    } catch (const EQuenvelError &e) {
+        EXPECT_STREQ(e.what(), "Internal error: component is not a TCodeMemo");
+    }
+    TCodeMemo memo;
+    size_t before = memo.Navigators().size();
+    {
+        TCodeNavigator nav(&memo);
+        EXPECT_EQ(memo.Navigators().size(), before + 1);
+    }
+    EXPECT_EQ(memo.Navigators().size(), before);
+}
+
+TEST(Navigator, BreakPositionsAndParagraphs)
+{
+    TCodeMemo memo;
+    LoadString(memo, "ab\r\nc");
+    TCodeNavigator nav(&memo);
+    nav.SetPos(3);
+    EXPECT_EQ(nav.ParNb(), 0);
+    EXPECT_EQ(nav.ParOffset(), 3);
+    EXPECT_EQ(nav.CharAt(), 10);
+    nav.SetPos(4);
+    EXPECT_EQ(nav.ParNb(), 1);
+    EXPECT_EQ(nav.ParOffset(), 0);
+    EXPECT_EQ(nav.CharAt(), 'c');
+}
+
+TEST(Navigator, MarksLieAfterTheOffset)
+{
+    TCodeMemo memo;
+    LoadString(memo, "ab");
+    TCodeNavigator nav(&memo);
+    nav.SetPos(1);
+    TDynStyle before = nav.CurrentDynStyle();
+    TDynStyle m = NoDynStyle();
+    m.Foregnd = 0x123456;
+    nav.InsertMark(m);
+    EXPECT_EQ(nav.TextOffset(), 17);
+    EXPECT_EQ(nav.CurrentDynStyle().Foregnd, 0x123456);
+    TCodeNavigator fresh(&memo);
+    fresh.SetPos(1);
+    EXPECT_EQ(fresh.TextOffset(), 1);
+    EXPECT_EQ(fresh.CharAt(), 'b');
+    EXPECT_TRUE(fresh.CurrentDynStyle() == before);
+    // FindNextMark right before a mark stays and succeeds
+    EXPECT_TRUE(fresh.FindNextMark());
+    EXPECT_EQ(fresh.Pos(), 1);
+    EXPECT_EQ(fresh.TextOffset(), 1);
+    fresh.SetPos(2);
+    EXPECT_TRUE(fresh.FindPrevMark());
+    EXPECT_EQ(fresh.Pos(), 1);
+    EXPECT_EQ(fresh.TextOffset(), 1);
+    fresh.DeleteMark();
+    EXPECT_EQ(memo.Par(0).MarkCount, 0);
+    EXPECT_EQ(memo.Par(0).ByteSize(), 2);
+    EXPECT_EQ(memo.CheckInvariants(), "");
+}
+
+TEST(Navigator, MarkSearchesWithoutMarks)
+{
+    TCodeMemo memo;
+    LoadString(memo, "abc\r\ndef");
+    TCodeNavigator nav(&memo);
+    nav.SetPos(6);
+    EXPECT_FALSE(nav.FindPrevMark());
+    EXPECT_EQ(nav.Pos(), 6);
+    EXPECT_FALSE(nav.FindNextMark());
+    EXPECT_EQ(nav.Pos(), 6);
+    // marks in other paragraphs are found across breaks
+    TCodeNavigator w(&memo);
+    w.SetPos(8);
+    w.InsertMark(NoDynStyle());
+    nav.SetPos(1);
+    nav.Invalidate();
+    EXPECT_TRUE(nav.FindNextMark());
+    EXPECT_EQ(nav.Pos(), 8);
+    EXPECT_EQ(nav.ParNb(), 1);
+    w.SetPos(0);
+    w.InsertMark(NoDynStyle());
+    nav.SetPos(5);
+    EXPECT_TRUE(nav.FindPrevMark());
+    EXPECT_EQ(nav.Pos(), 0);
+}
+
+TEST(Navigator, DisplayLinesAndColumns)
+{
+    TCodeMemo memo;
+    LoadString(memo, "first\r\nsecond\r\nthird");
+    TCodeNavigator nav(&memo);
+    nav.SetDisplayLine(memo.LineCount() + 5);
+    EXPECT_EQ(nav.DisplayLine(), 2);
+    EXPECT_EQ(nav.Pos(), 15);
+    nav.SetDisplayLine(1);
+    EXPECT_EQ(nav.Pos(), 7);
+    nav.SetColumn(3);
+    EXPECT_EQ(nav.Pos(), 10);
+    EXPECT_EQ(nav.Column(), 3);
+    nav.SetColumn(99);
+    EXPECT_EQ(nav.Column(), 6) << "never past the line's end";
+    EXPECT_EQ(nav.Pos(), 13);
+    nav.SetDisplayLine(-3);
+    EXPECT_EQ(nav.Pos(), 0);
+}
+
+TEST(Navigator, EffectiveStyleFlipsTheFontStyle)
+{
+    TCodeMemo memo;
+    LoadString(memo, "a\x02" "b\x03" "c");
+    TCodeNavigator nav(&memo);
+    nav.SetPos(2);
+    EXPECT_EQ(nav.EffectiveStyle(), fsBold);
+    memo.Font.Style = fsBold;
+    nav.Invalidate();
+    EXPECT_EQ(nav.EffectiveStyle(), 0) << "a bold code on a bold font draws plain";
+    nav.SetPos(4);
+    EXPECT_EQ(nav.EffectiveStyle(), fsHighlight);
+}
+
+// Random stores: every query agrees with a recomputation from the flat bytes, whether
+// reached by a fresh resolution or by forward moves.
+TEST(Navigator, RandomStoresAgreeWithBruteForce)
+{
+    std::mt19937 rng(12345);
+    for (int round = 0; round < 150; ++round) {
+        TCodeMemo memo;
+        LoadString(memo, RandomBytes(rng, static_cast<int>(rng() % 120)));
+        ASSERT_EQ(memo.CheckInvariants(), "");
+        // sprinkle marks that do not change the dynamic style
+        TCodeNavigator ins(&memo);
+        int marks = static_cast<int>(rng() % 6);
+        for (int k = 0; k < marks && memo.TextLength() > 0; ++k) {
+            ins.SetPos(static_cast<int32_t>(rng() % static_cast<unsigned>(memo.TextLength() + 1)));
+            TDynStyle s = NoDynStyle();
+            s.Backgnd = static_cast<TColor>(rng() & 0xFFFFFF);
+            ins.InsertMark(s);
+            ins.Invalidate();
+        }
+        ASSERT_EQ(memo.CheckInvariants(), "");
+        TModel m = ModelOf(memo);
+        ASSERT_EQ(memo.Text(), m.Flat());
+        TCodeNavigator walker(&memo);
+        walker.SetPos(0);
+        (void)walker.LineInPar(); // keep the line resolved so moves stay incremental
+        for (int p = 0; p <= memo.TextLength(); ++p) {
+            TCodeNavigator fresh(&memo);
+            fresh.SetPos(p);
+            ExpectAgrees(memo, m, fresh, "fresh");
+            walker.SetPos(p);
+            ExpectAgrees(memo, m, walker, "walked");
+        }
+        // random jumps
+        TCodeNavigator jumper(&memo);
+        for (int k = 0; k < 50; ++k) {
+            jumper.SetPos(static_cast<int32_t>(rng() % static_cast<unsigned>(memo.TextLength() + 1)));
+            ExpectAgrees(memo, m, jumper, "jumped");
+        }
+    }
+}
+
+// Paragraph lookup from the proportional estimate stays right on skewed documents.
+TEST(Navigator, LookupOnSkewedDocuments)
+{
+    std::string text(200000, 'x');
+    for (int i = 0; i < 70000; ++i)
+        text += "\r\n";
+    text += std::string(100000, 'y');
+    TCodeMemo memo;
+    LoadString(memo, text);
+    ASSERT_EQ(memo.ParagraphCount(), 70001);
+    TCodeNavigator nav(&memo);
+    for (int32_t p : {0, 199999, 200000, 200001, 200002, 250000, 339999, 340000, 340001, 340002,
+                      memo.TextLength()}) {
+        nav.SetPos(p);
+        int32_t i = nav.ParNb();
+        const TParagraphRec &par = memo.Par(i);
+        EXPECT_LE(par.Start, p);
+        EXPECT_LE(p, par.Start + par.Length + 1) << p;
+    }
+    for (int32_t line : {0, 1, 35000, 69999, 70000}) {
+        nav.SetDisplayLine(line);
+        EXPECT_EQ(nav.ParNb(), line);
+    }
+}

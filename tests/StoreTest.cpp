@@ -1,0 +1,127 @@
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+
+using namespace quenvel;
+using namespace quenvel::test;
+
+TEST(DynArray, StrideRoundsUpToSixteen)
+{
+    EXPECT_EQ(TDynArray(40).Stride(), 48);
+    EXPECT_EQ(TDynArray(32).Stride(), 32);
+    EXPECT_EQ(TDynArray(33).Stride(), 48);
+    EXPECT_EQ(TDynArray(1).Stride(), 16);
+}
+
+TEST(DynArray, CountCapacityAndBounds)
+{
+    TDynArray a(8);
+    a.SetCount(-5);
+    EXPECT_EQ(a.Count(), 0);
+    EXPECT_EQ(a.Capacity(), 0);
+    int64_t v = 0x1122334455667788;
+    for (int i = 0; i < 10; ++i) {
+        v += i;
+        EXPECT_EQ(a.Add(&v), i);
+        EXPECT_EQ(a.Capacity(), i + 1) << "growth is exact";
+    }
+    int64_t w = 0;
+    a.Get(9, &w);
+    EXPECT_EQ(w, v);
+    a.Put(0, &w);
+    a.Get(0, &v);
+    EXPECT_EQ(v, w);
+    try {
+        a.Item(10);
+        FAIL() << "no error for an index at count";
+    } catch (const EListError &e) {
+        EXPECT_STREQ(e.what(), "List index out of bounds");
+    }
+    EXPECT_THROW(a.Item(-1), EListError);
+    EXPECT_THROW(a.Get(10, &w), EListError);
+    a.SetCapacity(20);
+    EXPECT_EQ(a.Capacity(), 20);
+    EXPECT_EQ(a.Count(), 10);
+    a.Get(0, &v);
+    EXPECT_EQ(v, w) << "records survive reallocation";
+    EXPECT_THROW(a.SetCapacity(INT32_MAX), EOutOfMemory);
+}
+
+TEST(Store, EmptyControl)
+{
+    TCodeMemo memo;
+    EXPECT_EQ(memo.TextLength(), 0);
+    EXPECT_EQ(memo.ParagraphCount(), 1);
+    EXPECT_EQ(memo.LineCount(), 1);
+    EXPECT_EQ(memo.Par(0).Capacity, 16);
+    EXPECT_EQ(memo.SelStart(), 0);
+    EXPECT_EQ(memo.SelLength(), 0);
+    EXPECT_EQ(memo.CheckInvariants(), "");
+    EXPECT_FALSE(memo.Modified());
+    LoadString(memo, "");
+    EXPECT_EQ(memo.TextLength(), 0);
+    EXPECT_EQ(memo.ParagraphCount(), 1);
+    EXPECT_EQ(memo.LineCount(), 1);
+    EXPECT_EQ(memo.CheckInvariants(), "");
+    EXPECT_TRUE(memo.Modified());
+}
+
+TEST(Store, PositionsCountBreaksAsTwo)
+{
+    TCodeMemo memo;
+    LoadString(memo, "ab\r\nc");
+    EXPECT_EQ(memo.TextLength(), 5);
+    EXPECT_EQ(memo.CharAt(0), 'a');
+    EXPECT_EQ(memo.CharAt(1), 'b');
+    EXPECT_EQ(memo.CharAt(2), 13);
+    EXPECT_EQ(memo.CharAt(3), 10);
+    EXPECT_EQ(memo.CharAt(4), 'c');
+    EXPECT_EQ(memo.ParagraphStart(1), 4);
+    TCodeNavigator nav(&memo);
+    nav.SetPos(2);
+    uint8_t buf[8];
+    memo.CopyText(nav, buf, 3);
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(buf)), "\r\nc");
+    nav.SetPos(3);
+    memo.CopyText(nav, buf, 2);
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(buf)), "\nc") << "a start on the line feed writes the rest";
+    EXPECT_EQ(memo.GetTextPart(-4, 99), "ab\r\nc");
+    EXPECT_EQ(memo.GetTextPart(3, 2), "");
+    EXPECT_EQ(memo.ParagraphText(1), "c");
+    EXPECT_EQ(memo.ParagraphText(2), "");
+    EXPECT_EQ(memo.ParagraphText(-1), "");
+    EXPECT_EQ(memo.LineText(0), "ab");
+    EXPECT_EQ(memo.LineText(1), "c");
+    EXPECT_EQ(memo.LineText(2), "");
+}
+
+TEST(Store, StyleCodesArePositionsMarksAreNot)
+{
+    TCodeMemo memo;
+    LoadString(memo, "a\x02" "b");
+    EXPECT_EQ(memo.TextLength(), 3);
+    TCodeNavigator nav(&memo);
+    nav.SetPos(1);
+    TDynStyle plain = NoDynStyle();
+    nav.InsertMark(plain);
+    const TParagraphRec &par = memo.Par(0);
+    EXPECT_EQ(par.Length, 3);
+    EXPECT_EQ(par.MarkCount, 1);
+    EXPECT_EQ(par.ByteSize(), 19);
+    EXPECT_EQ(memo.TextLength(), 3);
+    EXPECT_EQ(memo.Text(), "a\x02" "b");
+    EXPECT_EQ(memo.CheckInvariants(), "");
+}
+
+TEST(Store, ClearResetsUndoAndNavigators)
+{
+    TCodeMemo memo;
+    LoadString(memo, "one\r\ntwo\r\nthree");
+    TCodeNavigator nav(&memo);
+    nav.SetPos(9);
+    EXPECT_EQ(nav.ParNb(), 1);
+    LoadString(memo, "x");
+    EXPECT_FALSE(nav.ParResolved());
+    EXPECT_EQ(nav.Pos(), 0);
+    EXPECT_EQ(nav.CharAt(), 'x');
+}

@@ -1,0 +1,265 @@
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+
+using namespace quenvel;
+using namespace quenvel::test;
+
+namespace {
+
+std::vector<std::string> Paragraphs(TCodeMemo &memo)
+{
+    std::vector<std::string> v;
+    for (int i = 0; i < memo.ParagraphCount(); ++i)
+        v.push_back(memo.ParagraphText(i));
+    return v;
+}
+
+using V = std::vector<std::string>;
+
+} // namespace
+
+TEST(Load, BreakRules)
+{
+    struct Case {
+        std::string in;
+        V pars;
+    } cases[] = {
+        {"a\r\n\r\nb", {"a", "", "b"}},
+        {"a\n\rb", {"a", "b"}},
+        {"a\r\rb", {"a", "", "b"}},
+        {"a\n\nb", {"a", "", "b"}},
+        {"a\n\r\nb", {"a", "", "b"}},
+        {"a\r\n\rb", {"a", "", "b"}},
+        {"a\rb\nc", {"a", "b", "c"}},
+        {"\r\n", {"", ""}},
+        {"abc\r\n", {"abc", ""}},
+        {"", {""}},
+        {"\n", {"", ""}},
+    };
+    for (const auto &c : cases) {
+        TCodeMemo memo;
+        LoadString(memo, c.in);
+        EXPECT_EQ(Paragraphs(memo), c.pars) << testing::PrintToString(c.in);
+        EXPECT_EQ(memo.CheckInvariants(), "");
+        EXPECT_EQ(Paragraphs(memo), SplitLikeLoader(c.in)) << "the test's model agrees";
+    }
+    TCodeMemo memo;
+    LoadString(memo, "a\r\n\r\nb");
+    EXPECT_EQ(memo.TextLength(), 6) << "a, two breaks of two positions each, b";
+}
+
+TEST(Load, NulEndsTheTextAndLeavesTheStreamThere)
+{
+    TCodeMemo memo;
+    std::string bytes("xya\0b", 5);
+    TProtMemStream s;
+    s.Attach(bytes.data(), 5);
+    s.SetPosition(2);
+    memo.LoadFromStream(s);
+    EXPECT_EQ(memo.Text(), "a");
+    EXPECT_EQ(s.Position(), 3) << "positioned at the NUL byte itself";
+}
+
+TEST(Load, ByteFiveBecomes167AndCodesToggleLineStyles)
+{
+    TCodeMemo memo;
+    LoadString(memo, "a\x05" "b\x02" "c\r\nd\x02\r\ne");
+    EXPECT_EQ(memo.ParagraphText(0), "a\xa7" "b\x02" "c");
+    EXPECT_EQ(memo.Par(1).Lines->At(0).Style, fsBold);
+    EXPECT_EQ(memo.Par(2).Lines->At(0).Style, 0);
+    EXPECT_EQ(memo.CheckInvariants(), "");
+}
+
+TEST(Load, LongLinesLoadByteExactly)
+{
+    std::mt19937 rng(7);
+    std::string big;
+    big.reserve(1 << 20);
+    for (int i = 0; i < (1 << 20); ++i)
+        big.push_back(static_cast<char>('a' + rng() % 26));
+    std::string text = "head\r\n" + big + "\r\n" + big.substr(0, 65499) + "\r\ntail";
+    TCodeMemo memo;
+    LoadString(memo, text);
+    ASSERT_EQ(memo.ParagraphCount(), 4);
+    EXPECT_EQ(memo.ParagraphText(1), big);
+    EXPECT_EQ(memo.ParagraphText(2), big.substr(0, 65499));
+    EXPECT_EQ(memo.Par(1).Capacity, (1 << 20) + 128);
+    EXPECT_EQ(SaveString(memo), text);
+    // a break pair split across two read chunks still pairs
+    std::string split = std::string(65499, 'q') + "\r\nz";
+    LoadString(memo, split);
+    EXPECT_EQ(memo.ParagraphCount(), 2);
+}
+
+TEST(Load, BufferSizesFollowTheLoadingRule)
+{
+    EXPECT_EQ(LoadBufferSize(0), 2);
+    EXPECT_EQ(LoadBufferSize(64), 64 + 2 + 2);
+    EXPECT_EQ(LoadBufferSize(4095), 4095 + 2 + 127);
+    EXPECT_EQ(LoadBufferSize(4096), 4096 + 128);
+    EXPECT_EQ(LoadBufferSize(2147483419LL), 2147483547);
+    TCodeMemo memo;
+    LoadString(memo, std::string(100, 'x'));
+    EXPECT_EQ(memo.Par(0).Capacity, 100 + 2 + 3);
+    EXPECT_EQ(memo.Paragraphs().Capacity(), memo.ParagraphCount());
+}
+
+TEST(Load, EventsAndState)
+{
+    TCodeMemo memo;
+    int changes = 0, parses = 0;
+    int32_t parseStart = -1, parseStop = -1;
+    memo.OnChange = [&](TCodeMemo *) { ++changes; };
+    memo.OnParse = [&](TCodeMemo *, int32_t a, int32_t b) {
+        ++parses;
+        parseStart = a;
+        parseStop = b;
+    };
+    LoadString(memo, "abc\r\nde");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(parses, 1);
+    EXPECT_EQ(parseStart, 0);
+    EXPECT_EQ(parseStop, 7);
+    EXPECT_TRUE(memo.Modified());
+    EXPECT_EQ(memo.SelStart(), 0);
+    EXPECT_EQ(memo.SelLength(), 0);
+    for (int i = 0; i < memo.ParagraphCount(); ++i) {
+        EXPECT_FALSE(memo.Par(i).Parsed);
+        EXPECT_FALSE(memo.Par(i).Formatted);
+        EXPECT_EQ(memo.Par(i).FirstLine, i);
+    }
+}
+
+TEST(Load, ProgressEveryHalfSecondOfTicks)
+{
+    TCodeMemo memo;
+    uint32_t now = 1000;
+    memo.TickCount = [&] { return now += 7; }; // 7 ms per paragraph
+    std::vector<uint32_t> at;
+    memo.OnProgress = [&](TCodeMemo *) { at.push_back(now); };
+    std::string text;
+    for (int i = 0; i < 1000; ++i)
+        text += "line\r\n";
+    LoadString(memo, text);
+    ASSERT_GE(at.size(), 10u);
+    for (size_t k = 1; k < at.size(); ++k)
+        EXPECT_GE(at[k] - at[k - 1], 500u);
+}
+
+TEST(Save, RoundTripsCrLfText)
+{
+    std::mt19937 rng(99);
+    static const char alphabet[] = "abc \t\"xyz\xe9\xa3\x10\x7f";
+    for (int round = 0; round < 200; ++round) {
+        std::string x;
+        int n = static_cast<int>(rng() % 300);
+        for (int i = 0; i < n; ++i) {
+            if (rng() % 10 == 0)
+                x += "\r\n";
+            else
+                x.push_back(alphabet[rng() % (sizeof alphabet - 1)]);
+        }
+        TCodeMemo memo;
+        LoadString(memo, x);
+        ASSERT_EQ(SaveString(memo), x);
+        ASSERT_EQ(memo.Text(), x);
+    }
+}
+
+TEST(Save, OtherBreaksBecomeCrLf)
+{
+    TCodeMemo memo;
+    LoadString(memo, "a\nb\rc\n\rd");
+    EXPECT_EQ(SaveString(memo), "a\r\nb\r\nc\r\nd");
+    LoadString(memo, "");
+    EXPECT_EQ(SaveString(memo), "");
+}
+
+TEST(Save, PackCodesDropsPairsWithOnlyCodesBetween)
+{
+    struct Case {
+        std::string in, packed;
+    } cases[] = {
+        {"x\x02\x02y", "xy"},
+        {"x\x02\x01\x02y", "x\x01y"},
+        {"x\x02y\x02z", "x\x02y\x02z"},
+        {"\x01\x02\x01\x02", ""},
+        {"a\x15\x03\x15\x03" "b", "ab"},
+        {"\x04\x04\x04", "\x04"},
+    };
+    for (const auto &c : cases) {
+        TCodeMemo memo;
+        LoadString(memo, c.in);
+        EXPECT_EQ(SaveString(memo), c.packed) << testing::PrintToString(c.in);
+        memo.PackCodes = false;
+        EXPECT_EQ(SaveString(memo), c.in);
+    }
+}
+
+TEST(Save, MarksNeverLeaveTheControl)
+{
+    TCodeMemo memo;
+    LoadString(memo, "ab\r\ncd");
+    TCodeNavigator nav(&memo);
+    nav.SetPos(1);
+    nav.InsertMark(NoDynStyle());
+    nav.SetPos(6);
+    nav.Invalidate();
+    nav.InsertMark(NoDynStyle());
+    EXPECT_EQ(SaveString(memo), "ab\r\ncd");
+}
+
+TEST(Rtf, GoldenDocument)
+{
+    TCodeMemo memo;
+    memo.Font = TFontDesc{"Courier", 10, 0, clBlack, 0};
+    memo.AltFont = TFontDesc{"MS Sans Serif", 8, 0, clBlack, 0};
+    memo.Color = clWhite;
+    LoadString(memo, "a\x02" "b\r\n\\{x}\x04\x03y\r\n\x02z");
+    TMemoryStream s;
+    memo.SaveToRTFStream(s);
+    const std::string expected =
+        "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fnil Courier;}{\\f1\\fnil MS Sans Serif;}}\r\n"
+        "{\\colortbl\\red0\\green0\\blue0;\\red255\\green0\\blue0;\\red255\\green255\\blue255;"
+        "\\red255\\green255\\blue255;}"
+        "\\pard\\ql\\plain\\f0\\fs20\\cf0\\cb2 \r\n"
+        "\\par a\\plain\\f0\\fs20\\b\\cf0\\cb2 b"
+        "\\par \\\\\\{x\\}\\plain\\f1\\fs16\\b\\cf1\\cb3 y"
+        "\\par \\plain\\f1\\fs16\\cf1\\cb3 z"
+        "\\par }" +
+        std::string(1, '\0');
+    EXPECT_EQ(s.AsString(), expected);
+}
+
+TEST(Rtf, AlignmentAndFontStyle)
+{
+    TCodeMemo memo;
+    memo.Font = TFontDesc{"Arial", 12, fsBold | fsUnderline, 0x0000FF, 0};
+    memo.Alignment = taCenter;
+    LoadString(memo, "q");
+    TMemoryStream s;
+    memo.SaveToRTFStream(s);
+    std::string r = s.AsString();
+    EXPECT_NE(r.find("\\pard\\qc\\plain\\f0\\fs24\\b\\ul\\cf0\\cb2 \r\n\\par q\\par }"), std::string::npos) << r;
+    EXPECT_NE(r.find("{\\colortbl\\red255\\green0\\blue0;"), std::string::npos);
+    memo.Justified = true;
+    TMemoryStream s2;
+    memo.SaveToRTFStream(s2);
+    EXPECT_NE(s2.AsString().find("\\pard\\qj"), std::string::npos);
+}
+
+TEST(SetTextBuf, ReadsThroughTheLoader)
+{
+    TCodeMemo memo;
+    int changes = 0;
+    memo.OnChange = [&](TCodeMemo *) { ++changes; };
+    memo.SetTextBuf("");
+    EXPECT_EQ(changes, 0) << "nothing happens for an empty text on an empty control";
+    memo.SetTextBuf("one\ntwo");
+    EXPECT_EQ(memo.ParagraphCount(), 2);
+    EXPECT_EQ(changes, 1);
+    memo.Clear();
+    EXPECT_EQ(memo.TextLength(), 0);
+    EXPECT_EQ(changes, 2);
+}
