@@ -1,4 +1,5 @@
 #include "CodeMemo.h"
+#include "KeywordMatcher.h"
 
 #include <algorithm>
 #include <cstring>
@@ -321,9 +322,8 @@ std::string TCodeMemo::CheckInvariants()
             if (l.Style != style)
                 return where + "line " + std::to_string(k) + " Style " + std::to_string(l.Style) +
                        " should be " + std::to_string(style);
-            if (!(l.DynStyle == dyn) &&
-                !(!(l.DynStyle.StyleBits & fsDynamic) && !(dyn.StyleBits & fsDynamic) &&
-                  l.DynStyle.StyleBits == dyn.StyleBits))
+            // styles without the dynamic bit all draw the same
+            if (!(l.DynStyle == dyn) && (l.DynStyle.IsDynamic() || dyn.IsDynamic()))
                 return where + "line " + std::to_string(k) + " DynStyle differs from the style in force";
             expect = l.EndByte;
         }

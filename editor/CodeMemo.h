@@ -116,6 +116,8 @@ public:
     void ParseStartStop(TCodeNavigator &first, TCodeNavigator &last);
     // Runs the keyword pass over every paragraph not yet parsed (what laying out all does).
     void ParseAllKeywords();
+    // The keyword pass over positions [lo, hi) of one paragraph; true when it applied a run.
+    bool ParseParagraphKeywords(int32_t par, int32_t lo, int32_t hi);
 
     // ---- events ----
     TNotifyEvent OnChange, OnSelMove, OnStyleChange, OnVScroll, OnProgress;
@@ -134,6 +136,8 @@ protected:
     virtual void Change();
     // After a load: the window lays out and repaints.
     virtual void LoadFinished() {}
+    // Paragraphs whose display must be redrawn.
+    virtual void ChangedRange(int32_t firstPar, int32_t lastPar) { (void)firstPar; (void)lastPar; }
 
 private:
     friend class TCodeNavigator;
@@ -170,6 +174,10 @@ private:
 
     // scratch buffers of the keyword pass
     std::vector<uint8_t> plainBuf_, matchBuf_, upperBuf_;
+    struct TKeywordMatcher;
+    std::unique_ptr<TKeywordMatcher> matcher_;
+    TKeywordMatcher &Matcher();
+    void ClearLineDynStyles(TCodeNavigator &from, TCodeNavigator &to);
 };
 
 } // namespace quenvel

@@ -1,10 +1,472 @@
+// The highlighting passes: keyword runs and start/stop regions written as style marks.
 #include "CodeMemo.h"
+#include "KeywordMatcher.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
 
 namespace quenvel {
 
-void TCodeMemo::ApplyDynStyle(TCodeNavigator &, TCodeNavigator &, bool, TDynStyle) {}
-void TCodeMemo::ParseKeywords(TCodeNavigator &, TCodeNavigator &) {}
-void TCodeMemo::ParseStartStop(TCodeNavigator &, TCodeNavigator &) {}
-void TCodeMemo::ParseAllKeywords() {}
+namespace {
+
+TDynStyle KeywordStyle(const TKeywordRec &r)
+{
+    TDynStyle s{};
+    s.StyleBits = static_cast<uint8_t>(r.Style | fsParseMark | fsDynamic);
+    s.Backgnd = r.Backgnd;
+    s.Foregnd = r.Foregnd;
+    s.Context = r.Context;
+    s.Cursor = r.Cursor;
+    return s;
+}
+
+enum { wkOccStart = 0, wkOccStop = 1, wkApply = 2, wkScan = 3, wkTemp = 4, wkRegionStart = 5, wkRegionStop = 6 };
+
+} // namespace
+
+TCodeMemo::TKeywordMatcher &TCodeMemo::Matcher()
+{
+    if (!matcher_)
+        matcher_ = std::make_unique<TKeywordMatcher>();
+    if (matcher_->list != keywords_ || matcher_->version != keywords_->Version())
+        matcher_->Build(*keywords_);
+    return *matcher_;
+}
+
+void TCodeMemo::ApplyDynStyle(TCodeNavigator &first, TCodeNavigator &last, bool dynamic, TDynStyle style)
+{
+    TCodeNavigator *A = &first, *B = &last;
+    if (A->Pos() > B->Pos())
+        std::swap(A, B);
+    const int32_t E = B->Pos();
+    const int32_t aPar = A->ParNb(), aLine = A->LineInPar();
+    const int32_t bPar = B->ParNb(), bLine = B->LineInPar();
+    ChangedRange(aPar, bPar);
+
+    TDynStyle prev = A->CurrentDynStyle();
+    if (prev.IsDynamic()) {
+        prev.StyleBits = 0;
+        A->InsertMark(prev);
+    }
+    if (dynamic) {
+        style.StyleBits |= fsDynamic;
+        A->InsertMark(style);
+    } else {
+        style.StyleBits = 0;
+    }
+
+    // Remove every mark inside the range; the last one removed says what resumes after it.
+    TCodeNavigator &W = *work_[wkApply];
+    W.Assign(*A);
+    while (W.Pos() < E) {
+        TParagraphRec *par = W.Par();
+        const int32_t off = W.ParOffset();
+        if (off <= par->Length) {
+            const int32_t o = W.TextOffset();
+            if (o < par->ByteSize() && par->Text[o] == scMark) {
+                prev = ReadMark(par->Text + o);
+                W.DeleteMark();
+                continue;
+            }
+        }
+        if (off >= par->Length) {
+            // over the paragraph break
+            W.SetPos(std::min(par->Start + par->Length + 2, E));
+            continue;
+        }
+        W.SetPos(W.Pos() + 1);
+    }
+    // Lines that start inside the range take the new style.
+    for (int32_t p = aPar; p <= bPar; ++p) {
+        TLL &lines = *Par(p).Lines;
+        int32_t from = p == aPar ? aLine + 1 : 0;
+        int32_t to = p == bPar ? bLine : lines.Count() - 1;
+        for (int32_t k = from; k <= to; ++k)
+            lines.At(k).DynStyle = style;
+    }
+
+    style.StyleBits &= static_cast<uint8_t>(~fsDynamic);
+    W.SetPos(E);
+    if (dynamic)
+        W.InsertMark(style);
+    if (prev.IsDynamic())
+        W.InsertMark(prev);
+}
+
+bool TCodeMemo::ParseParagraphKeywords(int32_t pi, int32_t lo, int32_t hi)
+{
+    TKeywordList &kl = *keywords_;
+    if (kl.Count() == 0)
+        return false;
+    TKeywordMatcher &m = Matcher();
+    TParagraphRec *par = &Par(pi);
+    const int32_t len = par->Length;
+    const int32_t maxLen = kl.MaxKeywordLength();
+    lo = std::clamp(lo, 0, len);
+    hi = std::clamp(hi, lo, len);
+    const int32_t from = std::max(0, lo - maxLen);
+    const int32_t to = std::min(len, hi + maxLen);
+
+    // Plain copy of [from - 1, to + 1) (real neighbours included) and the match copy,
+    // where text under a dynamic run reads as byte 5.
+    const int32_t cFrom = std::max(0, from - 1), cTo = std::min(len, to + 1);
+    const int32_t n = cTo - cFrom;
+    plainBuf_.resize(static_cast<size_t>(n) + 1);
+    matchBuf_.resize(static_cast<size_t>(n) + 1);
+    {
+        TDynStyle dyn = par->Lines->At(0).DynStyle;
+        const uint8_t *t = par->Text;
+        if (par->MarkCount == 0 && !dyn.IsDynamic()) {
+            std::memcpy(plainBuf_.data(), t + cFrom, static_cast<size_t>(n));
+            std::memcpy(matchBuf_.data(), t + cFrom, static_cast<size_t>(n));
+        } else {
+            int32_t pos = 0;
+            for (int32_t o = 0; o < par->ByteSize() && pos < cTo;) {
+                if (t[o] == scMark) {
+                    dyn = ReadMark(t + o);
+                    o += kMarkSize;
+                    continue;
+                }
+                if (pos >= cFrom) {
+                    plainBuf_[static_cast<size_t>(pos - cFrom)] = t[o];
+                    matchBuf_[static_cast<size_t>(pos - cFrom)] = dyn.IsDynamic() ? static_cast<uint8_t>(scMark) : t[o];
+                }
+                ++pos;
+                ++o;
+            }
+        }
+    }
+    const uint8_t *plain = plainBuf_.data() - cFrom; // index by paragraph offset
+    uint8_t *match = matchBuf_.data() - cFrom;
+
+    struct TOcc {
+        int kw;
+        int32_t off;
+        int32_t len;
+    };
+    std::vector<TOcc> occ;
+
+    if (m.wordLookup) {
+        std::string word;
+        int32_t a = from;
+        while (a < to) {
+            if (kl.Delimiters[plain[a]]) {
+                ++a;
+                continue;
+            }
+            int32_t b = a;
+            while (b < cTo && !kl.Delimiters[plain[b]])
+                ++b;
+            const int32_t L = b - a;
+            // a whole word inside the searched part of the examined text
+            if (L <= maxLen && (a == 0 || kl.Delimiters[plain[a - 1]]) && a >= lo - L &&
+                b <= std::min(hi + L, to)) {
+                bool dynamicInside = false;
+                for (int32_t k = a; k < b; ++k)
+                    dynamicInside |= match[k] == scMark;
+                if (!dynamicInside) {
+                    int best = -1;
+                    word.assign(reinterpret_cast<const char *>(plain + a), static_cast<size_t>(L));
+                    if (!m.exact.empty()) {
+                        auto it = m.exact.find(word);
+                        if (it != m.exact.end())
+                            best = it->second;
+                    }
+                    for (auto &c : word)
+                        c = static_cast<char>(UpperAscii(static_cast<uint8_t>(c)));
+                    auto it = m.upper.find(word);
+                    if (it != m.upper.end() && (best < 0 || it->second < best))
+                        best = it->second;
+                    if (best >= 0)
+                        occ.push_back({best, a, L});
+                }
+            }
+            a = b;
+        }
+    } else {
+        // Each keyword in list order over the whole examined text.
+        bool haveUpper = false;
+        upperBuf_.resize(static_cast<size_t>(n) + 1);
+        uint8_t *upper = upperBuf_.data() - cFrom;
+        const int32_t ex = to - from;
+        for (int i = 0; i < kl.Count(); ++i) {
+            const TKeywordRec &r = m.recs[static_cast<size_t>(i)];
+            if (r.Context == 0)
+                continue;
+            const bool matchCase = r.Options & koMatchCase;
+            const bool whole = r.Options & koWholeWords;
+            std::string_view key = matchCase ? kl.KeywordsPChar(i) : kl.KeywordsUpper(i);
+            const int32_t L = static_cast<int32_t>(key.size());
+            if (L == 0 || L > ex)
+                continue;
+            if (!matchCase && !haveUpper) {
+                for (int32_t k = cFrom; k < cTo; ++k)
+                    upper[k] = UpperAscii(match[k]);
+                haveUpper = true;
+            }
+            const uint8_t *hay = matchCase ? match : upper;
+            int32_t s = lo - from - L > 0 ? lo - from - L : 0;
+            int32_t e = hi - from + L < ex ? hi - from + L : ex;
+            std::string_view text(reinterpret_cast<const char *>(hay + from), static_cast<size_t>(e));
+            for (;;) {
+                size_t f = text.find(key, static_cast<size_t>(s));
+                if (f == std::string_view::npos)
+                    break;
+                const int32_t at = from + static_cast<int32_t>(f);
+                bool ok = true;
+                if (whole) {
+                    if (at > 0 && !kl.Delimiters[plain[at - 1]])
+                        ok = false;
+                    if (at + L < len && !kl.Delimiters[plain[at + L]])
+                        ok = false;
+                }
+                if (ok) {
+                    occ.push_back({i, at, L});
+                    std::memset(match + at, scMark, static_cast<size_t>(L));
+                    if (haveUpper)
+                        std::memset(upper + at, scMark, static_cast<size_t>(L));
+                }
+                s = static_cast<int32_t>(f) + L;
+            }
+        }
+        std::sort(occ.begin(), occ.end(), [](const TOcc &x, const TOcc &y) { return x.off < y.off; });
+    }
+    if (occ.empty())
+        return false;
+
+    // Room for two marks per occurrence, then the runs.
+    const int64_t need = static_cast<int64_t>(par->MarkCount + 2 * static_cast<int64_t>(occ.size())) * kMarkSize + len;
+    if (need > par->Capacity) {
+        par->Text = ReallocText(par->Text, static_cast<int32_t>(need));
+        par->Capacity = static_cast<int32_t>(need);
+    }
+    TCodeNavigator &s = *work_[wkOccStart];
+    TCodeNavigator &e = *work_[wkOccStop];
+    for (const TOcc &o : occ) {
+        par = &Par(pi);
+        s.Invalidate();
+        s.SetPos(par->Start + o.off);
+        e.Invalidate();
+        e.SetPos(par->Start + o.off + o.len);
+        ApplyDynStyle(s, e, true, KeywordStyle(m.recs[static_cast<size_t>(o.kw)]));
+    }
+    s.Invalidate();
+    e.Invalidate();
+    return true;
+}
+
+void TCodeMemo::ParseKeywords(TCodeNavigator &first, TCodeNavigator &last)
+{
+    if (keywords_->Count() == 0)
+        return;
+    const int32_t p0 = first.ParNb(), p1 = last.ParNb();
+    const int32_t off0 = first.ParOffset(), off1 = last.ParOffset();
+    const int32_t firstPos = first.Pos();
+    bool applied = false;
+    for (int32_t p = p0; p <= p1; ++p) {
+        const int32_t len = Par(p).Length;
+        const int32_t lo = p == p0 ? std::min(off0, len) : 0;
+        const int32_t hi = p == p1 ? std::min(off1, len) : len;
+        applied |= ParseParagraphKeywords(p, lo, hi);
+    }
+    if (applied) {
+        for (TCodeNavigator *n : navigators_)
+            if (n->ParResolved() && n->parNb_ >= p0 && n->parNb_ <= p1 && n->pos_ > firstPos)
+                n->DropOffsets();
+    }
+}
+
+void TCodeMemo::ParseAllKeywords()
+{
+    if (!KeywordsActive)
+        return;
+    for (int32_t p = 0; p < ParagraphCount(); ++p) {
+        if (Par(p).Parsed)
+            continue;
+        ParseParagraphKeywords(p, 0, Par(p).Length);
+        Par(p).Parsed = 1;
+    }
+    for (TCodeNavigator *n : navigators_)
+        n->DropOffsets();
+}
+
+void TCodeMemo::ClearLineDynStyles(TCodeNavigator &from, TCodeNavigator &to)
+{
+    // Lines that start after `from` and up to `to` lose their dynamic style.
+    const int32_t p0 = from.ParNb(), l0 = from.LineInPar();
+    const int32_t p1 = to.ParNb(), l1 = to.LineInPar();
+    for (int32_t p = p0; p <= p1; ++p) {
+        TLL &lines = *Par(p).Lines;
+        int32_t a = p == p0 ? l0 + 1 : 0;
+        int32_t b = p == p1 ? l1 : lines.Count() - 1;
+        for (int32_t k = a; k <= b; ++k)
+            lines.At(k).DynStyle.StyleBits = 0;
+    }
+}
+
+void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
+{
+    TStartStopKeyList &ss = *startStopKeys_;
+    const int count = std::min(ss.Count(), static_cast<int>(TStartStopKeyList::kMaxPairs));
+    if (count == 0)
+        return;
+    const bool matchCase = ss.MatchCase();
+    auto fold = [&](std::string s) {
+        if (!matchCase)
+            for (auto &c : s)
+                c = static_cast<char>(UpperAscii(static_cast<uint8_t>(c)));
+        return s;
+    };
+    std::string starts[TStartStopKeyList::kMaxPairs], stops[TStartStopKeyList::kMaxPairs];
+    for (int k = 0; k < count; ++k) {
+        starts[k] = fold(ss.StartKey(k));
+        stops[k] = fold(ss.StopKey(k));
+    }
+    const int32_t slack = std::max<int32_t>(ss.MaxStartLength() - 1, 0);
+
+    TCodeNavigator &A = *work_[wkScan];
+    int32_t back = std::min(slack, first.ParOffset());
+    A.Invalidate();
+    A.SetPos(first.Pos() - back);
+    bool moved = false;
+    while (A.Pos() < textLength_ && A.CurrentDynStyle().IsRegion()) {
+        A.SetPos(A.Pos() + 1);
+        moved = true;
+    }
+    if (moved) {
+        const int32_t p = A.Pos() - 1;
+        A.Invalidate();
+        A.SetPos(p);
+        back = first.Pos() - A.Pos();
+    }
+    int32_t lastPos = last.Pos();
+    int32_t scan = A.Pos();
+    int32_t pi = A.ParNb();
+
+    auto parText = [&](int32_t p) { return fold(ParagraphText(p)); };
+    TCodeNavigator &rs = *work_[wkRegionStart];
+    TCodeNavigator &re = *work_[wkRegionStop];
+    TCodeNavigator &tmp = *work_[wkTemp];
+
+    while (pi < ParagraphCount()) {
+        const TParagraphRec &par = Par(pi);
+        const int32_t S = par.Start;
+        if (S > lastPos && scan <= S)
+            break;
+        const std::string text = parText(pi);
+        const int32_t len = static_cast<int32_t>(text.size());
+        int32_t i = std::max(scan - S, 0);
+        int32_t winStart = i;
+        int32_t winEnd = std::min<int64_t>(len, static_cast<int64_t>(lastPos) + slack - S) ;
+        bool jumped = false;
+        while (i < winEnd) {
+            int found = -1;
+            for (int k = 0; k < count; ++k) {
+                const int32_t L = static_cast<int32_t>(starts[k].size());
+                if (L == 0 || back >= (i - winStart) + L || i + L > winEnd)
+                    continue;
+                if (text.compare(static_cast<size_t>(i), static_cast<size_t>(L), starts[k]) == 0) {
+                    found = k;
+                    break;
+                }
+            }
+            if (found < 0) {
+                ++i;
+                continue;
+            }
+            const int32_t L = static_cast<int32_t>(starts[found].size());
+            // where the region ends
+            int64_t end;
+            const std::string &stop = stops[found];
+            if (stop.empty()) {
+                end = S + len;
+            } else {
+                size_t f = text.find(stop, static_cast<size_t>(i + L));
+                if (f != std::string::npos) {
+                    end = S + static_cast<int64_t>(f + stop.size());
+                } else if (ss.Attr1(found).EndAtParEnd) {
+                    end = S + len;
+                } else {
+                    end = textLength_;
+                    for (int32_t q = pi + 1; q < ParagraphCount(); ++q) {
+                        std::string t2 = parText(q);
+                        size_t f2 = t2.find(stop);
+                        if (f2 != std::string::npos) {
+                            end = Par(q).Start + static_cast<int64_t>(f2 + stop.size());
+                            break;
+                        }
+                    }
+                }
+            }
+            // An older region that the new one runs into is removed and its text scanned again.
+            tmp.Invalidate();
+            tmp.SetPos(static_cast<int32_t>(end));
+            if (tmp.CurrentDynStyle().IsRegion()) {
+                if (tmp.FindPrevMark()) {
+                    TCodeNavigator &open = *work_[wkOccStart];
+                    open.Assign(tmp);
+                    tmp.DeleteMark();
+                    open.Invalidate();
+                    open.SetPos(tmp.Pos());
+                    if (tmp.FindNextMark()) {
+                        const int32_t oldEnd = tmp.Pos();
+                        tmp.DeleteMark();
+                        tmp.Invalidate();
+                        tmp.SetPos(oldEnd);
+                        ClearLineDynStyles(open, tmp);
+                        if (oldEnd > lastPos)
+                            lastPos = oldEnd;
+                    }
+                    open.Invalidate();
+                }
+            } else if (end > lastPos) {
+                lastPos = static_cast<int32_t>(end);
+            }
+            TDynStyle st{};
+            st.StyleBits = static_cast<uint8_t>(ss.Attr1(found).Style | fsParseMark | fsDynamic);
+            st.Backgnd = ss.Backgnd(found);
+            st.Foregnd = ss.Foregnd(found);
+            st.Context = ss.Attr1(found).Context;
+            st.Cursor = ss.Attr2(found).Cursor;
+            st.StartLen = static_cast<uint8_t>(ss.StartKey(found).size());
+            st.StopLen = static_cast<uint8_t>(ss.StopKey(found).size());
+            rs.Invalidate();
+            rs.SetPos(S + i);
+            re.Invalidate();
+            re.SetPos(static_cast<int32_t>(end));
+            ApplyDynStyle(rs, re, true, st);
+            rs.Invalidate();
+            re.Invalidate();
+            back = 0;
+            scan = static_cast<int32_t>(end);
+            if (end > S + len) {
+                // the region ran into a later paragraph: go on from its end there
+                tmp.Invalidate();
+                tmp.SetPos(scan);
+                pi = tmp.ParNb();
+                jumped = true;
+                break;
+            }
+            i = static_cast<int32_t>(end - S);
+            winStart = i;
+            winEnd = std::min<int64_t>(len, static_cast<int64_t>(lastPos) + slack - S);
+        }
+        if (jumped)
+            continue;
+        back = 0;
+        ++pi;
+        if (pi >= ParagraphCount() || Par(pi).Start > lastPos)
+            break;
+        scan = Par(pi).Start;
+    }
+    for (TCodeNavigator *n : navigators_)
+        if (n->ParResolved() && n->pos_ > first.Pos())
+            n->DropOffsets();
+    A.Invalidate();
+    A.pos_ = 0;
+    tmp.Invalidate();
+    tmp.pos_ = 0;
+}
 
 } // namespace quenvel

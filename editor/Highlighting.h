@@ -53,6 +53,8 @@ public:
     const char *KeywordsPChar(int index) const { return pchar_[static_cast<size_t>(index)].c_str(); }
     const char *KeywordsUpper(int index) const { return upper_[static_cast<size_t>(index)].c_str(); }
     int32_t MaxKeywordLength() const { return maxKeywordLength_; }
+    // Grows with every rebuild of the cached data, so dependants know when to refresh.
+    uint32_t Version() const { return version_; }
 
     std::bitset<256> Delimiters;
 
@@ -66,6 +68,7 @@ private:
     std::vector<std::string> upper_;
     int32_t maxKeywordLength_ = 0;
     int updateCount_ = 0;
+    uint32_t version_ = 0;
 };
 
 // Start/stop key pairs: regions such as strings and comments.

@@ -87,6 +87,7 @@ void TKeywordList::RebuildCache()
     upper_.clear();
     upper_.reserve(strings_.size());
     maxKeywordLength_ = 0;
+    ++version_;
     for (const auto &s : strings_) {
         std::string u = s;
         for (auto &c : u)

@@ -253,3 +253,63 @@ TEST(Opl32, TopxConvertsToItsOwnText)
     EXPECT_EQ(memo.ParagraphText(memo.ParagraphCount() - 2), "endp");
     EXPECT_EQ(memo.ParagraphText(memo.ParagraphCount() - 1), "") << "the text ends with two line ends";
 }
+
+TEST(CliHighlight, PrintsRunsExactly)
+{
+    TTempDir t;
+    WriteFile(t / "p.opl", "PROC main:\r\n\tPRINT \"hi\" :REM x\r\n\tgCIRCLE 5\r\nENDP");
+    TRun r = RunQuenvel("--highlight=opl3 '" + (t / "p.opl") + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1 0 4 1 808000 000000\n"
+                     "2 1 5 1 800000 000000\n"
+                     "2 7 4 0 800000 ffffff\n"
+                     "2 13 5 2 008000 ffffff\n"
+                     "3 1 7 1 0000ff 00ffff\n"
+                     "4 0 4 1 808000 000000\n");
+    r = RunQuenvel("--highlight=none '" + (t / "p.opl") + "'");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    r = RunQuenvel("--highlight=opl9 '" + (t / "p.opl") + "'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("opl9"), std::string::npos);
+}
+
+TEST(CliHighlight, StyleCodesCountAsColumns)
+{
+    TTempDir t;
+    WriteFile(t / "c.opl", "\x02 PRINT");
+    TRun r = RunQuenvel("--highlight=siena '" + (t / "c.opl") + "'");
+    EXPECT_EQ(r.out, "1 2 5 1 800000 000000\n");
+}
+
+TEST(CliCheck, ReportsWordsTheDialectLacks)
+{
+    TTempDir t;
+    WriteFile(t / "a.opl", "PROC a:\r\n  gCircle 1 :REM gcircle\r\n  x$=\"gcircle\"\r\n  StatusWin ON\r\nENDP");
+    WriteFile(t / "b.opl", "PROC b:\r\nENDP");
+    TRun r = RunQuenvel("--check=opl3 '" + (t / "a.opl") + "' '" + (t / "b.opl") + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, (t / "a.opl") + ":2:3: warning: 'gCircle' is not available in OPL 3\n");
+    r = RunQuenvel("--check=opl5 '" + (t / "a.opl") + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, (t / "a.opl") + ":4:3: warning: 'StatusWin' is not available in OPL 5\n");
+    r = RunQuenvel("--check=siena '" + (t / "b.opl") + "'");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    // an unreadable file is an error; the others are still checked
+    r = RunQuenvel("--check=opl3 '" + (t / "missing.opl") + "' '" + (t / "a.opl") + "'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("Cannot open file " + (t / "missing.opl")), std::string::npos);
+    EXPECT_NE(r.out.find("'gCircle'"), std::string::npos);
+}
+
+TEST(CliCheck, RealProgramsOpenAndCheck)
+{
+    for (const char *f : {"text/frame.tpl", "text/pConst.tpl", "text/menu.txt", "s5/TESTOPX"}) {
+        TRun r = RunQuenvel(std::string("--check=opl5 '") + Data(f) + "'");
+        EXPECT_TRUE(r.status == 0 || r.status == 1) << f << ": " << r.err;
+        TRun h = RunQuenvel(std::string("--highlight=opl5 '") + Data(f) + "'");
+        EXPECT_EQ(h.status, 0);
+        EXPECT_GT(h.out.size(), 100u) << f;
+    }
+}

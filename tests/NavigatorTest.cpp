@@ -108,8 +108,9 @@ void ExpectAgrees(TCodeMemo &memo, const TModel &m, TCodeNavigator &nav, const c
     ASSERT_EQ(nav.ParOffset(), off) << how << " at " << p;
     int to = m.TextOffset(par, off);
     ASSERT_EQ(nav.TextOffset(), to) << how << " at " << p;
-    if (p < static_cast<int>(flat.size()))
+    if (p < static_cast<int>(flat.size())) {
         ASSERT_EQ(nav.CharAt(), static_cast<uint8_t>(flat[static_cast<size_t>(p)])) << how << " at " << p;
+    }
     ASSERT_EQ(nav.LineInPar(), 0);
     ASSERT_EQ(nav.DisplayLine(), par);
     ASSERT_EQ(nav.RunningStyle(), m.RunningStyle(par, to)) << how << " at " << p;
@@ -162,7 +163,8 @@ TEST(Navigator, MarksLieAfterTheOffset)
     m.Foregnd = 0x123456;
     nav.InsertMark(m);
     EXPECT_EQ(nav.TextOffset(), 17);
-    EXPECT_EQ(nav.CurrentDynStyle().Foregnd, 0x123456);
+    const TColor fg = nav.CurrentDynStyle().Foregnd;
+    EXPECT_EQ(fg, 0x123456);
     TCodeNavigator fresh(&memo);
     fresh.SetPos(1);
     EXPECT_EQ(fresh.TextOffset(), 1);

@@ -2,6 +2,11 @@
 
 #include "Document.h"
 
+#include "editor/HighlightRuns.h"
+#include "opl/OplKeywords.h"
+#include "opl/OplSetup.h"
+
+#include <cstdio>
 #include <ostream>
 
 namespace quenvel {
@@ -46,6 +51,95 @@ int Convert(const std::string &in, const std::string &outPath, std::ostream &err
     }
 }
 
+std::string Hex6(TColor c)
+{
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%06x", static_cast<unsigned>(c) & 0xFFFFFFu);
+    return buf;
+}
+
+// Opens a file as the window would show it under a dialect: loaded, then every
+// paragraph keyword-parsed as laying it out does.
+void OpenHighlighted(TCodeMemo &memo, const std::string &path, int dialect,
+                     std::unique_ptr<TKeywordList> &table)
+{
+    ConfigureEditorLikeMainWindow(memo);
+    RegisterOplSpans(memo);
+    ApplyOplDialect(memo, dialect, table);
+    LoadDocument(memo, path);
+    memo.ParseAllKeywords();
+}
+
+int Highlight(const std::string &dialectName, const std::vector<std::string> &files, std::ostream &out,
+              std::ostream &err)
+{
+    const int dialect = OplDialectFromName(dialectName);
+    if (dialect < 0) {
+        err << "quenvel: unknown dialect '" << dialectName << "' (use none, siena, opl3 or opl5)\n";
+        return 2;
+    }
+    if (files.size() != 1) {
+        err << "quenvel: --highlight needs one file\n";
+        return 2;
+    }
+    try {
+        TCodeMemo memo;
+        std::unique_ptr<TKeywordList> table;
+        OpenHighlighted(memo, files[0], dialect, table);
+        std::string buf;
+        for (const THighlightRun &r : HighlightRuns(memo)) {
+            buf += std::to_string(r.Par + 1) + " " + std::to_string(r.Col) + " " + std::to_string(r.Len) + " " +
+                   std::to_string(r.Style.StyleBits & 63) + " " + Hex6(r.Style.Foregnd) + " " +
+                   Hex6(r.Style.Backgnd) + "\n";
+            if (buf.size() > 65536) {
+                out << buf;
+                buf.clear();
+            }
+        }
+        out << buf;
+        return 0;
+    } catch (const std::exception &e) {
+        err << "quenvel: " << e.what() << "\n";
+        return 2;
+    }
+}
+
+int Check(const std::string &dialectName, const std::vector<std::string> &files, std::ostream &out,
+          std::ostream &err)
+{
+    const int dialect = OplDialectFromName(dialectName);
+    if (dialect < 0) {
+        err << "quenvel: unknown dialect '" << dialectName << "' (use none, siena, opl3 or opl5)\n";
+        return 2;
+    }
+    if (files.empty()) {
+        err << "quenvel: --check needs at least one file\n";
+        return 2;
+    }
+    bool reported = false, failed = false;
+    for (const std::string &file : files) {
+        try {
+            TCodeMemo memo;
+            std::unique_ptr<TKeywordList> table;
+            OpenHighlighted(memo, file, dialect, table);
+            for (const THighlightRun &r : HighlightRuns(memo)) {
+                if (r.Style.StartLen != 0 || r.Style.StopLen != 0 || r.Style.Foregnd != kOplAbsentForegnd ||
+                    r.Style.Backgnd != kOplAbsentBackgnd)
+                    continue;
+                std::string word = memo.ParagraphText(r.Par).substr(static_cast<size_t>(r.Col),
+                                                                     static_cast<size_t>(r.Len));
+                out << file << ":" << r.Par + 1 << ":" << r.Col + 1 << ": warning: '" << word
+                    << "' is not available in " << OplDialectName(dialect) << "\n";
+                reported = true;
+            }
+        } catch (const std::exception &e) {
+            err << "quenvel: " << e.what() << "\n";
+            failed = true;
+        }
+    }
+    return failed ? 2 : reported ? 1 : 0;
+}
+
 } // namespace
 
 std::optional<int> RunCommandLine(const std::vector<std::string> &args, std::ostream &out,
@@ -69,6 +163,10 @@ std::optional<int> RunCommandLine(const std::vector<std::string> &args, std::ost
         }
         return Convert(args[1], args[2], err);
     }
+    if (a.rfind("--highlight=", 0) == 0)
+        return Highlight(a.substr(12), {args.begin() + 1, args.end()}, out, err);
+    if (a.rfind("--check=", 0) == 0)
+        return Check(a.substr(8), {args.begin() + 1, args.end()}, out, err);
     if (a.size() > 1 && a[0] == '-') {
         err << "quenvel: unknown option '" << a << "'\nTry 'quenvel --help'.\n";
         return 2;

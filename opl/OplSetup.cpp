@@ -1,0 +1,43 @@
+#include "OplSetup.h"
+
+#include "OplKeywords.h"
+
+namespace quenvel {
+
+void RegisterOplSpans(TCodeMemo &memo)
+{
+    TStartStopKeyList &ss = memo.StartStopKeys();
+    ss.AddStartStop("\"", "\"", 1, 0, 1, 0, clWhite, clNavy, 1);
+    ss.AddStartStop("rem", "", 2, fsItalic, 1, 0, clWhite, clGreen, 0);
+}
+
+int OplDialectFromName(const std::string &name)
+{
+    if (name == "none")
+        return 0;
+    if (name == "siena")
+        return odSiena;
+    if (name == "opl3")
+        return odOpl3;
+    if (name == "opl5")
+        return odOpl5;
+    return -1;
+}
+
+void ApplyOplDialect(TCodeMemo &memo, int dialect, std::unique_ptr<TKeywordList> &table)
+{
+    if (dialect == 0) {
+        memo.SetKeywords(nullptr);
+        table.reset();
+        memo.KeywordsActive = false;
+        memo.StartStopActive = false;
+        return;
+    }
+    auto fresh = MakeOplKeywords(dialect);
+    memo.SetKeywords(fresh.get());
+    table = std::move(fresh);
+    memo.KeywordsActive = true;
+    memo.StartStopActive = true;
+}
+
+} // namespace quenvel

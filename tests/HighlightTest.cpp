@@ -1,0 +1,361 @@
+#include "TestUtil.h"
+
+#include "editor/HighlightRuns.h"
+#include "opl/OplKeywords.h"
+#include "opl/OplSetup.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace quenvel;
+using namespace quenvel::test;
+
+namespace {
+
+struct TRunText {
+    int par;
+    std::string text;
+    int style;
+    TColor fg, bg;
+    bool operator==(const TRunText &o) const
+    {
+        return par == o.par && text == o.text && style == o.style && fg == o.fg && bg == o.bg;
+    }
+};
+
+std::ostream &operator<<(std::ostream &os, const TRunText &r)
+{
+    return os << "{" << r.par << " '" << r.text << "' " << r.style << " " << std::hex << r.fg << "/" << r.bg
+              << std::dec << "}";
+}
+
+std::vector<TRunText> Runs(TCodeMemo &memo)
+{
+    std::vector<TRunText> v;
+    for (const auto &r : HighlightRuns(memo)) {
+        TColor fg = r.Style.Foregnd, bg = r.Style.Backgnd;
+        v.push_back({r.Par, memo.ParagraphText(r.Par).substr(static_cast<size_t>(r.Col), static_cast<size_t>(r.Len)),
+                     r.Style.StyleBits & 63, fg, bg});
+    }
+    return v;
+}
+
+// A control highlighting with a small list of its own.
+struct TSmallList {
+    TCodeMemo memo;
+    TSmallList(std::initializer_list<std::pair<const char *, uint8_t>> words, const char *delims = " ")
+    {
+        for (auto [w, opt] : words)
+            memo.Keywords().AddKeyword(w, opt, fsBold, 1, 0, 0, clNavy);
+        for (const char *d = delims; *d; ++d)
+            memo.Keywords().Delimiters.set(static_cast<uint8_t>(*d));
+        memo.KeywordsActive = true;
+    }
+    std::vector<TRunText> Load(const std::string &text)
+    {
+        LoadString(memo, text);
+        memo.ParseAllKeywords();
+        EXPECT_EQ(memo.CheckInvariants(), "");
+        return Runs(memo);
+    }
+};
+
+struct TOplControl {
+    TCodeMemo memo;
+    std::unique_ptr<TKeywordList> table;
+    explicit TOplControl(int dialect = odOpl3)
+    {
+        RegisterOplSpans(memo);
+        ApplyOplDialect(memo, dialect, table);
+    }
+    std::vector<TRunText> Load(const std::string &text)
+    {
+        LoadString(memo, text);
+        memo.ParseAllKeywords();
+        EXPECT_EQ(memo.CheckInvariants(), "");
+        return Runs(memo);
+    }
+    std::set<std::string> Words(const std::string &text)
+    {
+        std::set<std::string> s;
+        for (auto &r : Load(text))
+            s.insert(r.text);
+        return s;
+    }
+};
+
+} // namespace
+
+TEST(Keywords, WholeWordsAndDelimiters)
+{
+    TSmallList l({{"if", koWholeWords}});
+    auto r = l.Load("If x");
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].text, "If");
+    EXPECT_TRUE(l.Load("elif x").empty());
+    EXPECT_TRUE(l.Load("ifx").empty());
+    EXPECT_EQ(l.Load("x if").size(), 1u) << "the end of the line is a boundary";
+}
+
+TEST(Keywords, FirstEntryWins)
+{
+    TSmallList l({{"end", 0}, {"endif", 0}});
+    auto r = l.Load("endif");
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].text, "end");
+    TSmallList w({{"end", koWholeWords}, {"endif", koWholeWords}});
+    r = w.Load("endif");
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].text, "endif");
+    // a keyword listed twice: the first entry's style shows
+    TCodeMemo &m = w.memo;
+    m.Keywords().AddKeyword("twice", koWholeWords, fsItalic, 1, 0, 0, clRed);
+    m.Keywords().AddKeyword("twice", koWholeWords, fsBold, 1, 0, 0, clGreen);
+    LoadString(m, "twice");
+    m.ParseAllKeywords();
+    r = Runs(m);
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].fg, clRed);
+    EXPECT_EQ(r[0].style, fsItalic);
+}
+
+TEST(Keywords, MatchCaseAndContextZero)
+{
+    TCodeMemo memo;
+    memo.Keywords().AddKeyword("Exact", koWholeWords | koMatchCase, fsBold, 1, 0, 0, clNavy);
+    memo.Keywords().AddKeyword("never", koWholeWords, fsBold, 0, 0, clYellow, clRed);
+    memo.Keywords().Delimiters.set(' ');
+    memo.KeywordsActive = true;
+    LoadString(memo, "exact Exact EXACT never");
+    memo.ParseAllKeywords();
+    auto r = Runs(memo);
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].text, "Exact");
+}
+
+TEST(Keywords, InnerEdgesLookAtTheRealNeighbours)
+{
+    TSmallList l({{"print", koWholeWords}});
+    LoadString(l.memo, "xprint y");
+    // a pass over a window that starts inside the word must not light up its tail
+    l.memo.ParseParagraphKeywords(0, 7, 8);
+    EXPECT_TRUE(Runs(l.memo).empty());
+    l.memo.ParseParagraphKeywords(0, 0, 1);
+    EXPECT_TRUE(Runs(l.memo).empty());
+    LoadString(l.memo, "a print y");
+    l.memo.ParseParagraphKeywords(0, 7, 8);
+    EXPECT_EQ(Runs(l.memo).size(), 1u) << "the word lies within the longest key of the window";
+}
+
+TEST(Regions, StringsAndComments)
+{
+    TOplControl c;
+    auto r = c.Load("PRINT \"IF x\" : REM print it\r\nGET");
+    std::vector<TRunText> expect = {
+        {0, "PRINT", fsBold, clNavy, 0},
+        {0, "\"IF x\"", 0, clNavy, clWhite},
+        {0, "REM print it", fsItalic, clGreen, clWhite},
+        {1, "GET", fsBold, clNavy, 0},
+    };
+    EXPECT_EQ(r, expect);
+}
+
+TEST(Regions, UnclosedStringEndsAtTheLineEnd)
+{
+    TOplControl c;
+    auto r = c.Load("a$=\"open\r\nPRINT");
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[0].text, "\"open");
+    EXPECT_EQ(r[1].text, "PRINT");
+}
+
+TEST(Regions, RemInsideWordsOpensAComment)
+{
+    TOplControl c;
+    auto r = c.Load("premium%=1\r\nRem x\r\nREM y\r\nx=1");
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_EQ(r[0].text, "remium%=1");
+    EXPECT_EQ(r[0].style, fsItalic);
+    EXPECT_EQ(r[1].text, "Rem x");
+    EXPECT_EQ(r[2].text, "REM y");
+}
+
+TEST(Regions, StopKeyBeyondTheLineWhenNotEndingThere)
+{
+    TCodeMemo memo;
+    memo.StartStopKeys().AddStartStop("{", "}", 0, fsItalic, 1, 0, clWhite, clGreen, 0);
+    memo.StartStopActive = true;
+    LoadString(memo, "a {b\r\nc\r\nd} e\r\n{f");
+    auto r = Runs(memo);
+    std::vector<TRunText> expect = {
+        {0, "{b", fsItalic, clGreen, clWhite},
+        {1, "c", fsItalic, clGreen, clWhite},
+        {2, "d}", fsItalic, clGreen, clWhite},
+        {3, "{f", fsItalic, clGreen, clWhite},
+    };
+    EXPECT_EQ(r, expect);
+    EXPECT_EQ(memo.CheckInvariants(), "");
+}
+
+// OPL words by dialect, through the real passes.
+TEST(OplHighlighting, WordsAndBoundaries)
+{
+    TOplControl c(odOpl3);
+    auto w = c.Words("AT 1,2 :(at at% cat get$ get PRINT\"x\" gPrintClip Datetosecs");
+    EXPECT_TRUE(w.count("AT"));
+    EXPECT_TRUE(w.count("at"));
+    EXPECT_FALSE(w.count("at%"));
+    EXPECT_TRUE(w.count("get$"));
+    EXPECT_TRUE(w.count("get"));
+    EXPECT_FALSE(w.count("PRINT")) << "a double quote is not a delimiter";
+    EXPECT_TRUE(w.count("gPrintClip"));
+    EXPECT_TRUE(w.count("Datetosecs"));
+    auto r = c.Load("cat");
+    EXPECT_TRUE(r.empty());
+}
+
+TEST(OplHighlighting, DialectStyles)
+{
+    struct Case {
+        const char *word;
+        int dialect;
+        TColor fg, bg;
+    } cases[] = {
+        {"const", odOpl5, 0, 0},           {"const", odSiena, clRed, clYellow},
+        {"gcircle", odOpl5, clNavy, 0},    {"gcircle", odOpl3, clRed, clYellow},
+        {"cache", odSiena, clRed, clYellow}, {"cache", odOpl3, clNavy, 0},
+        {"statuswin", odOpl5, clRed, clYellow}, {"statuswin", odSiena, clNavy, 0},
+        {"errx$", odOpl5, clRed, clYellow}, {"delete", odSiena, clNavy, 0},
+        {"PROC", odOpl3, clTeal, 0},       {"Do", odOpl3, 0, 0},
+    };
+    for (const auto &k : cases) {
+        TOplControl c(k.dialect);
+        auto r = c.Load(k.word);
+        ASSERT_EQ(r.size(), 1u) << k.word;
+        EXPECT_EQ(r[0].fg, k.fg) << k.word << " in " << k.dialect;
+        EXPECT_EQ(r[0].bg, k.bg) << k.word << " in " << k.dialect;
+        EXPECT_EQ(r[0].style, fsBold);
+    }
+}
+
+TEST(OplHighlighting, NoneHighlightsNothing)
+{
+    TOplControl c(0);
+    EXPECT_TRUE(c.Load("PROC x:\r\n PRINT \"s\" REM c\r\nENDP").empty());
+}
+
+// ---- differential test against a deliberately simple matcher ----
+
+namespace {
+
+std::vector<TRunText> Reference(const std::string &text, const TKeywordList &kl)
+{
+    std::vector<TRunText> out;
+    auto pars = SplitLikeLoader(text);
+    for (size_t p = 0; p < pars.size(); ++p) {
+        const std::string &s = pars[p];
+        std::string up = s;
+        for (auto &ch : up)
+            ch = static_cast<char>(UpperAscii(static_cast<uint8_t>(ch)));
+        std::vector<int> owner(s.size(), -1); // -2 region, >= 0 keyword entry
+        struct R {
+            size_t a, b;
+            int kind; // 0 string, 1 rem, 2 keyword
+            int kw;
+        };
+        std::vector<R> rs;
+        // regions first: left to right
+        for (size_t i = 0; i < s.size();) {
+            if (s[i] == '"') {
+                size_t e = s.find('"', i + 1);
+                e = e == std::string::npos ? s.size() : e + 1;
+                rs.push_back({i, e, 0, -1});
+                for (size_t k = i; k < e; ++k)
+                    owner[k] = -2;
+                i = e;
+            } else if (up.compare(i, 3, "REM") == 0) {
+                rs.push_back({i, s.size(), 1, -1});
+                for (size_t k = i; k < s.size(); ++k)
+                    owner[k] = -2;
+                i = s.size();
+            } else {
+                ++i;
+            }
+        }
+        // keywords in list order, left to right, whole words
+        for (int k = 0; k < kl.Count(); ++k) {
+            std::string key = kl.KeywordsUpper(k);
+            size_t L = key.size();
+            for (size_t at = 0; (at = up.find(key, at)) != std::string::npos; at += L) {
+                bool free = true;
+                for (size_t q = at; q < at + L; ++q)
+                    free &= owner[q] == -1;
+                bool left = at == 0 || kl.Delimiters[static_cast<uint8_t>(s[at - 1])];
+                bool right = at + L == s.size() || kl.Delimiters[static_cast<uint8_t>(s[at + L])];
+                if (free && left && right) {
+                    rs.push_back({at, at + L, 2, k});
+                    for (size_t q = at; q < at + L; ++q)
+                        owner[q] = k;
+                }
+            }
+        }
+        std::sort(rs.begin(), rs.end(), [](const R &x, const R &y) { return x.a < y.a; });
+        for (const R &r : rs) {
+            if (r.b == r.a)
+                continue;
+            std::string t = s.substr(r.a, r.b - r.a);
+            if (r.kind == 0)
+                out.push_back({static_cast<int>(p), t, 0, clNavy, clWhite});
+            else if (r.kind == 1)
+                out.push_back({static_cast<int>(p), t, fsItalic, clGreen, clWhite});
+            else {
+                TKeywordRec rec = kl.KeywordRecord(r.kw);
+                out.push_back({static_cast<int>(p), t, rec.Style & 63, rec.Foregnd, rec.Backgnd});
+            }
+        }
+    }
+    return out;
+}
+
+std::string RandomOplText(std::mt19937 &rng)
+{
+    static const char *pieces[] = {"PRINT", "print", "IF", "endif", "x%", "at", "cat", "get$", "GET", "rem",
+                                   "REM", "premium%", "\"", "\"str\"", "gPRINTCLIP", "delete", "val", "(",
+                                   ")", ",", " ", " ", " ", "\t", ":", "=", "+", "proc", "ENDP", "a$", "$",
+                                   "gcircle", "const", "errx$", "\xe9", "1", "\r\n", "\r\n", "\n", "\r"};
+    std::string s;
+    int n = static_cast<int>(rng() % 40);
+    for (int i = 0; i < n; ++i)
+        s += pieces[rng() % (sizeof pieces / sizeof *pieces)];
+    return s;
+}
+
+} // namespace
+
+TEST(OplHighlighting, AgreesWithASimpleReferenceMatcher)
+{
+    std::mt19937 rng(2024);
+    for (int dialect : {odSiena, odOpl3, odOpl5}) {
+        TOplControl c(dialect);
+        for (int round = 0; round < 1500; ++round) {
+            std::string text = RandomOplText(rng);
+            auto got = c.Load(text);
+            auto want = Reference(text, *c.table);
+            ASSERT_EQ(got, want) << testing::PrintToString(text);
+        }
+    }
+}
+
+// The word-lookup matcher and the general search give the same runs.
+TEST(OplHighlighting, WordLookupAgreesWithTheGeneralSearch)
+{
+    std::mt19937 rng(77);
+    TOplControl fast(odOpl5), slow(odOpl5);
+    // an entry with a delimiter inside forces the general search; it never occurs in the texts
+    slow.table->AddKeyword("no such", koWholeWords, fsBold, 1, 0, 0, clRed);
+    for (int round = 0; round < 1500; ++round) {
+        std::string text = RandomOplText(rng);
+        ASSERT_EQ(fast.Load(text), slow.Load(text)) << testing::PrintToString(text);
+    }
+}
