@@ -34,22 +34,15 @@ void TCodeNavigator::ResolvePar()
     const int64_t p = pos_;
     if (P <= 0)
         throw EListError();
-    int64_t est = 0;
-    if (T != 0) {
-        if (p < 65536 && P - 1 < 65536) {
-            est = (P - 1) * p / T;
-        } else {
-            int64_t a = p / 65536 + 1;
-            int64_t b = (P - 1) / 65536 + 1;
-            est = ((P - 1) / b) * (p / a) / T * a * b;
-        }
-    }
+    // A proportional estimate; the walk from it (or a bisection when it was far off)
+    // finds the one paragraph that holds the position.
+    int64_t est = T != 0 ? (P - 1) * p / T : 0;
     int32_t i = static_cast<int32_t>(std::clamp<int64_t>(est, 0, P - 1));
     // Walk from the estimate; fall back to bisection when it was far off.
     int steps = 0;
     if (pars.At(i).Start <= p) {
         while (i < P - 1 && pars.At(i).Start + pars.At(i).Length + 1 < p) {
-            if (++steps > 32) {
+            if (++steps > 8) {
                 int32_t lo = i, hi = static_cast<int32_t>(P - 1);
                 while (lo < hi) { // last paragraph whose Start <= p
                     int32_t mid = lo + (hi - lo + 1) / 2;
@@ -68,7 +61,7 @@ void TCodeNavigator::ResolvePar()
         }
     } else {
         while (i > 0 && pars.At(i).Start > p) {
-            if (++steps > 32) {
+            if (++steps > 8) {
                 int32_t lo = 0, hi = i;
                 while (lo < hi) {
                     int32_t mid = lo + (hi - lo + 1) / 2;
@@ -85,6 +78,15 @@ void TCodeNavigator::ResolvePar()
     }
     parNb_ = i;
     parOffset_ = static_cast<int32_t>(p - pars.At(i).Start);
+    textOffset_ = kUnresolved;
+    lineInPar_ = kUnresolved;
+}
+
+void TCodeNavigator::PlaceInParagraph(int32_t par, int32_t offset)
+{
+    parNb_ = par;
+    parOffset_ = offset;
+    pos_ = ParRec()->Start + offset;
     textOffset_ = kUnresolved;
     lineInPar_ = kUnresolved;
 }

@@ -59,6 +59,8 @@ public:
         lineInPar_ = kUnresolved;
     }
     void DropLine() { lineInPar_ = kUnresolved; }
+    // Moves to an offset of a known paragraph without looking the paragraph up.
+    void PlaceInParagraph(int32_t par, int32_t offset);
 
 private:
     friend class TCodeMemo;

@@ -244,11 +244,8 @@ bool TCodeMemo::ParseParagraphKeywords(int32_t pi, int32_t lo, int32_t hi)
     TCodeNavigator &s = *work_[wkOccStart];
     TCodeNavigator &e = *work_[wkOccStop];
     for (const TOcc &o : occ) {
-        par = &Par(pi);
-        s.Invalidate();
-        s.SetPos(par->Start + o.off);
-        e.Invalidate();
-        e.SetPos(par->Start + o.off + o.len);
+        s.PlaceInParagraph(pi, o.off);
+        e.PlaceInParagraph(pi, o.off + o.len);
         ApplyDynStyle(s, e, true, KeywordStyle(m.recs[static_cast<size_t>(o.kw)]));
     }
     s.Invalidate();
@@ -344,6 +341,10 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
     int32_t scan = A.Pos();
     int32_t pi = A.ParNb();
 
+    bool firstChar[256] = {};
+    for (int k = 0; k < count; ++k)
+        if (!starts[k].empty())
+            firstChar[static_cast<uint8_t>(starts[k][0])] = true;
     auto parText = [&](int32_t p) { return fold(ParagraphText(p)); };
     TCodeNavigator &rs = *work_[wkRegionStart];
     TCodeNavigator &re = *work_[wkRegionStop];
@@ -361,6 +362,10 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
         int32_t winEnd = std::min<int64_t>(len, static_cast<int64_t>(lastPos) + slack - S) ;
         bool jumped = false;
         while (i < winEnd) {
+            if (!firstChar[static_cast<uint8_t>(text[static_cast<size_t>(i)])]) {
+                ++i;
+                continue;
+            }
             int found = -1;
             for (int k = 0; k < count; ++k) {
                 const int32_t L = static_cast<int32_t>(starts[k].size());
@@ -400,8 +405,12 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
                 }
             }
             // An older region that the new one runs into is removed and its text scanned again.
-            tmp.Invalidate();
-            tmp.SetPos(static_cast<int32_t>(end));
+            if (end <= S + len) {
+                tmp.PlaceInParagraph(pi, static_cast<int32_t>(end - S));
+            } else {
+                tmp.Invalidate();
+                tmp.SetPos(static_cast<int32_t>(end));
+            }
             if (tmp.CurrentDynStyle().IsRegion()) {
                 if (tmp.FindPrevMark()) {
                     TCodeNavigator &open = *work_[wkOccStart];
@@ -431,10 +440,13 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
             st.Cursor = ss.Attr2(found).Cursor;
             st.StartLen = static_cast<uint8_t>(ss.StartKey(found).size());
             st.StopLen = static_cast<uint8_t>(ss.StopKey(found).size());
-            rs.Invalidate();
-            rs.SetPos(S + i);
-            re.Invalidate();
-            re.SetPos(static_cast<int32_t>(end));
+            rs.PlaceInParagraph(pi, i);
+            if (end <= S + len) {
+                re.PlaceInParagraph(pi, static_cast<int32_t>(end - S));
+            } else {
+                re.Invalidate();
+                re.SetPos(static_cast<int32_t>(end));
+            }
             ApplyDynStyle(rs, re, true, st);
             rs.Invalidate();
             re.Invalidate();
