@@ -79,6 +79,20 @@ public:
     // ---- selection ----
     int32_t SelStart() const { return caretNav_->Pos(); }
     int32_t SelLength() const { return selLength_; }
+    void SetSelStart(int32_t p);
+    void SetSelLength(int32_t n);
+    void SelectAll();
+    std::string SelText();
+    void SetSelText(const std::string &s) { SetSelTextBuf(s.c_str()); }
+    // Copies min(|SelLength|, size - 1) positions and a NUL; returns the count.
+    int32_t GetSelTextBuf(char *buffer, int32_t size);
+
+    // ---- editing ----
+    // Replaces the selection by a NUL-terminated text.
+    void SetSelTextBuf(const char *text);
+    void ClearSelection();
+    void Undo();
+    bool CanUndo() const { return undoText_ != nullptr; }
 
     // ---- state ----
     bool Modified() const { return modified_; }
@@ -166,6 +180,12 @@ private:
     std::unique_ptr<TStartStopKeyList> startStopKeys_;
     TMemoHost *host_ = nullptr;
     uint32_t lastProgress_ = 0;
+
+    bool compensate_ = true;
+    bool noScroll_ = false;
+    // Removes the highlighting of paragraphs [p0, p1] so the passes can write it anew.
+    void StripHighlighting(int32_t p0, int32_t p1);
+    bool MarksIn(int32_t p0, int32_t p1) const;
 
     // undo record
     std::unique_ptr<std::string> undoText_;

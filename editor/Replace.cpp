@@ -1,0 +1,395 @@
+// Replacing the selection by new text, and the one-level undo.
+#include "CodeMemo.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quenvel {
+
+namespace {
+
+// Style codes in compensation order.
+constexpr uint8_t kCodes[5] = {scUnderline, scItalic, scBold, scHighlight, scAltFont};
+
+int CodeIndex(uint8_t b)
+{
+    switch (b) {
+    case scUnderline: return 0;
+    case scItalic: return 1;
+    case scBold: return 2;
+    case scHighlight: return 3;
+    case scAltFont: return 4;
+    default: return -1;
+    }
+}
+
+} // namespace
+
+void TCodeMemo::SetSelStart(int32_t p)
+{
+    p = std::clamp(p, 0, textLength_);
+    const int32_t len = selLength_;
+    selLength_ = 0;
+    selStartNav_->SetPos(p);
+    selStopNav_->Assign(*selStartNav_);
+    caretNav_ = selStartNav_;
+    SetSelLength(len);
+}
+
+void TCodeMemo::SetSelLength(int32_t n)
+{
+    if (n == selLength_)
+        return;
+    const int32_t c = caretNav_->Pos();
+    n = std::clamp<int64_t>(n, -static_cast<int64_t>(c), static_cast<int64_t>(textLength_) - c);
+    TCodeNavigator *caret = caretNav_;
+    if (n < 1) {
+        TCodeNavigator tmp(this);
+        tmp.Assign(*caret);
+        selStartNav_->Invalidate();
+        selStartNav_->SetPos(c + n);
+        selStopNav_->Assign(tmp);
+        caretNav_ = selStopNav_;
+    } else {
+        TCodeNavigator tmp(this);
+        tmp.Assign(*caret);
+        selStartNav_->Assign(tmp);
+        selStopNav_->Invalidate();
+        selStopNav_->SetPos(c + n);
+        caretNav_ = selStartNav_;
+    }
+    selLength_ = n;
+}
+
+void TCodeMemo::SelectAll()
+{
+    SetSelLength(0);
+    SetSelStart(textLength_);
+    SetSelLength(-textLength_);
+}
+
+std::string TCodeMemo::SelText()
+{
+    return GetTextPart(selStartNav_->Pos(), selStopNav_->Pos());
+}
+
+int32_t TCodeMemo::GetSelTextBuf(char *buffer, int32_t size)
+{
+    if (size <= 0)
+        return 0;
+    const int32_t n = std::min(std::abs(selLength_), size - 1);
+    TCodeNavigator nav(this);
+    nav.SetPos(selStartNav_->Pos());
+    CopyText(nav, reinterpret_cast<uint8_t *>(buffer), n);
+    return n;
+}
+
+void TCodeMemo::ClearSelection()
+{
+    if (selLength_ != 0)
+        SetSelTextBuf("");
+}
+
+void TCodeMemo::Undo()
+{
+    if (!undoText_)
+        return;
+    const std::string text = *undoText_;
+    const int32_t start = undoStart_, stop = undoStop_;
+    SetSelLength(0);
+    SetSelStart(start);
+    SetSelLength(stop - start);
+    SetSelTextBuf(text.c_str());
+}
+
+void TCodeMemo::StripHighlighting(int32_t p0, int32_t p1)
+{
+    for (int32_t p = p0; p <= p1; ++p) {
+        TParagraphRec &par = Par(p);
+        if (par.MarkCount != 0) {
+            int32_t w = 0;
+            const int32_t size = par.ByteSize();
+            for (int32_t o = 0; o < size;) {
+                if (par.Text[o] == scMark) {
+                    o += kMarkSize;
+                } else {
+                    par.Text[w++] = par.Text[o++];
+                }
+            }
+            par.MarkCount = 0;
+        }
+        TLL &lines = *par.Lines;
+        // one line per paragraph until it is laid out again
+        uint16_t style = lines.At(0).Style;
+        TDynStyle keep = lines.At(0).DynStyle;
+        lines.SetCount(1);
+        TLineRec &l = lines.At(0);
+        l.StartByte = 0;
+        l.EndByte = par.Length;
+        l.Style = style;
+        if (p != p0 || !keep.IsDynamic())
+            l.DynStyle = NoDynStyle();
+        par.Formatted = 0;
+    }
+}
+
+void TCodeMemo::SetSelTextBuf(const char *textIn)
+{
+    const char *text = textIn ? textIn : "";
+    const size_t textLen = std::strlen(text);
+    // 1. nothing to do for an empty text over an empty selection
+    if (selLength_ == 0 && textLen == 0)
+        return;
+    modified_ = true;
+
+    TCodeNavigator &S = *selStartNav_;
+    TCodeNavigator &Eend = *selStopNav_;
+    const int32_t s = S.Pos(), e = Eend.Pos(), c = caretNav_->Pos();
+
+    // 5, 7. the inserted text: byte 5 cannot forge a mark; cut into pieces at breaks
+    std::vector<std::string> pieces(1);
+    int insParity[5] = {};
+    int64_t L = 0;
+    for (size_t i = 0; i < textLen; ++i) {
+        uint8_t b = static_cast<uint8_t>(text[i]);
+        if (b == 13) {
+            if (i + 1 < textLen && text[i + 1] == 10)
+                ++i;
+            pieces.emplace_back();
+            L += 2;
+            continue;
+        }
+        if (b == scMark)
+            b = 165;
+        int ci = CodeIndex(b);
+        if (ci >= 0)
+            insParity[ci] ^= 1;
+        pieces.back().push_back(static_cast<char>(b));
+        ++L;
+    }
+
+    // 4. what is removed
+    const int32_t sPar = S.ParNb(), ePar = Eend.ParNb();
+    const int32_t sOff = S.TextOffset(), eOff = Eend.TextOffset();
+    int remParity[5] = {};
+    for (int32_t p = sPar; p <= ePar; ++p) {
+        const TParagraphRec &par = Par(p);
+        const int32_t a = p == sPar ? sOff : 0;
+        const int32_t b = p == ePar ? eOff : par.ByteSize();
+        for (int32_t o = a; o < b;) {
+            if (par.Text[o] == scMark) {
+                o += kMarkSize;
+                continue;
+            }
+            int ci = CodeIndex(par.Text[o]);
+            if (ci >= 0)
+                remParity[ci] ^= 1;
+            ++o;
+        }
+    }
+
+    // 6. style compensation
+    std::string comp;
+    if (compensate_)
+        for (int k = 0; k < 5; ++k)
+            if (remParity[k] != insParity[k])
+                comp.push_back(static_cast<char>(kCodes[k]));
+    pieces.back() += comp;
+    const int32_t ncomp = static_cast<int32_t>(comp.size());
+
+    // 2. undo record (the compensation codes belong to the change, so that undoing
+    // it restores the exact bytes)
+    if (!undoText_)
+        undoText_ = std::make_unique<std::string>();
+    const int32_t insertedEnd = static_cast<int32_t>(s + L + ncomp);
+    if (selLength_ != 0) {
+        *undoText_ = GetTextPart(s, e);
+        undoStart_ = s;
+        undoStop_ = insertedEnd;
+    } else if (c == undoStop_ && c != undoStart_) {
+        undoStop_ = insertedEnd;
+    } else {
+        undoStart_ = c;
+        undoStop_ = insertedEnd;
+        undoText_->clear();
+    }
+
+    // 8, 9. the new paragraph records
+    const TParagraphRec &first = Par(sPar);
+    const TParagraphRec &last = Par(ePar);
+    const std::string head(reinterpret_cast<const char *>(first.Text), static_cast<size_t>(sOff));
+    const std::string tail(reinterpret_cast<const char *>(last.Text) + eOff,
+                           static_cast<size_t>(last.ByteSize() - eOff));
+    auto countMarks = [](const std::string &b, int32_t &positions) {
+        int32_t marks = 0;
+        positions = 0;
+        for (size_t o = 0; o < b.size();) {
+            if (b[o] == scMark) {
+                ++marks;
+                o += kMarkSize;
+            } else {
+                ++positions;
+                ++o;
+            }
+        }
+        return marks;
+    };
+    const uint16_t firstStyle = first.Lines->At(0).Style;
+    const TDynStyle firstDyn = first.Lines->At(0).DynStyle;
+    const uint8_t firstFormatted = first.Formatted, firstParsed = first.Parsed;
+    const int32_t oldLines = [&] {
+        int32_t n = 0;
+        for (int32_t p = sPar; p <= ePar; ++p)
+            n += Par(p).Lines->Count();
+        return n;
+    }();
+    const int32_t oldFirstLine = first.FirstLine;
+    const int32_t oldLenSum = [&] {
+        int64_t n = 0;
+        for (int32_t p = sPar; p <= ePar; ++p)
+            n += Par(p).Length + 2;
+        return static_cast<int32_t>(n);
+    }();
+
+    const size_t k = pieces.size();
+    std::vector<TParagraphRec> made(k);
+    uint16_t running = firstStyle;
+    int32_t start = first.Start;
+    for (size_t i = 0; i < k; ++i) {
+        std::string bytes;
+        if (i == 0)
+            bytes += head;
+        bytes += pieces[i];
+        if (i + 1 == k)
+            bytes += tail;
+        if (bytes.size() > static_cast<size_t>(kMaxParagraphBytes))
+            bytes.resize(static_cast<size_t>(kMaxParagraphBytes)); // too long to keep as one paragraph
+        TParagraphRec &r = made[i];
+        int32_t positions = 0;
+        r.MarkCount = countMarks(bytes, positions);
+        r.Length = positions;
+        r.Capacity = ReplaceBufferSize(static_cast<int64_t>(bytes.size()));
+        r.Text = AllocText(r.Capacity);
+        std::memcpy(r.Text, bytes.data(), bytes.size());
+        r.Start = start;
+        r.FirstLine = oldFirstLine + static_cast<int32_t>(i);
+        r.Lines = new TLL();
+        TLineRec line{};
+        line.EndByte = static_cast<int32_t>(bytes.size());
+        line.Style = running;
+        line.DynStyle = i == 0 ? firstDyn : NoDynStyle();
+        r.Lines->Add(&line);
+        r.Formatted = i == 0 ? firstFormatted : 0;
+        r.Parsed = i == 0 ? firstParsed : 0;
+        for (size_t o = 0; o < bytes.size();) {
+            uint8_t b = static_cast<uint8_t>(bytes[o]);
+            if (b == scMark) {
+                o += kMarkSize;
+                continue;
+            }
+            running ^= StyleCodeBit(b);
+            ++o;
+        }
+        start += positions + 2;
+    }
+    const int32_t newLenSum = start - first.Start;
+    const int32_t d = newLenSum - oldLenSum;
+    const int32_t newLines = static_cast<int32_t>(k);
+    const int32_t dl = newLines - oldLines;
+    const int32_t dk = static_cast<int32_t>(k) - (ePar - sPar + 1);
+
+    for (int32_t p = sPar; p <= ePar; ++p)
+        FreeParagraph(Par(p));
+    TPLL &pars = *paragraphs_;
+    pars.MoveTail(ePar + 1, sPar + static_cast<int32_t>(k));
+    for (size_t i = 0; i < k; ++i)
+        pars.At(sPar + static_cast<int32_t>(i)) = made[i];
+    for (int32_t p = sPar + static_cast<int32_t>(k); p < pars.Count(); ++p) {
+        pars.At(p).Start += d;
+        pars.At(p).FirstLine += dl;
+    }
+    textLength_ += d;
+    lineCount_ += dl;
+    if (pars.Capacity() > pars.Count() + pars.Count() / 16 + 8)
+        pars.SetCapacity(pars.Count() + pars.Count() / 32 + 4);
+
+    // 10. navigators: before the edit they keep their position, inside it they collapse
+    // to its start, behind it they shift
+    for (TCodeNavigator *n : navigators_) {
+        if (n->pos_ < s) {
+            if (n->parNb_ >= sPar)
+                n->DropOffsets();
+        } else if (n->pos_ <= e) {
+            n->Invalidate();
+            n->pos_ = s;
+        } else {
+            n->Invalidate();
+            n->pos_ += d;
+        }
+        if (n->parNb_ >= 0 && dk != 0 && n->parNb_ > ePar)
+            n->parNb_ += dk;
+    }
+
+    // 11, 13. highlighting: the touched paragraphs are highlighted anew, widened to
+    // whole regions that run into or out of them
+    const bool passes = StartStopActive || KeywordsActive;
+    int32_t p0 = sPar, p1 = sPar + static_cast<int32_t>(k) - 1;
+    while (p0 > 0 && Par(p0).Lines->At(0).DynStyle.IsRegion())
+        --p0;
+    while (p1 + 1 < ParagraphCount() && Par(p1 + 1).Lines->At(0).DynStyle.IsRegion())
+        ++p1;
+    if (passes || MarksIn(p0, p1)) {
+        StripHighlighting(p0, p1);
+        // lines further on that a stripped region ran into
+        for (TCodeNavigator *n : navigators_)
+            if (n->parNb_ >= p0)
+                n->DropOffsets();
+    }
+    if (passes) {
+        if (OnParse)
+            OnParse(this, s, insertedEnd);
+        TCodeNavigator &a = *work_[7];
+        TCodeNavigator &b = *work_[8];
+        a.PlaceInParagraph(p0, 0);
+        b.PlaceInParagraph(p1, Par(p1).Length);
+        if (StartStopActive)
+            ParseStartStop(a, b);
+        if (KeywordsActive) {
+            const int32_t lastPar = b.ParNb();
+            for (int32_t p = p0; p <= lastPar; ++p) {
+                if (UpdateMode == umImmediate || Par(p).Parsed) {
+                    TParagraphRec &par = Par(p);
+                    // a paragraph left parsed keeps only the runs the pass writes now
+                    ParseParagraphKeywords(p, 0, par.Length);
+                    Par(p).Parsed = 1;
+                }
+            }
+        }
+        a.Invalidate();
+        b.Invalidate();
+        for (TCodeNavigator *n : navigators_)
+            if (n->parNb_ >= p0)
+                n->DropOffsets();
+    }
+    ChangedRange(sPar, sPar + static_cast<int32_t>(k) - 1);
+
+    // 14. the caret after the inserted text
+    selLength_ = 0;
+    selStartNav_->Invalidate();
+    selStartNav_->pos_ = insertedEnd;
+    selStopNav_->Assign(*selStartNav_);
+    caretNav_ = selStartNav_;
+
+    // 16.
+    Change();
+}
+
+bool TCodeMemo::MarksIn(int32_t p0, int32_t p1) const
+{
+    for (int32_t p = p0; p <= p1; ++p)
+        if (Par(p).MarkCount != 0)
+            return true;
+    return false;
+}
+
+} // namespace quenvel
