@@ -6,6 +6,7 @@
 #include "opl/OplKeywords.h"
 #include "opl/OplSetup.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -122,6 +123,39 @@ int main(int argc, char **argv)
     for (int d = 1; d <= 3; ++d)
         std::printf("load + full highlight, %-21s %9.1f ms  highlighting alone / load %.2f\n", names[d], tHl[d],
                     (tHl[d] - tLoad) / tLoad);
+    // typing in the middle of the document, highlighted with the OPL 3 table
+    {
+        TCodeMemo memo;
+        std::unique_ptr<TKeywordList> table;
+        RegisterOplSpans(memo);
+        ApplyOplDialect(memo, 2, table);
+        memo.UpdateMode = umBackground;
+        TProtMemStream s;
+        s.Attach(data.data(), static_cast<int64_t>(data.size()));
+        memo.LoadFromStream(s);
+        memo.ParseAllKeywords();
+        auto stats = [](std::vector<double> v) {
+            std::sort(v.begin(), v.end());
+            double sum = 0;
+            for (double x : v)
+                sum += x;
+            return std::make_pair(sum / v.size(), v[v.size() * 99 / 100]);
+        };
+        std::vector<double> typed, enters;
+        const int32_t mid = memo.ParagraphCount() / 2;
+        for (int run = 0; run < 10; ++run) {
+            memo.SetSelLength(0);
+            memo.SetSelStart(memo.ParagraphStart(mid + run));
+            for (int k = 0; k < 50; ++k)
+                typed.push_back(Ms([&] { memo.SetSelTextBuf("x"); }) * 1000);
+        }
+        for (int k = 0; k < 200; ++k)
+            enters.push_back(Ms([&] { memo.SetSelTextBuf("\r\n"); }) * 1000);
+        auto [tm, tp] = stats(typed);
+        auto [em, ep] = stats(enters);
+        std::printf("%-44s mean %7.1f us  p99 %7.1f us\n", "typed character, middle of the text", tm, tp);
+        std::printf("%-44s mean %7.1f us  p99 %7.1f us\n", "Enter, middle of the text", em, ep);
+    }
     std::printf("peak resident memory: %.0f MiB\n", PeakRssKb() / 1024.0);
     return 0;
 }

@@ -32,6 +32,16 @@ enum TBorderStyle { bsNone, bsSingle };
 // Resolves a system colour (0x80000000 + index) to its RGB value.
 TColor ColorToRGB(TColor c);
 
+// Plain-text clipboard, in the control's 8-bit code page.
+class TClipboard
+{
+public:
+    virtual ~TClipboard() = default;
+    virtual bool HasText() = 0;
+    virtual std::string GetText() = 0;
+    virtual void SetText(const std::string &bytes) = 0;
+};
+
 // What the control asks of the window that shows it. The core runs without one.
 class TMemoHost
 {
@@ -93,6 +103,27 @@ public:
     void ClearSelection();
     void Undo();
     bool CanUndo() const { return undoText_ != nullptr; }
+    void SetParagraphText(int32_t i, const std::string &s);
+    void SetBold() { WrapSelection(scBold); }
+    void SetItalic() { WrapSelection(scItalic); }
+    void SetUnderline() { WrapSelection(scUnderline); }
+    void SetHighlight() { WrapSelection(scHighlight); }
+    void SetAltFont() { WrapSelection(scAltFont); }
+    void ReApplyKeywords();
+    bool FindText(const std::string &text, bool down, bool matchCase);
+
+    int32_t SelLine() { return caretNav_->DisplayLine(); }
+    void SetSelLine(int32_t line);
+    int32_t SelCol() { return caretNav_->Column(); }
+    void SetSelCol(int32_t col);
+    int32_t CaretPar() { return caretNav_->ParNb(); }
+    uint8_t CaretStyle() { return caretNav_->EffectiveStyle(); }
+
+    // ---- clipboard ----
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+    TClipboard *Clipboard = nullptr;
 
     // ---- state ----
     bool Modified() const { return modified_; }
@@ -186,6 +217,7 @@ private:
     // Removes the highlighting of paragraphs [p0, p1] so the passes can write it anew.
     void StripHighlighting(int32_t p0, int32_t p1);
     bool MarksIn(int32_t p0, int32_t p1) const;
+    void WrapSelection(uint8_t code);
 
     // undo record
     std::unique_ptr<std::string> undoText_;

@@ -1,1 +1,0 @@
-// Qt adapters for the editor control.

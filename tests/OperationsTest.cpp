@@ -1,0 +1,141 @@
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+
+using namespace quenvel;
+using namespace quenvel::test;
+
+namespace {
+
+struct TFakeClipboard : TClipboard {
+    std::string text;
+    bool has = false;
+    bool HasText() override { return has; }
+    std::string GetText() override { return text; }
+    void SetText(const std::string &b) override
+    {
+        text = b;
+        has = true;
+    }
+};
+
+void Select(TCodeMemo &m, int32_t s, int32_t e)
+{
+    m.SetSelLength(0);
+    m.SetSelStart(s);
+    m.SetSelLength(e - s);
+}
+
+} // namespace
+
+TEST(Find, DownSelectsWithTheCaretAtTheEnd)
+{
+    TCodeMemo m;
+    LoadString(m, "a word, a Word\r\nword");
+    Select(m, 0, 0);
+    ASSERT_TRUE(m.FindText("word", true, false));
+    EXPECT_EQ(m.SelStart(), 6);
+    EXPECT_EQ(m.SelLength(), -4);
+    ASSERT_TRUE(m.FindText("word", true, false));
+    EXPECT_EQ(m.SelStart(), 14) << "the second occurrence the second time";
+    ASSERT_TRUE(m.FindText("word", true, false));
+    EXPECT_EQ(m.SelStart(), 20);
+    EXPECT_FALSE(m.FindText("word", true, false)) << "no wrap-around";
+    EXPECT_EQ(m.SelStart(), 20);
+    EXPECT_EQ(m.SelLength(), -4) << "selection unchanged when not found";
+    Select(m, 0, 0);
+    ASSERT_TRUE(m.FindText("Word", true, true));
+    EXPECT_EQ(m.SelStart(), 14);
+}
+
+TEST(Find, UpAndNeverAcrossBreaks)
+{
+    TCodeMemo m;
+    LoadString(m, "ab\r\ncd ab");
+    Select(m, 9, 9);
+    ASSERT_TRUE(m.FindText("AB", false, false));
+    EXPECT_EQ(m.SelStart(), 7);
+    EXPECT_EQ(m.SelLength(), 2);
+    ASSERT_TRUE(m.FindText("ab", false, false));
+    EXPECT_EQ(m.SelStart(), 0);
+    EXPECT_FALSE(m.FindText("ab", false, false));
+    Select(m, 0, 0);
+    EXPECT_FALSE(m.FindText("b\r\nc", true, false));
+    EXPECT_FALSE(m.FindText("bc", true, false));
+}
+
+TEST(ParagraphTextWrite, AppendsParagraphsAndKeepsTheCaret)
+{
+    TCodeMemo m;
+    LoadString(m, "only");
+    Select(m, 2, 2);
+    m.SetParagraphText(3, "fourth");
+    EXPECT_EQ(m.ParagraphCount(), 4);
+    EXPECT_EQ(m.Text(), "only\r\n\r\n\r\nfourth");
+    EXPECT_EQ(m.SelStart(), 2);
+    m.SetParagraphText(0, "first line");
+    EXPECT_EQ(m.ParagraphText(0), "first line");
+    EXPECT_EQ(m.SelStart(), 0) << "the caret in the rewritten paragraph goes to its start";
+    Select(m, 16, 16);
+    m.SetParagraphText(0, "1");
+    EXPECT_EQ(m.SelStart(), 7) << "a caret in a later paragraph shifts with the change";
+}
+
+TEST(StyleCommands, CaretPlacementBySelectionSign)
+{
+    TCodeMemo m;
+    LoadString(m, "abc");
+    Select(m, 1, 1);
+    m.SetBold();
+    EXPECT_EQ(m.Text(), "a\x02\x02" "bc");
+    EXPECT_EQ(m.SelStart(), 2);
+    EXPECT_EQ(m.SelLength(), 0);
+    m.SetSelTextBuf("X");
+    EXPECT_EQ(m.Text(), "a\x02X\x02" "bc") << "typed text is bold";
+
+    LoadString(m, "abc");
+    Select(m, 0, 2);
+    m.SetItalic();
+    EXPECT_EQ(m.Text(), "\x01" "ab\x01" "c");
+    EXPECT_EQ(m.SelStart(), 0);
+    EXPECT_EQ(m.SelLength(), 4);
+
+    LoadString(m, "abc");
+    Select(m, 2, 0);
+    m.SetHighlight();
+    EXPECT_EQ(m.Text(), "\x03" "ab\x03" "c");
+    EXPECT_EQ(m.SelStart(), 4);
+    EXPECT_EQ(m.SelLength(), -4);
+}
+
+TEST(Clipboard, CutMovesTheWholeSelection)
+{
+    TCodeMemo m;
+    TFakeClipboard cb;
+    m.Clipboard = &cb;
+    std::string big;
+    for (int i = 0; i < 20000; ++i)
+        big += "line " + std::to_string(i % 10) + "\r\n";
+    LoadString(m, big);
+    Select(m, 0, 100000);
+    m.CutToClipboard();
+    EXPECT_EQ(cb.text.size(), 100000u);
+    EXPECT_EQ(cb.text, big.substr(0, 100000));
+    EXPECT_EQ(m.Text(), big.substr(100000));
+    Select(m, 0, 0);
+    m.PasteFromClipboard();
+    EXPECT_EQ(m.Text(), big);
+    m.Undo();
+    EXPECT_EQ(m.Text(), big.substr(100000));
+}
+
+TEST(ReApply, KeepsTheModifiedState)
+{
+    TCodeMemo m;
+    LoadString(m, "PRINT \"x\"");
+    m.SetModified(false);
+    m.ReApplyKeywords();
+    EXPECT_FALSE(m.Modified());
+    EXPECT_EQ(m.Text(), "PRINT \"x\"");
+    EXPECT_EQ(m.SelStart(), 0);
+}
