@@ -301,14 +301,9 @@ std::string TCodeMemo::CheckInvariants()
         const TLL &lines = *par.Lines;
         int32_t expect = 0;
         int32_t o = 0;
-        for (int32_t k = 0; k < lines.Count(); ++k) {
-            const TLineRec &l = lines.At(k);
-            if (l.StartByte != expect)
-                return where + "line " + std::to_string(k) + " starts at " + std::to_string(l.StartByte) +
-                       " not " + std::to_string(expect);
-            if (l.EndByte < l.StartByte)
-                return where + "line " + std::to_string(k) + " ends before it starts";
-            while (o < l.StartByte) {
+        // running and dynamic style up to a byte offset
+        auto walkTo = [&](int32_t limit) {
+            while (o < limit) {
                 if (par.Text[o] == scMark) {
                     dyn = ReadMark(par.Text + o);
                     o += kMarkSize;
@@ -317,6 +312,15 @@ std::string TCodeMemo::CheckInvariants()
                     ++o;
                 }
             }
+        };
+        for (int32_t k = 0; k < lines.Count(); ++k) {
+            const TLineRec &l = lines.At(k);
+            if (l.StartByte != expect)
+                return where + "line " + std::to_string(k) + " starts at " + std::to_string(l.StartByte) +
+                       " not " + std::to_string(expect);
+            if (l.EndByte < l.StartByte)
+                return where + "line " + std::to_string(k) + " ends before it starts";
+            walkTo(l.StartByte);
             if (o != l.StartByte)
                 return where + "line " + std::to_string(k) + " starts inside a style mark";
             if (l.Style != style)
@@ -330,15 +334,7 @@ std::string TCodeMemo::CheckInvariants()
         if (expect != par.ByteSize())
             return where + "last line ends at " + std::to_string(expect) + " not " +
                    std::to_string(par.ByteSize());
-        while (o < par.ByteSize()) {
-            if (par.Text[o] == scMark) {
-                dyn = ReadMark(par.Text + o);
-                o += kMarkSize;
-            } else {
-                style ^= StyleCodeBit(par.Text[o]);
-                ++o;
-            }
-        }
+        walkTo(par.ByteSize());
         start += par.Length + 2;
         firstLine += lines.Count();
     }
