@@ -1,5 +1,6 @@
 #include "Streams.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -8,13 +9,9 @@
 
 namespace quenvel {
 
-static int64_t ClampSeek(int64_t base, int64_t offset, int64_t size)
+static int64_t ClampSeek(int64_t base, int64_t offset)
 {
-    int64_t p = base + offset;
-    if (p < 0)
-        p = 0;
-    (void)size;
-    return p;
+    return std::max<int64_t>(base + offset, 0);
 }
 
 int64_t TMemoryStream::Read(void *buffer, int64_t count)
@@ -46,7 +43,7 @@ void TMemoryStream::Write(const void *buffer, int64_t count)
 int64_t TMemoryStream::Seek(int64_t offset, Origin origin)
 {
     int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? pos_ : Size();
-    pos_ = ClampSeek(base, offset, Size());
+    pos_ = ClampSeek(base, offset);
     return pos_;
 }
 
@@ -70,7 +67,7 @@ void TProtMemStream::Write(const void *, int64_t)
 int64_t TProtMemStream::Seek(int64_t offset, Origin origin)
 {
     int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? pos_ : size_;
-    pos_ = ClampSeek(base, offset, size_);
+    pos_ = ClampSeek(base, offset);
     return pos_;
 }
 

@@ -70,14 +70,21 @@ void OpenHighlighted(TCodeMemo &memo, const std::string &path, int dialect,
     memo.ParseAllKeywords();
 }
 
+// The dialect named on the command line; -1 (reported) when there is no such dialect.
+int ParseDialect(const std::string &name, std::ostream &err)
+{
+    const int dialect = OplDialectFromName(name);
+    if (dialect < 0)
+        err << "quenvel: unknown dialect '" << name << "' (use none, siena, opl3 or opl5)\n";
+    return dialect;
+}
+
 int Highlight(const std::string &dialectName, const std::vector<std::string> &files, std::ostream &out,
               std::ostream &err)
 {
-    const int dialect = OplDialectFromName(dialectName);
-    if (dialect < 0) {
-        err << "quenvel: unknown dialect '" << dialectName << "' (use none, siena, opl3 or opl5)\n";
+    const int dialect = ParseDialect(dialectName, err);
+    if (dialect < 0)
         return 2;
-    }
     if (files.size() != 1) {
         err << "quenvel: --highlight needs one file\n";
         return 2;
@@ -107,11 +114,9 @@ int Highlight(const std::string &dialectName, const std::vector<std::string> &fi
 int Check(const std::string &dialectName, const std::vector<std::string> &files, std::ostream &out,
           std::ostream &err)
 {
-    const int dialect = OplDialectFromName(dialectName);
-    if (dialect < 0) {
-        err << "quenvel: unknown dialect '" << dialectName << "' (use none, siena, opl3 or opl5)\n";
+    const int dialect = ParseDialect(dialectName, err);
+    if (dialect < 0)
         return 2;
-    }
     if (files.empty()) {
         err << "quenvel: --check needs at least one file\n";
         return 2;
