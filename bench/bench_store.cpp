@@ -129,7 +129,7 @@ int main(int argc, char **argv)
         std::unique_ptr<TKeywordList> table;
         RegisterOplSpans(memo);
         ApplyOplDialect(memo, 2, table);
-        memo.UpdateMode = umBackground;
+        memo.SetUpdateMode(umBackground);
         TProtMemStream s;
         s.Attach(data.data(), static_cast<int64_t>(data.size()));
         memo.LoadFromStream(s);

@@ -132,15 +132,46 @@ public:
     bool KeywordsActive = false;
     bool StartStopActive = false;
 
-    // ---- appearance ----
-    TFontDesc Font{"MS Sans Serif", 8, 0, clBlack, 0};
-    TFontDesc AltFont{"MS Sans Serif", 8, 0, clBlack, 0};
-    TColor Color = clSystemWindow;
-    TColor HighlightColor = clRed;
-    TColor HighlightBackgnd = clSystemWindow;
-    TAlignment Alignment = taLeftJustify;
-    bool Justified = false;
-    TUpdateMode UpdateMode = umImmediate;
+    // ---- published properties ----
+    // Behaviour only: read by the key and mouse handling.
+    bool ReadOnly = false;
+    bool DisplayOnly = false;
+    bool WantTabs = true;
+    bool EnableHotKeys = true;
+    bool ShowEndParSelected = true;
+    bool PassOverCodes = true;
+    bool TabStop = true;
+    TScrollStyle ScrollBars = ssNone;
+    TBorderStyle BorderStyle = bsSingle;
+    int CaretWidth = 1;
+
+    // Appearance and layout: assigning them lays out or repaints as needed.
+    const TFontDesc &Font() const { return font_; }
+    void SetFont(const TFontDesc &f);
+    const TFontDesc &AltFont() const { return altFont_; }
+    void SetAltFont(const TFontDesc &f);
+    TColor Color() const { return color_; }
+    void SetColor(TColor c);
+    TColor HighlightColor() const { return highlightColor_; }
+    void SetHighlightColor(TColor c);
+    TColor HighlightBackgnd() const { return highlightBackgnd_; }
+    void SetHighlightBackgnd(TColor c);
+    bool HideSelection() const { return hideSelection_; }
+    void SetHideSelection(bool on);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment a);
+    bool Justified() const { return justified_; }
+    void SetJustified(bool on);
+    TUpdateMode UpdateMode() const { return updateMode_; }
+    void SetUpdateMode(TUpdateMode m);
+    int LeftMargin() const { return leftMargin_; }
+    void SetLeftMargin(int v);
+    int RightMargin() const { return rightMargin_; }
+    void SetRightMargin(int v);
+    int TabStops() const { return tabStops_; }
+    void SetTabStops(int v);
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool on);
 
     // ---- tables ----
     TKeywordList &Keywords() { return *keywords_; }
@@ -183,6 +214,12 @@ protected:
     virtual void LoadFinished() {}
     // Paragraphs whose display must be redrawn.
     virtual void ChangedRange(int32_t firstPar, int32_t lastPar) { (void)firstPar; (void)lastPar; }
+    // What the window does when layout or appearance properties change.
+    virtual void LayoutChanged() {}
+    virtual void FontChanged() {}
+    virtual void AltFontChanged() {}
+    virtual void AppearanceChanged(bool alignmentOnly) { (void)alignmentOnly; }
+    virtual void UpdateModeChanged() {}
 
 private:
     friend class TCodeNavigator;
@@ -217,7 +254,22 @@ private:
     // Removes the highlighting of paragraphs [p0, p1] so the passes can write it anew.
     void StripHighlighting(int32_t p0, int32_t p1);
     bool MarksIn(int32_t p0, int32_t p1) const;
+    bool EditTouchesRegionKeys(const TDynStyle &region, int32_t open, int32_t close, int32_t s, int32_t end);
     void WrapSelection(uint8_t code);
+
+    TFontDesc font_{"MS Sans Serif", 8, 0, clBlack, 0};
+    TFontDesc altFont_{"MS Sans Serif", 8, 0, clBlack, 0};
+    TColor color_ = clSystemWindow;
+    TColor highlightColor_ = clRed;
+    TColor highlightBackgnd_ = clSystemWindow;
+    bool hideSelection_ = true;
+    TAlignment alignment_ = taLeftJustify;
+    bool justified_ = false;
+    TUpdateMode updateMode_ = umImmediate;
+    int leftMargin_ = 8;
+    int rightMargin_ = 8;
+    int tabStops_ = 8;
+    bool wordWrap_ = true;
 
     // undo record
     std::unique_ptr<std::string> undoText_;

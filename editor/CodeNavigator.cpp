@@ -388,7 +388,7 @@ uint8_t TCodeNavigator::EffectiveStyle()
     ResolveLine();
     if (dyn_.StyleBits & fsDynamic)
         return dyn_.StyleBits & 63;
-    return static_cast<uint8_t>(((runningStyle_ & 15) ^ (memo_->Font.Style & 15)) | (runningStyle_ & 48));
+    return static_cast<uint8_t>(((runningStyle_ & 15) ^ (memo_->Font().Style & 15)) | (runningStyle_ & 48));
 }
 
 bool TCodeNavigator::FindPrevMark()

@@ -6,6 +6,110 @@
 
 namespace quenvel {
 
+void TCodeMemo::SetFont(const TFontDesc &f)
+{
+    font_ = f;
+    FontChanged();
+}
+
+void TCodeMemo::SetAltFont(const TFontDesc &f)
+{
+    altFont_ = f;
+    AltFontChanged();
+}
+
+void TCodeMemo::SetColor(TColor c)
+{
+    if (c != color_) {
+        color_ = c;
+        AppearanceChanged(false);
+    }
+}
+
+void TCodeMemo::SetHighlightColor(TColor c)
+{
+    if (c != highlightColor_) {
+        highlightColor_ = c;
+        AppearanceChanged(false);
+    }
+}
+
+void TCodeMemo::SetHighlightBackgnd(TColor c)
+{
+    if (c != highlightBackgnd_) {
+        highlightBackgnd_ = c;
+        AppearanceChanged(false);
+    }
+}
+
+void TCodeMemo::SetHideSelection(bool on)
+{
+    if (on != hideSelection_) {
+        hideSelection_ = on;
+        AppearanceChanged(false);
+    }
+}
+
+void TCodeMemo::SetAlignment(TAlignment a)
+{
+    if (a == alignment_)
+        return;
+    const bool relayout = !wordWrap_ && (a != taLeftJustify || alignment_ != taLeftJustify);
+    alignment_ = a;
+    if (relayout)
+        LayoutChanged();
+    else
+        AppearanceChanged(true);
+}
+
+void TCodeMemo::SetJustified(bool on)
+{
+    if (on != justified_) {
+        justified_ = on;
+        AppearanceChanged(true);
+    }
+}
+
+void TCodeMemo::SetUpdateMode(TUpdateMode m)
+{
+    if (m != updateMode_) {
+        updateMode_ = m;
+        UpdateModeChanged();
+    }
+}
+
+void TCodeMemo::SetLeftMargin(int v)
+{
+    if (v != leftMargin_) {
+        leftMargin_ = v;
+        LayoutChanged();
+    }
+}
+
+void TCodeMemo::SetRightMargin(int v)
+{
+    if (v != rightMargin_) {
+        rightMargin_ = v;
+        LayoutChanged();
+    }
+}
+
+void TCodeMemo::SetTabStops(int v)
+{
+    if (v != tabStops_ && v > 0) {
+        tabStops_ = v;
+        LayoutChanged();
+    }
+}
+
+void TCodeMemo::SetWordWrap(bool on)
+{
+    if (on != wordWrap_) {
+        wordWrap_ = on;
+        LayoutChanged();
+    }
+}
+
 void TCodeMemo::SetSelLine(int32_t line)
 {
     TCodeNavigator nav(this);

@@ -188,6 +188,31 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
         }
     }
 
+    // 11 (before the change). Typing inside a string or comment that does not touch
+    // its keys keeps the region as it is and runs no pass.
+    bool marksRemoved = false;
+    for (int32_t p = sPar; p <= ePar && !marksRemoved; ++p) {
+        const TParagraphRec &par = Par(p);
+        const int32_t a = p == sPar ? sOff : 0;
+        const int32_t b = p == ePar ? eOff : par.ByteSize();
+        for (int32_t o = a; o < b && par.MarkCount; ++o)
+            if (par.Text[o] == scMark) {
+                marksRemoved = true;
+                break;
+            }
+    }
+    const TDynStyle D = S.CurrentDynStyle();
+    int32_t regionOpen = -1, regionClose = -1;
+    if (!marksRemoved && D.IsRegion() && pieces.size() == 1) {
+        TCodeNavigator t(this);
+        t.Assign(S);
+        if (t.FindPrevMark())
+            regionOpen = t.Pos();
+        t.Assign(Eend);
+        if (t.FindNextMark())
+            regionClose = t.Pos();
+    }
+
     // 6. style compensation
     std::string comp;
     if (compensate_)
@@ -330,15 +355,19 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
             n->parNb_ += dk;
     }
 
+    bool keepRegion = false;
+    if (regionOpen >= 0 && regionClose >= 0)
+        keepRegion = !EditTouchesRegionKeys(D, regionOpen, regionClose + d, s, insertedEnd);
+
     // 11, 13. highlighting: the touched paragraphs are highlighted anew, widened to
     // whole regions that run into or out of them
-    const bool passes = StartStopActive || KeywordsActive;
+    const bool passes = (StartStopActive || KeywordsActive) && !keepRegion;
     int32_t p0 = sPar, p1 = sPar + static_cast<int32_t>(k) - 1;
     while (p0 > 0 && Par(p0).Lines->At(0).DynStyle.IsRegion())
         --p0;
     while (p1 + 1 < ParagraphCount() && Par(p1 + 1).Lines->At(0).DynStyle.IsRegion())
         ++p1;
-    if (passes || MarksIn(p0, p1)) {
+    if (!keepRegion && (passes || MarksIn(p0, p1))) {
         StripHighlighting(p0, p1);
         // lines further on that a stripped region ran into
         for (TCodeNavigator *n : navigators_)
@@ -357,7 +386,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
         if (KeywordsActive) {
             const int32_t lastPar = b.ParNb();
             for (int32_t p = p0; p <= lastPar; ++p) {
-                if (UpdateMode == umImmediate || Par(p).Parsed) {
+                if (updateMode_ == umImmediate || Par(p).Parsed) {
                     TParagraphRec &par = Par(p);
                     // a paragraph left parsed keeps only the runs the pass writes now
                     ParseParagraphKeywords(p, 0, par.Length);
@@ -382,6 +411,34 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
 
     // 16.
     Change();
+}
+
+bool TCodeMemo::EditTouchesRegionKeys(const TDynStyle &region, int32_t open, int32_t close, int32_t s,
+                                      int32_t end)
+{
+    if (s - open < region.StartLen || close - end < region.StopLen)
+        return true;
+    // the stop key of the region's own pair near the edit would end the region there
+    TStartStopKeyList &ss = *startStopKeys_;
+    const bool mc = ss.MatchCase();
+    auto fold = [&](std::string t) {
+        if (!mc)
+            for (auto &c : t)
+                c = static_cast<char>(UpperAscii(static_cast<uint8_t>(c)));
+        return t;
+    };
+    const std::string opening = fold(GetTextPart(open, open + region.StartLen));
+    const int32_t slack = std::max<int32_t>(ss.MaxStopLength() - 1, 0);
+    const int32_t from = std::max(s - slack, open + region.StartLen);
+    const std::string window = fold(GetTextPart(from, std::min(end + slack, textLength_)));
+    for (int k = 0; k < ss.Count(); ++k) {
+        if (fold(ss.StartKey(k)) != opening)
+            continue;
+        const std::string stop = ss.StopKey(k).empty() ? std::string("\r\n") : fold(ss.StopKey(k));
+        if (window.find(stop) != std::string::npos)
+            return true;
+    }
+    return false;
 }
 
 bool TCodeMemo::MarksIn(int32_t p0, int32_t p1) const

@@ -281,9 +281,9 @@ void TCodeMemo::SaveToRTFStream(TStream &stream)
     auto charFormat = [&](uint16_t s) {
         std::string f = "\\plain";
         if (s & fsAltFont)
-            f += "\\f1\\fs" + std::to_string(2 * std::abs(AltFont.Size));
+            f += "\\f1\\fs" + std::to_string(2 * std::abs(altFont_.Size));
         else
-            f += "\\f0\\fs" + std::to_string(2 * std::abs(Font.Size));
+            f += "\\f0\\fs" + std::to_string(2 * std::abs(font_.Size));
         if (s & fsBold)
             f += "\\b";
         if (s & fsItalic)
@@ -294,19 +294,19 @@ void TCodeMemo::SaveToRTFStream(TStream &stream)
         f += " ";
         return f;
     };
-    std::string out = "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fnil " + Font.Name + ";}" +
-                      "{\\f1\\fnil " + AltFont.Name + ";}}\r\n";
-    out += "{\\colortbl" + RtfColor(Font.Color) + RtfColor(HighlightColor) + RtfColor(Color) +
-           RtfColor(HighlightBackgnd) + "}";
-    if (Justified)
+    std::string out = "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fnil " + font_.Name + ";}" +
+                      "{\\f1\\fnil " + altFont_.Name + ";}}\r\n";
+    out += "{\\colortbl" + RtfColor(font_.Color) + RtfColor(highlightColor_) + RtfColor(color_) +
+           RtfColor(highlightBackgnd_) + "}";
+    if (justified_)
         out += "\\pard\\qj";
-    else if (Alignment == taRightJustify)
+    else if (alignment_ == taRightJustify)
         out += "\\pard\\qr";
-    else if (Alignment == taCenter)
+    else if (alignment_ == taCenter)
         out += "\\pard\\qc";
     else
         out += "\\pard\\ql";
-    uint16_t style = Font.Style & 15;
+    uint16_t style = font_.Style & 15;
     out += charFormat(style) + "\r\n";
     const int32_t P = paragraphs_->Count();
     for (int32_t i = 0; i < P; ++i) {

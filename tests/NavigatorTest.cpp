@@ -237,7 +237,9 @@ TEST(Navigator, EffectiveStyleFlipsTheFontStyle)
     TCodeNavigator nav(&memo);
     nav.SetPos(2);
     EXPECT_EQ(nav.EffectiveStyle(), fsBold);
-    memo.Font.Style = fsBold;
+    TFontDesc f = memo.Font();
+    f.Style = fsBold;
+    memo.SetFont(f);
     nav.Invalidate();
     EXPECT_EQ(nav.EffectiveStyle(), 0) << "a bold code on a bold font draws plain";
     nav.SetPos(4);

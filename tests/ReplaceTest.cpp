@@ -270,3 +270,28 @@ TEST(Replace, DifferentialAgainstAByteModel)
     }
     EXPECT_GE(edits, 20000);
 }
+
+TEST(Replace, TypingInsideACommentRunsNoPass)
+{
+    TOpl3 c;
+    LoadString(c.memo, "x=1 :REM a comment\r\nPRINT \"str\"");
+    c.memo.ParseAllKeywords();
+    int parses = 0;
+    c.memo.OnParse = [&](TCodeMemo *, int32_t, int32_t) { ++parses; };
+    const auto before = HighlightRuns(c.memo);
+    Select(c.memo, 12, 12);
+    c.memo.SetSelTextBuf("z");
+    EXPECT_EQ(parses, 0) << "inside the comment";
+    auto after = HighlightRuns(c.memo);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after[0].Len, before[0].Len + 1) << "the comment grew by the typed letter";
+    Select(c.memo, 28, 28); // inside "str"
+    c.memo.SetSelTextBuf("q");
+    EXPECT_EQ(parses, 0) << "inside the string";
+    Select(c.memo, 0, 0);
+    c.memo.SetSelTextBuf("\"");
+    EXPECT_EQ(parses, 1) << "typing a string's start key parses";
+    Select(c.memo, 34, 34); // right after the closing quote of "sqtr"
+    c.memo.SetSelTextBuf("y");
+    EXPECT_EQ(parses, 2) << "at the stop key";
+}

@@ -213,9 +213,9 @@ TEST(Save, MarksNeverLeaveTheControl)
 TEST(Rtf, GoldenDocument)
 {
     TCodeMemo memo;
-    memo.Font = TFontDesc{"Courier", 10, 0, clBlack, 0};
-    memo.AltFont = TFontDesc{"MS Sans Serif", 8, 0, clBlack, 0};
-    memo.Color = clWhite;
+    memo.SetFont(TFontDesc{"Courier", 10, 0, clBlack, 0});
+    memo.SetAltFont(TFontDesc{"MS Sans Serif", 8, 0, clBlack, 0});
+    memo.SetColor(clWhite);
     LoadString(memo, "a\x02" "b\r\n\\{x}\x04\x03y\r\n\x02z");
     TMemoryStream s;
     memo.SaveToRTFStream(s);
@@ -235,15 +235,15 @@ TEST(Rtf, GoldenDocument)
 TEST(Rtf, AlignmentAndFontStyle)
 {
     TCodeMemo memo;
-    memo.Font = TFontDesc{"Arial", 12, fsBold | fsUnderline, 0x0000FF, 0};
-    memo.Alignment = taCenter;
+    memo.SetFont(TFontDesc{"Arial", 12, fsBold | fsUnderline, 0x0000FF, 0});
+    memo.SetAlignment(taCenter);
     LoadString(memo, "q");
     TMemoryStream s;
     memo.SaveToRTFStream(s);
     std::string r = s.AsString();
     EXPECT_NE(r.find("\\pard\\qc\\plain\\f0\\fs24\\b\\ul\\cf0\\cb2 \r\n\\par q\\par }"), std::string::npos) << r;
     EXPECT_NE(r.find("{\\colortbl\\red255\\green0\\blue0;"), std::string::npos);
-    memo.Justified = true;
+    memo.SetJustified(true);
     TMemoryStream s2;
     memo.SaveToRTFStream(s2);
     EXPECT_NE(s2.AsString().find("\\pard\\qj"), std::string::npos);

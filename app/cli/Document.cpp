@@ -167,10 +167,10 @@ bool HasRtfExtension(const std::string &path)
 
 void ConfigureEditorLikeMainWindow(TCodeMemo &memo)
 {
-    memo.Font = TFontDesc{"Courier New", 10, 0, clBlack, 0};
-    memo.AltFont = TFontDesc{"MS Sans Serif", 8, 0, clBlack, 0};
-    memo.Color = clWhite;
-    memo.UpdateMode = umBackground;
+    memo.SetFont(TFontDesc{"Courier New", 10, 0, clBlack, 0});
+    memo.SetAltFont(TFontDesc{"MS Sans Serif", 8, 0, clBlack, 0});
+    memo.SetColor(clWhite);
+    memo.SetUpdateMode(umBackground);
 }
 
 } // namespace quenvel
