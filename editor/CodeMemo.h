@@ -5,6 +5,8 @@
 #include "DynArray.h"
 #include "Highlighting.h"
 #include "Streams.h"
+#include "Surface.h"
+#include "CodePage.h"
 #include "TextStore.h"
 
 #include <chrono>
@@ -16,18 +18,13 @@
 
 namespace quenvel {
 
-struct TFontDesc {
-    std::string Name = "MS Sans Serif";
-    int Size = 8;      // points
-    uint8_t Style = 0; // fsBold | fsItalic | fsUnderline | fsStrikeOut
-    TColor Color = clBlack;
-    int Pitch = 0; // 0 default, 1 fixed, 2 variable
-};
-
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TUpdateMode { umImmediate, umOnNeed, umBackground };
 enum TBorderStyle { bsNone, bsSingle };
+using TShiftState = uint8_t;
+enum : uint8_t { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 // Resolves a system colour (0x80000000 + index) to its RGB value.
 TColor ColorToRGB(TColor c);
@@ -47,6 +44,23 @@ class TMemoHost
 {
 public:
     virtual ~TMemoHost() = default;
+    // The surface the control measures on (the window's).
+    virtual TSurface &Canvas() = 0;
+    virtual int ClientWidth() = 0;
+    virtual int ClientHeight() = 0;
+    virtual bool Focused() = 0;
+    // Rows are counted from the top of the window.
+    virtual void InvalidateAll() = 0;
+    virtual void InvalidateRows(int firstRow, int lastRow) = 0;
+    virtual void ScrollRows(int delta) = 0; // move the window contents down by delta rows
+    virtual void ScrollRangesChanged() = 0;
+    virtual void CaretChanged() = 0;
+    // A deferred call of BackgroundStep on the window's thread, input processed first.
+    virtual void PostBackgroundStep() = 0;
+    virtual void ProcessMessages() = 0;
+    virtual bool Terminating() { return false; }
+    // Paints what is invalid now, before the next input.
+    virtual void UpdateNow() {}
 };
 
 class TCodeMemo : public TComponent
@@ -144,6 +158,8 @@ public:
     TScrollStyle ScrollBars = ssNone;
     TBorderStyle BorderStyle = bsSingle;
     int CaretWidth = 1;
+    // How bytes show as characters, are typed and reach the clipboard.
+    TCodePage CodePage = cpWindows1252;
 
     // Appearance and layout: assigning them lays out or repaints as needed.
     const TFontDesc &Font() const { return font_; }
@@ -204,6 +220,73 @@ public:
     std::function<uint32_t()> TickCount;
 
     TMemoHost *Host() const { return host_; }
+    // Attaches the window that shows the control (nullptr: none); lays the text out for it.
+    void SetHost(TMemoHost *host);
+
+    // ---- layout ----
+    int LineHeight() const { return autoLineHeight_ ? 0 : lineHeight_; }
+    int RowHeight() const { return lineHeight_; }
+    void SetLineHeight(int h);
+    int BaselineOffset() const { return baseline_; }
+    int VisibleLines() const { return visibleLines_; }
+    int SpaceWidth() const { return spaceWidth_; }
+    int32_t WidestLine() const { return widest_; }
+    int HOffset() const { return hOffset_; }
+    void SetHOffset(int x);
+    int32_t TopLine() { return topNav_->DisplayLine(); }
+    void SetTopLine(int32_t line);
+    int Progress() const { return progress_; }
+    bool Formatting() const { return formatting_; }
+    int AvailableWidth(int width) const;
+    // Re-breaks a paragraph from one of its lines; returns the number of its last display line.
+    int32_t FormatParagraph(int32_t par, int32_t fromLine, TSurface &canvas, int width, bool selectFont);
+    void FormatRange(int32_t first, int32_t last);
+    void ReformatAll();
+    void BackgroundStep();
+    int XAtColumn(int32_t par, int32_t line, int32_t column);
+    int32_t ColumnAtX(int32_t par, int32_t line, bool exact, int x);
+    int LineToY(int32_t row) const { return row * lineHeight_; }
+    int32_t YToLine(int y) const { return lineHeight_ > 0 ? y / lineHeight_ : 0; }
+    // Style bits that paint a character, and the font for them.
+    uint8_t EffectiveBits(uint16_t running, const TDynStyle &dyn) const;
+    void SelectStyleFont(TSurface &canvas, uint8_t effective);
+    // Keeps the window's view in step after a resize.
+    void Resized(int oldClientWidth);
+
+    // ---- keyboard and mouse ----
+    void KeyDown(uint16_t &key, TShiftState shift);
+    void KeyPress(char &ch, bool autoRepeat = false);
+    void KeyUp(uint16_t &key, TShiftState shift);
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    void MouseMove(TShiftState shift, int x, int y);
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    void DblClick();
+    void FocusChanged(bool focused);
+    // One period of the drag auto-scroll (the window calls it from a timer).
+    void AutoScrollTick();
+    std::function<void(TCodeMemo *, uint16_t &, TShiftState)> OnKeyDown, OnKeyUp;
+    std::function<void(TCodeMemo *, char &)> OnKeyPress;
+    std::function<void(TCodeMemo *, TMouseButton, TShiftState, int, int)> OnMouseDown, OnMouseUp;
+    std::function<void(TCodeMemo *, TShiftState, int, int)> OnMouseMove;
+    TNotifyEvent OnDblClick;
+    // Starts (period in ms) or stops (0) the auto-scroll timer; shows a cursor (0: the control's own).
+    std::function<void(int)> OnAutoScroll;
+    std::function<void(int)> OnCursor;
+    int32_t HoverPos() const { return hoverNav_ ? hoverNav_->Pos() : 0; }
+
+    // ---- caret ----
+    int CaretX() const { return caretX_; }
+    int CaretY() const { return caretY_; }
+    void UpdateCaret();
+    void ScrollInView();
+
+    // ---- painting ----
+    // Paints window rows [firstRow, lastRow] (counted from the top of the window).
+    void PaintRows(TSurface &canvas, int firstRow, int lastRow);
+    void SetPrintLayout(TSurface *canvas, int width);
+    void PrintParagraph(int32_t line, TSurface &canvas, int x, int y);
+    // Lines whose rows must be repainted (display lines).
+    void InvalidateLines(int32_t first, int32_t last);
 
     // Checks the store's invariants; returns an empty string when all hold.
     std::string CheckInvariants();
@@ -211,15 +294,15 @@ public:
 protected:
     virtual void Change();
     // After a load: the window lays out and repaints.
-    virtual void LoadFinished() {}
+    virtual void LoadFinished();
     // Paragraphs whose display must be redrawn.
-    virtual void ChangedRange(int32_t firstPar, int32_t lastPar) { (void)firstPar; (void)lastPar; }
-    // What the window does when layout or appearance properties change.
-    virtual void LayoutChanged() {}
-    virtual void FontChanged() {}
-    virtual void AltFontChanged() {}
-    virtual void AppearanceChanged(bool alignmentOnly) { (void)alignmentOnly; }
-    virtual void UpdateModeChanged() {}
+    virtual void ChangedRange(int32_t firstPar, int32_t lastPar);
+    // What assigning layout and appearance properties does.
+    virtual void LayoutChanged();
+    virtual void FontChanged();
+    virtual void AltFontChanged();
+    virtual void AppearanceChanged(bool alignmentOnly);
+    virtual void UpdateModeChanged();
 
 private:
     friend class TCodeNavigator;
@@ -270,6 +353,44 @@ private:
     int rightMargin_ = 8;
     int tabStops_ = 8;
     bool wordWrap_ = true;
+
+    // layout state
+    int lineHeight_ = 12;
+    bool autoLineHeight_ = true;
+    int baseline_ = 9;
+    int visibleLines_ = 0;
+    int spaceWidth_ = 1;
+    int32_t widest_ = 0;
+    int hOffset_ = 0;
+    int32_t nextToFormat_ = 0;
+    int32_t lastToFormat_ = -1;
+    bool backgroundRunning_ = false;
+    int32_t progressBase_ = 0;
+    int progress_ = -1;
+    uint32_t lastFormatProgress_ = 0;
+    bool formatting_ = false;
+    TSurface *printTarget_ = nullptr;
+    int printWidth_ = 0;
+    int printX_ = 0, printY_ = 0;
+    void ShiftFirstLines(int32_t fromPar, int32_t delta);
+    void FontChangeSteps(bool reformat);
+    void FormatOne(int32_t p, TSurface &canvas, int width, int32_t &delta);
+    void FinishFormat(int32_t first, int32_t last, int32_t delta, int32_t oldWidest);
+    void ClampTopLine();
+    void PaintLine(TSurface &canvas, int32_t row, int y, bool print);
+    void ReformatAfterEdit(int32_t firstPar, int32_t lastPar);
+    void ApplyMove(TCodeNavigator &to, TShiftState shift, int32_t oldPos, int32_t oldLine);
+    void KeepX(TCodeNavigator &nav, int x);
+    std::unique_ptr<TCodeNavigator> hoverNav_;
+    bool keyReleased_ = false;
+    bool buttonDown_ = false, doubleClick_ = false, autoScrolling_ = false, autoUp_ = false;
+    int autoSpeed_ = 0;
+    int32_t pressPos_ = 0;
+    bool cursorOverridden_ = false;
+    int caretX_ = 0;
+    int caretY_ = 0;
+    int32_t lastReportedPos_ = -1;
+    int lastReportedStyle_ = -1;
 
     // undo record
     std::unique_ptr<std::string> undoText_;

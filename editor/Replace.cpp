@@ -34,6 +34,8 @@ void TCodeMemo::SetSelStart(int32_t p)
     selStopNav_->Assign(*selStartNav_);
     caretNav_ = selStartNav_;
     SetSelLength(len);
+    if (host_)
+        UpdateCaret();
 }
 
 void TCodeMemo::SetSelLength(int32_t n)
@@ -41,6 +43,7 @@ void TCodeMemo::SetSelLength(int32_t n)
     if (n == selLength_)
         return;
     const int32_t c = caretNav_->Pos();
+    const int32_t oldFar = host_ ? (caretNav_ == selStartNav_ ? selStopNav_->DisplayLine() : selStartNav_->DisplayLine()) : 0;
     n = std::clamp<int64_t>(n, -static_cast<int64_t>(c), static_cast<int64_t>(textLength_) - c);
     TCodeNavigator *caret = caretNav_;
     if (n < 1) {
@@ -57,6 +60,10 @@ void TCodeMemo::SetSelLength(int32_t n)
         selStopNav_->Invalidate();
         selStopNav_->SetPos(c + n);
         caretNav_ = selStartNav_;
+    }
+    if (host_) {
+        const int32_t far = caretNav_ == selStartNav_ ? selStopNav_->DisplayLine() : selStartNav_->DisplayLine();
+        InvalidateLines(std::min(oldFar, far), std::max(oldFar, far));
     }
     selLength_ = n;
 }
@@ -120,6 +127,11 @@ void TCodeMemo::StripHighlighting(int32_t p0, int32_t p1)
         }
         TLL &lines = *par.Lines;
         // one line per paragraph until it is laid out again
+        if (lines.Count() > 1) {
+            const int32_t extra = lines.Count() - 1;
+            lineCount_ -= extra;
+            ShiftFirstLines(p + 1, -extra);
+        }
         uint16_t style = lines.At(0).Style;
         TDynStyle keep = lines.At(0).DynStyle;
         lines.SetCount(1);
@@ -400,7 +412,8 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
             if (n->parNb_ >= p0)
                 n->DropOffsets();
     }
-    ChangedRange(sPar, sPar + static_cast<int32_t>(k) - 1);
+    if (!host_)
+        ChangedRange(sPar, sPar + static_cast<int32_t>(k) - 1);
 
     // 14. the caret after the inserted text
     selLength_ = 0;
@@ -408,6 +421,14 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
     selStartNav_->pos_ = insertedEnd;
     selStopNav_->Assign(*selStartNav_);
     caretNav_ = selStartNav_;
+
+    // 15. lay the changed paragraphs out again
+    if (host_) {
+        ReformatAfterEdit(std::min(p0, sPar), std::max(p1, sPar + static_cast<int32_t>(k) - 1));
+        UpdateCaret();
+        if (!noScroll_)
+            ScrollInView();
+    }
 
     // 16.
     Change();

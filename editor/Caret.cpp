@@ -1,0 +1,80 @@
+// The caret's place on the window, and keeping it in view.
+#include "CodeMemo.h"
+
+#include <algorithm>
+
+namespace quenvel {
+
+void TCodeMemo::UpdateCaret()
+{
+    if (host_) {
+        TCodeNavigator &c = *caretNav_;
+        const int32_t p = c.ParNb();
+        if (!Par(p).Formatted)
+            FormatRange(p, p);
+        caretX_ = XAtColumn(c.ParNb(), c.LineInPar(), c.Column());
+        caretY_ = LineToY(c.DisplayLine() - TopLine());
+        if (caretY_ < 0 || caretY_ >= 32767)
+            caretY_ = -lineHeight_;
+        host_->CaretChanged();
+    }
+    const int32_t pos = caretNav_->Pos();
+    const int style = caretNav_->EffectiveStyle();
+    const bool moved = pos != lastReportedPos_;
+    const bool restyled = style != lastReportedStyle_;
+    lastReportedPos_ = pos;
+    lastReportedStyle_ = style;
+    if (moved && OnSelMove)
+        OnSelMove(this);
+    if (restyled && OnStyleChange)
+        OnStyleChange(this);
+}
+
+void TCodeMemo::ScrollInView()
+{
+    if (!host_)
+        return;
+    TCodeNavigator &c = *caretNav_;
+    const int32_t cp = c.ParNb();
+    FormatRange(cp, cp);
+    caretX_ = XAtColumn(c.ParNb(), c.LineInPar(), c.Column());
+    const int clientW = host_->ClientWidth();
+    // horizontally, in steps of five spaces
+    if ((!wordWrap_ || ScrollBars == ssHorizontal || ScrollBars == ssBoth) &&
+        (alignment_ == taLeftJustify || hOffset_ != 0)) {
+        const int step = 5 * spaceWidth_;
+        int offset = hOffset_;
+        if (caretX_ >= clientW)
+            offset += ((caretX_ - clientW) / step + 1) * step;
+        else if (caretX_ < 0)
+            offset = std::max(0, offset + (caretX_ / step - 1) * step);
+        if (offset != hOffset_) {
+            caretX_ += hOffset_ - offset;
+            hOffset_ = offset;
+            host_->InvalidateAll();
+            host_->ScrollRangesChanged();
+        } else {
+            caretX_ = std::clamp(caretX_, 0, std::max(clientW - 1, 0));
+        }
+    }
+    // vertically
+    const int32_t line = c.DisplayLine();
+    const int32_t top = TopLine();
+    const int visible = std::max(visibleLines_, 1);
+    if (line > top + visible - 1) {
+        const int32_t topPar = topNav_->ParNb();
+        if (cp <= topPar + 2 * visible)
+            FormatRange(topPar, cp - 1);
+        FormatRange(std::max(cp - visible, 0), cp - 1);
+        SetTopLine(std::max(c.DisplayLine() - visible + 1, 0));
+    } else if (line < top) {
+        const int32_t topPar = topNav_->ParNb();
+        if (cp + visible >= topPar)
+            FormatRange(cp + 1, topPar);
+        SetTopLine(c.DisplayLine());
+    }
+    caretY_ = LineToY(c.DisplayLine() - TopLine());
+    host_->CaretChanged();
+}
+
+} // namespace quenvel

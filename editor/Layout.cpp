@@ -1,0 +1,739 @@
+// Breaking paragraphs into display lines, and when that work is done.
+#include "CodeMemo.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quenvel {
+
+uint8_t TCodeMemo::EffectiveBits(uint16_t running, const TDynStyle &dyn) const
+{
+    if (dyn.StyleBits & fsDynamic)
+        return dyn.StyleBits & 63;
+    return static_cast<uint8_t>(((running & 15) ^ (font_.Style & 15)) | (running & 48));
+}
+
+void TCodeMemo::SelectStyleFont(TSurface &canvas, uint8_t effective)
+{
+    canvas.SelectFont((effective & fsAltFont) ? altFont_ : font_, effective & 15);
+}
+
+int TCodeMemo::AvailableWidth(int width) const
+{
+    int w;
+    if (wordWrap_ || alignment_ != taLeftJustify)
+        w = width - leftMargin_ - rightMargin_;
+    else
+        w = 32767 - width - rightMargin_;
+    return std::max(w, lineHeight_);
+}
+
+void TCodeMemo::ShiftFirstLines(int32_t fromPar, int32_t delta)
+{
+    if (delta == 0)
+        return;
+    for (int32_t p = fromPar; p < ParagraphCount(); ++p)
+        Par(p).FirstLine += delta;
+}
+
+namespace {
+
+int SpaceWidthOf(TSurface &c)
+{
+    static const uint8_t sp = ' ';
+    int w = c.TextWidth(&sp, 1);
+    return w > 0 ? w : 1;
+}
+
+int NextTab(int x, int tabStops, int spaceWidth)
+{
+    const int stop = std::max(1, tabStops * spaceWidth);
+    return (x / stop + 1) * stop;
+}
+
+} // namespace
+
+int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canvas, int width, bool selectFont)
+{
+    if (KeywordsActive && !Par(pi).Parsed) {
+        ParseParagraphKeywords(pi, 0, Par(pi).Length);
+        Par(pi).Parsed = 1;
+    }
+    TParagraphRec &par = Par(pi);
+    par.Formatted = 1;
+    TLL &lines = *par.Lines;
+    fromLine = std::clamp(fromLine, 0, lines.Count() - 1);
+    const TLineRec &from = lines.At(fromLine);
+    const uint8_t *t = par.Text;
+    const int32_t end = par.ByteSize();
+    const int avail = AvailableWidth(width);
+
+    uint16_t style = from.Style;
+    TDynStyle dyn = from.DynStyle;
+    uint8_t eff = EffectiveBits(style, dyn);
+    if (selectFont)
+        SelectStyleFont(canvas, eff);
+    int spaceW = SpaceWidthOf(canvas);
+    const int32_t oldCount = lines.Count();
+
+    std::vector<TLineRec> made;
+    TLineRec cur{};
+    cur.StartByte = from.StartByte;
+    cur.Style = style;
+    cur.DynStyle = dyn;
+    int x = 0, spaces = 0;
+    int32_t justifyFrom = cur.StartByte;
+    int32_t o = cur.StartByte;
+
+    // applies the code or mark at o (o advanced past it); reselects the font when it changed
+    auto applyCode = [&](int32_t &at) {
+        const uint8_t b = t[at];
+        if (b == scMark) {
+            dyn = ReadMark(t + at);
+            at += kMarkSize;
+        } else {
+            style ^= StyleCodeBit(b);
+            ++at;
+        }
+        const uint8_t e = EffectiveBits(style, dyn);
+        if (e != eff) {
+            eff = e;
+            SelectStyleFont(canvas, eff);
+            spaceW = SpaceWidthOf(canvas);
+        }
+    };
+    auto endLine = [&](int32_t at, int w, int sp, int32_t jf) {
+        cur.EndByte = at;
+        cur.Width = w;
+        cur.SpaceCount = std::max(sp, 0);
+        cur.JustifyFrom = jf;
+        widest_ = std::max(widest_, w);
+        made.push_back(cur);
+        cur = TLineRec{};
+        cur.StartByte = at;
+        cur.Style = style;
+        cur.DynStyle = dyn;
+    };
+
+    while (true) {
+        // whitespace before the word
+        const int xBeforeWs = x;
+        int wsSpaces = 0;
+        while (o < end && (t[o] == ' ' || t[o] == '\t')) {
+            if (t[o] == ' ') {
+                x += spaceW;
+                ++spaces;
+                ++wsSpaces;
+            } else {
+                x = NextTab(x, tabStops_, spaceW);
+                spaces = 0;
+                wsSpaces = 0;
+                justifyFrom = o;
+            }
+            ++o;
+        }
+        const int32_t wordStart = o;
+        const uint16_t styleAtWord = style;
+        const TDynStyle dynAtWord = dyn;
+        const uint8_t effAtWord = eff;
+        int wordW = 0;
+        while (o < end && t[o] != ' ' && t[o] != '\t') {
+            if (t[o] > 26) {
+                int32_t r = o;
+                while (r < end && t[r] > 26 && t[r] != ' ')
+                    ++r;
+                wordW += canvas.TextWidth(t + o, r - o);
+                o = r;
+            } else {
+                applyCode(o);
+            }
+        }
+        x += wordW;
+        if (x <= avail || wordStart >= end) {
+            if (o >= end)
+                break;
+            continue;
+        }
+        if (wordStart > cur.StartByte && xBeforeWs > 0) {
+            // the word goes to the next line; its whitespace stays at the end of this one
+            const uint16_t s2 = style;
+            const TDynStyle d2 = dyn;
+            style = styleAtWord;
+            dyn = dynAtWord;
+            endLine(wordStart, xBeforeWs, spaces - wsSpaces, justifyFrom);
+            style = s2;
+            dyn = d2;
+            spaces = 0;
+            justifyFrom = wordStart;
+            x = wordW;
+            if (wordW <= avail)
+                continue;
+            // too wide for a line of its own: break it as below
+        }
+        // break inside the word, which starts the line: at least one character per line
+        o = wordStart;
+        style = styleAtWord;
+        dyn = dynAtWord;
+        if (eff != effAtWord) {
+            eff = effAtWord;
+            SelectStyleFont(canvas, eff);
+            spaceW = SpaceWidthOf(canvas);
+        }
+        int w = x - wordW; // what precedes the word on this line
+        for (;;) {
+            bool any = false;
+            while (o < end && t[o] != ' ' && t[o] != '\t' && w < avail) {
+                if (t[o] > 26) {
+                    w += canvas.TextWidth(t + o, 1);
+                    ++o;
+                    any = true;
+                } else {
+                    applyCode(o);
+                }
+            }
+            if (o >= end || t[o] == ' ' || t[o] == '\t') {
+                // the rest of the word fits
+                x = w;
+                break;
+            }
+            if (!any && o < end) {
+                // nothing taken yet: take one character
+                w += canvas.TextWidth(t + o, 1);
+                ++o;
+            }
+            endLine(o, w, 0, o);
+            spaces = 0;
+            justifyFrom = o;
+            w = 0;
+        }
+        if (o >= end)
+            break;
+    }
+    // the last line
+    int lastW = x;
+    if (end > cur.StartByte && t[end - 1] == ' ') {
+        // without one trailing run of spaces
+        int32_t q = end;
+        int n = 0;
+        while (q > cur.StartByte && t[q - 1] == ' ') {
+            --q;
+            ++n;
+        }
+        lastW = std::max(0, x - n * spaceW);
+    }
+    endLine(end, lastW, 0, end);
+
+    lines.SetCount(fromLine + static_cast<int32_t>(made.size()));
+    for (size_t k = 0; k < made.size(); ++k)
+        lines.At(fromLine + static_cast<int32_t>(k)) = made[k];
+    if (lines.Capacity() > lines.Count() + 8)
+        lines.SetCapacity(lines.Count());
+    lineCount_ += lines.Count() - oldCount;
+    return par.FirstLine + lines.Count() - 1;
+}
+
+void TCodeMemo::FormatOne(int32_t p, TSurface &canvas, int width, int32_t &delta)
+{
+    const int32_t before = Par(p).Lines->Count();
+    const int32_t lc = lineCount_;
+    FormatParagraph(p, 0, canvas, width, true);
+    (void)lc;
+    delta += Par(p).Lines->Count() - before;
+}
+
+void TCodeMemo::FinishFormat(int32_t first, int32_t last, int32_t delta, int32_t oldWidest)
+{
+    for (TCodeNavigator *n : navigators_)
+        if (n->parNb_ >= first && n->parNb_ <= last)
+            n->DropLine();
+    if (delta != 0)
+        ShiftFirstLines(last + 1, delta);
+    if (host_ && (delta != 0 || widest_ != oldWidest))
+        host_->ScrollRangesChanged();
+}
+
+void TCodeMemo::FormatRange(int32_t first, int32_t last)
+{
+    if (first >= ParagraphCount() || (!host_ && !printTarget_))
+        return;
+    last = std::min(last, ParagraphCount() - 1);
+    first = std::max(first, 0);
+    TSurface &canvas = printTarget_ ? *printTarget_ : host_->Canvas();
+    const int width = printTarget_ ? printWidth_ : host_->ClientWidth();
+    const int32_t oldWidest = widest_;
+    formatting_ = true;
+    int32_t delta = 0;
+    int32_t running = Par(first).FirstLine;
+    for (int32_t p = first; p <= last; ++p) {
+        Par(p).FirstLine = running;
+        if (OnProgress && TickCount() - lastFormatProgress_ > 500) {
+            progress_ = static_cast<int>(static_cast<int64_t>(p) * 100 / ParagraphCount());
+            OnProgress(this);
+            lastFormatProgress_ = TickCount();
+        }
+        if (!Par(p).Formatted)
+            FormatOne(p, canvas, width, delta);
+        running += Par(p).Lines->Count();
+    }
+    formatting_ = false;
+    SelectStyleFont(canvas, EffectiveBits(0, NoDynStyle()));
+    FinishFormat(first, last, delta, oldWidest);
+}
+
+void TCodeMemo::ReformatAll()
+{
+    widest_ = 0;
+    for (int32_t p = 0; p < ParagraphCount(); ++p)
+        Par(p).Formatted = 0;
+    nextToFormat_ = 0;
+    lastToFormat_ = ParagraphCount() - 1;
+    if (printTarget_) {
+        FormatRange(0, ParagraphCount() - 1);
+        return;
+    }
+    if (!host_)
+        return;
+    switch (updateMode_) {
+    case umImmediate:
+        FormatRange(0, ParagraphCount() - 1);
+        nextToFormat_ = ParagraphCount();
+        lastToFormat_ = -1;
+        break;
+    case umOnNeed:
+        break;
+    case umBackground:
+        if (!backgroundRunning_)
+            host_->PostBackgroundStep();
+        break;
+    }
+}
+
+void TCodeMemo::BackgroundStep()
+{
+    if (updateMode_ != umBackground || !host_)
+        return;
+    if (nextToFormat_ >= ParagraphCount()) {
+        backgroundRunning_ = false;
+        return;
+    }
+    if (!backgroundRunning_) {
+        progressBase_ = nextToFormat_;
+        backgroundRunning_ = true;
+    }
+    TSurface &canvas = host_->Canvas();
+    const int width = host_->ClientWidth();
+    const int32_t oldWidest = widest_;
+    const int32_t first = nextToFormat_;
+    const uint32_t start = TickCount();
+    int32_t delta = 0;
+    formatting_ = true;
+    int32_t running = Par(first).FirstLine;
+    while (nextToFormat_ < ParagraphCount() && nextToFormat_ <= lastToFormat_ && TickCount() - start < 25) {
+        // a small batch between clock readings
+        for (int k = 0; k < 64 && nextToFormat_ < ParagraphCount() && nextToFormat_ <= lastToFormat_; ++k) {
+            const int32_t p = nextToFormat_;
+            Par(p).FirstLine = running;
+            if (OnProgress && TickCount() - lastFormatProgress_ > 500) {
+                const int32_t base = progressBase_ == lastToFormat_ ? progressBase_ - 1 : progressBase_;
+                progress_ = static_cast<int>(static_cast<int64_t>(p - base) * 100 / std::max(1, lastToFormat_ - base));
+                OnProgress(this);
+                lastFormatProgress_ = TickCount();
+            }
+            if (!Par(p).Formatted)
+                FormatOne(p, canvas, width, delta);
+            running += Par(p).Lines->Count();
+            ++nextToFormat_;
+        }
+    }
+    formatting_ = false;
+    FinishFormat(first, nextToFormat_ - 1, delta, oldWidest);
+    if (delta != 0)
+        host_->InvalidateAll();
+    if (nextToFormat_ > lastToFormat_ || nextToFormat_ >= ParagraphCount()) {
+        backgroundRunning_ = false;
+        lastToFormat_ = -1;
+        nextToFormat_ = ParagraphCount();
+        if (OnProgress) {
+            progress_ = 100;
+            OnProgress(this);
+        }
+    } else if (!host_->Terminating()) {
+        host_->PostBackgroundStep();
+    }
+}
+
+int TCodeMemo::XAtColumn(int32_t pi, int32_t line, int32_t column)
+{
+    TParagraphRec &par = Par(pi);
+    const TLineRec &rec = par.Lines->At(line);
+    TSurface &canvas = printTarget_ ? *printTarget_ : host_->Canvas();
+    const int clientW = printTarget_ ? printWidth_ : host_->ClientWidth();
+    const uint8_t *t = par.Text;
+    // the end of the measured text, marks taking no column
+    int32_t stop = rec.StartByte;
+    for (int32_t c = 0; stop < rec.EndByte && c < column;) {
+        if (t[stop] == scMark) {
+            stop += kMarkSize;
+        } else {
+            ++stop;
+            ++c;
+        }
+    }
+    uint16_t style = rec.Style;
+    TDynStyle dyn = rec.DynStyle;
+    uint8_t eff = EffectiveBits(style, dyn);
+    SelectStyleFont(canvas, eff);
+    int spaceW = SpaceWidthOf(canvas);
+    const bool stretched = justified_ && rec.JustifyFrom < rec.EndByte && rec.SpaceCount >= 1;
+    int extra = 0, remainder = 0, acc = 0;
+    if (stretched) {
+        const int room = clientW - leftMargin_ - rightMargin_ - rec.Width;
+        extra = room / rec.SpaceCount;
+        remainder = room % rec.SpaceCount;
+        acc = remainder / 2;
+    }
+    int x = 0;
+    for (int32_t o = rec.StartByte; o < stop;) {
+        const uint8_t b = t[o];
+        if (b == '\t') {
+            x = NextTab(x, tabStops_, spaceW);
+            ++o;
+        } else if (b == ' ' && stretched && o >= rec.JustifyFrom) {
+            x += spaceW + extra;
+            acc += remainder;
+            if (acc >= rec.SpaceCount) {
+                ++x;
+                acc -= rec.SpaceCount;
+            }
+            ++o;
+        } else if (b > 26) {
+            int32_t r = o;
+            while (r < stop && t[r] > 26 && t[r] != '\t' && !(stretched && t[r] == ' ' && r >= rec.JustifyFrom))
+                ++r;
+            x += canvas.TextWidth(t + o, r - o);
+            o = r;
+        } else {
+            if (b == scMark) {
+                dyn = ReadMark(t + o);
+                o += kMarkSize;
+            } else {
+                style ^= StyleCodeBit(b);
+                ++o;
+            }
+            const uint8_t e = EffectiveBits(style, dyn);
+            if (e != eff) {
+                eff = e;
+                SelectStyleFont(canvas, eff);
+                spaceW = SpaceWidthOf(canvas);
+            }
+        }
+    }
+    x -= hOffset_;
+    if (!stretched && alignment_ == taRightJustify)
+        x = clientW + x - rightMargin_ - rec.Width;
+    else if (!stretched && alignment_ == taCenter)
+        x = (clientW - leftMargin_ - rightMargin_ - rec.Width) / 2 + x + leftMargin_;
+    else
+        x += leftMargin_;
+    return x;
+}
+
+int32_t TCodeMemo::ColumnAtX(int32_t pi, int32_t line, bool exact, int x)
+{
+    TParagraphRec &par = Par(pi);
+    const TLineRec &rec = par.Lines->At(line);
+    TSurface &canvas = printTarget_ ? *printTarget_ : host_->Canvas();
+    const int clientW = printTarget_ ? printWidth_ : host_->ClientWidth();
+    const uint8_t *t = par.Text;
+    const bool stretched = justified_ && rec.JustifyFrom < rec.EndByte && rec.SpaceCount >= 1;
+    int extra = 0, remainder = 0, acc = 0;
+    if (stretched) {
+        const int room = clientW - leftMargin_ - rightMargin_ - rec.Width;
+        extra = room / rec.SpaceCount;
+        remainder = room % rec.SpaceCount;
+        acc = remainder / 2;
+    }
+    int origin;
+    if (!stretched && alignment_ == taRightJustify)
+        origin = clientW - rightMargin_ - rec.Width;
+    else if (!stretched && alignment_ == taCenter)
+        origin = (clientW - leftMargin_ - rightMargin_ - rec.Width) / 2 + leftMargin_;
+    else
+        origin = leftMargin_;
+    const int target = x + hOffset_ - origin;
+    uint16_t style = rec.Style;
+    TDynStyle dyn = rec.DynStyle;
+    uint8_t eff = EffectiveBits(style, dyn);
+    SelectStyleFont(canvas, eff);
+    int spaceW = SpaceWidthOf(canvas);
+    int cx = 0;
+    int32_t col = 0;
+    for (int32_t o = rec.StartByte; o < rec.EndByte;) {
+        const uint8_t b = t[o];
+        if (b == scMark) {
+            dyn = ReadMark(t + o);
+            o += kMarkSize;
+        } else {
+            int w = 0;
+            if (b == '\t') {
+                w = NextTab(cx, tabStops_, spaceW) - cx;
+            } else if (b == ' ' && stretched && o >= rec.JustifyFrom) {
+                w = spaceW + extra;
+                acc += remainder;
+                if (acc > rec.SpaceCount) {
+                    ++w;
+                    acc -= rec.SpaceCount;
+                }
+            } else if (b > 26) {
+                w = canvas.TextWidth(t + o, 1);
+            } else {
+                style ^= StyleCodeBit(b);
+            }
+            if (cx + w / 2 > target) {
+                if (exact && target < cx && col > 0)
+                    return col - 1;
+                return col;
+            }
+            cx += w;
+            ++col;
+            ++o;
+        }
+        const uint8_t e = EffectiveBits(style, dyn);
+        if (e != eff) {
+            eff = e;
+            SelectStyleFont(canvas, eff);
+            spaceW = SpaceWidthOf(canvas);
+        }
+    }
+    return col;
+}
+
+// ---- reacting to property changes ----
+
+void TCodeMemo::SetHost(TMemoHost *host)
+{
+    host_ = host;
+    if (host_)
+        FontChangeSteps(true);
+}
+
+void TCodeMemo::FontChangeSteps(bool reformat)
+{
+    if (autoLineHeight_)
+        lineHeight_ = std::abs(font_.Size) * 4 / 3 + 1;
+    if (!host_)
+        return;
+    TSurface &canvas = host_->Canvas();
+    SelectStyleFont(canvas, EffectiveBits(0, NoDynStyle()));
+    const TTextMetrics m = canvas.Metrics();
+    if (autoLineHeight_)
+        lineHeight_ = m.Height + 1;
+    lineHeight_ = std::max(lineHeight_, 1);
+    baseline_ = lineHeight_ - m.Descent - 1;
+    if (m.Height - m.InternalLeading - m.Descent > baseline_) {
+        baseline_ = lineHeight_ - m.InternalLeading;
+        if (m.Height - m.InternalLeading - m.Descent > baseline_)
+            baseline_ = lineHeight_;
+    }
+    visibleLines_ = host_->ClientHeight() / lineHeight_;
+    spaceWidth_ = SpaceWidthOf(canvas);
+    if (reformat)
+        ReformatAll();
+    hOffset_ = 0;
+    ClampTopLine();
+    host_->ScrollRangesChanged();
+    host_->InvalidateAll();
+    host_->CaretChanged();
+}
+
+void TCodeMemo::ClampTopLine()
+{
+    const int32_t limit = std::max(lineCount_ - visibleLines_ + 1, 0);
+    if (TopLine() > limit)
+        SetTopLine(limit);
+}
+
+void TCodeMemo::SetLineHeight(int h)
+{
+    autoLineHeight_ = h < 1;
+    if (h >= 1)
+        lineHeight_ = h;
+    FontChangeSteps(false);
+}
+
+void TCodeMemo::FontChanged()
+{
+    FontChangeSteps(true);
+}
+
+void TCodeMemo::AltFontChanged()
+{
+    if (host_) {
+        ReformatAll();
+        host_->InvalidateAll();
+    }
+}
+
+void TCodeMemo::LayoutChanged()
+{
+    if (!host_)
+        return;
+    const int32_t before = lineCount_;
+    ReformatAll();
+    if (lineCount_ != before)
+        ClampTopLine();
+    host_->ScrollRangesChanged();
+    host_->InvalidateAll();
+    host_->CaretChanged();
+}
+
+void TCodeMemo::AppearanceChanged(bool alignmentOnly)
+{
+    if (alignmentOnly)
+        hOffset_ = 0;
+    if (host_) {
+        host_->InvalidateAll();
+        host_->CaretChanged();
+    }
+}
+
+void TCodeMemo::UpdateModeChanged()
+{
+    if (!host_)
+        return;
+    if (updateMode_ == umImmediate && lastToFormat_ >= 0) {
+        FormatRange(nextToFormat_, lastToFormat_);
+        nextToFormat_ = ParagraphCount();
+        lastToFormat_ = -1;
+    } else if (updateMode_ == umBackground) {
+        BackgroundStep();
+    }
+}
+
+void TCodeMemo::Resized(int oldClientWidth)
+{
+    if (!host_)
+        return;
+    visibleLines_ = host_->ClientHeight() / lineHeight_;
+    const int w = host_->ClientWidth();
+    if (w != oldClientWidth && (wordWrap_ || alignment_ != taLeftJustify || justified_))
+        ReformatAll();
+    ClampTopLine();
+    hOffset_ = 0;
+    host_->ScrollRangesChanged();
+    host_->InvalidateAll();
+    host_->CaretChanged();
+}
+
+void TCodeMemo::SetTopLine(int32_t line)
+{
+    line = std::clamp(line, 0, std::max(lineCount_ - 1, 0));
+    const int32_t old = topNav_->DisplayLine();
+    if (line == old)
+        return;
+    topNav_->SetDisplayLine(line);
+    // lines from the new top to the old are needed now
+    const int32_t p = topNav_->ParNb();
+    if (!Par(p).Formatted)
+        FormatRange(p, p);
+    if (host_) {
+        const int32_t d = old - topNav_->DisplayLine();
+        if (std::abs(d) <= visibleLines_)
+            host_->ScrollRows(d);
+        else
+            host_->InvalidateAll();
+        host_->ScrollRangesChanged();
+        host_->CaretChanged();
+    }
+    if (OnVScroll)
+        OnVScroll(this);
+}
+
+void TCodeMemo::SetHOffset(int x)
+{
+    x = std::max(x, 0);
+    if (x == hOffset_)
+        return;
+    hOffset_ = x;
+    if (host_) {
+        host_->InvalidateAll();
+        host_->ScrollRangesChanged();
+        host_->CaretChanged();
+    }
+}
+
+void TCodeMemo::LoadFinished()
+{
+    if (!host_)
+        return;
+    ReformatAll();
+    hOffset_ = 0;
+    host_->ScrollRangesChanged();
+    host_->InvalidateAll();
+    host_->CaretChanged();
+}
+
+void TCodeMemo::InvalidateLines(int32_t first, int32_t last)
+{
+    if (!host_)
+        return;
+    const int32_t top = TopLine();
+    if (first > last)
+        std::swap(first, last);
+    host_->InvalidateRows(std::max(first - top, 0), std::min(last - top, visibleLines_ + 1));
+}
+
+void TCodeMemo::ChangedRange(int32_t firstPar, int32_t lastPar)
+{
+    if (!host_)
+        return;
+    lastPar = std::min(lastPar, ParagraphCount() - 1);
+    if (firstPar > lastPar)
+        return;
+    InvalidateLines(Par(firstPar).FirstLine, Par(lastPar).FirstLine + Par(lastPar).Lines->Count() - 1);
+}
+
+void TCodeMemo::ReformatAfterEdit(int32_t firstPar, int32_t lastPar)
+{
+    if (!host_)
+        return;
+    TSurface &canvas = host_->Canvas();
+    const int width = host_->ClientWidth();
+    const int32_t oldWidest = widest_;
+    const int32_t before = lineCount_;
+    const int32_t top = TopLine();
+    int32_t delta = 0;
+    int32_t running = Par(firstPar).FirstLine;
+    for (int32_t p = firstPar; p <= lastPar; ++p) {
+        Par(p).FirstLine = running;
+        const bool visible = running >= top && running < top + visibleLines_ + 1;
+        if (p == firstPar || updateMode_ == umImmediate || visible) {
+            FormatOne(p, canvas, width, delta);
+        } else {
+            Par(p).Formatted = 0;
+        }
+        running += Par(p).Lines->Count();
+    }
+    FinishFormat(firstPar, lastPar, delta, oldWidest);
+    if (updateMode_ == umBackground) {
+        for (int32_t p = firstPar; p <= lastPar; ++p)
+            if (!Par(p).Formatted) {
+                nextToFormat_ = std::min(nextToFormat_, p);
+                lastToFormat_ = std::max(lastToFormat_, lastPar);
+                if (!backgroundRunning_)
+                    host_->PostBackgroundStep();
+                break;
+            }
+    }
+    if (lineCount_ != before) {
+        ClampTopLine();
+        host_->ScrollRangesChanged();
+        InvalidateLines(Par(firstPar).FirstLine, top + visibleLines_ + 1);
+    } else {
+        ChangedRange(firstPar, lastPar);
+        if (widest_ != oldWidest)
+            host_->ScrollRangesChanged();
+    }
+}
+
+} // namespace quenvel

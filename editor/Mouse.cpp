@@ -1,0 +1,227 @@
+// The mouse: selecting, dragging with auto-scroll, double-click words, keyword cursors
+// and the context event; focus.
+#include "CodeMemo.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace quenvel {
+
+namespace {
+
+int AutoScrollWait(int speed)
+{
+    static const int waits[] = {500, 360, 216, 130, 78, 48, 30};
+    return speed >= 1 && speed <= 7 ? waits[speed - 1] : 0;
+}
+
+} // namespace
+
+void TCodeMemo::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (button == mbLeft && !DisplayOnly && host_) {
+        if (!hoverNav_)
+            hoverNav_ = std::make_unique<TCodeNavigator>(this);
+        pressPos_ = hoverNav_->Pos();
+        buttonDown_ = true;
+        if (doubleClick_)
+            return;
+        if (!(shift & ssShift))
+            SetSelLength(0);
+        TCodeNavigator &c = *caretNav_;
+        const int32_t oldPos = c.Pos();
+        const int32_t oldLine = c.DisplayLine();
+        TCodeNavigator &W = *work_[7];
+        W.Assign(c);
+        const int32_t row = YToLine(std::max(y, 0));
+        if (row < lineCount_ - TopLine()) {
+            W.SetDisplayLine(row + TopLine());
+            KeepX(W, x);
+        } else {
+            W.Invalidate();
+            W.SetPos(textLength_);
+        }
+        ApplyMove(W, shift, oldPos, oldLine);
+        UpdateCaret();
+    }
+    if (OnMouseDown)
+        OnMouseDown(this, button, shift, x, y);
+}
+
+void TCodeMemo::MouseMove(TShiftState shift, int x, int y)
+{
+    if (host_) {
+        if (!hoverNav_)
+            hoverNav_ = std::make_unique<TCodeNavigator>(this);
+        // what lies under the mouse
+        TCodeNavigator &h = *hoverNav_;
+        const int32_t line = std::max(YToLine(y) + TopLine(), 0);
+        if (y >= LineToY(lineCount_ - TopLine())) {
+            h.Invalidate();
+            h.SetPos(textLength_);
+        } else {
+            h.SetDisplayLine(std::min(line, lineCount_ - 1));
+            const int32_t p = h.ParNb();
+            if (!Par(p).Formatted) {
+                FormatRange(p, p);
+                h.SetDisplayLine(std::min(line, lineCount_ - 1));
+            }
+            h.SetColumn(ColumnAtX(h.ParNb(), h.LineInPar(), true, x));
+        }
+        TDynStyle dyn = h.CurrentDynStyle();
+        {
+            const TParagraphRec *par = h.Par();
+            int32_t o = h.TextOffset();
+            while (o < par->ByteSize() && par->Text[o] == scMark) {
+                dyn = ReadMark(par->Text + o);
+                o += kMarkSize;
+            }
+        }
+        if (dyn.IsDynamic() && dyn.Cursor != 0) {
+            cursorOverridden_ = true;
+            if (OnCursor)
+                OnCursor(dyn.Cursor);
+        } else if (cursorOverridden_) {
+            cursorOverridden_ = false;
+            if (OnCursor)
+                OnCursor(0);
+        }
+        // dragging
+        if (buttonDown_ && !doubleClick_ && !DisplayOnly) {
+            if (YToLine(y) + TopLine() >= lineCount_)
+                y = LineToY(lineCount_ - TopLine()) - 1;
+            const int clientH = host_->ClientHeight();
+            if (y >= -(lineHeight_ / 2) && y <= clientH) {
+                if (autoScrolling_) {
+                    autoScrolling_ = false;
+                    if (OnAutoScroll)
+                        OnAutoScroll(0);
+                }
+            } else {
+                autoUp_ = y < 0;
+                autoSpeed_ = autoUp_ ? std::abs(y) / 4 : (y - visibleLines_ * lineHeight_) / 4;
+                autoScrolling_ = true;
+                if (OnAutoScroll)
+                    OnAutoScroll(std::max(AutoScrollWait(autoSpeed_), 1));
+            }
+            if (y < 0) {
+                y = 0;
+                x = 0;
+            }
+            TCodeNavigator &c = *caretNav_;
+            const int32_t oldPos = c.Pos();
+            const int32_t oldLine = c.DisplayLine();
+            TCodeNavigator &W = *work_[7];
+            int32_t row = YToLine(y) + TopLine();
+            W.Assign(c);
+            if (row >= lineCount_) {
+                row = lineCount_ - 1;
+                x = host_->ClientWidth();
+            }
+            W.SetDisplayLine(row);
+            KeepX(W, x);
+            if (W.Pos() != oldPos) {
+                ApplyMove(W, ssShift, oldPos, oldLine);
+                UpdateCaret();
+                InvalidateLines(oldLine, caretNav_->DisplayLine());
+            }
+            ScrollInView();
+        }
+    }
+    if (OnMouseMove)
+        OnMouseMove(this, shift, x, y);
+}
+
+void TCodeMemo::AutoScrollTick()
+{
+    if (!autoScrolling_ || !host_)
+        return;
+    const int32_t top = TopLine();
+    if (autoUp_ && top > 0)
+        SetTopLine(top - 1);
+    else if (!autoUp_ && top < lineCount_ - visibleLines_)
+        SetTopLine(top + 1);
+    MouseMove(0, 0, autoUp_ ? autoSpeed_ * -4 : visibleLines_ * lineHeight_ + autoSpeed_ * 4);
+}
+
+void TCodeMemo::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    const bool wasDouble = doubleClick_;
+    buttonDown_ = false;
+    doubleClick_ = false;
+    if (autoScrolling_) {
+        autoScrolling_ = false;
+        if (OnAutoScroll)
+            OnAutoScroll(0);
+    }
+    if (OnMouseUp)
+        OnMouseUp(this, button, shift, x, y);
+    if (button != mbLeft || wasDouble || !hoverNav_ || hoverNav_->Pos() != pressPos_ || !OnContext)
+        return;
+    TCodeNavigator &h = *hoverNav_;
+    TDynStyle dyn = h.CurrentDynStyle();
+    {
+        const TParagraphRec *par = h.Par();
+        int32_t o = h.TextOffset();
+        while (o < par->ByteSize() && par->Text[o] == scMark) {
+            dyn = ReadMark(par->Text + o);
+            o += kMarkSize;
+        }
+    }
+    if (!dyn.IsDynamic() || dyn.Context == 0)
+        return;
+    TCodeNavigator a(this), b(this);
+    a.Assign(h);
+    b.Assign(h);
+    // the run's opening mark at or before the position, its closing mark after
+    {
+        const TParagraphRec *par = a.Par();
+        int32_t o = a.TextOffset();
+        bool markHere = o < par->ByteSize() && par->Text[o] == scMark;
+        if (markHere) {
+            // the opening mark stands right here: skip past it for the closing search
+            b.SetPos(b.Pos() + 1 <= textLength_ ? b.Pos() + 1 : b.Pos());
+        } else {
+            a.FindPrevMark();
+        }
+    }
+    b.FindNextMark();
+    OnContext(this, dyn.Context, a.Pos(), b.Pos());
+}
+
+void TCodeMemo::DblClick()
+{
+    if (DisplayOnly)
+        return;
+    doubleClick_ = true;
+    TCodeNavigator &c = *caretNav_;
+    const int32_t p = c.ParNb();
+    const std::string text = ParagraphText(p);
+    const int32_t start = Par(p).Start;
+    int32_t i = std::min(c.ParOffset(), static_cast<int32_t>(text.size()));
+    auto ch = [&](int32_t k) { return static_cast<uint8_t>(text[static_cast<size_t>(k)]); };
+    while (i > 0 && i < static_cast<int32_t>(text.size()) && (ch(i) == ' ' || ch(i) <= 26))
+        --i;
+    while (i > 0 && ch(i - 1) != '\t' && ch(i - 1) != ' ')
+        --i;
+    int32_t e = i;
+    while (e < static_cast<int32_t>(text.size()) && ch(e) != '\t' && ch(e) != ' ')
+        ++e;
+    while (e < static_cast<int32_t>(text.size()) && (ch(e) == '\t' || ch(e) == ' '))
+        ++e;
+    SetSelLength(0);
+    SetSelStart(start + e);
+    SetSelLength(-(e - i));
+    UpdateCaret();
+    if (OnDblClick)
+        OnDblClick(this);
+}
+
+void TCodeMemo::FocusChanged(bool focused)
+{
+    (void)focused;
+    if (hideSelection_ && selLength_ != 0)
+        InvalidateLines(selStartNav_->DisplayLine(), selStopNav_->DisplayLine());
+}
+
+} // namespace quenvel

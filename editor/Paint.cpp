@@ -1,0 +1,247 @@
+// Drawing the display lines: fonts and colours from codes, marks and keywords,
+// tabs, page breaks, alignment, justification and the selection.
+#include "CodeMemo.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace quenvel {
+
+namespace {
+
+int SpaceWidthOf(TSurface &c)
+{
+    static const uint8_t sp = ' ';
+    int w = c.TextWidth(&sp, 1);
+    return w > 0 ? w : 1;
+}
+
+} // namespace
+
+void TCodeMemo::PaintRows(TSurface &canvas, int firstRow, int lastRow)
+{
+    if (formatting_ || !host_)
+        return;
+    const int32_t top = TopLine();
+    {
+        const int32_t tp = topNav_->ParNb();
+        if (!Par(tp).Formatted)
+            FormatRange(tp, tp);
+    }
+    firstRow = std::max(firstRow, 0);
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const int32_t line = top + row;
+        if (line >= lineCount_)
+            break;
+        PaintLine(canvas, line, LineToY(row), false);
+    }
+    SelectStyleFont(canvas, EffectiveBits(0, NoDynStyle()));
+}
+
+void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
+{
+    TCodeNavigator &nav = *work_[6];
+    nav.SetDisplayLine(line);
+    int32_t pi = nav.ParNb();
+    if (!Par(pi).Formatted) {
+        FormatRange(pi, pi);
+        nav.SetDisplayLine(line);
+        pi = nav.ParNb();
+    }
+    const TParagraphRec &par = Par(pi);
+    const int32_t li = nav.LineInPar();
+    const TLineRec rec = par.Lines->At(li);
+    const uint8_t *t = par.Text;
+    const int lh = lineHeight_;
+    const int clientW = print ? printWidth_ : host_->ClientWidth();
+
+    // the selection in this paragraph, as byte offsets
+    int32_t selS = INT32_MAX, selE = INT32_MAX;
+    const bool showSel = !print && selLength_ != 0 && (!hideSelection_ || host_->Focused());
+    if (showSel) {
+        const int32_t sp = selStartNav_->ParNb(), ep = selStopNav_->ParNb();
+        selS = sp < pi ? -1 : sp > pi ? INT32_MAX : selStartNav_->TextOffset();
+        selE = ep < pi ? -1 : ep > pi ? INT32_MAX : selStopNav_->TextOffset();
+    }
+
+    if (!print)
+        canvas.FillRect(0, y, clientW, lh, ColorToRGB(color_));
+    const bool stretched = justified_ && rec.JustifyFrom < rec.EndByte && rec.SpaceCount >= 1;
+    int base; // x of the line's start
+    if (print)
+        base = printX_ + leftMargin_;
+    else if (!stretched && alignment_ == taRightJustify)
+        base = clientW - rightMargin_ - rec.Width - hOffset_;
+    else if (!stretched && alignment_ == taCenter)
+        base = (clientW - leftMargin_ - rightMargin_ - rec.Width) / 2 + leftMargin_ - hOffset_;
+    else
+        base = leftMargin_ - hOffset_;
+    int right = print ? base + printWidth_ : clientW - rightMargin_;
+    const int baseline = y + baseline_;
+    if (print)
+        canvas.SetClip(base - leftMargin_, y, printWidth_ + leftMargin_, lh);
+
+    uint16_t style = rec.Style;
+    TDynStyle dyn = rec.DynStyle;
+    uint8_t eff = EffectiveBits(style, dyn);
+    SelectStyleFont(canvas, eff);
+    int spaceW = SpaceWidthOf(canvas);
+    TColor fore = 0, back = -1;
+    auto colours = [&]() {
+        if (dyn.IsDynamic() && (dyn.Foregnd != 0 || dyn.Backgnd != 0)) {
+            fore = ColorToRGB(dyn.Foregnd);
+            back = ColorToRGB(dyn.Backgnd);
+        } else if (eff & fsHighlight) {
+            fore = ColorToRGB(highlightColor_);
+            back = ColorToRGB(highlightBackgnd_);
+        } else {
+            fore = ColorToRGB(font_.Color);
+            back = -1;
+        }
+        if (back == 0)
+            back = -1; // a black background draws transparently
+    };
+    colours();
+
+    int extra = 0, remainder = 0, acc = 0;
+    if (stretched) {
+        const int room = clientW - leftMargin_ - rightMargin_ - rec.Width;
+        extra = room / rec.SpaceCount;
+        remainder = room % rec.SpaceCount;
+        acc = remainder / 2;
+    }
+
+    int rel = 0; // x from the line's start
+    int startX = INT_MIN, endX = INT_MIN;
+    if (rec.StartByte >= selS && rec.StartByte < selE)
+        startX = base;
+    int32_t o = rec.StartByte;
+    const int32_t end = rec.EndByte;
+    bool pageBreak = false;
+    while (o < end) {
+        if (o == selS && startX == INT_MIN)
+            startX = base + rel;
+        if (o == selE && endX == INT_MIN)
+            endX = base + rel;
+        const uint8_t b = t[o];
+        if (b == scMark || IsStyleCode(b)) {
+            if (b == scMark) {
+                dyn = ReadMark(t + o);
+                o += kMarkSize;
+            } else {
+                style ^= StyleCodeBit(b);
+                ++o;
+            }
+            const uint8_t e = EffectiveBits(style, dyn);
+            if ((e & ~fsHighlight) != (eff & ~fsHighlight)) {
+                SelectStyleFont(canvas, e);
+                spaceW = SpaceWidthOf(canvas);
+            }
+            eff = e;
+            colours();
+            continue;
+        }
+        if (b == 16) {
+            static const uint8_t dash = '-';
+            int x = base + rel;
+            const int dw = std::max(canvas.TextWidth(&dash, 1), 1);
+            while (x <= right) {
+                if (back >= 0)
+                    canvas.FillRect(x, y, dw, lh, back);
+                canvas.TextOut(x, baseline, &dash, 1, fore, -1);
+                x += dw;
+            }
+            rel = x - base;
+            pageBreak = true;
+            o = end;
+            break;
+        }
+        if (b == '\t') {
+            const int stop = std::max(1, tabStops_ * spaceW);
+            rel = (rel / stop + 1) * stop;
+            right = print ? printX_ + printWidth_ + leftMargin_ : clientW;
+            ++o;
+            continue;
+        }
+        if (b == ' ' && stretched && o >= rec.JustifyFrom) {
+            int w = spaceW + extra;
+            acc += remainder;
+            if (acc >= rec.SpaceCount) {
+                ++w;
+                acc -= rec.SpaceCount;
+            }
+            if (back >= 0)
+                canvas.FillRect(base + rel, y, w, lh, back);
+            rel += w;
+            ++o;
+            continue;
+        }
+        if (b <= 26) {
+            ++o; // other control bytes take no room and are not drawn
+            continue;
+        }
+        // a run of characters up to the next code, tab, page break or selection boundary
+        int32_t r = o;
+        while (r < end && t[r] > 26 && !(stretched && t[r] == ' ' && r >= rec.JustifyFrom)) {
+            if (r > o && (r == selS || r == selE))
+                break;
+            ++r;
+        }
+        if (back >= 0)
+            canvas.FillRect(base + rel, y, canvas.TextWidth(t + o, r - o), lh, back);
+        rel += canvas.TextOut(base + rel, baseline, t + o, r - o, fore, -1);
+        o = r;
+    }
+    (void)pageBreak;
+    // at the line's end
+    const bool lastLine = li == par.Lines->Count() - 1;
+    if (showSel) {
+        if (startX == INT_MIN && selS <= end && end < selE)
+            startX = base + rel;
+        if (endX == INT_MIN)
+            endX = base + rel;
+        if (startX != INT_MIN && endX != INT_MIN) {
+            if (endX > startX)
+                canvas.InvertRect(startX, y, endX - startX, lh);
+            if (ShowEndParSelected && lastLine && selE == INT32_MAX)
+                canvas.InvertRect(endX, y + lh / 3, spaceWidth_ / 2 + 1, lh / 3);
+        }
+    }
+    if (print)
+        canvas.SetClip(0, 0, -1, -1);
+}
+
+void TCodeMemo::SetPrintLayout(TSurface *canvas, int width)
+{
+    if (canvas) {
+        printWidth_ = width;
+        printTarget_ = canvas;
+        ReformatAll();
+        printTarget_ = nullptr;
+    } else {
+        FontChangeSteps(true);
+    }
+}
+
+void TCodeMemo::PrintParagraph(int32_t line, TSurface &canvas, int x, int y)
+{
+    printTarget_ = &canvas;
+    printX_ = x;
+    printY_ = y;
+    SetSelLine(line);
+    SelectStyleFont(canvas, EffectiveBits(0, NoDynStyle()));
+    const TTextMetrics m = canvas.Metrics();
+    if (m.Height > 0) {
+        lineHeight_ = m.Height + 1;
+        baseline_ = lineHeight_ - m.Descent - 1;
+        spaceWidth_ = SpaceWidthOf(canvas);
+    } else {
+        lineHeight_ = 10;
+        baseline_ = 0;
+        spaceWidth_ = 10;
+    }
+    PaintLine(canvas, caretNav_->DisplayLine(), y, true);
+    printTarget_ = nullptr;
+}
+
+} // namespace quenvel

@@ -1,0 +1,44 @@
+// Measuring and drawing on one device: the window, an image, or a printer page.
+#pragma once
+
+#include "TextStore.h"
+
+#include <cstdint>
+#include <string>
+
+namespace quenvel {
+
+struct TFontDesc {
+    std::string Name = "MS Sans Serif";
+    int Size = 8;      // points
+    uint8_t Style = 0; // fsBold | fsItalic | fsUnderline | fsStrikeOut
+    TColor Color = clBlack;
+    int Pitch = 0; // 0 default, 1 fixed, 2 variable
+};
+
+struct TTextMetrics {
+    int Height = 0; // cell height
+    int Ascent = 0;
+    int Descent = 0;
+    int InternalLeading = 0;
+};
+
+class TSurface
+{
+public:
+    virtual ~TSurface() = default;
+    // Selects a font: the face and size of `font` with the style bits given
+    // (bold, italic, underline, strike-out).
+    virtual void SelectFont(const TFontDesc &font, uint8_t style) = 0;
+    // Width in pixels of bytes of 8-bit text in the selected font.
+    virtual int TextWidth(const uint8_t *text, int n) = 0;
+    virtual TTextMetrics Metrics() = 0;
+    // Draws text with its baseline at y; back < 0 draws transparently. Returns the advance.
+    virtual int TextOut(int x, int baseline, const uint8_t *text, int n, TColor fore, TColor back) = 0;
+    virtual void FillRect(int x, int y, int w, int h, TColor color) = 0;
+    virtual void InvertRect(int x, int y, int w, int h) = 0;
+    // Limits drawing to a rectangle (w < 0: no limit).
+    virtual void SetClip(int x, int y, int w, int h) = 0;
+};
+
+} // namespace quenvel

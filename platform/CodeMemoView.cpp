@@ -1,0 +1,359 @@
+#include "CodeMemoView.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace quenvel {
+
+int VirtualKeyOf(int k)
+{
+    switch (k) {
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab: case Qt::Key_Backtab: return 9;
+    case Qt::Key_Return: case Qt::Key_Enter: return 13;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Insert: return 45;
+    case Qt::Key_Delete: return 46;
+    default:
+        if (k >= Qt::Key_0 && k <= Qt::Key_9)
+            return k;
+        if (k >= Qt::Key_A && k <= Qt::Key_Z)
+            return k;
+        if (k >= Qt::Key_F1 && k <= Qt::Key_F24)
+            return 112 + (k - Qt::Key_F1);
+        return 255;
+    }
+}
+
+TCodeMemoView::TCodeMemoView(QWidget *parent) : QAbstractScrollArea(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setMouseTracking(true);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    resize(100, 60);
+    memo_.Clipboard = &clipboard_;
+    blink_.setInterval(QApplication::cursorFlashTime() > 0 ? QApplication::cursorFlashTime() / 2 : 500);
+    connect(&blink_, &QTimer::timeout, this, [this] { BlinkCaret(); });
+    autoScroll_.setSingleShot(false);
+    connect(&autoScroll_, &QTimer::timeout, this, [this] { memo_.AutoScrollTick(); });
+    memo_.OnAutoScroll = [this](int ms) {
+        if (ms <= 0)
+            autoScroll_.stop();
+        else
+            autoScroll_.start(ms);
+    };
+    memo_.OnCursor = [this](int cursor) {
+        viewport()->setCursor(cursor == 0 ? Qt::IBeamCursor
+                              : cursor == -21 ? Qt::PointingHandCursor
+                                              : Qt::ArrowCursor);
+    };
+    memo_.SetHost(this);
+    UpdateScrollBarPolicy();
+}
+
+TCodeMemoView::~TCodeMemoView()
+{
+    memo_.SetHost(nullptr);
+}
+
+void TCodeMemoView::SetCodePage(TCodePage cp)
+{
+    memo_.CodePage = cp;
+    measure_ = TQtSurface(cp);
+    paint_ = TQtSurface(cp);
+    clipboard_.SetCodePage(cp);
+    memo_.SetFont(memo_.Font());
+}
+
+void TCodeMemoView::UpdateScrollBarPolicy()
+{
+    const TScrollStyle s = memo_.ScrollBars;
+    setVerticalScrollBarPolicy(s == ssVertical || s == ssBoth ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(s == ssHorizontal || s == ssBoth ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setFrameShape(memo_.BorderStyle == bsSingle ? QFrame::StyledPanel : QFrame::NoFrame);
+    SyncBars();
+}
+
+int TCodeMemoView::ClientWidth()
+{
+    return viewport()->width();
+}
+
+int TCodeMemoView::ClientHeight()
+{
+    return viewport()->height();
+}
+
+void TCodeMemoView::InvalidateAll()
+{
+    viewport()->update();
+}
+
+void TCodeMemoView::InvalidateRows(int firstRow, int lastRow)
+{
+    const int lh = memo_.RowHeight();
+    viewport()->update(QRect(0, firstRow * lh, viewport()->width(), (lastRow - firstRow + 1) * lh));
+}
+
+void TCodeMemoView::ScrollRows(int delta)
+{
+    (void)delta;
+    viewport()->update();
+}
+
+int TCodeMemoView::VerticalScale() const
+{
+    return const_cast<TCodeMemo &>(memo_).LineCount() / 32760 + 1;
+}
+
+int TCodeMemoView::HorizontalUnit() const
+{
+    const int w = viewport()->width();
+    const int step = w / 20 + 1;
+    const int span = memo_.WidestLine() + memo_.LeftMargin() + memo_.RightMargin();
+    return (span / (step * 32760) + 1) * step;
+}
+
+void TCodeMemoView::SyncBars()
+{
+    syncing_ = true;
+    const int scale = VerticalScale();
+    const int visible = memo_.VisibleLines();
+    QScrollBar *v = verticalScrollBar();
+    const int vmax = std::max(memo_.LineCount() / scale, visible + 1);
+    const int vpage = std::max(1, visible / scale);
+    // the bar's maximum is the last top position, as the window system's range less its page
+    v->setRange(0, std::max(0, vmax - vpage));
+    v->setPageStep(vpage);
+    v->setSingleStep(1);
+    v->setValue(memo_.TopLine() / scale);
+    QScrollBar *h = horizontalScrollBar();
+    const int unit = HorizontalUnit();
+    const int w = viewport()->width();
+    const int hpage = std::max(1, (w - memo_.LeftMargin() - memo_.RightMargin()) / unit);
+    int hmax;
+    if (memo_.Alignment() != taLeftJustify)
+        hmax = hpage;
+    else
+        hmax = std::max((memo_.WidestLine() + memo_.LeftMargin() + memo_.RightMargin() - w) / unit + 1, 1) + hpage;
+    h->setRange(0, std::max(0, hmax - hpage));
+    h->setPageStep(hpage);
+    h->setSingleStep(1);
+    h->setValue(memo_.HOffset() / unit);
+    syncing_ = false;
+}
+
+void TCodeMemoView::ScrollRangesChanged()
+{
+    SyncBars();
+}
+
+void TCodeMemoView::CaretChanged()
+{
+    caretOn_ = true;
+    if (!caretRect_.isNull())
+        viewport()->update(caretRect_.adjusted(-1, -1, 1, 1));
+    const int w = memo_.CaretWidth > 0 ? memo_.CaretWidth : memo_.RowHeight() / 14 + 1;
+    caretRect_ = QRect(memo_.CaretX(), memo_.CaretY(), w, memo_.RowHeight() - 1);
+    viewport()->update(caretRect_.adjusted(-1, -1, 1, 1));
+    if (hasFocus())
+        blink_.start();
+}
+
+void TCodeMemoView::BlinkCaret()
+{
+    caretOn_ = !caretOn_;
+    viewport()->update(caretRect_.adjusted(-1, -1, 1, 1));
+}
+
+void TCodeMemoView::PostBackgroundStep()
+{
+    if (stepPosted_)
+        return;
+    stepPosted_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            stepPosted_ = false;
+            memo_.BackgroundStep();
+        },
+        Qt::QueuedConnection);
+}
+
+void TCodeMemoView::UpdateNow()
+{
+    viewport()->repaint();
+}
+
+void TCodeMemoView::ProcessMessages()
+{
+    QCoreApplication::processEvents();
+}
+
+void TCodeMemoView::paintEvent(QPaintEvent *e)
+{
+    QPainter p(viewport());
+    const QRect r = e->rect();
+    p.fillRect(r, ToQColor(memo_.Color()));
+    paint_.Begin(&p);
+    const int lh = std::max(1, memo_.RowHeight());
+    memo_.PaintRows(paint_, r.top() / lh, (r.bottom()) / lh);
+    paint_.End();
+    if (hasFocus() && caretOn_ && !memo_.DisplayOnly && memo_.CaretY() >= 0) {
+        p.setCompositionMode(QPainter::RasterOp_NotDestination);
+        p.fillRect(caretRect_, Qt::black);
+    }
+}
+
+void TCodeMemoView::resizeEvent(QResizeEvent *e)
+{
+    const int oldW = e->oldSize().width() >= 0 ? viewport()->width() - (e->size().width() - e->oldSize().width())
+                                                : -1;
+    QAbstractScrollArea::resizeEvent(e);
+    memo_.Resized(oldW);
+}
+
+void TCodeMemoView::scrollContentsBy(int, int)
+{
+    if (syncing_)
+        return;
+    memo_.SetTopLine(verticalScrollBar()->value() * VerticalScale());
+    memo_.SetHOffset(horizontalScrollBar()->value() * HorizontalUnit());
+}
+
+void TCodeMemoView::focusInEvent(QFocusEvent *e)
+{
+    QAbstractScrollArea::focusInEvent(e);
+    memo_.FocusChanged(true);
+    CaretChanged();
+}
+
+void TCodeMemoView::focusOutEvent(QFocusEvent *e)
+{
+    QAbstractScrollArea::focusOutEvent(e);
+    blink_.stop();
+    memo_.FocusChanged(false);
+    viewport()->update(caretRect_.adjusted(-1, -1, 1, 1));
+}
+
+bool TCodeMemoView::focusNextPrevChild(bool next)
+{
+    if (memo_.WantTabs && !memo_.DisplayOnly)
+        return false; // Tab reaches the control
+    return QAbstractScrollArea::focusNextPrevChild(next);
+}
+
+bool TCodeMemoView::event(QEvent *e)
+{
+    if (e->type() == QEvent::ShortcutOverride) {
+        // the control's own keys win over the window's shortcuts
+        auto *k = static_cast<QKeyEvent *>(e);
+        if (k->modifiers() & Qt::ControlModifier) {
+            const int vk = VirtualKeyOf(k->key());
+            if (vk >= 'A' && vk <= 'Z') {
+                e->accept();
+                return true;
+            }
+        }
+    }
+    return QAbstractScrollArea::event(e);
+}
+
+static TShiftState ShiftOf(Qt::KeyboardModifiers m)
+{
+    TShiftState s = 0;
+    if (m & Qt::ShiftModifier)
+        s |= ssShift;
+    if (m & Qt::ControlModifier)
+        s |= ssCtrl;
+    if (m & Qt::AltModifier)
+        s |= ssAlt;
+    return s;
+}
+
+void TCodeMemoView::keyPressEvent(QKeyEvent *e)
+{
+    const TShiftState shift = ShiftOf(e->modifiers());
+    uint16_t key = static_cast<uint16_t>(VirtualKeyOf(e->key()));
+    memo_.KeyDown(key, shift);
+    // the character, as WM_CHAR would bring it
+    int ch = -1;
+    if (key != 0) {
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+            ch = 13;
+        else if (e->key() == Qt::Key_Backspace)
+            ch = 8;
+        else if (e->key() == Qt::Key_Tab)
+            ch = 9;
+        else if ((shift & ssCtrl) && e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z)
+            ch = e->key() - Qt::Key_A + 1;
+        else if (!e->text().isEmpty() && !(shift & ssCtrl)) {
+            const QList<uint> u = e->text().toUcs4();
+            if (!u.isEmpty() && u[0] >= 32) {
+                const int b = UnicodeToByte(memo_.CodePage, u[0]);
+                if (b < 0)
+                    QApplication::beep(); // no such character in the code page
+                else
+                    ch = b;
+            }
+        }
+    }
+    if (ch >= 0) {
+        char c = static_cast<char>(ch);
+        memo_.KeyPress(c, e->isAutoRepeat());
+        if (e->isAutoRepeat())
+            viewport()->repaint();
+    }
+    e->accept();
+}
+
+void TCodeMemoView::keyReleaseEvent(QKeyEvent *e)
+{
+    uint16_t key = static_cast<uint16_t>(VirtualKeyOf(e->key()));
+    memo_.KeyUp(key, ShiftOf(e->modifiers()));
+    e->accept();
+}
+
+void TCodeMemoView::mousePressEvent(QMouseEvent *e)
+{
+    setFocus(Qt::MouseFocusReason);
+    if (e->button() == Qt::LeftButton)
+        memo_.MouseDown(mbLeft, ShiftOf(e->modifiers()), e->position().toPoint().x(), e->position().toPoint().y());
+    else if (e->button() == Qt::RightButton)
+        memo_.MouseDown(mbRight, ShiftOf(e->modifiers()), e->position().toPoint().x(), e->position().toPoint().y());
+}
+
+void TCodeMemoView::mouseMoveEvent(QMouseEvent *e)
+{
+    memo_.MouseMove(ShiftOf(e->modifiers()), e->position().toPoint().x(), e->position().toPoint().y());
+}
+
+void TCodeMemoView::mouseReleaseEvent(QMouseEvent *e)
+{
+    memo_.MouseUp(e->button() == Qt::RightButton ? mbRight : mbLeft, ShiftOf(e->modifiers()),
+                  e->position().toPoint().x(), e->position().toPoint().y());
+}
+
+void TCodeMemoView::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    if (e->button() == Qt::LeftButton)
+        memo_.DblClick();
+}
+
+} // namespace quenvel

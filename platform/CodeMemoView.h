@@ -1,0 +1,77 @@
+// The editor control on screen: a scroll area that shows and drives a TCodeMemo.
+#pragma once
+
+#include "QtClipboard.h"
+#include "QtSurface.h"
+
+#include "editor/CodeMemo.h"
+
+#include <QAbstractScrollArea>
+#include <QTimer>
+
+namespace quenvel {
+
+class TCodeMemoView : public QAbstractScrollArea, public TMemoHost
+{
+    Q_OBJECT
+public:
+    explicit TCodeMemoView(QWidget *parent = nullptr);
+    ~TCodeMemoView() override;
+
+    TCodeMemo &Memo() { return memo_; }
+    void SetCodePage(TCodePage cp);
+    // Applies ScrollBars to the two bars.
+    void UpdateScrollBarPolicy();
+
+    // TMemoHost
+    TSurface &Canvas() override { return measure_; }
+    int ClientWidth() override;
+    int ClientHeight() override;
+    bool Focused() override { return hasFocus(); }
+    void InvalidateAll() override;
+    void InvalidateRows(int firstRow, int lastRow) override;
+    void ScrollRows(int delta) override;
+    void ScrollRangesChanged() override;
+    void CaretChanged() override;
+    void PostBackgroundStep() override;
+    void ProcessMessages() override;
+    void UpdateNow() override;
+
+    int VerticalScale() const;
+    int HorizontalUnit() const;
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    void keyReleaseEvent(QKeyEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+    bool focusNextPrevChild(bool next) override;
+    bool event(QEvent *e) override;
+
+private:
+    void SyncBars();
+    void BlinkCaret();
+
+    TCodeMemo memo_;
+    TQtSurface measure_;
+    TQtSurface paint_;
+    TQtClipboard clipboard_;
+    QTimer blink_;
+    QTimer autoScroll_;
+    bool caretOn_ = true;
+    bool syncing_ = false;
+    bool stepPosted_ = false;
+    QRect caretRect_;
+};
+
+// Qt key codes as the Windows virtual key codes the control's key handling uses.
+int VirtualKeyOf(int qtKey);
+
+} // namespace quenvel

@@ -1,0 +1,121 @@
+#include "QtSurface.h"
+
+#include "editor/CodeMemo.h"
+
+namespace quenvel {
+
+QColor ToQColor(TColor c)
+{
+    const TColor rgb = ColorToRGB(c);
+    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
+
+QFont TQtSurface::MakeFont(const TFontDesc &desc, uint8_t style)
+{
+    QFont f(QString::fromStdString(desc.Name));
+    f.setPointSize(std::max(1, std::abs(desc.Size)));
+    f.setBold(style & fsBold);
+    f.setItalic(style & fsItalic);
+    f.setUnderline(style & fsUnderline);
+    f.setStrikeOut(style & fsStrikeOut);
+    f.setKerning(false);
+    f.setHintingPreference(QFont::PreferFullHinting);
+    if (desc.Pitch == 1)
+        f.setFixedPitch(true);
+    return f;
+}
+
+TQtSurface::TFontEntry &TQtSurface::Entry(const TFontDesc &desc, uint8_t style)
+{
+    const std::string key = desc.Name + "/" + std::to_string(desc.Size) + "/" + std::to_string(style & 15) + "/" +
+                            std::to_string(desc.Pitch);
+    auto it = fonts_.find(key);
+    if (it != fonts_.end())
+        return *it->second;
+    auto e = std::make_unique<TFontEntry>();
+    e->font = MakeFont(desc, style);
+    QFontMetrics fm(e->font);
+    for (int b = 0; b < 256; ++b) {
+        const QChar ch(static_cast<char16_t>(ByteToUnicode(cp_, static_cast<uint8_t>(b))));
+        e->glyph[b] = QString(ch);
+        // every glyph drawn at a whole pixel, so measuring and drawing agree exactly
+        e->advance[b] = b < 32 ? 0 : fm.horizontalAdvance(ch);
+    }
+    e->metrics.Height = fm.height();
+    e->metrics.Ascent = fm.ascent();
+    e->metrics.Descent = fm.descent();
+    e->metrics.InternalLeading = std::max(0, fm.ascent() + fm.descent() - fm.height());
+    TFontEntry &ref = *e;
+    fonts_.emplace(key, std::move(e));
+    return ref;
+}
+
+void TQtSurface::SelectFont(const TFontDesc &font, uint8_t style)
+{
+    current_ = &Entry(font, style);
+    if (painter_)
+        painter_->setFont(current_->font);
+}
+
+int TQtSurface::TextWidth(const uint8_t *text, int n)
+{
+    if (!current_)
+        return 0;
+    int w = 0;
+    for (int i = 0; i < n; ++i)
+        w += current_->advance[text[i]];
+    return w;
+}
+
+TTextMetrics TQtSurface::Metrics()
+{
+    return current_ ? current_->metrics : TTextMetrics{};
+}
+
+int TQtSurface::TextOut(int x, int baseline, const uint8_t *text, int n, TColor fore, TColor back)
+{
+    if (!current_)
+        return 0;
+    const int w = TextWidth(text, n);
+    if (!painter_)
+        return w;
+    if (back >= 0)
+        painter_->fillRect(x, baseline - current_->metrics.Ascent, w, current_->metrics.Height, ToQColor(back));
+    painter_->setPen(ToQColor(fore));
+    int cx = x;
+    for (int i = 0; i < n; ++i) {
+        const uint8_t b = text[i];
+        if (b != ' ')
+            painter_->drawText(cx, baseline, current_->glyph[b]);
+        cx += current_->advance[b];
+    }
+    return w;
+}
+
+void TQtSurface::FillRect(int x, int y, int w, int h, TColor color)
+{
+    if (painter_)
+        painter_->fillRect(x, y, w, h, ToQColor(color));
+}
+
+void TQtSurface::InvertRect(int x, int y, int w, int h)
+{
+    if (!painter_)
+        return;
+    const auto mode = painter_->compositionMode();
+    painter_->setCompositionMode(QPainter::RasterOp_NotDestination);
+    painter_->fillRect(x, y, w, h, Qt::black);
+    painter_->setCompositionMode(mode);
+}
+
+void TQtSurface::SetClip(int x, int y, int w, int h)
+{
+    if (!painter_)
+        return;
+    if (w < 0)
+        painter_->setClipping(false);
+    else
+        painter_->setClipRect(x, y, w, h);
+}
+
+} // namespace quenvel

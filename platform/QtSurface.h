@@ -1,0 +1,52 @@
+// Measuring and drawing 8-bit text with Qt.
+#pragma once
+
+#include "editor/CodePage.h"
+#include "editor/Surface.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <map>
+#include <memory>
+
+namespace quenvel {
+
+QColor ToQColor(TColor c);
+
+class TQtSurface : public TSurface
+{
+public:
+    explicit TQtSurface(TCodePage cp = cpWindows1252) : cp_(cp) {}
+    void SetCodePage(TCodePage cp) { cp_ = cp; }
+    // Drawing goes to this painter; without one the surface only measures.
+    void Begin(QPainter *painter) { painter_ = painter; if (painter_ && current_) painter_->setFont(current_->font); }
+    void End() { painter_ = nullptr; }
+
+    void SelectFont(const TFontDesc &font, uint8_t style) override;
+    int TextWidth(const uint8_t *text, int n) override;
+    TTextMetrics Metrics() override;
+    int TextOut(int x, int baseline, const uint8_t *text, int n, TColor fore, TColor back) override;
+    void FillRect(int x, int y, int w, int h, TColor color) override;
+    void InvertRect(int x, int y, int w, int h) override;
+    void SetClip(int x, int y, int w, int h) override;
+
+    static QFont MakeFont(const TFontDesc &font, uint8_t style);
+
+private:
+    struct TFontEntry {
+        QFont font;
+        int advance[256];
+        TTextMetrics metrics;
+        QString glyph[256];
+    };
+    TFontEntry &Entry(const TFontDesc &font, uint8_t style);
+
+    TCodePage cp_;
+    QPainter *painter_ = nullptr;
+    std::map<std::string, std::unique_ptr<TFontEntry>> fonts_;
+    TFontEntry *current_ = nullptr;
+};
+
+} // namespace quenvel
