@@ -120,7 +120,7 @@ void TCodeMemo::InvalidateAllNavigators(int32_t pos)
     }
 }
 
-void TCodeMemo::Progress()
+void TCodeMemo::ReportProgress()
 {
     uint32_t now = TickCount();
     if (now - lastProgress_ >= 500) {

@@ -312,7 +312,7 @@ private:
     void RegisterNavigator(TCodeNavigator *n) { navigators_.push_back(n); }
     void UnregisterNavigator(TCodeNavigator *n);
     void InvalidateAllNavigators(int32_t pos);
-    void Progress();
+    void ReportProgress();
     void ResetUndo();
 
     TPLL *paragraphs_ = nullptr;

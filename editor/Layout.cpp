@@ -196,10 +196,18 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
                 x = w;
                 break;
             }
-            if (!any && o < end) {
-                // nothing taken yet: take one character
-                w += canvas.TextWidth(t + o, 1);
-                ++o;
+            if (!any) {
+                // nothing taken yet: take one character (with the codes before it)
+                while (o < end && t[o] <= 26 && t[o] != '\t')
+                    applyCode(o);
+                if (o < end && t[o] != ' ' && t[o] != '\t') {
+                    w += canvas.TextWidth(t + o, 1);
+                    ++o;
+                }
+                if (o >= end || t[o] == ' ' || t[o] == '\t') {
+                    x = w;
+                    break;
+                }
             }
             endLine(o, w, 0, o);
             spaces = 0;

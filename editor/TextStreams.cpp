@@ -101,7 +101,7 @@ void TCodeMemo::LoadFromStream(TStream &stream)
         total += len + 2;
         cur.Reset();
         parStartStyle = style;
-        Progress();
+        ReportProgress();
     };
 
     std::vector<uint8_t> chunk(kChunk);
@@ -259,7 +259,7 @@ void TCodeMemo::SaveToStream(TStream &stream)
             out.push_back(13);
             out.push_back(10);
         }
-        Progress();
+        ReportProgress();
     }
     flush();
 }
@@ -345,7 +345,7 @@ void TCodeMemo::SaveToRTFStream(TStream &stream)
             stream.WriteString(out);
             out.clear();
         }
-        Progress();
+        ReportProgress();
     }
     out += "\\par }";
     out.push_back('\0');

@@ -31,11 +31,3 @@ TEST(QtClipboard, SystemClipboardCarriesTheBytes)
     ASSERT_TRUE(cb.HasText());
     EXPECT_EQ(cb.GetText(), big);
 }
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

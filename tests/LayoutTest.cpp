@@ -1,0 +1,248 @@
+#include "FakeHost.h"
+#include "TestUtil.h"
+
+#include "editor/HighlightRuns.h"
+#include "opl/OplKeywords.h"
+#include "opl/OplSetup.h"
+
+#include <gtest/gtest.h>
+
+using namespace quenvel;
+using namespace quenvel::test;
+
+namespace {
+
+// A control in a fixed-metrics window, laid out at once.
+struct TLaidOut {
+    TFakeHost host;
+    TCodeMemo memo;
+    explicit TLaidOut(bool wrap = true, int width = 400)
+    {
+        host.width = width;
+        memo.SetWordWrap(wrap);
+        memo.SetHost(&host);
+    }
+    ~TLaidOut() { memo.SetHost(nullptr); }
+    void Load(const std::string &text) { LoadString(memo, text); }
+    std::vector<std::string> Lines()
+    {
+        std::vector<std::string> v;
+        for (int32_t i = 0; i < memo.LineCount(); ++i)
+            v.push_back(memo.LineText(i));
+        return v;
+    }
+};
+
+using V = std::vector<std::string>;
+
+} // namespace
+
+TEST(Layout, LineHeightAndBaselineFromTheFont)
+{
+    TLaidOut l;
+    EXPECT_EQ(l.memo.RowHeight(), 14) << "cell height + 1";
+    EXPECT_EQ(l.memo.BaselineOffset(), 14 - 3 - 1);
+    EXPECT_EQ(l.memo.VisibleLines(), 140 / 14);
+    EXPECT_EQ(l.memo.LineHeight(), 0) << "automatic";
+    l.memo.SetLineHeight(20);
+    EXPECT_EQ(l.memo.RowHeight(), 20);
+    EXPECT_EQ(l.memo.VisibleLines(), 7);
+}
+
+TEST(Layout, WordWrapBreaksBeforeWordsAndKeepsWhitespaceOnTheLine)
+{
+    // available width 400 - 8 - 8 = 384 pixels = 48 characters
+    TLaidOut l;
+    std::string words;
+    for (int i = 0; i < 10; ++i)
+        words += "abcdefghi ";
+    l.Load(words);
+    EXPECT_EQ(l.Lines(), (V{"abcdefghi abcdefghi abcdefghi abcdefghi ", "abcdefghi abcdefghi abcdefghi abcdefghi ",
+                           "abcdefghi abcdefghi "}));
+    EXPECT_EQ(l.memo.CheckInvariants(), "");
+    EXPECT_EQ(l.memo.Par(0).Lines->At(0).Width, 39 * 8) << "the trailing space does not count";
+}
+
+TEST(Layout, WordWiderThanTheLineBreaksInside)
+{
+    TLaidOut l(true, 100); // 84 pixels: the 11th character reaches the edge
+    l.Load(std::string(30, 'x'));
+    auto lines = l.Lines();
+    ASSERT_GE(lines.size(), 2u);
+    for (size_t i = 0; i + 1 < lines.size(); ++i)
+        EXPECT_EQ(lines[i].size(), 11u) << "the character that reaches the width is included";
+    l.host.width = 1; // the available width never goes below the line height (14): two characters
+    l.memo.Resized(100);
+    for (const auto &s : l.Lines())
+        EXPECT_EQ(s.size(), 2u);
+    EXPECT_EQ(l.memo.CheckInvariants(), "");
+}
+
+TEST(Layout, NoWrapLimitIsFarAway)
+{
+    TLaidOut l(false);
+    // 32767 - 400 - 8 pixels = 4045 characters of 8 pixels fit on a line
+    l.Load(std::string(4045, 'y'));
+    EXPECT_EQ(l.memo.LineCount(), 1);
+    l.Load(std::string(4046, 'y'));
+    EXPECT_EQ(l.memo.LineCount(), 2);
+}
+
+TEST(Layout, TabOnAStopMovesToTheNext)
+{
+    TLaidOut l;
+    l.Load("abcdefgh\tX");
+    // the tab starts exactly on the first stop (8 spaces of 8 pixels): it moves to the next
+    EXPECT_EQ(l.memo.XAtColumn(0, 0, 9), 8 + 128);
+    l.Load("\tX");
+    EXPECT_EQ(l.memo.XAtColumn(0, 0, 1), 8 + 64);
+    l.memo.SetTabStops(4);
+    EXPECT_EQ(l.memo.XAtColumn(0, 0, 1), 8 + 32);
+}
+
+TEST(Layout, JustifyAndAlignmentKeepTheLineCount)
+{
+    TLaidOut l(true, 200);
+    std::string text;
+    for (int i = 0; i < 12; ++i)
+        text += "word" + std::to_string(i) + " ";
+    l.Load(text + "\r\nshort last");
+    const int32_t lines = l.memo.LineCount();
+    l.memo.SetJustified(true);
+    EXPECT_EQ(l.memo.LineCount(), lines);
+    // a stretched line ends at the right margin; the last line is not stretched
+    const TLineRec first = l.memo.Par(0).Lines->At(0);
+    const int32_t firstLen = static_cast<int32_t>(l.memo.LineText(0).size());
+    EXPECT_GE(l.memo.XAtColumn(0, 0, firstLen - 1), 200 - 8 - 16);
+    (void)first;
+    EXPECT_EQ(l.memo.XAtColumn(1, 0, 5), 8 + 40) << "last line stays left";
+    l.memo.SetJustified(false);
+    l.memo.SetAlignment(taCenter);
+    EXPECT_EQ(l.memo.LineCount(), lines);
+    l.memo.SetAlignment(taRightJustify);
+    EXPECT_EQ(l.memo.LineCount(), lines);
+    const int32_t n = static_cast<int32_t>(l.memo.LineText(l.memo.LineCount() - 1).size());
+    EXPECT_EQ(l.memo.XAtColumn(1, 0, n), 200 - 8) << "right-aligned lines end at the right margin";
+}
+
+TEST(Layout, ColumnAtXInvertsXAtColumn)
+{
+    std::mt19937 rng(5);
+    TLaidOut l(true, 300);
+    static const char alphabet[] = "abc  \t\x02xyz\x01W";
+    for (int round = 0; round < 50; ++round) {
+        std::string s;
+        for (int i = 0, n = static_cast<int>(rng() % 120); i < n; ++i)
+            s.push_back(alphabet[rng() % (sizeof alphabet - 1)]);
+        l.Load(s);
+        for (int32_t li = 0; li < l.memo.Par(0).Lines->Count(); ++li) {
+            const int32_t cols = static_cast<int32_t>(l.memo.LineText(li).size());
+            for (int32_t c = 0; c <= cols; ++c) {
+                const int x = l.memo.XAtColumn(0, li, c);
+                const int32_t back = l.memo.ColumnAtX(0, li, false, x);
+                // zero-width codes share their x with the next column
+                EXPECT_EQ(l.memo.XAtColumn(0, li, back), x) << "line " << li << " col " << c;
+            }
+        }
+    }
+}
+
+TEST(Layout, OnNeedFormatsOnlyWhatIsAskedFor)
+{
+    TFakeHost host;
+    TCodeMemo memo;
+    memo.SetUpdateMode(umOnNeed);
+    memo.SetHost(&host);
+    host.width = 100;
+    std::string text;
+    for (int i = 0; i < 50; ++i)
+        text += std::string(30, 'q') + "\r\n";
+    LoadString(memo, text);
+    EXPECT_EQ(memo.LineCount(), 51) << "nothing laid out yet: one line per paragraph";
+    memo.FormatRange(0, 9);
+    EXPECT_EQ(memo.LineCount(), 51 + 10 * 2) << "ten paragraphs of three lines";
+    EXPECT_EQ(memo.CheckInvariants(), "");
+    memo.SetHost(nullptr);
+}
+
+TEST(Layout, BackgroundStepsReportRisingProgress)
+{
+    TFakeHost host;
+    TCodeMemo memo;
+    uint32_t now = 0;
+    memo.TickCount = [&] { return now += 3; };
+    memo.SetUpdateMode(umBackground);
+    memo.SetHost(&host);
+    std::vector<int> progress;
+    std::vector<uint32_t> when;
+    memo.OnProgress = [&](TCodeMemo *m) {
+        progress.push_back(m->Progress());
+        when.push_back(now);
+    };
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += "PRINT x\r\n";
+    LoadString(memo, text);
+    progress.clear();
+    when.clear();
+    int steps = 0;
+    while (host.posted > 0 && steps < 10000) {
+        host.posted = 0;
+        memo.BackgroundStep();
+        ++steps;
+    }
+    EXPECT_GT(steps, 1) << "the work is cut into slices";
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), 100);
+    for (size_t i = 1; i < progress.size(); ++i) {
+        EXPECT_GE(progress[i], progress[i - 1]);
+        if (i + 1 < progress.size())
+            EXPECT_GE(when[i] - when[i - 1], 500u);
+    }
+    for (int32_t p = 0; p < memo.ParagraphCount(); ++p)
+        ASSERT_TRUE(memo.Par(p).Formatted);
+    memo.SetHost(nullptr);
+}
+
+// Editing with word wrap on: the store stays consistent and highlighting matches a fresh load.
+TEST(Layout, EditingWrappedTextKeepsEverythingConsistent)
+{
+    for (unsigned seed : {99u, 7u, 1234u, 42u}) {
+    std::mt19937 rng(seed);
+    TFakeHost host;
+    host.width = 120;
+    TCodeMemo memo;
+    std::unique_ptr<TKeywordList> table;
+    RegisterOplSpans(memo);
+    ApplyOplDialect(memo, odOpl3, table);
+    memo.SetUpdateMode(umImmediate);
+    memo.SetHost(&host);
+    LoadString(memo, "PROC main:\r\n  PRINT \"a long string that wraps\" :REM and a comment too\r\nENDP");
+    static const char *pieces[] = {"PRINT ", "x", " ", "\"", "rem ", "\r\n", "gCLS ", "\t", "\x02", "word "};
+    for (int step = 0; step < 1500; ++step) {
+        const int32_t T = memo.TextLength();
+        int32_t s = static_cast<int32_t>(rng() % static_cast<unsigned>(T + 1));
+        int32_t e = std::min(T, s + static_cast<int32_t>(rng() % 6));
+        if (s > 0 && memo.CharAt(s) == 10 && memo.CharAt(s - 1) == 13)
+            --s;
+        if (e > 0 && e < T && memo.CharAt(e) == 10 && memo.CharAt(e - 1) == 13)
+            --e;
+        memo.SetSelLength(0);
+        memo.SetSelStart(s);
+        memo.SetSelLength(e - s);
+        memo.SetSelTextBuf(pieces[rng() % (sizeof pieces / sizeof *pieces)]);
+        ASSERT_EQ(memo.CheckInvariants(), "") << "seed " << seed << " step " << step;
+        for (int32_t p = 0; p < memo.ParagraphCount(); ++p)
+            ASSERT_TRUE(memo.Par(p).Formatted);
+    }
+    TCodeMemo fresh;
+    std::unique_ptr<TKeywordList> t2;
+    RegisterOplSpans(fresh);
+    ApplyOplDialect(fresh, odOpl3, t2);
+    LoadString(fresh, memo.Text());
+    fresh.ParseAllKeywords();
+    memo.ParseAllKeywords();
+    EXPECT_EQ(HighlightRuns(memo), HighlightRuns(fresh));
+    memo.SetHost(nullptr);
+    }
+}

@@ -1,0 +1,259 @@
+// Helpers for driving an editor view with synthetic input and reading back its pixels.
+#pragma once
+
+#include "editor/HighlightRuns.h"
+#include "opl/OplKeywords.h"
+#include "opl/OplSetup.h"
+#include "platform/CodeMemoView.h"
+#include "tests/TestUtil.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include <memory>
+#include <string>
+
+namespace quenvel::guitest {
+
+// An editor view set up the way the main window sets up its pane: Courier New 10pt,
+// no word wrap, both bars, a 2-pixel caret, no passing over codes, no hot keys, white,
+// the Siena table and the OPL spans.
+struct TViewRig {
+    std::unique_ptr<TCodeMemoView> view;
+    std::unique_ptr<TKeywordList> table;
+
+    explicit TViewRig(TUpdateMode mode = umImmediate, int width = 600, int height = 300)
+    {
+        view = std::make_unique<TCodeMemoView>();
+        TCodeMemo &m = view->Memo();
+        m.DisplayOnly = false;
+        m.SetLineHeight(0);
+        m.SetWordWrap(false);
+        m.EnableHotKeys = false;
+        m.SetAltFont(TFontDesc{"MS Sans Serif", 8, 0, clBlack, 0});
+        m.SetAlignment(taLeftJustify);
+        m.SetJustified(false);
+        m.ScrollBars = ssBoth;
+        m.CaretWidth = 2;
+        m.PassOverCodes = false;
+        m.SetUpdateMode(mode);
+        m.SetColor(clWhite);
+        m.SetFont(TFontDesc{"Courier New", 10, 0, clBlack, 0});
+        view->UpdateScrollBarPolicy();
+        RegisterOplSpans(m);
+        ApplyOplDialect(m, odSiena, table);
+        view->resize(width, height);
+        view->show();
+        Settle();
+    }
+
+    TCodeMemo &Memo() { return view->Memo(); }
+    QWidget *Viewport() { return view->viewport(); }
+
+    void Load(const std::string &text)
+    {
+        test::LoadString(Memo(), text);
+        Settle();
+    }
+
+    // Lets queued work run: background formatting steps, repaints, posted events.
+    void Settle(int maxMs = 20000)
+    {
+        QElapsedTimer t;
+        t.start();
+        QCoreApplication::processEvents();
+        while (t.elapsed() < maxMs && !AllFormatted())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QCoreApplication::processEvents();
+    }
+
+    bool AllFormatted()
+    {
+        TCodeMemo &m = Memo();
+        for (int32_t p = 0; p < m.ParagraphCount(); ++p)
+            if (!m.Par(p).Formatted)
+                return false;
+        return true;
+    }
+
+    // Gives the view the keyboard focus; false when the platform refuses.
+    bool Focus()
+    {
+        view->activateWindow();
+        view->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::processEvents();
+        if (!view->hasFocus()) {
+            QApplication::setActiveWindow(view.get());
+            view->setFocus(Qt::OtherFocusReason);
+            QCoreApplication::processEvents();
+        }
+        return view->hasFocus();
+    }
+
+    // ---- keys ----
+    void Key(int qtKey, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString &text = QString())
+    {
+        QKeyEvent press(QEvent::KeyPress, qtKey, mods, text);
+        QCoreApplication::sendEvent(view.get(), &press);
+        QKeyEvent release(QEvent::KeyRelease, qtKey, mods, text);
+        QCoreApplication::sendEvent(view.get(), &release);
+    }
+
+    void Type(const std::string &s)
+    {
+        for (char c : s) {
+            if (c == '\r') {
+                Key(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+                continue;
+            }
+            const QString text = QString(QChar(static_cast<unsigned char>(c)));
+            int k = Qt::Key_unknown;
+            Qt::KeyboardModifiers mods = Qt::NoModifier;
+            if (c >= 'a' && c <= 'z')
+                k = Qt::Key_A + (c - 'a');
+            else if (c >= 'A' && c <= 'Z') {
+                k = Qt::Key_A + (c - 'A');
+                mods = Qt::ShiftModifier;
+            } else if (c >= '0' && c <= '9')
+                k = Qt::Key_0 + (c - '0');
+            else if (c == ' ')
+                k = Qt::Key_Space;
+            else if (c == '"')
+                k = Qt::Key_QuoteDbl;
+            else if (c == ':')
+                k = Qt::Key_Colon;
+            else if (c == '(')
+                k = Qt::Key_ParenLeft;
+            else if (c == ')')
+                k = Qt::Key_ParenRight;
+            else if (c == ',')
+                k = Qt::Key_Comma;
+            else if (c == '.')
+                k = Qt::Key_Period;
+            else if (c == '%')
+                k = Qt::Key_Percent;
+            else if (c == '$')
+                k = Qt::Key_Dollar;
+            Key(k, mods, text);
+        }
+    }
+
+    // ---- mouse ----
+    void Mouse(QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons buttons,
+               Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        const QPointF local(p);
+        const QPointF global(Viewport()->mapToGlobal(p));
+        QMouseEvent e(type, local, local, global, button, buttons, mods);
+        QCoreApplication::sendEvent(Viewport(), &e);
+    }
+    void Press(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        Mouse(QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton, mods);
+    }
+    void Release(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        Mouse(QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton, mods);
+    }
+    void Drag(QPoint p) { Mouse(QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton); }
+    void Hover(QPoint p) { Mouse(QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton); }
+    void Click(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        Press(p, mods);
+        Release(p, mods);
+    }
+    // The event order a real double click produces.
+    void DoubleClick(QPoint p)
+    {
+        Click(p);
+        Mouse(QEvent::MouseButtonDblClick, p, Qt::LeftButton, Qt::LeftButton);
+        Release(p);
+    }
+
+    // Client point in the middle of the row of display line `line`, at the x of a column.
+    QPoint At(int32_t line, int32_t column)
+    {
+        TCodeMemo &m = Memo();
+        TCodeNavigator &w = m.WorkNav(0);
+        w.SetDisplayLine(line);
+        const int x = m.XAtColumn(w.ParNb(), w.LineInPar(), column);
+        const int y = m.LineToY(line - m.TopLine()) + m.RowHeight() / 2;
+        return {x, y};
+    }
+
+    // ---- pixels ----
+    QImage Grab() { return Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    // The pixel rectangle of columns [c0, c1) of a display line on the window.
+    QRect Cells(int32_t line, int32_t c0, int32_t c1)
+    {
+        TCodeMemo &m = Memo();
+        TCodeNavigator &w = m.WorkNav(0);
+        w.SetDisplayLine(line);
+        const int x0 = m.XAtColumn(w.ParNb(), w.LineInPar(), c0);
+        const int x1 = m.XAtColumn(w.ParNb(), w.LineInPar(), c1);
+        const int y = m.LineToY(line - m.TopLine());
+        return QRect(x0, y, x1 - x0, m.RowHeight());
+    }
+
+    // Caret state as (position, display line, column).
+    int32_t CaretLine() { return Memo().CaretNav().DisplayLine(); }
+    int32_t CaretColumn() { return Memo().CaretNav().Column(); }
+};
+
+inline bool Near(QRgb a, QRgb b, int tol)
+{
+    return std::abs(qRed(a) - qRed(b)) <= tol && std::abs(qGreen(a) - qGreen(b)) <= tol &&
+           std::abs(qBlue(a) - qBlue(b)) <= tol;
+}
+
+// Pixels of a colour (within a tolerance per channel) inside a rectangle of the image.
+inline int CountColour(const QImage &img, QRect r, QRgb colour, int tol = 0)
+{
+    r = r.intersected(img.rect());
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (Near(img.pixel(x, y), colour, tol))
+                ++n;
+    return n;
+}
+
+// Pixels clearly darker than the paper: the ink of the text.
+inline bool IsInk(QRgb p) { return qGray(p) < 160; }
+
+struct TInk {
+    int Count = 0;
+    QRect Box;
+};
+
+inline TInk InkIn(const QImage &img, QRect r)
+{
+    r = r.intersected(img.rect());
+    TInk ink;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (IsInk(img.pixel(x, y))) {
+                ++ink.Count;
+                ink.Box = ink.Box.united(QRect(x, y, 1, 1));
+            }
+    return ink;
+}
+
+// The highlighting that a control of the same set-up gives the same text from scratch.
+inline std::vector<THighlightRun> FreshRuns(const std::string &text)
+{
+    TCodeMemo fresh;
+    std::unique_ptr<TKeywordList> table;
+    RegisterOplSpans(fresh);
+    ApplyOplDialect(fresh, odSiena, table);
+    test::LoadString(fresh, text);
+    fresh.ParseAllKeywords();
+    return HighlightRuns(fresh);
+}
+
+} // namespace quenvel::guitest

@@ -1,0 +1,305 @@
+// What the editor view draws: keyword and span colours, the selection, the end-of-paragraph
+// block, page breaks, and the single line drawn for the printer.
+#include "GuiTestUtil.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+using namespace quenvel;
+using namespace quenvel::guitest;
+
+namespace {
+
+const QRgb kNavy = qRgb(0, 0, 128);
+const QRgb kRed = qRgb(255, 0, 0);
+const QRgb kYellow = qRgb(255, 255, 0);
+const QRgb kGreen = qRgb(0, 128, 0);
+const QRgb kWhite = qRgb(255, 255, 255);
+const QRgb kSilver = qRgb(192, 192, 192);
+const QRgb kBlack = qRgb(0, 0, 0);
+
+// Glyph edges are blended with the paper; the strokes' cores carry the colour itself.
+constexpr int kTol = 40;
+
+class Painting : public ::testing::Test
+{
+protected:
+    TViewRig rig{umBackground};
+    TCodeMemo &memo = rig.Memo();
+};
+
+TEST_F(Painting, CommandWordsAreBoldNavyAndPlainWordsBlack)
+{
+    rig.Load("  PRINT x\r\nPRINTZ x");
+    const QImage img = rig.Grab();
+    const QRect word = rig.Cells(0, 2, 7);
+    ASSERT_GT(word.width(), 10);
+    EXPECT_GT(CountColour(img, word, kNavy, kTol), 10);
+    EXPECT_EQ(CountColour(img, word, kBlack, kTol), 0);
+    // the argument after the keyword is ordinary text
+    const QRect arg = rig.Cells(0, 8, 9);
+    EXPECT_GT(CountColour(img, arg, kBlack, kTol), 3);
+    EXPECT_EQ(CountColour(img, arg, kNavy, 10), 0);
+    // not a whole word: no keyword, so the same letters come out black and thinner
+    const QRect plain = rig.Cells(1, 0, 5);
+    EXPECT_EQ(CountColour(img, plain, kNavy, 10), 0);
+    EXPECT_GT(InkIn(img, word).Count, InkIn(img, plain).Count) << "the keyword is drawn bold";
+}
+
+TEST_F(Painting, WordsTheDialectLacksAreRedOnYellow)
+{
+    rig.Load("gCIRCLE 10\r\nPRINT");
+    const QImage img = rig.Grab();
+    const QRect word = rig.Cells(0, 0, 7);
+    const int area = word.width() * word.height();
+    EXPECT_GT(CountColour(img, word, kYellow, 0), area / 2) << "the whole cell band is yellow";
+    EXPECT_GT(CountColour(img, word, kRed, kTol), 10);
+    // the yellow stops with the word
+    EXPECT_EQ(CountColour(img, rig.Cells(0, 7, 10), kYellow, 0), 0);
+    // the same word is a plain command where the dialect has it
+    std::unique_ptr<TKeywordList> opl5;
+    ApplyOplDialect(memo, odOpl5, opl5);
+    memo.ReApplyKeywords();
+    rig.Settle();
+    const QImage img5 = rig.Grab();
+    EXPECT_EQ(CountColour(img5, word, kYellow, 0), 0);
+    EXPECT_GT(CountColour(img5, word, kNavy, kTol), 10);
+    ApplyOplDialect(memo, odSiena, rig.table);
+}
+
+TEST_F(Painting, StringsKeepTheirWhiteBackgroundOnAColouredControl)
+{
+    memo.SetColor(clSilver);
+    rig.Load("PRINT \"hi there\"\r\nx");
+    rig.Settle();
+    const QImage img = rig.Grab();
+    const QRect str = rig.Cells(0, 6, 16);
+    const int area = str.width() * str.height();
+    EXPECT_GT(CountColour(img, str, kWhite, 0), area / 2);
+    EXPECT_GT(CountColour(img, str, kNavy, kTol), 5) << "string text is navy";
+    // the blank between keyword and string shows the control's colour
+    const QRect gap = rig.Cells(0, 5, 6);
+    EXPECT_EQ(CountColour(img, gap, kWhite, 0), 0);
+    EXPECT_GT(CountColour(img, gap, kSilver, 0), 0);
+    // as do the rest of the row and the rows below the text
+    const QRect rest(rig.Cells(0, 16, 17).right() + 4, 0, 40, memo.RowHeight());
+    EXPECT_EQ(CountColour(img, rest, kSilver, 0), rest.width() * rest.height());
+    const QRect below(0, memo.RowHeight() * 3, img.width(), memo.RowHeight());
+    EXPECT_EQ(CountColour(img, below, kSilver, 0), below.width() * below.height());
+}
+
+TEST_F(Painting, RemarksAreGreenToTheEndOfTheirParagraphOnly)
+{
+    rig.Load("x=1 REM a note\r\nPRINT");
+    const QImage img = rig.Grab();
+    EXPECT_EQ(CountColour(img, rig.Cells(0, 0, 3), kGreen, kTol), 0);
+    EXPECT_GT(CountColour(img, rig.Cells(0, 4, 14), kGreen, kTol), 20);
+    const QRect next = rig.Cells(1, 0, 5);
+    EXPECT_EQ(CountColour(img, next, kGreen, kTol), 0);
+    EXPECT_GT(CountColour(img, next, kNavy, kTol), 10);
+}
+
+TEST_F(Painting, RemarksAreSlanted)
+{
+    // the same letters, once in a remark and once as a plain word: the italic strokes lean
+    rig.Load("REM IIIIIIII\r\nXEM IIIIIIII");
+    const QImage img = rig.Grab();
+    auto lean = [&](int32_t line) {
+        const QRect r = rig.Cells(line, 4, 12);
+        // mean x of the ink in the top third against the bottom third
+        double top = 0, bottom = 0;
+        int nt = 0, nb = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right() + 3; ++x)
+                if (qGray(img.pixel(x, y)) < 200) {
+                    if (y < r.top() + r.height() / 2) {
+                        top += x;
+                        ++nt;
+                    } else {
+                        bottom += x;
+                        ++nb;
+                    }
+                }
+        return nt && nb ? top / nt - bottom / nb : 0.0;
+    };
+    EXPECT_GT(lean(0), lean(1) + 0.5);
+}
+
+// Each pixel of `after` inside `r` is the inverse of the one in `before`; outside it they agree.
+void ExpectInvertedIn(const QImage &before, const QImage &after, QRect r, QRect row)
+{
+    ASSERT_EQ(before.size(), after.size());
+    int inverted = 0, wrongInside = 0, wrongOutside = 0;
+    for (int y = row.top(); y <= row.bottom(); ++y)
+        for (int x = 0; x < before.width(); ++x) {
+            const QRgb b = before.pixel(x, y), a = after.pixel(x, y);
+            if (r.contains(x, y)) {
+                if (Near(a, qRgb(255 - qRed(b), 255 - qGreen(b), 255 - qBlue(b)), 0))
+                    ++inverted;
+                else
+                    ++wrongInside;
+            } else if (a != b) {
+                ++wrongOutside;
+            }
+        }
+    EXPECT_EQ(wrongInside, 0);
+    EXPECT_EQ(wrongOutside, 0);
+    EXPECT_EQ(inverted, r.width() * r.height());
+}
+
+TEST_F(Painting, SelectionInvertsExactlyTheSelectedCells)
+{
+    memo.SetHideSelection(false);
+    rig.Load("gCIRCLE PRINT \"str\" plain");
+    const QImage before = rig.Grab();
+    const QRect row(0, 0, before.width(), memo.RowHeight());
+    for (int32_t len : {9, -9}) {
+        memo.SetSelLength(0);
+        memo.SetSelStart(len > 0 ? 3 : 12);
+        memo.SetSelLength(len);
+        ASSERT_EQ(memo.SelText(), "IRCLE PRI");
+        rig.Settle();
+        ExpectInvertedIn(before, rig.Grab(), rig.Cells(0, 3, 12), row);
+    }
+    memo.SetSelLength(0);
+    rig.Settle();
+    EXPECT_EQ(rig.Grab(), before) << "dropping the selection restores the picture";
+}
+
+TEST_F(Painting, HiddenSelectionIsNotDrawnWithoutFocus)
+{
+    ASSERT_TRUE(memo.HideSelection());
+    rig.Load("abcdef");
+    const QImage before = rig.Grab();
+    memo.SetSelStart(1);
+    memo.SetSelLength(3);
+    rig.Settle();
+    ASSERT_FALSE(rig.view->hasFocus());
+    EXPECT_EQ(rig.Grab(), before);
+    memo.SetHideSelection(false);
+    rig.Settle();
+    EXPECT_NE(rig.Grab(), before);
+}
+
+TEST_F(Painting, SelectedParagraphBreakShowsAsABlock)
+{
+    memo.SetHideSelection(false);
+    rig.Load("ab\r\ncd\r\nef");
+    const int lh = memo.RowHeight();
+    const int endX = rig.Cells(0, 0, 2).right() + 1; // x just after "ab"
+    const int blockW = memo.SpaceWidth() / 2 + 1;
+    auto inkAfterEnd = [&](const QImage &img, int row) {
+        return InkIn(img, QRect(rig.Cells(row, 0, 2).right() + 1, row * lh + lh / 3 + 1, blockW,
+                                lh / 3 - 2))
+            .Count;
+    };
+    const QImage plain = rig.Grab();
+    ASSERT_EQ(inkAfterEnd(plain, 0), 0);
+
+    // selection from inside the first paragraph into the second: the break is selected
+    memo.SetSelStart(1);
+    memo.SetSelLength(4);
+    rig.Settle();
+    QImage img = rig.Grab();
+    EXPECT_GT(inkAfterEnd(img, 0), 0);
+    EXPECT_EQ(inkAfterEnd(img, 1), 0) << "the selection ends inside the second paragraph";
+    // nothing beyond the block
+    EXPECT_EQ(InkIn(img, QRect(endX + blockW + 2, 0, 60, lh)).Count, 0);
+
+    memo.ShowEndParSelected = false;
+    rig.Viewport()->update();
+    rig.Settle();
+    img = rig.Grab();
+    EXPECT_EQ(inkAfterEnd(img, 0), 0);
+    memo.ShowEndParSelected = true;
+
+    // a selection that stops right at the paragraph's end leaves the break unselected
+    memo.SetSelLength(0);
+    memo.SetSelStart(0);
+    memo.SetSelLength(2);
+    rig.Settle();
+    img = rig.Grab();
+    EXPECT_EQ(inkAfterEnd(img, 0), 0);
+}
+
+TEST_F(Painting, PageBreakParagraphShowsAsARowOfDashes)
+{
+    rig.Load("a\r\n\x10\r\nb");
+    const QImage img = rig.Grab();
+    const int lh = memo.RowHeight();
+    const int left = memo.LeftMargin();
+    const int right = rig.Viewport()->width() - memo.RightMargin();
+    // ink all along the row, in every stretch of a few dash widths
+    const int step = 4 * std::max(memo.SpaceWidth(), 4);
+    for (int x = left; x + step <= right; x += step)
+        EXPECT_GT(InkIn(img, QRect(x, lh, step, lh)).Count, 0) << "gap at x " << x;
+    // dashes sit in the middle of the row, not like letters from top to bottom
+    const TInk ink = InkIn(img, QRect(0, lh, img.width(), lh));
+    EXPECT_LT(ink.Box.height(), lh / 3);
+    // the neighbouring rows carry only their letter
+    EXPECT_LT(InkIn(img, QRect(rig.Cells(0, 0, 1).right() + 2, 0, img.width(), lh)).Count, 1);
+}
+
+// ---- the printer's line ----
+
+TEST_F(Painting, PrintedLineMatchesTheScreenLine)
+{
+    rig.Load("  PRINT \"hello\" REM tail\r\nsecond line");
+    const int lh = memo.RowHeight();
+    const QImage screen = rig.Grab();
+    const TInk onScreen = InkIn(screen, QRect(0, 0, screen.width(), lh));
+    ASSERT_GT(onScreen.Count, 50);
+
+    QImage page(900, 120, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    const int ox = 30, oy = 40;
+    {
+        QPainter p(&page);
+        TQtSurface surface;
+        surface.Begin(&p);
+        memo.SetPrintLayout(&surface, 700);
+        memo.PrintParagraph(0, surface, ox, oy);
+        surface.End();
+    }
+    memo.SetPrintLayout(nullptr, 0);
+    rig.Settle();
+    const TInk printed = InkIn(page, page.rect());
+    ASSERT_GT(printed.Count, 0);
+    // same glyphs: about the same amount of ink in a box of the same size, shifted by the origin
+    EXPECT_NEAR(printed.Count, onScreen.Count, onScreen.Count / 8);
+    EXPECT_NEAR(printed.Box.width(), onScreen.Box.width(), 3);
+    EXPECT_NEAR(printed.Box.height(), onScreen.Box.height(), 3);
+    EXPECT_NEAR(printed.Box.left() - ox, onScreen.Box.left(), 3);
+    EXPECT_GE(printed.Box.top(), oy);
+    EXPECT_LE(printed.Box.bottom(), oy + lh + 2) << "one line only";
+    // the colours come along
+    EXPECT_GT(CountColour(page, page.rect(), kNavy, kTol), 10);
+    EXPECT_GT(CountColour(page, page.rect(), kGreen, kTol), 10);
+    // the screen layout is back
+    EXPECT_EQ(memo.RowHeight(), lh);
+    EXPECT_EQ(rig.Grab(), screen);
+}
+
+TEST_F(Painting, PrintedLineIsClippedToTheTargetWidth)
+{
+    rig.Load(std::string(200, 'W'));
+    QImage page(3000, 80, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    const int ox = 10, oy = 10, width = 300;
+    {
+        QPainter p(&page);
+        TQtSurface surface;
+        surface.Begin(&p);
+        memo.SetPrintLayout(&surface, width);
+        EXPECT_EQ(memo.LineCount(), 1) << "without word wrap a paragraph is one line";
+        memo.PrintParagraph(0, surface, ox, oy);
+        surface.End();
+    }
+    memo.SetPrintLayout(nullptr, 0);
+    const TInk ink = InkIn(page, page.rect());
+    ASSERT_GT(ink.Count, 0);
+    EXPECT_LT(ink.Box.right(), ox + memo.LeftMargin() + width);
+    EXPECT_GT(ink.Box.right(), ox + memo.LeftMargin() + width - 40) << "drawn up to the edge";
+}
+
+} // namespace
