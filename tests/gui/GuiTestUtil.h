@@ -49,6 +49,9 @@ struct TViewRig {
         view->resize(width, height);
         view->show();
         Settle();
+        // no focus unless a test asks for it: no blinking caret in the pictures
+        view->clearFocus();
+        QCoreApplication::processEvents();
     }
 
     TCodeMemo &Memo() { return view->Memo(); }

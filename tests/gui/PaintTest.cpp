@@ -155,18 +155,30 @@ TEST_F(Painting, SelectionInvertsExactlyTheSelectedCells)
     const QRect row(0, 0, before.width(), memo.RowHeight());
     for (int32_t len : {9, -9}) {
         memo.SetSelLength(0);
-        memo.SetSelStart(len > 0 ? 3 : 12);
+        memo.SetSelStart(len > 0 ? 2 : 11);
         memo.SetSelLength(len);
         ASSERT_EQ(memo.SelText(), "IRCLE PRI");
         rig.Settle();
-        ExpectInvertedIn(before, rig.Grab(), rig.Cells(0, 3, 12), row);
+        ExpectInvertedIn(before, rig.Grab(), rig.Cells(0, 2, 11), row);
     }
     memo.SetSelLength(0);
     rig.Settle();
     EXPECT_EQ(rig.Grab(), before) << "dropping the selection restores the picture";
 }
 
-TEST_F(Painting, HiddenSelectionIsNotDrawnWithoutFocus)
+int InvertedPixels(const QImage &before, const QImage &after, QRect r)
+{
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QRgb b = before.pixel(x, y);
+            if (after.pixel(x, y) == qRgb(255 - qRed(b), 255 - qGreen(b), 255 - qBlue(b)))
+                ++n;
+        }
+    return n;
+}
+
+TEST_F(Painting, HiddenSelectionShowsOnlyWhileFocused)
 {
     ASSERT_TRUE(memo.HideSelection());
     rig.Load("abcdef");
@@ -176,9 +188,20 @@ TEST_F(Painting, HiddenSelectionIsNotDrawnWithoutFocus)
     rig.Settle();
     ASSERT_FALSE(rig.view->hasFocus());
     EXPECT_EQ(rig.Grab(), before);
+
+    // focused: the selected cells are inverted (the caret stands at their left edge)
+    ASSERT_TRUE(rig.Focus());
+    rig.Settle();
+    const QRect inner = rig.Cells(0, 2, 4);
+    EXPECT_EQ(InvertedPixels(before, rig.Grab(), inner), inner.width() * inner.height());
+
+    rig.view->clearFocus();
+    rig.Settle();
+    EXPECT_EQ(rig.Grab(), before);
+
     memo.SetHideSelection(false);
     rig.Settle();
-    EXPECT_NE(rig.Grab(), before);
+    EXPECT_EQ(InvertedPixels(before, rig.Grab(), inner), inner.width() * inner.height());
 }
 
 TEST_F(Painting, SelectedParagraphBreakShowsAsABlock)

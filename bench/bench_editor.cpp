@@ -1,0 +1,181 @@
+// End to end: the editor as the main window configures it, offscreen, on one OPL file.
+//   bench_editor FILE [RUNS]    prints one JSON object per run
+#include "opl/OplKeywords.h"
+#include "opl/OplSetup.h"
+#include "platform/CodeMemoView.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace quenvel;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point t0)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+long PeakRssKb()
+{
+    std::ifstream f("/proc/self/status");
+    std::string line;
+    while (std::getline(f, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
+
+bool AllDone(TCodeMemo &m)
+{
+    for (int32_t p = m.ParagraphCount() - 1; p >= 0; p -= 1) {
+        if (!m.Par(p).Formatted || !m.Par(p).Parsed)
+            return false;
+        if (p < m.ParagraphCount() - 64)
+            break; // the background formatter works front to back
+    }
+    for (int32_t p = 0; p < m.ParagraphCount(); ++p)
+        if (!m.Par(p).Formatted || !m.Par(p).Parsed)
+            return false;
+    return true;
+}
+
+void WaitForLayout(TCodeMemo &m)
+{
+    while (!AllDone(m))
+        QCoreApplication::processEvents();
+}
+
+std::pair<double, double> MeanP99(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    double sum = 0;
+    for (double x : v)
+        sum += x;
+    return {sum / static_cast<double>(v.size()), v[v.size() * 99 / 100]};
+}
+
+void Key(TCodeMemoView &view, int key, const QString &text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(&view, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(&view, &release);
+    QCoreApplication::processEvents();
+    view.viewport()->repaint();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_editor FILE [RUNS]\n");
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int runs = argc > 2 ? std::atoi(argv[2]) : 1;
+    std::ifstream in(argv[1], std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    const std::string data = ss.str();
+
+    for (int run = 0; run < runs; ++run) {
+        TCodeMemoView view;
+        TCodeMemo &m = view.Memo();
+        std::unique_ptr<TKeywordList> table;
+        m.SetWordWrap(false);
+        m.EnableHotKeys = false;
+        m.SetAltFont(TFontDesc{"MS Sans Serif", 8, 0, clBlack, 0});
+        m.ScrollBars = ssBoth;
+        m.CaretWidth = 2;
+        m.PassOverCodes = false;
+        m.SetUpdateMode(umBackground);
+        m.SetColor(clWhite);
+        m.SetFont(TFontDesc{"Courier New", 10, 0, clBlack, 0});
+        view.UpdateScrollBarPolicy();
+        RegisterOplSpans(m);
+        ApplyOplDialect(m, odSiena, table);
+        view.resize(800, 600);
+        view.show();
+        view.setFocus();
+        QCoreApplication::processEvents();
+
+        const auto t0 = Clock::now();
+        {
+            TProtMemStream s;
+            s.Attach(data.data(), static_cast<int64_t>(data.size()));
+            m.LoadFromStream(s);
+        }
+        const double loadMs = MsSince(t0);
+        const int lines = m.ParagraphCount();
+        view.viewport()->repaint();
+        const double firstPaintMs = MsSince(t0);
+        WaitForLayout(m);
+        const double fullMs = MsSince(t0);
+
+        // typing at the start of lines in the middle, the caret's line centred
+        std::vector<double> typed, enters;
+        const int32_t mid = m.ParagraphCount() / 2;
+        for (int r = 0; r < 10; ++r) {
+            m.SetSelLength(0);
+            m.SetSelStart(m.ParagraphStart(mid + r));
+            m.SetTopLine(std::max(0, m.SelLine() - m.VisibleLines() / 2));
+            view.viewport()->repaint();
+            for (int k = 0; k < 50; ++k) {
+                const auto t = Clock::now();
+                Key(view, Qt::Key_X, "x");
+                typed.push_back(MsSince(t) * 1000);
+            }
+        }
+        for (int k = 0; k < 200; ++k) {
+            const auto t = Clock::now();
+            Key(view, Qt::Key_Return, "\r");
+            enters.push_back(MsSince(t) * 1000);
+        }
+        const auto [typeMean, typeP99] = MeanP99(typed);
+        const auto [enterMean, enterP99] = MeanP99(enters);
+
+        // dialect switch
+        const auto tr = Clock::now();
+        ApplyOplDialect(m, odOpl5, table);
+        m.ReApplyKeywords();
+        WaitForLayout(m);
+        const double rehighlightMs = MsSince(tr);
+
+        m.SetSelLength(0);
+        m.SetSelStart(0);
+        const auto tf = Clock::now();
+        const bool found = m.FindText("qzxnotthere", true, false);
+        const double findMs = MsSince(tf);
+
+        const auto tsv = Clock::now();
+        {
+            TFileStream f("/tmp/bench_editor_save.opl", TFileStream::fmCreate);
+            m.SaveToStream(f);
+        }
+        const double saveMs = MsSince(tsv);
+        std::remove("/tmp/bench_editor_save.opl");
+
+        std::printf("{\"load_ms\": %.1f, \"first_paint_ms\": %.1f, \"full_highlight_ms\": %.1f, "
+                    "\"type_mean_us\": %.0f, \"type_p99_us\": %.0f, \"enter_mean_us\": %.0f, \"enter_p99_us\": %.0f, "
+                    "\"rehighlight_all_ms\": %.1f, \"find_miss_ms\": %.1f, \"save_ms\": %.1f, \"rss_mb\": %.0f, "
+                    "\"file_mb\": %.1f, \"lines\": %d%s}\n",
+                    loadMs, firstPaintMs, fullMs, typeMean, typeP99, enterMean, enterP99, rehighlightMs, findMs,
+                    saveMs, PeakRssKb() / 1024.0, data.size() / (1024.0 * 1024.0), lines,
+                    found ? ", \"error\": \"found\"" : "");
+        std::fflush(stdout);
+    }
+    return 0;
+}
