@@ -198,45 +198,92 @@ void TCodeMemo::ReApplyKeywords()
     modified_ = mod;
 }
 
+namespace {
+
+// First occurrence of key in text[from, n) (last one starting before `before` when
+// searching up); key already upper-cased when case is ignored.
+int32_t Search(const uint8_t *text, int32_t n, const std::string &key, bool matchCase, bool down, int32_t from,
+               int32_t before)
+{
+    const int32_t k = static_cast<int32_t>(key.size());
+    const uint8_t *kp = reinterpret_cast<const uint8_t *>(key.data());
+    auto eq = [&](int32_t at) {
+        if (matchCase)
+            return std::memcmp(text + at, kp, static_cast<size_t>(k)) == 0;
+        for (int32_t j = 0; j < k; ++j)
+            if (UpperAscii(text[at + j]) != kp[j])
+                return false;
+        return true;
+    };
+    if (down) {
+        const uint8_t first = kp[0];
+        const uint8_t lower = (first >= 'A' && first <= 'Z' && !matchCase) ? static_cast<uint8_t>(first + 32) : first;
+        for (int32_t at = from; at + k <= n; ++at) {
+            // skip to the next possible first character
+            const uint8_t *a = static_cast<const uint8_t *>(std::memchr(text + at, first, static_cast<size_t>(n - at)));
+            const uint8_t *b = lower != first
+                                   ? static_cast<const uint8_t *>(std::memchr(text + at, lower, static_cast<size_t>(n - at)))
+                                   : nullptr;
+            const uint8_t *c = !a ? b : !b ? a : std::min(a, b);
+            if (!c)
+                return -1;
+            at = static_cast<int32_t>(c - text);
+            if (at + k > n)
+                return -1;
+            if (eq(at))
+                return at;
+        }
+        return -1;
+    }
+    for (int32_t at = std::min(before - 1, n - k); at >= 0; --at)
+        if (eq(at))
+            return at;
+    return -1;
+}
+
+} // namespace
+
 bool TCodeMemo::FindText(const std::string &what, bool down, bool matchCase)
 {
     if (what.empty())
         return false;
-    auto fold = [&](std::string t) {
-        if (!matchCase)
-            for (auto &c : t)
-                c = static_cast<char>(UpperAscii(static_cast<uint8_t>(c)));
-        return t;
-    };
-    const std::string key = fold(what);
+    std::string key = what;
+    if (!matchCase)
+        for (auto &c : key)
+            c = static_cast<char>(UpperAscii(static_cast<uint8_t>(c)));
     const int32_t cp = CaretPar();
     const int32_t coff = std::min(caretNav_->ParOffset(), Par(cp).Length);
     const int32_t n = static_cast<int32_t>(key.size());
+    std::string scratch;
+    // the paragraph's characters without marks
+    auto chars = [&](int32_t p, int32_t &len) -> const uint8_t * {
+        const TParagraphRec &par = Par(p);
+        len = par.Length;
+        if (par.MarkCount == 0)
+            return par.Text;
+        scratch = ParagraphText(p);
+        return reinterpret_cast<const uint8_t *>(scratch.data());
+    };
     if (down) {
         for (int32_t p = cp; p < ParagraphCount(); ++p) {
-            const std::string t = fold(ParagraphText(p));
-            size_t f = t.find(key, p == cp ? static_cast<size_t>(coff) : 0);
-            if (f != std::string::npos) {
+            int32_t len;
+            const uint8_t *t = chars(p, len);
+            const int32_t f = Search(t, len, key, matchCase, true, p == cp ? coff : 0, 0);
+            if (f >= 0) {
                 SetSelLength(0);
-                SetSelStart(Par(p).Start + static_cast<int32_t>(f) + n);
+                SetSelStart(Par(p).Start + f + n);
                 SetSelLength(-n);
                 return true;
             }
         }
     } else {
         for (int32_t p = cp; p >= 0; --p) {
-            const std::string t = fold(ParagraphText(p));
-            size_t f;
-            if (p == cp) {
-                if (coff == 0)
-                    continue;
-                f = t.rfind(key, static_cast<size_t>(coff - 1));
-            } else {
-                f = t.rfind(key);
-            }
-            if (f != std::string::npos) {
+            int32_t len;
+            const uint8_t *t = chars(p, len);
+            const int32_t f = Search(t, len, key, matchCase, false, 0, p == cp ? coff : len + 1);
+            if (f >= 0) {
                 SetSelLength(0);
-                SetSelStart(Par(p).Start + static_cast<int32_t>(f));
+                SetSelStart(Par(p).Start + f);
                 SetSelLength(n);
                 return true;
             }

@@ -210,22 +210,23 @@ void TCodeMemo::SaveToStream(TStream &stream)
         const TParagraphRec &par = paragraphs_->At(i);
         const uint8_t *text = par.Text;
         int32_t n = par.Length;
-        bool hasCodes = false;
         if (par.MarkCount != 0) {
-            tmp.clear();
-            for (int32_t o = 0; o < par.ByteSize();) {
-                if (par.Text[o] == scMark) {
-                    o += kMarkSize;
-                } else {
-                    hasCodes |= IsStyleCode(par.Text[o]);
-                    tmp.push_back(par.Text[o++]);
-                }
+            // the characters between the marks
+            tmp.resize(static_cast<size_t>(n));
+            uint8_t *w = tmp.data();
+            const uint8_t *src = par.Text, *stop = par.Text + par.ByteSize();
+            while (src < stop) {
+                const uint8_t *m = static_cast<const uint8_t *>(std::memchr(src, scMark, static_cast<size_t>(stop - src)));
+                const uint8_t *runEnd = m ? m : stop;
+                std::memcpy(w, src, static_cast<size_t>(runEnd - src));
+                w += runEnd - src;
+                src = m ? m + kMarkSize : stop;
             }
             text = tmp.data();
-        } else {
-            for (int32_t o = 0; o < n && !hasCodes; ++o)
-                hasCodes = IsStyleCode(text[o]);
         }
+        bool hasCodes = false;
+        for (int32_t o = 0; o < n && !hasCodes; ++o)
+            hasCodes = text[o] <= 21 && IsStyleCode(text[o]);
         if (PackCodes && hasCodes) {
             if (text != tmp.data())
                 tmp.assign(text, text + n);

@@ -2,6 +2,8 @@
 
 #include "editor/CodeMemo.h"
 
+#include <QGlyphRun>
+
 namespace quenvel {
 
 QColor ToQColor(TColor c)
@@ -41,6 +43,15 @@ TQtSurface::TFontEntry &TQtSurface::Entry(const TFontDesc &desc, uint8_t style)
         // every glyph drawn at a whole pixel, so measuring and drawing agree exactly
         e->advance[b] = b < 32 ? 0 : fm.horizontalAdvance(ch);
     }
+    // glyphs drawn straight from the font at our own advances: no shaping, and the
+    // pixels land exactly where measuring says
+    e->raw = QRawFont::fromFont(e->font);
+    for (int b = 0; b < 256; ++b) {
+        const QList<quint32> g = e->raw.isValid() ? e->raw.glyphIndexesForString(e->glyph[b]) : QList<quint32>();
+        e->glyphIndex[b] = g.isEmpty() ? 0 : g[0];
+    }
+    e->underline = style & fsUnderline;
+    e->strikeOut = style & fsStrikeOut;
     e->metrics.Height = fm.height();
     e->metrics.Ascent = fm.ascent();
     e->metrics.Descent = fm.descent();
@@ -82,6 +93,36 @@ int TQtSurface::TextOut(int x, int baseline, const uint8_t *text, int n, TColor 
     if (back >= 0)
         painter_->fillRect(x, baseline - current_->metrics.Ascent, w, current_->metrics.Height, ToQColor(back));
     painter_->setPen(ToQColor(fore));
+    if (current_->raw.isValid()) {
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+        glyphs.reserve(n);
+        positions.reserve(n);
+        int cx = x;
+        for (int i = 0; i < n; ++i) {
+            const uint8_t b = text[i];
+            if (b != ' ') {
+                glyphs.append(current_->glyphIndex[b]);
+                positions.append(QPointF(cx, baseline));
+            }
+            cx += current_->advance[b];
+        }
+        if (!glyphs.isEmpty()) {
+            QGlyphRun run;
+            run.setRawFont(current_->raw);
+            run.setGlyphIndexes(glyphs);
+            run.setPositions(positions);
+            painter_->drawGlyphRun(QPointF(0, 0), run);
+        }
+        if (current_->underline || current_->strikeOut) {
+            QFontMetrics fm(current_->font);
+            if (current_->underline)
+                painter_->fillRect(x, baseline + fm.underlinePos(), w, std::max(1, fm.lineWidth()), ToQColor(fore));
+            if (current_->strikeOut)
+                painter_->fillRect(x, baseline - fm.strikeOutPos(), w, std::max(1, fm.lineWidth()), ToQColor(fore));
+        }
+        return w;
+    }
     int cx = x;
     for (int i = 0; i < n; ++i) {
         const uint8_t b = text[i];

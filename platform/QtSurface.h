@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QRawFont>
 
 #include <map>
 #include <memory>
@@ -40,6 +41,9 @@ private:
         int advance[256];
         TTextMetrics metrics;
         QString glyph[256];
+        QRawFont raw;
+        quint32 glyphIndex[256];
+        bool underline = false, strikeOut = false;
     };
     TFontEntry &Entry(const TFontDesc &font, uint8_t style);
 

@@ -139,3 +139,36 @@ TEST(ReApply, KeepsTheModifiedState)
     EXPECT_EQ(m.Text(), "PRINT \"x\"");
     EXPECT_EQ(m.SelStart(), 0);
 }
+
+// Successive searches down find exactly the occurrences a plain search finds, paragraph by
+// paragraph; searching up finds them in reverse.
+TEST(Find, AgreesWithAPlainSearch)
+{
+    std::mt19937 rng(8);
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        for (int i = 0, n = static_cast<int>(rng() % 200); i < n; ++i)
+            text.push_back("abAB \r\n"[rng() % 7]);
+        std::string key;
+        for (int i = 0, n = 1 + static_cast<int>(rng() % 3); i < n; ++i)
+            key.push_back("abAB"[rng() % 4]);
+        const bool mc = rng() % 2;
+        TCodeMemo m;
+        LoadString(m, text);
+        std::vector<int32_t> expect;
+        for (int32_t p = 0; p < m.ParagraphCount(); ++p) {
+            std::string t = m.ParagraphText(p), k = key;
+            if (!mc)
+                for (auto *s : {&t, &k})
+                    for (auto &c : *s)
+                        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            for (size_t at = 0; (at = t.find(k, at)) != std::string::npos; at += k.size())
+                expect.push_back(m.ParagraphStart(p) + static_cast<int32_t>(at));
+        }
+        std::vector<int32_t> got;
+        Select(m, 0, 0);
+        while (m.FindText(key, true, mc))
+            got.push_back(m.SelStart() + m.SelLength());
+        ASSERT_EQ(got, expect) << testing::PrintToString(text) << " " << key;
+    }
+}

@@ -1,0 +1,468 @@
+// Key presses delivered to the editor view: typing, deleting, caret moves, selection,
+// read-only and display-only behaviour.
+#include "GuiTestUtil.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace quenvel;
+using namespace quenvel::guitest;
+
+namespace {
+
+class Keys : public ::testing::Test
+{
+protected:
+    TViewRig rig;
+    TCodeMemo &memo = rig.Memo();
+
+    void Put(int32_t pos, int32_t len = 0)
+    {
+        memo.SetSelLength(0);
+        memo.SetSelStart(pos);
+        memo.SetSelLength(len);
+    }
+    void Expect(const std::string &text, int32_t caret, int32_t selLength = 0)
+    {
+        EXPECT_EQ(memo.Text(), text);
+        EXPECT_EQ(memo.SelStart(), caret);
+        EXPECT_EQ(memo.SelLength(), selLength);
+        EXPECT_EQ(memo.CheckInvariants(), "");
+    }
+    std::string Lines(int n, int width = 20)
+    {
+        std::string s;
+        for (int i = 0; i < n; ++i) {
+            std::string line = "line " + std::to_string(i);
+            line.resize(static_cast<size_t>(width), '.');
+            s += (i ? "\r\n" : "") + line;
+        }
+        return s;
+    }
+};
+
+// ---- typing ----
+
+TEST_F(Keys, TypedCharactersLandAtTheCaretAndEnterBreaksTheParagraph)
+{
+    rig.Type("PRINT x");
+    Expect("PRINT x", 7);
+    rig.Key(Qt::Key_Return, Qt::NoModifier, "\r");
+    Expect("PRINT x\r\n", 9);
+    EXPECT_EQ(rig.CaretLine(), 1);
+    EXPECT_EQ(rig.CaretColumn(), 0);
+    rig.Type("y");
+    Put(2);
+    rig.Type("Z");
+    Expect("PRZINT x\r\ny", 3);
+    // the word is no longer a keyword; the highlighting follows the edit
+    memo.ParseAllKeywords();
+    EXPECT_EQ(HighlightRuns(memo), FreshRuns(memo.Text()));
+}
+
+TEST_F(Keys, TypingReplacesTheSelectionAndUndoTakesBackTheTyping)
+{
+    rig.Load("one two three");
+    Put(4, 3);
+    rig.Type("2");
+    Expect("one 2 three", 5);
+    rig.Type("22");
+    Expect("one 222 three", 7);
+    rig.Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(memo.Text(), "one two three");
+    rig.Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(memo.Text(), "one 222 three");
+}
+
+TEST_F(Keys, TabInsertsATabCharacter)
+{
+    rig.Load("ab");
+    Put(1);
+    rig.Key(Qt::Key_Tab, Qt::NoModifier, "\t");
+    Expect("a\tb", 2);
+    // Alt+Tab belongs to the window system
+    rig.Key(Qt::Key_Tab, Qt::AltModifier, "\t");
+    Expect("a\tb", 2);
+}
+
+// ---- deleting ----
+
+TEST_F(Keys, BackspaceAfterAClosingStyleCodeKeepsTheCode)
+{
+    for (bool pass : {false, true}) {
+        SCOPED_TRACE(pass ? "passing over codes" : "stopping at codes");
+        memo.PassOverCodes = pass;
+        rig.Load("a\x02" "bc\x02" "d");
+        rig.Key(Qt::Key_End);
+        rig.Key(Qt::Key_Left);
+        ASSERT_EQ(memo.SelStart(), 5);
+        rig.Key(Qt::Key_Backspace, Qt::NoModifier, "\b");
+        // the last bold character goes; the closing code stays so "d" stays plain
+        Expect("a\x02" "b\x02" "d", 4);
+        rig.Key(Qt::Key_Backspace, Qt::NoModifier, "\b");
+        Expect("a\x02\x02" "d", 3);
+    }
+}
+
+TEST_F(Keys, BackspaceJustBeforeAClosingCodeRemovesOnlyTheCharacter)
+{
+    rig.Load("a\x02" "bc\x02" "d");
+    Put(4); // between "c" and its closing code
+    rig.Key(Qt::Key_Backspace, Qt::NoModifier, "\b");
+    Expect("a\x02" "b\x02" "d", 3);
+}
+
+TEST_F(Keys, BackspaceAtAParagraphStartJoinsAndAtTheTextStartDoesNothing)
+{
+    rig.Load("ab\r\ncd\r\n\r\nef");
+    Put(4);
+    rig.Key(Qt::Key_Backspace, Qt::NoModifier, "\b");
+    Expect("abcd\r\n\r\nef", 2);
+    EXPECT_EQ(memo.ParagraphCount(), 3);
+    Put(8); // start of "ef", after an empty paragraph
+    rig.Key(Qt::Key_Backspace, Qt::NoModifier, "\b");
+    Expect("abcd\r\nef", 6);
+    Put(0);
+    rig.Key(Qt::Key_Backspace, Qt::NoModifier, "\b");
+    Expect("abcd\r\nef", 0);
+}
+
+TEST_F(Keys, BackspaceAndDeleteClearASelectionWhateverItsDirection)
+{
+    for (int key : {Qt::Key_Backspace, Qt::Key_Delete})
+        for (int32_t len : {3, -3}) {
+            rig.Load("abcdef");
+            Put(len > 0 ? 1 : 4, len);
+            rig.Key(key, Qt::NoModifier, key == Qt::Key_Backspace ? "\b" : "");
+            Expect("aef", 1);
+        }
+}
+
+TEST_F(Keys, DeleteTakesTheNextCharacterOrTheParagraphBreak)
+{
+    rig.Load("ab\r\ncd");
+    Put(1);
+    rig.Key(Qt::Key_Delete);
+    Expect("a\r\ncd", 1);
+    rig.Key(Qt::Key_Delete);
+    Expect("acd", 1);
+    rig.Key(Qt::Key_End);
+    rig.Key(Qt::Key_Delete);
+    Expect("acd", 3);
+}
+
+TEST_F(Keys, DeleteTakesStyleCodesAlongWithTheCharacterAfterThem)
+{
+    rig.Load("a\x02" "bc");
+    Put(1);
+    rig.Key(Qt::Key_Delete);
+    // "b" goes with the opening code; compensation puts the code back so "c" stays bold
+    Expect("a\x02" "c", 2);
+}
+
+TEST_F(Keys, CtrlDeleteDeletesToTheEndOfTheLine)
+{
+    rig.Load("hello world\r\nnext");
+    Put(6);
+    rig.Key(Qt::Key_Delete, Qt::ControlModifier);
+    Expect("hello \r\nnext", 6);
+    // a selection inside the line: from its start to the line's end
+    Put(1, 2);
+    rig.Key(Qt::Key_Delete, Qt::ControlModifier);
+    Expect("h\r\nnext", 1);
+    // a selection over two lines: an ordinary delete of the selection
+    Put(0, 5);
+    rig.Key(Qt::Key_Delete, Qt::ControlModifier);
+    Expect("xt", 0);
+}
+
+// ---- moving ----
+
+TEST_F(Keys, RightAndLeftCrossAParagraphBreakInOneStep)
+{
+    rig.Load("ab\r\ncd");
+    Put(2);
+    rig.Key(Qt::Key_Right);
+    EXPECT_EQ(memo.SelStart(), 4);
+    EXPECT_EQ(rig.CaretLine(), 1);
+    EXPECT_EQ(rig.CaretColumn(), 0);
+    rig.Key(Qt::Key_Left);
+    EXPECT_EQ(memo.SelStart(), 2);
+    EXPECT_EQ(rig.CaretLine(), 0);
+    EXPECT_EQ(rig.CaretColumn(), 2);
+}
+
+TEST_F(Keys, RightThenLeftWalkTheSamePositionsBackwards)
+{
+    rig.Load("ab\r\n\r\nc d\r\n\r\n\r\nxyz\r\n");
+    std::vector<int32_t> forward{memo.SelStart()};
+    for (int i = 0; i < 40; ++i) {
+        rig.Key(Qt::Key_Right);
+        forward.push_back(memo.SelStart());
+    }
+    EXPECT_EQ(forward.back(), memo.TextLength()) << "Right stops at the end";
+    // never inside a break: no caret between CR and LF
+    for (int32_t p : forward)
+        EXPECT_FALSE(p > 0 && memo.CharAt(p - 1) == 13) << "caret between CR and LF at " << p;
+    std::vector<int32_t> backward{memo.SelStart()};
+    for (int i = 0; i < 40; ++i) {
+        rig.Key(Qt::Key_Left);
+        backward.push_back(memo.SelStart());
+    }
+    EXPECT_EQ(backward.back(), 0) << "Left stops at the start";
+    // without the repeats at the ends the two walks mirror each other
+    auto strip = [](std::vector<int32_t> v) {
+        v.erase(std::unique(v.begin(), v.end()), v.end());
+        return v;
+    };
+    std::vector<int32_t> f = strip(forward), b = strip(backward);
+    std::reverse(b.begin(), b.end());
+    EXPECT_EQ(f, b);
+    EXPECT_EQ(f.size(), static_cast<size_t>(memo.TextLength() - 6 + 1)) << "one stop per character and break";
+}
+
+TEST_F(Keys, ArrowsStopAtStyleCodesUnlessPassingOverThem)
+{
+    const std::string text = "a\x02" "bc\x02" "d";
+    auto walk = [&](int key, int32_t from) {
+        rig.Load(text);
+        Put(from);
+        std::vector<int32_t> stops{from};
+        for (int i = 0; i < 8; ++i) {
+            rig.Key(key);
+            if (memo.SelStart() != stops.back())
+                stops.push_back(memo.SelStart());
+        }
+        return stops;
+    };
+    memo.PassOverCodes = false;
+    EXPECT_EQ(walk(Qt::Key_Right, 0), (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(walk(Qt::Key_Left, 6), (std::vector<int32_t>{6, 5, 4, 3, 2, 1, 0}));
+    memo.PassOverCodes = true;
+    EXPECT_EQ(walk(Qt::Key_Right, 0), (std::vector<int32_t>{0, 1, 3, 4, 6}));
+    EXPECT_EQ(walk(Qt::Key_Left, 6), (std::vector<int32_t>{6, 5, 3, 2, 0}));
+}
+
+TEST_F(Keys, UpOnTheFirstLineAndDownOnTheLastChangeNothing)
+{
+    rig.Load("abc\r\ndef\r\nghi");
+    int keyDowns = 0;
+    memo.OnKeyDown = [&](TCodeMemo *, uint16_t &, TShiftState) { ++keyDowns; };
+    for (int32_t sel : {0, 2, -2}) {
+        SCOPED_TRACE(sel);
+        Put(sel < 0 ? 3 : 1, sel);
+        const std::string before = memo.SelText();
+        rig.Key(Qt::Key_Up);
+        EXPECT_EQ(memo.SelStart(), sel < 0 ? 3 : 1);
+        EXPECT_EQ(memo.SelLength(), sel);
+        EXPECT_EQ(memo.SelText(), before);
+        Put(sel < 0 ? 13 : 11, sel);
+        rig.Key(Qt::Key_Down);
+        EXPECT_EQ(memo.SelStart(), sel < 0 ? 13 : 11);
+        EXPECT_EQ(memo.SelLength(), sel);
+    }
+    // the refused Up is offered to the key handler a second time
+    keyDowns = 0;
+    Put(1);
+    rig.Key(Qt::Key_Up);
+    EXPECT_EQ(keyDowns, 2);
+    keyDowns = 0;
+    Put(5);
+    rig.Key(Qt::Key_Up);
+    EXPECT_EQ(keyDowns, 1);
+    EXPECT_EQ(rig.CaretLine(), 0);
+}
+
+TEST_F(Keys, UpAndDownAimAtTheCaretsCurrentX)
+{
+    rig.Load("long line here\r\nab\r\nanother long");
+    Put(10);
+    rig.Key(Qt::Key_Down);
+    EXPECT_EQ(rig.CaretLine(), 1);
+    EXPECT_EQ(rig.CaretColumn(), 2) << "the end of the short line";
+    rig.Key(Qt::Key_Down);
+    EXPECT_EQ(rig.CaretLine(), 2);
+    EXPECT_EQ(rig.CaretColumn(), 2) << "the aim is now the short line's end";
+    rig.Key(Qt::Key_Up);
+    rig.Key(Qt::Key_Up);
+    EXPECT_EQ(memo.SelStart(), 2);
+}
+
+TEST_F(Keys, PageDownAndPageUpMoveByAPageAndStopAtTheEnds)
+{
+    const int n = 100;
+    rig.Load(Lines(n));
+    const int visible = memo.VisibleLines();
+    ASSERT_GT(visible, 3);
+    Put(3);
+    int32_t expected = 0;
+    for (int i = 0; i < n / (visible - 1) + 3; ++i) {
+        rig.Key(Qt::Key_PageDown);
+        expected = std::min(expected + visible - 1, n - 1);
+        ASSERT_EQ(rig.CaretLine(), expected);
+        EXPECT_EQ(rig.CaretColumn(), 3) << "the column is kept";
+        EXPECT_EQ(memo.SelLength(), 0);
+    }
+    EXPECT_EQ(rig.CaretLine(), n - 1);
+    for (int i = 0; i < n / (visible - 1) + 3; ++i) {
+        rig.Key(Qt::Key_PageUp);
+        expected = std::max(expected - visible + 1, 0);
+        ASSERT_EQ(rig.CaretLine(), expected);
+    }
+    EXPECT_EQ(memo.SelStart(), 3);
+    // with Shift the page moves select what they pass
+    rig.Key(Qt::Key_PageDown, Qt::ShiftModifier);
+    EXPECT_EQ(memo.SelText(), memo.GetTextPart(3, memo.ParagraphStart(visible - 1) + 3));
+}
+
+TEST_F(Keys, HomeEndAndTheirCtrlFormsReachLineAndTextEnds)
+{
+    rig.Load("  hello\r\nworld wide\r\nend");
+    Put(12); // line 1, column 3
+    rig.Key(Qt::Key_End);
+    EXPECT_EQ(rig.CaretLine(), 1);
+    EXPECT_EQ(rig.CaretColumn(), 10);
+    rig.Key(Qt::Key_Home);
+    EXPECT_EQ(memo.SelStart(), 9);
+    rig.Key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(memo.SelStart(), memo.TextLength());
+    rig.Key(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(memo.SelStart(), 0);
+    // with Shift they select
+    Put(12);
+    rig.Key(Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(memo.SelText(), "ld wide");
+    EXPECT_EQ(memo.SelStart(), 19) << "the caret is at the far end";
+    rig.Key(Qt::Key_Home, Qt::ShiftModifier);
+    EXPECT_EQ(memo.SelText(), "wor");
+    EXPECT_EQ(memo.SelStart(), 9);
+    rig.Key(Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(memo.SelText(), "  hello\r\nwor");
+    rig.Key(Qt::Key_Right);
+    EXPECT_EQ(memo.SelLength(), 0) << "a move without Shift drops the selection";
+}
+
+TEST_F(Keys, ShiftMovesThereAndBackLeaveNoSelection)
+{
+    rig.Load("ab\r\ncd ef\r\n\r\ngh");
+    // presses of a key that moved the caret (the text's ends stop it)
+    auto press = [&](int key, int n) {
+        int moved = 0;
+        for (int i = 0; i < n; ++i) {
+            const int32_t before = memo.SelStart();
+            rig.Key(key, Qt::ShiftModifier);
+            moved += memo.SelStart() != before;
+        }
+        return moved;
+    };
+    for (int32_t start : {0, 2, 4, 9, 11, 15}) {
+        for (int n = 1; n <= 5; ++n) {
+            SCOPED_TRACE(testing::Message() << "start " << start << ", " << n << " steps");
+            Put(start);
+            int moved = press(Qt::Key_Right, n);
+            const int32_t far = memo.SelStart();
+            EXPECT_EQ(memo.SelText(), memo.GetTextPart(start, far));
+            EXPECT_EQ(memo.SelLength(), start - far);
+            press(Qt::Key_Left, moved);
+            EXPECT_EQ(memo.SelLength(), 0);
+            EXPECT_EQ(memo.SelStart(), start);
+            // the other way round
+            moved = press(Qt::Key_Left, n);
+            EXPECT_EQ(memo.SelText(), memo.GetTextPart(memo.SelStart(), start));
+            press(Qt::Key_Right, moved);
+            EXPECT_EQ(memo.SelLength(), 0);
+            EXPECT_EQ(memo.SelStart(), start);
+        }
+    }
+}
+
+TEST_F(Keys, CtrlArrowsMoveByWords)
+{
+    rig.Load("PRINT a, b\r\n  next");
+    std::vector<int32_t> stops;
+    for (int i = 0; i < 5; ++i) {
+        rig.Key(Qt::Key_Right, Qt::ControlModifier);
+        stops.push_back(memo.SelStart());
+    }
+    EXPECT_EQ(stops, (std::vector<int32_t>{6, 9, 14, 18, 18}));
+    rig.Key(Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(memo.SelStart(), 14);
+    rig.Key(Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(memo.SelStart(), 9);
+}
+
+// ---- read-only and display-only ----
+
+TEST_F(Keys, ReadOnlyRefusesEveryEdit)
+{
+    const std::string text = "ab\r\ncd";
+    rig.Load(text);
+    memo.SetModified(false);
+    memo.ReadOnly = true;
+    QGuiApplication::clipboard()->setText("pasted");
+    for (int32_t sel : {0, 2}) {
+        Put(1, sel);
+        rig.Type("x");
+        rig.Key(Qt::Key_Return, Qt::NoModifier, "\r");
+        rig.Key(Qt::Key_Backspace, Qt::NoModifier, "\b");
+        rig.Key(Qt::Key_Delete);
+        rig.Key(Qt::Key_Delete, Qt::ShiftModifier);
+        rig.Key(Qt::Key_Delete, Qt::ControlModifier);
+        rig.Key(Qt::Key_Tab, Qt::NoModifier, "\t");
+        rig.Key(Qt::Key_V, Qt::ControlModifier);
+        rig.Key(Qt::Key_X, Qt::ControlModifier);
+        rig.Key(Qt::Key_Insert, Qt::ShiftModifier);
+        EXPECT_EQ(memo.Text(), text);
+        EXPECT_FALSE(memo.Modified());
+    }
+    // moving and copying still work
+    Put(0);
+    rig.Key(Qt::Key_Right, Qt::ShiftModifier);
+    rig.Key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "a");
+    rig.Key(Qt::Key_Right, Qt::ShiftModifier);
+    rig.Key(Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "ab");
+}
+
+TEST_F(Keys, DisplayOnlyScrollsWithoutACaret)
+{
+    const int n = 60;
+    rig.Load(Lines(n, 200));
+    memo.DisplayOnly = true;
+    const int visible = memo.VisibleLines();
+    const int32_t lastTop = n - visible;
+    ASSERT_GT(lastTop, 2);
+    rig.Type("xyz");
+    rig.Key(Qt::Key_Return, Qt::NoModifier, "\r");
+    rig.Key(Qt::Key_Delete);
+    EXPECT_EQ(memo.Text(), Lines(n, 200));
+    EXPECT_EQ(memo.SelStart(), 0);
+
+    rig.Key(Qt::Key_PageDown);
+    EXPECT_EQ(memo.TopLine(), 1) << "Page Down scrolls one line";
+    rig.Key(Qt::Key_Down);
+    EXPECT_EQ(memo.TopLine(), 2);
+    rig.Key(Qt::Key_PageUp);
+    EXPECT_EQ(memo.TopLine(), 1);
+    rig.Key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(memo.TopLine(), 1) << "End scrolls sideways only";
+    EXPECT_GT(memo.HOffset(), 0);
+    rig.Key(Qt::Key_Home);
+    EXPECT_EQ(memo.HOffset(), 0);
+    rig.Key(Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(memo.TopLine(), lastTop);
+    rig.Key(Qt::Key_Down);
+    EXPECT_EQ(memo.TopLine(), lastTop) << "no scrolling past the last page";
+    rig.Key(Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(memo.TopLine(), 0);
+    rig.Key(Qt::Key_Up);
+    EXPECT_EQ(memo.TopLine(), 0);
+    EXPECT_EQ(memo.SelStart(), 0);
+    EXPECT_EQ(memo.SelLength(), 0);
+}
+
+} // namespace
