@@ -208,6 +208,12 @@ public:
     void ParseStartStop(TCodeNavigator &first, TCodeNavigator &last);
     // Runs the keyword pass over every paragraph not yet parsed (what laying out all does).
     void ParseAllKeywords();
+    // Writes the highlighting of a paragraph that was never parsed in one pass, with the
+    // same result as the passes; off, the passes do all the work.
+    bool BulkParse = true;
+    // The highlighting of one paragraph brought up to date: its regions, and its keywords
+    // when asked and active.
+    void EnsureParsed(int32_t par, bool keywords);
     // The keyword pass over positions [lo, hi) of one paragraph; true when it applied a run.
     bool ParseParagraphKeywords(int32_t par, int32_t lo, int32_t hi);
 
@@ -337,6 +343,9 @@ private:
     // Removes the highlighting of paragraphs [p0, p1] so the passes can write it anew.
     void StripHighlighting(int32_t p0, int32_t p1);
     bool MarksIn(int32_t p0, int32_t p1) const;
+    bool RegionsStayInParagraph() const;
+    void EnsureRegions(int32_t par);
+    bool ParseFresh(int32_t par, bool keywords);
     bool EditTouchesRegionKeys(const TDynStyle &region, int32_t open, int32_t close, int32_t s, int32_t end);
     void WrapSelection(uint8_t code);
 
@@ -400,6 +409,15 @@ private:
     // scratch buffers of the keyword pass
     std::vector<uint8_t> plainBuf_, matchBuf_, upperBuf_;
     struct TKeywordMatcher;
+    struct TKeywordOcc {
+        int kw;
+        int32_t off;
+        int32_t len;
+    };
+    // Accepted keyword occurrences in [lo, hi) of a paragraph (widened by the longest
+    // keyword); plain and match are indexed by paragraph offset and hold [cFrom, cTo).
+    void KeywordOccurrences(const uint8_t *plain, uint8_t *match, int32_t cFrom, int32_t cTo, int32_t len,
+                            int32_t lo, int32_t hi, std::vector<TKeywordOcc> &occ);
     std::unique_ptr<TKeywordMatcher> matcher_;
     TKeywordMatcher &Matcher();
     void ClearLineDynStyles(TCodeNavigator &from, TCodeNavigator &to);

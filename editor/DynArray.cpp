@@ -1,5 +1,6 @@
 #include "DynArray.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,7 +12,8 @@ TDynArray::TDynArray(int32_t itemSize) : itemSize_(itemSize), stride_((itemSize 
 
 TDynArray::~TDynArray()
 {
-    std::free(data_);
+    if (data_ != inline_)
+        std::free(data_);
 }
 
 void TDynArray::SetCapacity(int32_t n)
@@ -22,12 +24,26 @@ void TDynArray::SetCapacity(int32_t n)
         return;
     if (stride_ > 0 && n > INT32_MAX / stride_)
         throw EOutOfMemory();
-    size_t bytes = static_cast<size_t>(n) * static_cast<size_t>(stride_);
-    if (bytes == 0) {
-        std::free(data_);
+    const size_t bytes = static_cast<size_t>(n) * static_cast<size_t>(stride_);
+    const size_t keep = static_cast<size_t>(std::min(count_, n)) * static_cast<size_t>(stride_);
+    if (inline_ && n <= inlineCap_) {
+        if (data_ && data_ != inline_) {
+            std::memcpy(inline_, data_, keep);
+            std::free(data_);
+        }
+        data_ = n > 0 ? inline_ : nullptr;
+    } else if (bytes == 0) {
+        if (data_ != inline_)
+            std::free(data_);
         data_ = nullptr;
+    } else if (data_ == inline_ && data_) {
+        void *p = std::malloc(bytes);
+        if (!p)
+            throw EOutOfMemory();
+        std::memcpy(p, inline_, keep);
+        data_ = static_cast<uint8_t *>(p);
     } else {
-        void *p = std::realloc(data_, bytes);
+        void *p = std::realloc(data_ == inline_ ? nullptr : data_, bytes);
         if (!p)
             throw EOutOfMemory();
         data_ = static_cast<uint8_t *>(p);

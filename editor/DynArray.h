@@ -61,7 +61,17 @@ public:
     // Moves records [from, count) so that they start at index `to` (count adjusts).
     void MoveTail(int32_t from, int32_t to);
 
+protected:
+    // Room for a few records inside the owner, used while the capacity fits in it.
+    void UseInline(void *storage, int32_t records)
+    {
+        inline_ = static_cast<uint8_t *>(storage);
+        inlineCap_ = records;
+    }
+
 private:
+    uint8_t *inline_ = nullptr;
+    int32_t inlineCap_ = 0;
     int32_t itemSize_;
     int32_t stride_;
     uint8_t *data_ = nullptr;

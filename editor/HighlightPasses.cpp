@@ -94,58 +94,15 @@ void TCodeMemo::ApplyDynStyle(TCodeNavigator &first, TCodeNavigator &last, bool 
         W.InsertMark(prev);
 }
 
-bool TCodeMemo::ParseParagraphKeywords(int32_t pi, int32_t lo, int32_t hi)
+void TCodeMemo::KeywordOccurrences(const uint8_t *plain, uint8_t *match, int32_t cFrom, int32_t cTo, int32_t len,
+                                   int32_t lo, int32_t hi, std::vector<TKeywordOcc> &occ)
 {
     TKeywordList &kl = *keywords_;
-    if (kl.Count() == 0)
-        return false;
     TKeywordMatcher &m = Matcher();
-    TParagraphRec *par = &Par(pi);
-    const int32_t len = par->Length;
     const int32_t maxLen = kl.MaxKeywordLength();
-    lo = std::clamp(lo, 0, len);
-    hi = std::clamp(hi, lo, len);
     const int32_t from = std::max(0, lo - maxLen);
     const int32_t to = std::min(len, hi + maxLen);
-
-    // Plain copy of [from - 1, to + 1) (real neighbours included) and the match copy,
-    // where text under a dynamic run reads as byte 5.
-    const int32_t cFrom = std::max(0, from - 1), cTo = std::min(len, to + 1);
     const int32_t n = cTo - cFrom;
-    plainBuf_.resize(static_cast<size_t>(n) + 1);
-    matchBuf_.resize(static_cast<size_t>(n) + 1);
-    {
-        TDynStyle dyn = par->Lines->At(0).DynStyle;
-        const uint8_t *t = par->Text;
-        if (par->MarkCount == 0 && !dyn.IsDynamic()) {
-            std::memcpy(plainBuf_.data(), t + cFrom, static_cast<size_t>(n));
-            std::memcpy(matchBuf_.data(), t + cFrom, static_cast<size_t>(n));
-        } else {
-            int32_t pos = 0;
-            for (int32_t o = 0; o < par->ByteSize() && pos < cTo;) {
-                if (t[o] == scMark) {
-                    dyn = ReadMark(t + o);
-                    o += kMarkSize;
-                    continue;
-                }
-                if (pos >= cFrom) {
-                    plainBuf_[static_cast<size_t>(pos - cFrom)] = t[o];
-                    matchBuf_[static_cast<size_t>(pos - cFrom)] = dyn.IsDynamic() ? static_cast<uint8_t>(scMark) : t[o];
-                }
-                ++pos;
-                ++o;
-            }
-        }
-    }
-    const uint8_t *plain = plainBuf_.data() - cFrom; // index by paragraph offset
-    uint8_t *match = matchBuf_.data() - cFrom;
-
-    struct TOcc {
-        int kw;
-        int32_t off;
-        int32_t len;
-    };
-    std::vector<TOcc> occ;
 
     if (m.wordLookup) {
         std::string word;
@@ -230,8 +187,59 @@ bool TCodeMemo::ParseParagraphKeywords(int32_t pi, int32_t lo, int32_t hi)
                 s = static_cast<int32_t>(f) + L;
             }
         }
-        std::sort(occ.begin(), occ.end(), [](const TOcc &x, const TOcc &y) { return x.off < y.off; });
+        std::sort(occ.begin(), occ.end(), [](const TKeywordOcc &x, const TKeywordOcc &y) { return x.off < y.off; });
     }
+}
+
+bool TCodeMemo::ParseParagraphKeywords(int32_t pi, int32_t lo, int32_t hi)
+{
+    EnsureRegions(pi);
+    TKeywordList &kl = *keywords_;
+    if (kl.Count() == 0)
+        return false;
+    TKeywordMatcher &m = Matcher();
+    TParagraphRec *par = &Par(pi);
+    const int32_t len = par->Length;
+    const int32_t maxLen = kl.MaxKeywordLength();
+    lo = std::clamp(lo, 0, len);
+    hi = std::clamp(hi, lo, len);
+    const int32_t from = std::max(0, lo - maxLen);
+    const int32_t to = std::min(len, hi + maxLen);
+
+    // Plain copy of [from - 1, to + 1) (real neighbours included) and the match copy,
+    // where text under a dynamic run reads as byte 5.
+    const int32_t cFrom = std::max(0, from - 1), cTo = std::min(len, to + 1);
+    const int32_t n = cTo - cFrom;
+    plainBuf_.resize(static_cast<size_t>(n) + 1);
+    matchBuf_.resize(static_cast<size_t>(n) + 1);
+    {
+        TDynStyle dyn = par->Lines->At(0).DynStyle;
+        const uint8_t *t = par->Text;
+        if (par->MarkCount == 0 && !dyn.IsDynamic()) {
+            std::memcpy(plainBuf_.data(), t + cFrom, static_cast<size_t>(n));
+            std::memcpy(matchBuf_.data(), t + cFrom, static_cast<size_t>(n));
+        } else {
+            int32_t pos = 0;
+            for (int32_t o = 0; o < par->ByteSize() && pos < cTo;) {
+                if (t[o] == scMark) {
+                    dyn = ReadMark(t + o);
+                    o += kMarkSize;
+                    continue;
+                }
+                if (pos >= cFrom) {
+                    plainBuf_[static_cast<size_t>(pos - cFrom)] = t[o];
+                    matchBuf_[static_cast<size_t>(pos - cFrom)] = dyn.IsDynamic() ? static_cast<uint8_t>(scMark) : t[o];
+                }
+                ++pos;
+                ++o;
+            }
+        }
+    }
+    const uint8_t *plain = plainBuf_.data() - cFrom; // index by paragraph offset
+    uint8_t *match = matchBuf_.data() - cFrom;
+
+    std::vector<TKeywordOcc> occ;
+    KeywordOccurrences(plain, match, cFrom, cTo, len, lo, hi, occ);
     if (occ.empty())
         return false;
 
@@ -243,7 +251,7 @@ bool TCodeMemo::ParseParagraphKeywords(int32_t pi, int32_t lo, int32_t hi)
     }
     TCodeNavigator &s = *work_[wkOccStart];
     TCodeNavigator &e = *work_[wkOccStop];
-    for (const TOcc &o : occ) {
+    for (const TKeywordOcc &o : occ) {
         s.PlaceInParagraph(pi, o.off);
         e.PlaceInParagraph(pi, o.off + o.len);
         ApplyDynStyle(s, e, true, KeywordStyle(m.recs[static_cast<size_t>(o.kw)]));
@@ -276,16 +284,175 @@ void TCodeMemo::ParseKeywords(TCodeNavigator &first, TCodeNavigator &last)
 
 void TCodeMemo::ParseAllKeywords()
 {
-    if (!KeywordsActive)
+    for (int32_t p = 0; p < ParagraphCount(); ++p)
+        EnsureParsed(p, KeywordsActive);
+    for (TCodeNavigator *n : navigators_)
+        n->DropOffsets();
+}
+
+bool TCodeMemo::RegionsStayInParagraph() const
+{
+    const TStartStopKeyList &ss = *startStopKeys_;
+    for (int k = 0; k < ss.Count(); ++k)
+        if (!ss.StopKey(k).empty() && !ss.Attr1(k).EndAtParEnd)
+            return false;
+    return true;
+}
+
+void TCodeMemo::EnsureRegions(int32_t p)
+{
+    if (!Par(p).RegionsPending)
         return;
-    for (int32_t p = 0; p < ParagraphCount(); ++p) {
-        if (Par(p).Parsed)
-            continue;
+    Par(p).RegionsPending = 0;
+    if (!StartStopActive || startStopKeys_->Count() == 0)
+        return;
+    TCodeNavigator &a = *work_[wkRegionStart];
+    TCodeNavigator &b = *work_[wkRegionStop];
+    a.PlaceInParagraph(p, 0);
+    b.PlaceInParagraph(p, Par(p).Length);
+    ParseStartStop(a, b);
+    a.Invalidate();
+    b.Invalidate();
+}
+
+void TCodeMemo::EnsureParsed(int32_t p, bool keywords)
+{
+    keywords = keywords && KeywordsActive && !Par(p).Parsed;
+    if (!Par(p).RegionsPending && !keywords)
+        return;
+    if (BulkParse && ParseFresh(p, keywords))
+        return;
+    EnsureRegions(p);
+    if (keywords) {
         ParseParagraphKeywords(p, 0, Par(p).Length);
         Par(p).Parsed = 1;
     }
-    for (TCodeNavigator *n : navigators_)
-        n->DropOffsets();
+}
+
+bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
+{
+    TParagraphRec &par = Par(p);
+    if (par.MarkCount != 0 || par.Lines->Count() != 1 || par.Lines->At(0).DynStyle.IsDynamic())
+        return false;
+    const bool regions = par.RegionsPending && StartStopActive;
+    if (regions && !RegionsStayInParagraph())
+        return false;
+    const int32_t len = par.Length;
+    const uint8_t *t = par.Text;
+    struct TRun {
+        int32_t a, b;
+        TDynStyle open;
+    };
+    std::vector<TRun> runs;
+    // regions, left to right, as a scan of the whole paragraph finds them
+    matchBuf_.assign(t, t + len);
+    matchBuf_.push_back(0);
+    if (regions) {
+        TStartStopKeyList &ss = *startStopKeys_;
+        const int count = std::min(ss.Count(), static_cast<int>(TStartStopKeyList::kMaxPairs));
+        const bool mc = ss.MatchCase();
+        auto same = [&](int32_t at, const std::string &key) {
+            if (at + static_cast<int32_t>(key.size()) > len)
+                return false;
+            for (size_t j = 0; j < key.size(); ++j) {
+                uint8_t c = t[at + static_cast<int32_t>(j)], k = static_cast<uint8_t>(key[j]);
+                if (!mc) {
+                    c = UpperAscii(c);
+                    k = UpperAscii(k);
+                }
+                if (c != k)
+                    return false;
+            }
+            return true;
+        };
+        bool firstChar[256] = {};
+        for (int k = 0; k < count; ++k)
+            if (!ss.StartKey(k).empty()) {
+                const uint8_t c = static_cast<uint8_t>(ss.StartKey(k)[0]);
+                firstChar[c] = true;
+                if (!mc)
+                    firstChar[UpperAscii(c)] = firstChar[c >= 'A' && c <= 'Z' ? c + 32 : c] = true;
+            }
+        for (int32_t i = 0; i < len;) {
+            if (!firstChar[t[i]]) {
+                ++i;
+                continue;
+            }
+            int found = -1;
+            for (int k = 0; k < count && found < 0; ++k)
+                if (!ss.StartKey(k).empty() && same(i, ss.StartKey(k)))
+                    found = k;
+            if (found < 0) {
+                ++i;
+                continue;
+            }
+            const int32_t L = static_cast<int32_t>(ss.StartKey(found).size());
+            const std::string &stop = ss.StopKey(found);
+            int32_t end = len;
+            if (!stop.empty())
+                for (int32_t j = i + L; j + static_cast<int32_t>(stop.size()) <= len; ++j)
+                    if (same(j, stop)) {
+                        end = j + static_cast<int32_t>(stop.size());
+                        break;
+                    }
+            TDynStyle st{};
+            st.StyleBits = static_cast<uint8_t>(ss.Attr1(found).Style | fsParseMark | fsDynamic);
+            st.Backgnd = ss.Backgnd(found);
+            st.Foregnd = ss.Foregnd(found);
+            st.Context = ss.Attr1(found).Context;
+            st.Cursor = ss.Attr2(found).Cursor;
+            st.StartLen = static_cast<uint8_t>(L);
+            st.StopLen = static_cast<uint8_t>(stop.size());
+            runs.push_back({i, end, st});
+            std::memset(matchBuf_.data() + i, scMark, static_cast<size_t>(end - i));
+            i = end;
+        }
+    }
+    // keywords outside the regions
+    if (keywords && keywords_->Count() > 0) {
+        std::vector<TKeywordOcc> occ;
+        KeywordOccurrences(t, matchBuf_.data(), 0, len, len, 0, len, occ);
+        TKeywordMatcher &m = Matcher();
+        for (const TKeywordOcc &o : occ)
+            runs.push_back({o.off, o.off + o.len, KeywordStyle(m.recs[static_cast<size_t>(o.kw)])});
+        std::sort(runs.begin(), runs.end(), [](const TRun &x, const TRun &y) { return x.a < y.a; });
+    }
+    // runs that touch each other are left to the passes, which write extra marks there
+    for (size_t k = 1; k < runs.size(); ++k)
+        if (runs[k].a <= runs[k - 1].b)
+            return false;
+    if (!runs.empty()) {
+        const int32_t size = len + 2 * kMarkSize * static_cast<int32_t>(runs.size());
+        uint8_t *buf = AllocText(size);
+        uint8_t *w = buf;
+        int32_t at = 0;
+        for (const TRun &r : runs) {
+            std::memcpy(w, t + at, static_cast<size_t>(r.a - at));
+            w += r.a - at;
+            WriteMark(w, r.open);
+            w += kMarkSize;
+            std::memcpy(w, t + r.a, static_cast<size_t>(r.b - r.a));
+            w += r.b - r.a;
+            TDynStyle close = r.open;
+            close.StyleBits &= static_cast<uint8_t>(~fsDynamic);
+            WriteMark(w, close);
+            w += kMarkSize;
+            at = r.b;
+        }
+        std::memcpy(w, t + at, static_cast<size_t>(len - at));
+        FreeText(par.Text);
+        par.Text = buf;
+        par.Capacity = size;
+        par.MarkCount = 2 * static_cast<int32_t>(runs.size());
+        par.Lines->At(0).EndByte = size;
+        for (TCodeNavigator *n : navigators_)
+            if (n->parNb_ == p)
+                n->DropOffsets();
+    }
+    par.RegionsPending = 0;
+    if (keywords)
+        par.Parsed = 1;
+    return true;
 }
 
 void TCodeMemo::ClearLineDynStyles(TCodeNavigator &from, TCodeNavigator &to)

@@ -55,10 +55,7 @@ int NextTab(int x, int tabStops, int spaceWidth)
 
 int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canvas, int width, bool selectFont)
 {
-    if (KeywordsActive && !Par(pi).Parsed) {
-        ParseParagraphKeywords(pi, 0, Par(pi).Length);
-        Par(pi).Parsed = 1;
-    }
+    EnsureParsed(pi, true);
     TParagraphRec &par = Par(pi);
     par.Formatted = 1;
     TLL &lines = *par.Lines;

@@ -255,12 +255,20 @@ bool TCodeMemo::FindText(const std::string &what, bool down, bool matchCase)
     const int32_t coff = std::min(caretNav_->ParOffset(), Par(cp).Length);
     const int32_t n = static_cast<int32_t>(key.size());
     std::string scratch;
-    // the paragraph's characters without marks
+    // the paragraph's characters without marks; a paragraph whose marks hide no
+    // possible first character of the key is skipped without a copy
+    const uint8_t k0 = static_cast<uint8_t>(key[0]);
+    const uint8_t k0l = (!matchCase && k0 >= 'A' && k0 <= 'Z') ? static_cast<uint8_t>(k0 + 32) : k0;
     auto chars = [&](int32_t p, int32_t &len) -> const uint8_t * {
         const TParagraphRec &par = Par(p);
         len = par.Length;
         if (par.MarkCount == 0)
             return par.Text;
+        const size_t size = static_cast<size_t>(par.ByteSize());
+        if (!std::memchr(par.Text, k0, size) && (k0l == k0 || !std::memchr(par.Text, k0l, size))) {
+            len = 0;
+            return par.Text;
+        }
         scratch = ParagraphText(p);
         return reinterpret_cast<const uint8_t *>(scratch.data());
     };

@@ -318,6 +318,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
         r.Lines->Add(&line);
         r.Formatted = i == 0 ? firstFormatted : 0;
         r.Parsed = i == 0 ? firstParsed : 0;
+        r.RegionsPending = 0;
         for (size_t o = 0; o < bytes.size();) {
             uint8_t b = static_cast<uint8_t>(bytes[o]);
             if (b == scMark) {
@@ -387,6 +388,8 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
                 n->DropOffsets();
     }
     if (passes) {
+        for (int32_t p = p0; p <= p1; ++p)
+            Par(p).RegionsPending = 0;
         if (OnParse)
             OnParse(this, s, insertedEnd);
         TCodeNavigator &a = *work_[7];

@@ -1,6 +1,7 @@
 #include "TextStore.h"
 
 #include <cstdlib>
+#include <vector>
 
 namespace quenvel {
 
@@ -45,6 +46,70 @@ uint8_t *ReallocText(uint8_t *p, int32_t capacity)
     if (!q)
         throw EOutOfMemory();
     return static_cast<uint8_t *>(q);
+}
+
+namespace {
+
+// Fixed-size blocks for TLL objects, handed out from large chunks and kept on a free list.
+class TLinePool
+{
+public:
+    void *Take()
+    {
+        if (!free_) {
+            constexpr size_t kPerChunk = 4096;
+            auto *chunk = static_cast<Node *>(std::malloc(kPerChunk * sizeof(Node)));
+            if (!chunk)
+                throw EOutOfMemory();
+            chunks_.push_back(chunk);
+            for (size_t i = 0; i < kPerChunk; ++i) {
+                chunk[i].next = free_;
+                free_ = &chunk[i];
+            }
+        }
+        Node *n = free_;
+        free_ = n->next;
+        return n;
+    }
+    void Give(void *p)
+    {
+        auto *n = static_cast<Node *>(p);
+        n->next = free_;
+        free_ = n;
+    }
+
+private:
+    union Node {
+        Node *next;
+        alignas(16) uint8_t bytes[sizeof(TLL)];
+    };
+    Node *free_ = nullptr;
+    std::vector<Node *> chunks_; // kept for the life of the program
+};
+
+TLinePool &LinePool()
+{
+    static TLinePool *pool = new TLinePool(); // never destroyed: objects may outlive statics
+    return *pool;
+}
+
+} // namespace
+
+void *TLL::operator new(size_t size)
+{
+    if (size != sizeof(TLL))
+        return ::operator new(size);
+    return LinePool().Take();
+}
+
+void TLL::operator delete(void *p, size_t size) noexcept
+{
+    if (!p)
+        return;
+    if (size != sizeof(TLL))
+        ::operator delete(p);
+    else
+        LinePool().Give(p);
 }
 
 void FreeText(uint8_t *p)

@@ -94,9 +94,19 @@ struct TLineRec {
     TDynStyle DynStyle;
 };
 
+// A paragraph's display lines. Most paragraphs have one, kept inside the object; the
+// objects come from a pool, as a document holds one per paragraph.
 class TLL : public TTypedArray<TLineRec>
 {
+public:
+    TLL() { UseInline(one_, 1); }
+    static void *operator new(size_t size);
+    static void operator delete(void *p, size_t size) noexcept;
+
+private:
+    alignas(16) uint8_t one_[48];
 };
+static_assert(sizeof(TLineRec) <= 48, "one line record fits inside a TLL");
 
 struct TParagraphRec {
     uint8_t *Text;
@@ -108,6 +118,7 @@ struct TParagraphRec {
     int32_t MarkCount;
     uint8_t Formatted;
     uint8_t Parsed;
+    uint8_t RegionsPending; // the start/stop pass has not looked at this paragraph yet
 
     int32_t ByteSize() const { return Length + kMarkSize * MarkCount; }
 };

@@ -76,6 +76,8 @@ void TCodeMemo::LoadFromStream(TStream &stream)
     uint8_t pendingPair = 0; // the break byte that ended the last paragraph, while it may still pair
     int64_t nulAt = -1;
     int64_t consumed = 0;
+    // Regions that never leave their paragraph are found when a paragraph is first needed.
+    const bool lazyRegions = StartStopActive && RegionsStayInParagraph();
 
     auto endParagraph = [&]() {
         const int32_t len = static_cast<int32_t>(cur.Size());
@@ -94,6 +96,7 @@ void TCodeMemo::LoadFromStream(TStream &stream)
         line.EndByte = len;
         line.Style = parStartStyle;
         par.Lines->Add(&line);
+        par.RegionsPending = lazyRegions ? 1 : 0;
         // amortised growth; trimmed to the exact count at the end
         if (pars.Count() == pars.Capacity())
             pars.SetCapacity(pars.Capacity() < 1024 ? pars.Capacity() * 2 + 4 : pars.Capacity() + pars.Capacity() / 2);
@@ -187,7 +190,7 @@ void TCodeMemo::LoadFromStream(TStream &stream)
     selStopNav_->SetPos(textLength_);
     if (OnParse)
         OnParse(this, 0, textLength_);
-    if (StartStopActive)
+    if (StartStopActive && !lazyRegions)
         ParseStartStop(*selStartNav_, *selStopNav_);
     InvalidateAllNavigators(0);
     caretNav_ = selStartNav_;

@@ -359,3 +359,25 @@ TEST(OplHighlighting, WordLookupAgreesWithTheGeneralSearch)
         ASSERT_EQ(fast.Load(text), slow.Load(text)) << testing::PrintToString(text);
     }
 }
+
+// Writing a fresh paragraph's highlighting in one pass gives the very bytes the passes write.
+TEST(OplHighlighting, OnePassWritingMatchesThePasses)
+{
+    std::mt19937 rng(4242);
+    for (int dialect : {odSiena, odOpl5}) {
+        TOplControl bulk(dialect), passes(dialect);
+        passes.memo.BulkParse = false;
+        for (int round = 0; round < 1500; ++round) {
+            std::string text = RandomOplText(rng);
+            if (round % 7 == 0)
+                text += "\"a\"\"b\" rem\"c\""; // touching runs
+            ASSERT_EQ(bulk.Load(text), passes.Load(text)) << testing::PrintToString(text);
+            for (int32_t p = 0; p < bulk.memo.ParagraphCount(); ++p) {
+                const TParagraphRec &a = bulk.memo.Par(p), &b = passes.memo.Par(p);
+                ASSERT_EQ(std::string(reinterpret_cast<char *>(a.Text), static_cast<size_t>(a.ByteSize())),
+                          std::string(reinterpret_cast<char *>(b.Text), static_cast<size_t>(b.ByteSize())))
+                    << testing::PrintToString(text);
+            }
+        }
+    }
+}

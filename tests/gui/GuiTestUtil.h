@@ -30,6 +30,7 @@ struct TViewRig {
     {
         view = std::make_unique<TCodeMemoView>();
         TCodeMemo &m = view->Memo();
+        baseNavigators = m.Navigators().size();
         m.DisplayOnly = false;
         m.SetLineHeight(0);
         m.SetWordWrap(false);
@@ -54,6 +55,19 @@ struct TViewRig {
         QCoreApplication::processEvents();
     }
 
+    ~TViewRig()
+    {
+        // A control whose mouse-hover navigator exists frees that navigator twice when it is
+        // destroyed (see Mouse.ControlSurvivesDestructionAfterMouseUse); until that is
+        // mended such views are hidden and left alive so that the suite can go on.
+        if (kLeakViewsAfterMouseUse && Memo().Navigators().size() > baseNavigators) {
+            view->hide();
+            (void)view.release();
+        }
+    }
+    static constexpr bool kLeakViewsAfterMouseUse = true;
+    size_t baseNavigators = 0;
+
     TCodeMemo &Memo() { return view->Memo(); }
     QWidget *Viewport() { return view->viewport(); }
 
@@ -63,13 +77,14 @@ struct TViewRig {
         Settle();
     }
 
-    // Lets queued work run: background formatting steps, repaints, posted events.
+    // Lets queued work run: posted events, repaints and, in the background mode, the
+    // formatting steps until every paragraph is laid out.
     void Settle(int maxMs = 20000)
     {
         QElapsedTimer t;
         t.start();
         QCoreApplication::processEvents();
-        while (t.elapsed() < maxMs && !AllFormatted())
+        while (Memo().UpdateMode() == umBackground && t.elapsed() < maxMs && !AllFormatted())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         QCoreApplication::processEvents();
     }
@@ -154,8 +169,10 @@ struct TViewRig {
         QMouseEvent e(type, local, local, global, button, buttons, mods);
         QCoreApplication::sendEvent(Viewport(), &e);
     }
+    // A real pointer passes over the point before it presses there.
     void Press(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
+        Mouse(QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton, mods);
         Mouse(QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton, mods);
     }
     void Release(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier)

@@ -1,0 +1,331 @@
+// Long random sequences of keys and mouse actions on the editor view: the store stays
+// consistent, the selection stays inside the text, and the incremental highlighting ends
+// up as a fresh load of the same text would make it.
+#include "GuiTestUtil.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <sstream>
+
+using namespace quenvel;
+using namespace quenvel::guitest;
+
+namespace {
+
+struct TRandomSetup {
+    const char *Name;
+    TUpdateMode Mode;
+    bool HotKeys;
+    bool PassOverCodes;
+    uint32_t Seed;
+};
+
+std::ostream &operator<<(std::ostream &os, const TRandomSetup &s) { return os << s.Name; }
+
+const char *kProgram = "PROC main:\r\n"
+                       "  LOCAL a%,b$(20)\r\n"
+                       "  PRINT \"Hello, \x02world\x02\" REM greet\r\n"
+                       "  gCIRCLE 10 : rem not on this machine\r\n"
+                       "  IF a% = 1\r\n"
+                       "    b$ = \"x\" + \"y\"\r\n"
+                       "  ENDIF\r\n"
+                       "\r\n"
+                       "ENDP\r\n";
+
+std::string Printable(const std::string &s)
+{
+    std::string out;
+    for (unsigned char c : s) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c < 32 || c >= 127) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02x", c);
+            out += buf;
+        } else
+            out += static_cast<char>(c);
+    }
+    return out;
+}
+
+struct TAction {
+    std::string What;
+    std::function<void(TViewRig &)> Run;
+};
+
+// Random user actions, drawn for the rig as it is when each is drawn.
+class TActionSource
+{
+public:
+    explicit TActionSource(uint32_t seed) : rng_(seed) {}
+
+    TAction Next(TViewRig &rig)
+    {
+        static const char *words[] = {"PRINT", "REM ", "rem", "gCIRCLE", "proc", "ENDP", "\"", "\" ", "x%",
+                                      "  ", "IF", "print\"a\"", "b$", "(", ")", ":"};
+        static const char chars[] = "abcdefghijklmnopqrstuvwxyzPRINTEM \"%$(),.:=+0123456789";
+        static const std::pair<int, Qt::KeyboardModifiers> moves[] = {
+            {Qt::Key_Left, Qt::NoModifier},      {Qt::Key_Right, Qt::NoModifier},
+            {Qt::Key_Up, Qt::NoModifier},        {Qt::Key_Down, Qt::NoModifier},
+            {Qt::Key_Left, Qt::ShiftModifier},   {Qt::Key_Right, Qt::ShiftModifier},
+            {Qt::Key_Up, Qt::ShiftModifier},     {Qt::Key_Down, Qt::ShiftModifier},
+            {Qt::Key_Left, Qt::ControlModifier}, {Qt::Key_Right, Qt::ControlModifier},
+            {Qt::Key_Home, Qt::NoModifier},      {Qt::Key_End, Qt::NoModifier},
+            {Qt::Key_Home, Qt::ShiftModifier},   {Qt::Key_End, Qt::ShiftModifier},
+            {Qt::Key_Home, Qt::ControlModifier}, {Qt::Key_End, Qt::ControlModifier},
+            {Qt::Key_PageUp, Qt::NoModifier},    {Qt::Key_PageDown, Qt::ShiftModifier},
+        };
+        auto key = [](std::string what, int k, Qt::KeyboardModifiers mods = Qt::NoModifier,
+                      QString text = QString()) {
+            return TAction{std::move(what), [=](TViewRig &r) { r.Key(k, mods, text); }};
+        };
+        auto paste = [](std::string piece) {
+            return TAction{"paste \"" + Printable(piece) + "\"", [piece](TViewRig &r) {
+                               QGuiApplication::clipboard()->setText(
+                                   QString::fromLatin1(piece.data(), static_cast<int>(piece.size())));
+                               r.Key(Qt::Key_V, Qt::ControlModifier);
+                           }};
+        };
+        auto point = [&](QPoint p) { return std::to_string(p.x()) + "," + std::to_string(p.y()); };
+
+        const int kind = Pick(100);
+        // selections replaced by typing wear the text down; now and then a whole program comes back
+        if (rig.Memo().TextLength() < 150 && kind < 10)
+            return paste(kProgram);
+        if (kind < 22) {
+            const std::string c(1, chars[Pick(static_cast<int>(sizeof chars) - 1)]);
+            return {"type '" + c + "'", [c](TViewRig &r) { r.Type(c); }};
+        }
+        if (kind < 32) {
+            const std::string w = words[Pick(static_cast<int>(std::size(words)))];
+            return {"type \"" + w + "\"", [w](TViewRig &r) { r.Type(w); }};
+        }
+        if (kind < 55) {
+            const auto &[k, mods] = moves[Pick(static_cast<int>(std::size(moves)))];
+            const char *names[] = {"", "Shift+", "Ctrl+"};
+            const std::string name = std::string(names[mods == Qt::ShiftModifier ? 1 : mods == Qt::ControlModifier ? 2 : 0]) +
+                                     QKeySequence(k).toString().toStdString();
+            return key(name, k, mods);
+        }
+        if (kind < 67) {
+            switch (Pick(12)) {
+            case 0:
+            case 1:
+            case 2:
+            case 3: return key("Enter", Qt::Key_Return, Qt::NoModifier, "\r");
+            case 4:
+            case 5: return key("Backspace", Qt::Key_Backspace, Qt::NoModifier, "\b");
+            case 6:
+            case 7: return key("Delete", Qt::Key_Delete);
+            case 8: return key("Ctrl+Delete", Qt::Key_Delete, Qt::ControlModifier);
+            case 9: return key("Tab", Qt::Key_Tab, Qt::NoModifier, "\t");
+            case 10: return key("Ctrl+Z", Qt::Key_Z, Qt::ControlModifier);
+            default: return key("Shift+Delete", Qt::Key_Delete, Qt::ShiftModifier);
+            }
+        }
+        if (kind < 74) {
+            switch (Pick(8)) {
+            case 0: return key("Ctrl+C", Qt::Key_C, Qt::ControlModifier);
+            case 1: return key("Ctrl+V", Qt::Key_V, Qt::ControlModifier);
+            case 2: return key("Ctrl+X", Qt::Key_X, Qt::ControlModifier);
+            case 3: return key("Ctrl+B", Qt::Key_B, Qt::ControlModifier);
+            case 4: return key("Ctrl+I", Qt::Key_I, Qt::ControlModifier);
+            case 5: return key("Ctrl+U", Qt::Key_U, Qt::ControlModifier);
+            default: {
+                // a piece of a program
+                const std::string program = kProgram;
+                const size_t a = static_cast<size_t>(Pick(static_cast<int>(program.size())));
+                std::string piece = program.substr(a, static_cast<size_t>(1 + Pick(60)));
+                // a line feed without its carriage return stays a character inside the
+                // paragraph, which a load would split: keep the text loadable as it is
+                if (piece[0] == '\n')
+                    piece.erase(0, 1);
+                return paste(piece.empty() ? "x" : piece);
+            }
+            }
+        }
+        if (kind < 84) {
+            const QPoint p = RandomPoint(rig, true);
+            const bool shift = Pick(4) == 0;
+            return {std::string(shift ? "shift-" : "") + "click " + point(p), [p, shift](TViewRig &r) {
+                        r.Click(p, shift ? Qt::ShiftModifier : Qt::NoModifier);
+                    }};
+        }
+        if (kind < 92) {
+            std::vector<QPoint> path{RandomPoint(rig, true)};
+            std::string what = "drag " + point(path[0]);
+            for (int i = 1 + Pick(3); i > 0; --i) {
+                path.push_back(RandomPoint(rig, false));
+                what += " -> " + point(path.back());
+            }
+            return {what, [path](TViewRig &r) {
+                        r.Press(path.front());
+                        for (size_t i = 1; i < path.size(); ++i)
+                            r.Drag(path[i]);
+                        r.Release(path.back());
+                    }};
+        }
+        if (kind < 96) {
+            const QPoint p = RandomPoint(rig, true);
+            return {"double click " + point(p), [p](TViewRig &r) { r.DoubleClick(p); }};
+        }
+        const QPoint p = RandomPoint(rig, false);
+        return {"hover " + point(p), [p](TViewRig &r) { r.Hover(p); }};
+    }
+
+private:
+    std::mt19937 rng_;
+    int Pick(int n) { return static_cast<int>(rng_() % static_cast<uint32_t>(n)); }
+    QPoint RandomPoint(TViewRig &rig, bool inside)
+    {
+        const int w = rig.Viewport()->width(), h = rig.Viewport()->height();
+        if (inside)
+            return {Pick(w), Pick(h)};
+        return {Pick(w + 40) - 20, Pick(h + 80) - 40};
+    }
+};
+
+// What is wrong with the control now, or "".
+std::string Violation(TCodeMemo &memo)
+{
+    const std::string problem = memo.CheckInvariants();
+    if (!problem.empty())
+        return "store: " + problem;
+    const int32_t len = memo.TextLength(), caret = memo.SelStart(), far = caret + memo.SelLength();
+    std::ostringstream os;
+    if (caret < 0 || caret > len)
+        os << "caret " << caret << " outside 0.." << len;
+    else if (far < 0 || far > len)
+        os << "selection end " << far << " outside 0.." << len;
+    else if (memo.SelText() != memo.GetTextPart(std::min(caret, far), std::max(caret, far)))
+        os << "SelText is not the text between the selection's ends";
+    return os.str();
+}
+
+// The incremental highlighting against a fresh load of the same text, or "".
+std::string HighlightingDifference(TViewRig &rig)
+{
+    TCodeMemo &memo = rig.Memo();
+    rig.Settle();
+    memo.ParseAllKeywords();
+    const std::string text = memo.Text();
+    const auto runs = HighlightRuns(memo);
+    const auto fresh = FreshRuns(text);
+    if (runs == fresh)
+        return "";
+    std::ostringstream os;
+    os << "highlighting differs from a fresh load of\n  " << Printable(text) << "\nruns (paragraph column length), ours / fresh:\n";
+    for (size_t i = 0; i < std::max(runs.size(), fresh.size()); ++i) {
+        os << "  ";
+        if (i < runs.size())
+            os << runs[i].Par << " " << runs[i].Col << " " << runs[i].Len;
+        else
+            os << "-";
+        os << "  /  ";
+        if (i < fresh.size())
+            os << fresh[i].Par << " " << fresh[i].Col << " " << fresh[i].Len;
+        else
+            os << "-";
+        os << "\n";
+    }
+    return os.str();
+}
+
+class RandomInput : public ::testing::TestWithParam<TRandomSetup>
+{
+protected:
+    static constexpr int kSteps = 600;
+    static constexpr int kCompareEvery = 30;
+
+    std::unique_ptr<TViewRig> FreshRig()
+    {
+        const TRandomSetup &setup = GetParam();
+        auto rig = std::make_unique<TViewRig>(setup.Mode);
+        rig->Memo().EnableHotKeys = setup.HotKeys;
+        rig->Memo().PassOverCodes = setup.PassOverCodes;
+        QGuiApplication::clipboard()->setText("PRINT \"clip\"\r\nREM pasted");
+        rig->Load(kProgram);
+        return rig;
+    }
+
+    // Runs actions on a fresh rig; the first problem seen, or "".
+    std::string Replay(const std::vector<TAction> &actions, bool highlighting)
+    {
+        auto rig = FreshRig();
+        for (size_t i = 0; i < actions.size(); ++i) {
+            actions[i].Run(*rig);
+            if (GetParam().Mode == umBackground && i % 7 == 6)
+                QCoreApplication::processEvents();
+            std::string v = Violation(rig->Memo());
+            if (!v.empty())
+                return v;
+        }
+        return highlighting ? HighlightingDifference(*rig) : "";
+    }
+
+    // Drops actions while the failure stays, so that the report shows a short way to it.
+    std::vector<TAction> Shrink(std::vector<TAction> actions, bool highlighting)
+    {
+        int budget = 400;
+        for (size_t chunk = actions.size() / 2; chunk >= 1 && budget > 0; chunk /= 2) {
+            for (size_t at = 0; at + chunk <= actions.size() && budget > 0;) {
+                std::vector<TAction> fewer(actions.begin(), actions.begin() + static_cast<ptrdiff_t>(at));
+                fewer.insert(fewer.end(), actions.begin() + static_cast<ptrdiff_t>(at + chunk), actions.end());
+                --budget;
+                if (!Replay(fewer, highlighting).empty())
+                    actions = std::move(fewer);
+                else
+                    at += chunk;
+            }
+        }
+        return actions;
+    }
+
+    void Report(const std::vector<TAction> &done, const std::string &problem, bool highlighting)
+    {
+        std::ostringstream os;
+        os << problem << "\nafter " << done.size() << " actions; a shorter way to it:\n";
+        const std::vector<TAction> shortest = Shrink(done, highlighting);
+        for (const TAction &a : shortest)
+            os << "  " << a.What << "\n";
+        os << "which ends in: " << Replay(shortest, highlighting);
+        ADD_FAILURE() << os.str();
+    }
+};
+
+TEST_P(RandomInput, StoreSelectionAndHighlightingStayConsistent)
+{
+    auto rig = FreshRig();
+    TActionSource source(std::getenv("XSEED") ? static_cast<uint32_t>(std::atoi(std::getenv("XSEED"))) : GetParam().Seed);
+    std::vector<TAction> done;
+    for (int step = 1; step <= kSteps; ++step) {
+        done.push_back(source.Next(*rig));
+        done.back().Run(*rig);
+        if (GetParam().Mode == umBackground && step % 7 == 0)
+            QCoreApplication::processEvents();
+        const std::string v = Violation(rig->Memo());
+        if (!v.empty())
+            return Report(done, v, false);
+        if (step % kCompareEvery == 0 || step == kSteps) {
+            const std::string d = HighlightingDifference(*rig);
+            if (!d.empty())
+                return Report(done, d, true);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Setups, RandomInput,
+    ::testing::Values(TRandomSetup{"MainWindow", umBackground, false, false, 1998},
+                      TRandomSetup{"ImmediateWithHotKeys", umImmediate, true, true, 7},
+                      TRandomSetup{"ImmediateStopAtCodes", umImmediate, true, false, 316},
+                      TRandomSetup{"OnNeed", umOnNeed, false, true, 4242}),
+    [](const testing::TestParamInfo<TRandomSetup> &info) { return std::string(info.param.Name); });
+
+} // namespace

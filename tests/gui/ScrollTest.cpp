@@ -1,0 +1,242 @@
+// Scrolling the editor view: scroll bar scaling on very long documents, and the caret
+// kept in view by every caret move.
+#include "GuiTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace quenvel;
+using namespace quenvel::guitest;
+
+namespace {
+
+std::string NumberedLines(int n)
+{
+    std::string s;
+    s.reserve(static_cast<size_t>(n) * 16);
+    for (int i = 0; i < n; ++i) {
+        if (i)
+            s += "\r\n";
+        s += "PRINT " + std::to_string(i);
+    }
+    return s;
+}
+
+// The caret's line is on the page, and the window's picture of it agrees.
+void ExpectCaretInView(TViewRig &rig)
+{
+    TCodeMemo &m = rig.Memo();
+    const int32_t line = m.CaretNav().DisplayLine();
+    const int32_t top = m.TopLine();
+    EXPECT_GE(line, top);
+    EXPECT_LE(line, top + m.VisibleLines() - 1);
+    EXPECT_EQ(m.CaretY(), m.LineToY(line - top));
+    EXPECT_GE(m.CaretX(), 0);
+    EXPECT_LT(m.CaretX(), rig.Viewport()->width());
+}
+
+void ExpectBarFollowsTopLine(TViewRig &rig)
+{
+    QScrollBar *bar = rig.view->verticalScrollBar();
+    const int scale = rig.view->VerticalScale();
+    EXPECT_LE(bar->maximum(), 32760);
+    EXPECT_LE(bar->value(), 32760);
+    EXPECT_EQ(bar->value(), rig.Memo().TopLine() / scale);
+}
+
+class LongDocument : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(LongDocument, ScrollBarStaysWithinItsRangeAndReachesTheEnd)
+{
+    const int n = GetParam();
+    TViewRig rig;
+    TCodeMemo &memo = rig.Memo();
+    rig.Load(NumberedLines(n));
+    ASSERT_EQ(memo.LineCount(), n);
+    QScrollBar *bar = rig.view->verticalScrollBar();
+    const int scale = rig.view->VerticalScale();
+    EXPECT_EQ(scale, n / 32760 + 1);
+    EXPECT_LE(bar->maximum(), 32760);
+    EXPECT_GE(bar->maximum(), n / scale - memo.VisibleLines());
+
+    const int visible = memo.VisibleLines();
+    for (int32_t top : {n - visible, n - visible - 1, n / 2, 12345, 1, 0}) {
+        SCOPED_TRACE(top);
+        memo.SetTopLine(top);
+        EXPECT_EQ(memo.TopLine(), top);
+        ExpectBarFollowsTopLine(rig);
+    }
+
+    // the bar dragged to its end shows the last lines
+    int vscrolls = 0;
+    memo.OnVScroll = [&](TCodeMemo *) { ++vscrolls; };
+    bar->setValue(bar->maximum());
+    EXPECT_GT(vscrolls, 0);
+    EXPECT_EQ(memo.TopLine(), bar->maximum() * scale);
+    EXPECT_GE(memo.TopLine() + visible, n - scale) << "the last line is (about) on the page";
+    EXPECT_LT(memo.TopLine(), n);
+    bar->setValue(0);
+    EXPECT_EQ(memo.TopLine(), 0);
+
+    // keys to the end and back keep the caret on the page and the bar in step
+    for (auto [key, mods] : {std::pair{Qt::Key_End, Qt::ControlModifier}, std::pair{Qt::Key_PageUp, Qt::NoModifier},
+                             std::pair{Qt::Key_Up, Qt::NoModifier}, std::pair{Qt::Key_Home, Qt::ControlModifier},
+                             std::pair{Qt::Key_PageDown, Qt::NoModifier}}) {
+        rig.Key(key, mods);
+        ExpectCaretInView(rig);
+        ExpectBarFollowsTopLine(rig);
+    }
+    EXPECT_EQ(memo.CheckInvariants(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, LongDocument, ::testing::Values(40010, 70001));
+
+TEST(BackgroundFormatting, LongDocumentEndsFullyLaidOutWithAScaledBar)
+{
+    const int n = 45000;
+    TViewRig rig{umBackground};
+    TCodeMemo &memo = rig.Memo();
+    int progressReports = 0, lastProgress = -1;
+    bool rising = true;
+    memo.OnProgress = [&](TCodeMemo *m) {
+        ++progressReports;
+        rising = rising && m->Progress() >= lastProgress;
+        lastProgress = m->Progress();
+    };
+    test::LoadString(memo, NumberedLines(n));
+    // the window stays usable while the text is laid out behind it
+    rig.Key(Qt::Key_Down);
+    EXPECT_EQ(rig.CaretLine(), 1);
+    rig.Settle(60000);
+    ASSERT_TRUE(rig.AllFormatted());
+    EXPECT_EQ(memo.LineCount(), n);
+    EXPECT_TRUE(rising);
+    EXPECT_GE(lastProgress, -1);
+    EXPECT_LE(lastProgress, 100);
+    QScrollBar *bar = rig.view->verticalScrollBar();
+    EXPECT_LE(bar->maximum(), 32760);
+    EXPECT_EQ(rig.view->VerticalScale(), 2);
+    memo.SetTopLine(n - memo.VisibleLines());
+    ExpectBarFollowsTopLine(rig);
+    rig.Key(Qt::Key_End, Qt::ControlModifier);
+    ExpectCaretInView(rig);
+    EXPECT_EQ(memo.SelStart(), memo.TextLength());
+}
+
+TEST(CaretInView, EveryCaretMoveKeepsTheCaretOnThePage)
+{
+    // lines of mixed lengths, some far wider than the window
+    std::mt19937 rng(20240611);
+    std::string text;
+    for (int i = 0; i < 300; ++i) {
+        if (i)
+            text += "\r\n";
+        const int len = static_cast<int>(rng() % 7 == 0 ? 150 + rng() % 200 : rng() % 40);
+        for (int k = 0; k < len; ++k)
+            text += static_cast<char>('a' + (i + k) % 26);
+    }
+    for (TUpdateMode mode : {umImmediate, umBackground, umOnNeed}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        TViewRig rig{mode};
+        rig.Load(text);
+        const std::pair<int, Qt::KeyboardModifiers> keys[] = {
+            {Qt::Key_Down, Qt::NoModifier},      {Qt::Key_Up, Qt::NoModifier},
+            {Qt::Key_PageDown, Qt::NoModifier},  {Qt::Key_PageUp, Qt::NoModifier},
+            {Qt::Key_End, Qt::NoModifier},       {Qt::Key_Home, Qt::NoModifier},
+            {Qt::Key_Right, Qt::NoModifier},     {Qt::Key_Left, Qt::NoModifier},
+            {Qt::Key_End, Qt::ControlModifier},  {Qt::Key_Home, Qt::ControlModifier},
+            {Qt::Key_Right, Qt::ControlModifier}, {Qt::Key_Down, Qt::ShiftModifier},
+            {Qt::Key_PageDown, Qt::ShiftModifier}, {Qt::Key_Left, Qt::ControlModifier},
+        };
+        for (int step = 0; step < 400; ++step) {
+            const auto &[key, mods] = keys[rng() % std::size(keys)];
+            // now and then the view is scrolled away from the caret first
+            if (rng() % 10 == 0)
+                rig.view->verticalScrollBar()->setValue(static_cast<int>(rng() % 300));
+            rig.Key(key, mods);
+            if (mode == umBackground && step % 50 == 0)
+                QCoreApplication::processEvents();
+            SCOPED_TRACE(testing::Message() << "step " << step << " key " << key);
+            ExpectCaretInView(rig);
+            ExpectBarFollowsTopLine(rig);
+            if (testing::Test::HasFailure())
+                return;
+        }
+        EXPECT_EQ(rig.Memo().CheckInvariants(), "");
+    }
+}
+
+TEST(CaretInView, AMoveAfterScrollingAwayBringsTheCaretBack)
+{
+    TViewRig rig;
+    TCodeMemo &memo = rig.Memo();
+    rig.Load(NumberedLines(200));
+    rig.view->verticalScrollBar()->setValue(50);
+    EXPECT_EQ(memo.TopLine(), 50);
+    EXPECT_EQ(memo.SelStart(), 0) << "scrolling does not move the caret";
+    rig.Key(Qt::Key_Right);
+    ExpectCaretInView(rig);
+    EXPECT_EQ(memo.TopLine(), 0);
+    // and from above
+    memo.SetSelStart(memo.ParagraphStart(150));
+    rig.view->verticalScrollBar()->setValue(0);
+    rig.Key(Qt::Key_Left);
+    ExpectCaretInView(rig);
+    EXPECT_EQ(rig.CaretLine(), 149);
+}
+
+TEST(CaretInView, CaretFollowsTheTextWhenTheViewScrolls)
+{
+    GTEST_SKIP() << "fault: TCodeMemo::SetTopLine and TCodeMemo::SetHOffset (editor/Layout.cpp) call "
+                    "host_->CaretChanged() without UpdateCaret, so CaretX/CaretY keep the caret's old "
+                    "window place and the view draws the caret over other text after a scroll";
+    TViewRig rig;
+    TCodeMemo &memo = rig.Memo();
+    rig.Load(NumberedLines(200));
+    memo.SetSelStart(memo.ParagraphStart(3) + 2);
+    rig.view->verticalScrollBar()->setValue(50);
+    EXPECT_EQ(memo.CaretY(), -memo.RowHeight()) << "the caret's line is above the window";
+    rig.view->verticalScrollBar()->setValue(2);
+    EXPECT_EQ(memo.CaretY(), memo.RowHeight());
+    memo.SetTopLine(1);
+    EXPECT_EQ(memo.CaretY(), 2 * memo.RowHeight());
+    // sideways
+    rig.Load(std::string(400, 'x'));
+    memo.SetSelStart(100);
+    const int x = memo.CaretX();
+    rig.view->horizontalScrollBar()->setValue(2);
+    const int offset = memo.HOffset();
+    ASSERT_GT(offset, 0);
+    EXPECT_EQ(memo.CaretX(), x - offset);
+}
+
+TEST(CaretInView, LongLinesScrollSidewaysInStepsOfFiveSpaces)
+{
+    TViewRig rig;
+    TCodeMemo &memo = rig.Memo();
+    rig.Load(std::string(400, 'x') + "\r\nshort");
+    const int step = 5 * memo.SpaceWidth();
+    rig.Key(Qt::Key_End);
+    EXPECT_GT(memo.HOffset(), 0);
+    EXPECT_EQ(memo.HOffset() % step, 0);
+    ExpectCaretInView(rig);
+    QScrollBar *h = rig.view->horizontalScrollBar();
+    EXPECT_EQ(h->value(), memo.HOffset() / rig.view->HorizontalUnit());
+    EXPECT_LE(h->maximum(), 32760);
+    // the caret's x on the window is its x in the line less the offset
+    EXPECT_EQ(memo.CaretX(), memo.XAtColumn(0, 0, 400));
+    rig.Key(Qt::Key_Down);
+    EXPECT_EQ(rig.CaretColumn(), 5) << "the short line's end";
+    EXPECT_EQ(memo.HOffset() % step, 0);
+    EXPECT_LT(memo.HOffset(), memo.XAtColumn(1, 0, 5) + memo.HOffset()) << "scrolled back to show it";
+    ExpectCaretInView(rig);
+    rig.Key(Qt::Key_Up);
+    rig.Key(Qt::Key_Home);
+    EXPECT_EQ(memo.HOffset(), 0);
+    ExpectCaretInView(rig);
+}
+
+} // namespace
