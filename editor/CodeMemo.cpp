@@ -53,6 +53,7 @@ TCodeMemo::TCodeMemo()
 
 TCodeMemo::~TCodeMemo()
 {
+    hoverNav_.reset(); // owned here; the loop below frees the others
     ClearStore();
     delete paragraphs_;
     // Navigators unregister themselves; delete from a copy of the list.

@@ -204,6 +204,9 @@ void TCodeMemo::KeyDown(uint16_t &key, TShiftState shift)
             if (PassOverCodes)
                 while (p > 0 && isCode(p))
                     --p;
+            // never between the two positions of a break
+            if (p > 0 && at(p) == 10 && at(p - 1) == 13)
+                --p;
         } else {
             while (p > 0 && at(p - 1) <= 32)
                 --p;

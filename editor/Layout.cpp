@@ -648,7 +648,7 @@ void TCodeMemo::SetTopLine(int32_t line)
         else
             host_->InvalidateAll();
         host_->ScrollRangesChanged();
-        host_->CaretChanged();
+        UpdateCaret();
     }
     if (OnVScroll)
         OnVScroll(this);
@@ -663,7 +663,7 @@ void TCodeMemo::SetHOffset(int x)
     if (host_) {
         host_->InvalidateAll();
         host_->ScrollRangesChanged();
-        host_->CaretChanged();
+        UpdateCaret();
     }
 }
 
@@ -675,7 +675,7 @@ void TCodeMemo::LoadFinished()
     hOffset_ = 0;
     host_->ScrollRangesChanged();
     host_->InvalidateAll();
-    host_->CaretChanged();
+    UpdateCaret();
 }
 
 void TCodeMemo::InvalidateLines(int32_t first, int32_t last)

@@ -156,6 +156,26 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
 
     TCodeNavigator &S = *selStartNav_;
     TCodeNavigator &Eend = *selStopNav_;
+    // A break is replaced whole or not at all: an end on the line feed of a break takes
+    // the whole break in; an empty selection there stands at the next paragraph's start.
+    {
+        const bool sOnLf = S.ParOffset() == S.Par()->Length + 1;
+        const bool eOnLf = Eend.ParOffset() == Eend.Par()->Length + 1;
+        if (selLength_ == 0 && sOnLf) {
+            const int32_t p = S.Pos() + 1;
+            S.SetPos(p);
+            Eend.Invalidate();
+            Eend.SetPos(p);
+        } else {
+            if (sOnLf) {
+                const int32_t p = S.Pos() - 1;
+                S.Invalidate();
+                S.SetPos(p);
+            }
+            if (eOnLf)
+                Eend.SetPos(Eend.Pos() + 1);
+        }
+    }
     const int32_t s = S.Pos(), e = Eend.Pos(), c = caretNav_->Pos();
 
     // 5, 7. the inserted text: byte 5 cannot forge a mark; cut into pieces at breaks

@@ -63,7 +63,14 @@ TQtSurface::TFontEntry &TQtSurface::Entry(const TFontDesc &desc, uint8_t style)
 
 void TQtSurface::SelectFont(const TFontDesc &font, uint8_t style)
 {
-    current_ = &Entry(font, style);
+    if (!(current_ && currentStyle_ == (style & 15) && currentSize_ == font.Size && currentPitch_ == font.Pitch &&
+          currentName_ == font.Name)) {
+        current_ = &Entry(font, style);
+        currentStyle_ = style & 15;
+        currentSize_ = font.Size;
+        currentPitch_ = font.Pitch;
+        currentName_ = font.Name;
+    }
     if (painter_)
         painter_->setFont(current_->font);
 }

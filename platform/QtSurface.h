@@ -51,6 +51,9 @@ private:
     QPainter *painter_ = nullptr;
     std::map<std::string, std::unique_ptr<TFontEntry>> fonts_;
     TFontEntry *current_ = nullptr;
+    uint8_t currentStyle_ = 0;
+    int currentSize_ = 0, currentPitch_ = 0;
+    std::string currentName_;
 };
 
 } // namespace quenvel

@@ -158,7 +158,7 @@ TEST(Layout, OnNeedFormatsOnlyWhatIsAskedFor)
     for (int i = 0; i < 50; ++i)
         text += std::string(30, 'q') + "\r\n";
     LoadString(memo, text);
-    EXPECT_EQ(memo.LineCount(), 51) << "nothing laid out yet: one line per paragraph";
+    EXPECT_EQ(memo.LineCount(), 51 + 2) << "only the caret's paragraph is laid out (three lines)";
     memo.FormatRange(0, 9);
     EXPECT_EQ(memo.LineCount(), 51 + 10 * 2) << "ten paragraphs of three lines";
     EXPECT_EQ(memo.CheckInvariants(), "");
@@ -196,8 +196,9 @@ TEST(Layout, BackgroundStepsReportRisingProgress)
     EXPECT_EQ(progress.back(), 100);
     for (size_t i = 1; i < progress.size(); ++i) {
         EXPECT_GE(progress[i], progress[i - 1]);
-        if (i + 1 < progress.size())
+        if (i + 1 < progress.size()) {
             EXPECT_GE(when[i] - when[i - 1], 500u);
+        }
     }
     for (int32_t p = 0; p < memo.ParagraphCount(); ++p)
         ASSERT_TRUE(memo.Par(p).Formatted);

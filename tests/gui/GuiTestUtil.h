@@ -30,7 +30,6 @@ struct TViewRig {
     {
         view = std::make_unique<TCodeMemoView>();
         TCodeMemo &m = view->Memo();
-        baseNavigators = m.Navigators().size();
         m.DisplayOnly = false;
         m.SetLineHeight(0);
         m.SetWordWrap(false);
@@ -57,16 +56,8 @@ struct TViewRig {
 
     ~TViewRig()
     {
-        // A control whose mouse-hover navigator exists frees that navigator twice when it is
-        // destroyed (see Mouse.ControlSurvivesDestructionAfterMouseUse); until that is
-        // mended such views are hidden and left alive so that the suite can go on.
-        if (kLeakViewsAfterMouseUse && Memo().Navigators().size() > baseNavigators) {
-            view->hide();
-            (void)view.release();
-        }
+        view.reset(); // before the table it points at
     }
-    static constexpr bool kLeakViewsAfterMouseUse = true;
-    size_t baseNavigators = 0;
 
     TCodeMemo &Memo() { return view->Memo(); }
     QWidget *Viewport() { return view->viewport(); }
@@ -244,7 +235,10 @@ inline int CountColour(const QImage &img, QRect r, QRgb colour, int tol = 0)
 }
 
 // Pixels clearly darker than the paper: the ink of the text.
-inline bool IsInk(QRgb p) { return qGray(p) < 160; }
+inline bool IsInk(QRgb p)
+{
+    return qGray(p) < 160;
+}
 
 struct TInk {
     int Count = 0;

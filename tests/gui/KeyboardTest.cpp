@@ -88,6 +88,45 @@ TEST_F(Keys, TabInsertsATabCharacter)
     Expect("a\tb", 2);
 }
 
+TEST_F(Keys, HotKeysInsertStyleCodesOnlyWhenEnabled)
+{
+    rig.Load("ab");
+    Put(1);
+    rig.Key(Qt::Key_B, Qt::ControlModifier);
+    rig.Key(Qt::Key_P, Qt::ControlModifier);
+    Expect("ab", 1);
+    memo.EnableHotKeys = true;
+    rig.Key(Qt::Key_B, Qt::ControlModifier);
+    Expect("a\x02\x02"
+           "b",
+           2);
+    rig.Type("x");
+    EXPECT_EQ(memo.Text(), "a\x02x\x02"
+                           "b");
+    EXPECT_EQ(memo.CaretStyle() & fsBold, fsBold) << "typed between the codes: bold";
+    // around a selection: the codes wrap it and the caret keeps its end
+    Put(0, 1);
+    rig.Key(Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(memo.Text(), "\x01"
+                           "a\x01\x02x\x02"
+                           "b");
+    EXPECT_EQ(memo.SelText(), "\x01"
+                              "a\x01");
+    // a page break paragraph
+    rig.Key(Qt::Key_End, Qt::ControlModifier);
+    rig.Key(Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(memo.Text(), "\x01"
+                           "a\x01\x02x\x02"
+                           "b\r\n\x10\r\n");
+    EXPECT_EQ(memo.ParagraphText(1), "\x10");
+    // read-only refuses them
+    memo.ReadOnly = true;
+    rig.Key(Qt::Key_U, Qt::ControlModifier);
+    EXPECT_EQ(memo.Text(), "\x01"
+                           "a\x01\x02x\x02"
+                           "b\r\n\x10\r\n");
+}
+
 // ---- deleting ----
 
 TEST_F(Keys, BackspaceAfterAClosingStyleCodeKeepsTheCode)
@@ -95,24 +134,36 @@ TEST_F(Keys, BackspaceAfterAClosingStyleCodeKeepsTheCode)
     for (bool pass : {false, true}) {
         SCOPED_TRACE(pass ? "passing over codes" : "stopping at codes");
         memo.PassOverCodes = pass;
-        rig.Load("a\x02" "bc\x02" "d");
+        rig.Load("a\x02"
+                 "bc\x02"
+                 "d");
         rig.Key(Qt::Key_End);
         rig.Key(Qt::Key_Left);
         ASSERT_EQ(memo.SelStart(), 5);
         rig.Key(Qt::Key_Backspace, Qt::NoModifier, "\b");
         // the last bold character goes; the closing code stays so "d" stays plain
-        Expect("a\x02" "b\x02" "d", 4);
+        Expect("a\x02"
+               "b\x02"
+               "d",
+               4);
         rig.Key(Qt::Key_Backspace, Qt::NoModifier, "\b");
-        Expect("a\x02\x02" "d", 3);
+        Expect("a\x02\x02"
+               "d",
+               3);
     }
 }
 
 TEST_F(Keys, BackspaceJustBeforeAClosingCodeRemovesOnlyTheCharacter)
 {
-    rig.Load("a\x02" "bc\x02" "d");
+    rig.Load("a\x02"
+             "bc\x02"
+             "d");
     Put(4); // between "c" and its closing code
     rig.Key(Qt::Key_Backspace, Qt::NoModifier, "\b");
-    Expect("a\x02" "b\x02" "d", 3);
+    Expect("a\x02"
+           "b\x02"
+           "d",
+           3);
 }
 
 TEST_F(Keys, BackspaceAtAParagraphStartJoinsAndAtTheTextStartDoesNothing)
@@ -156,11 +207,14 @@ TEST_F(Keys, DeleteTakesTheNextCharacterOrTheParagraphBreak)
 
 TEST_F(Keys, DeleteTakesStyleCodesAlongWithTheCharacterAfterThem)
 {
-    rig.Load("a\x02" "bc");
+    rig.Load("a\x02"
+             "bc");
     Put(1);
     rig.Key(Qt::Key_Delete);
     // "b" goes with the opening code; compensation puts the code back so "c" stays bold
-    Expect("a\x02" "c", 2);
+    Expect("a\x02"
+           "c",
+           2);
 }
 
 TEST_F(Keys, CtrlDeleteDeletesToTheEndOfTheLine)
@@ -226,7 +280,9 @@ TEST_F(Keys, RightThenLeftWalkTheSamePositionsBackwards)
 
 TEST_F(Keys, ArrowsStopAtStyleCodesUnlessPassingOverThem)
 {
-    const std::string text = "a\x02" "bc\x02" "d";
+    const std::string text = "a\x02"
+                             "bc\x02"
+                             "d";
     auto walk = [&](int key, int32_t from) {
         rig.Load(text);
         Put(from);
@@ -392,6 +448,33 @@ TEST_F(Keys, CtrlArrowsMoveByWords)
     EXPECT_EQ(memo.SelStart(), 14);
     rig.Key(Qt::Key_Left, Qt::ControlModifier);
     EXPECT_EQ(memo.SelStart(), 9);
+}
+
+TEST_F(Keys, EditsStartingBetweenCrAndLfStayInsideTheText)
+{
+    // the store itself: a selection whose start is the LF position
+    rig.Load("ab\r\ncd");
+    Put(3, 3);
+    rig.Key(Qt::Key_Delete);
+    EXPECT_EQ(memo.CheckInvariants(), "");
+    EXPECT_LE(memo.SelStart(), memo.TextLength());
+    EXPECT_EQ(memo.SelStart(), memo.TextLength()) << "everything after the caret went";
+    EXPECT_EQ(memo.Text().substr(0, 2), "ab");
+
+    // reached from the keyboard: Left passing over codes at a paragraph's start stops on the LF
+    memo.PassOverCodes = true;
+    rig.Load("ab\r\n\x02\x02"
+             "cd");
+    Put(5);
+    rig.Key(Qt::Key_Left);
+    rig.Key(Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+    rig.Key(Qt::Key_Delete);
+    EXPECT_EQ(memo.CheckInvariants(), "");
+    EXPECT_EQ(memo.Text().substr(0, 2), "ab");
+    EXPECT_EQ(memo.SelStart(), memo.TextLength());
+    rig.Type("z");
+    EXPECT_EQ(memo.SelStart(), memo.TextLength());
+    EXPECT_EQ(memo.Text().back(), 'z');
 }
 
 // ---- read-only and display-only ----

@@ -212,8 +212,7 @@ TEST_F(Painting, SelectedParagraphBreakShowsAsABlock)
     const int endX = rig.Cells(0, 0, 2).right() + 1; // x just after "ab"
     const int blockW = memo.SpaceWidth() / 2 + 1;
     auto inkAfterEnd = [&](const QImage &img, int row) {
-        return InkIn(img, QRect(rig.Cells(row, 0, 2).right() + 1, row * lh + lh / 3 + 1, blockW,
-                                lh / 3 - 2))
+        return InkIn(img, QRect(rig.Cells(row, 0, 2).right() + 1, row * lh + lh / 3 + 1, blockW, lh / 3 - 2))
             .Count;
     };
     const QImage plain = rig.Grab();
@@ -261,6 +260,42 @@ TEST_F(Painting, PageBreakParagraphShowsAsARowOfDashes)
     EXPECT_LT(ink.Box.height(), lh / 3);
     // the neighbouring rows carry only their letter
     EXPECT_LT(InkIn(img, QRect(rig.Cells(0, 0, 1).right() + 2, 0, img.width(), lh)).Count, 1);
+}
+
+// The ink of every character lies in the cell the layout gives it, whatever the fonts
+// along the line, and wherever the line is scrolled to.
+TEST_F(Painting, GlyphsSitInTheCellsTheLayoutGivesThem)
+{
+    const std::string line = "PRINT \x02"
+                             "bold\x02 x\ty REM \x01it\x01 gCIRCLE \"s\" end";
+    rig.Load(line + "\r\n" + std::string(300, '.') + line);
+    // the blanks of the first line, as columns (style codes count as columns)
+    std::vector<int32_t> blanks;
+    for (int32_t c = 0; c < static_cast<int32_t>(line.size()); ++c)
+        if (line[static_cast<size_t>(c)] == ' ')
+            blanks.push_back(c);
+    auto check = [&](int32_t row, int32_t firstCol) {
+        const QImage img = rig.Grab();
+        int inkBesideBlanks = 0, inkInWords = 0;
+        for (int32_t c : blanks) {
+            const QRect cell = rig.Cells(row, firstCol + c, firstCol + c + 1).adjusted(2, 0, -2, 0);
+            if (cell.left() < 0 || cell.right() >= img.width())
+                continue;
+            inkBesideBlanks += InkIn(img, cell).Count;
+        }
+        for (int32_t c = 0; c < 5; ++c)
+            inkInWords += InkIn(img, rig.Cells(row, firstCol + c, firstCol + c + 1)).Count;
+        EXPECT_EQ(inkBesideBlanks, 0);
+        EXPECT_GT(inkInWords, 10);
+    };
+    check(0, 0);
+    // the same text at the end of a long line, scrolled into view sideways
+    rig.Key(Qt::Key_Down);
+    rig.Key(Qt::Key_End);
+    rig.view->clearFocus();
+    rig.Settle();
+    ASSERT_GT(memo.HOffset(), 0);
+    check(1, 300);
 }
 
 // ---- the printer's line ----

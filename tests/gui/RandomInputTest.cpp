@@ -24,7 +24,10 @@ struct TRandomSetup {
     uint32_t Seed;
 };
 
-std::ostream &operator<<(std::ostream &os, const TRandomSetup &s) { return os << s.Name; }
+std::ostream &operator<<(std::ostream &os, const TRandomSetup &s)
+{
+    return os << s.Name;
+}
 
 const char *kProgram = "PROC main:\r\n"
                        "  LOCAL a%,b$(20)\r\n"
@@ -67,8 +70,8 @@ public:
 
     TAction Next(TViewRig &rig)
     {
-        static const char *words[] = {"PRINT", "REM ", "rem", "gCIRCLE", "proc", "ENDP", "\"", "\" ", "x%",
-                                      "  ", "IF", "print\"a\"", "b$", "(", ")", ":"};
+        static const char *words[] = {"PRINT", "REM ", "rem", "gCIRCLE",    "proc", "ENDP", "\"", "\" ",
+                                      "x%",    "  ",   "IF",  "print\"a\"", "b$",   "(",    ")",  ":"};
         static const char chars[] = "abcdefghijklmnopqrstuvwxyzPRINTEM \"%$(),.:=+0123456789";
         static const std::pair<int, Qt::KeyboardModifiers> moves[] = {
             {Qt::Key_Left, Qt::NoModifier},      {Qt::Key_Right, Qt::NoModifier},
@@ -109,7 +112,9 @@ public:
         if (kind < 55) {
             const auto &[k, mods] = moves[Pick(static_cast<int>(std::size(moves)))];
             const char *names[] = {"", "Shift+", "Ctrl+"};
-            const std::string name = std::string(names[mods == Qt::ShiftModifier ? 1 : mods == Qt::ControlModifier ? 2 : 0]) +
+            const std::string name = std::string(names[mods == Qt::ShiftModifier     ? 1
+                                                       : mods == Qt::ControlModifier ? 2
+                                                                                     : 0]) +
                                      QKeySequence(k).toString().toStdString();
             return key(name, k, mods);
         }
@@ -118,25 +123,38 @@ public:
             case 0:
             case 1:
             case 2:
-            case 3: return key("Enter", Qt::Key_Return, Qt::NoModifier, "\r");
+            case 3:
+                return key("Enter", Qt::Key_Return, Qt::NoModifier, "\r");
             case 4:
-            case 5: return key("Backspace", Qt::Key_Backspace, Qt::NoModifier, "\b");
+            case 5:
+                return key("Backspace", Qt::Key_Backspace, Qt::NoModifier, "\b");
             case 6:
-            case 7: return key("Delete", Qt::Key_Delete);
-            case 8: return key("Ctrl+Delete", Qt::Key_Delete, Qt::ControlModifier);
-            case 9: return key("Tab", Qt::Key_Tab, Qt::NoModifier, "\t");
-            case 10: return key("Ctrl+Z", Qt::Key_Z, Qt::ControlModifier);
-            default: return key("Shift+Delete", Qt::Key_Delete, Qt::ShiftModifier);
+            case 7:
+                return key("Delete", Qt::Key_Delete);
+            case 8:
+                return key("Ctrl+Delete", Qt::Key_Delete, Qt::ControlModifier);
+            case 9:
+                return key("Tab", Qt::Key_Tab, Qt::NoModifier, "\t");
+            case 10:
+                return key("Ctrl+Z", Qt::Key_Z, Qt::ControlModifier);
+            default:
+                return key("Shift+Delete", Qt::Key_Delete, Qt::ShiftModifier);
             }
         }
         if (kind < 74) {
             switch (Pick(8)) {
-            case 0: return key("Ctrl+C", Qt::Key_C, Qt::ControlModifier);
-            case 1: return key("Ctrl+V", Qt::Key_V, Qt::ControlModifier);
-            case 2: return key("Ctrl+X", Qt::Key_X, Qt::ControlModifier);
-            case 3: return key("Ctrl+B", Qt::Key_B, Qt::ControlModifier);
-            case 4: return key("Ctrl+I", Qt::Key_I, Qt::ControlModifier);
-            case 5: return key("Ctrl+U", Qt::Key_U, Qt::ControlModifier);
+            case 0:
+                return key("Ctrl+C", Qt::Key_C, Qt::ControlModifier);
+            case 1:
+                return key("Ctrl+V", Qt::Key_V, Qt::ControlModifier);
+            case 2:
+                return key("Ctrl+X", Qt::Key_X, Qt::ControlModifier);
+            case 3:
+                return key("Ctrl+B", Qt::Key_B, Qt::ControlModifier);
+            case 4:
+                return key("Ctrl+I", Qt::Key_I, Qt::ControlModifier);
+            case 5:
+                return key("Ctrl+U", Qt::Key_U, Qt::ControlModifier);
             default: {
                 // a piece of a program
                 const std::string program = kProgram;
@@ -153,9 +171,8 @@ public:
         if (kind < 84) {
             const QPoint p = RandomPoint(rig, true);
             const bool shift = Pick(4) == 0;
-            return {std::string(shift ? "shift-" : "") + "click " + point(p), [p, shift](TViewRig &r) {
-                        r.Click(p, shift ? Qt::ShiftModifier : Qt::NoModifier);
-                    }};
+            return {std::string(shift ? "shift-" : "") + "click " + point(p),
+                    [p, shift](TViewRig &r) { r.Click(p, shift ? Qt::ShiftModifier : Qt::NoModifier); }};
         }
         if (kind < 92) {
             std::vector<QPoint> path{RandomPoint(rig, true)};
@@ -220,7 +237,8 @@ std::string HighlightingDifference(TViewRig &rig)
     if (runs == fresh)
         return "";
     std::ostringstream os;
-    os << "highlighting differs from a fresh load of\n  " << Printable(text) << "\nruns (paragraph column length), ours / fresh:\n";
+    os << "highlighting differs from a fresh load of\n  " << Printable(text)
+       << "\nruns (paragraph column length), ours / fresh:\n";
     for (size_t i = 0; i < std::max(runs.size(), fresh.size()); ++i) {
         os << "  ";
         if (i < runs.size())
@@ -276,7 +294,8 @@ protected:
         for (size_t chunk = actions.size() / 2; chunk >= 1 && budget > 0; chunk /= 2) {
             for (size_t at = 0; at + chunk <= actions.size() && budget > 0;) {
                 std::vector<TAction> fewer(actions.begin(), actions.begin() + static_cast<ptrdiff_t>(at));
-                fewer.insert(fewer.end(), actions.begin() + static_cast<ptrdiff_t>(at + chunk), actions.end());
+                fewer.insert(fewer.end(), actions.begin() + static_cast<ptrdiff_t>(at + chunk),
+                             actions.end());
                 --budget;
                 if (!Replay(fewer, highlighting).empty())
                     actions = std::move(fewer);
@@ -302,7 +321,9 @@ protected:
 TEST_P(RandomInput, StoreSelectionAndHighlightingStayConsistent)
 {
     auto rig = FreshRig();
-    TActionSource source(std::getenv("XSEED") ? static_cast<uint32_t>(std::atoi(std::getenv("XSEED"))) : GetParam().Seed);
+    // QUENVEL_RANDOM_SEED=n replays the suite with another sequence
+    const char *seed = std::getenv("QUENVEL_RANDOM_SEED");
+    TActionSource source(seed ? static_cast<uint32_t>(std::strtoul(seed, nullptr, 10)) : GetParam().Seed);
     std::vector<TAction> done;
     for (int step = 1; step <= kSteps; ++step) {
         done.push_back(source.Next(*rig));
