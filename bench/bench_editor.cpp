@@ -171,6 +171,35 @@ int main(int argc, char **argv)
         const auto [typeMean, typeP99] = MeanP99(typed);
         const auto [enterMean, enterP99] = MeanP99(enters);
 
+        // one full screen painted at the middle; Page Down and Ctrl+End there
+        m.SetSelLength(0);
+        m.SetSelStart(m.ParagraphStart(mid));
+        m.SetTopLine(std::max(0, m.SelLine() - m.VisibleLines() / 2));
+        double paintMs = 1e30;
+        for (int k = 0; k < 20; ++k) {
+            const auto t = Clock::now();
+            view.viewport()->repaint();
+            paintMs = std::min(paintMs, MsSince(t));
+        }
+        std::vector<double> pageDowns, ctrlEnds;
+        for (int k = 0; k < 50; ++k) {
+            const auto t = Clock::now();
+            Key(view, Qt::Key_PageDown, QString());
+            pageDowns.push_back(MsSince(t) * 1000);
+        }
+        for (int k = 0; k < 20; ++k) {
+            m.SetSelLength(0);
+            m.SetSelStart(m.ParagraphStart(mid));
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
+            const auto t = Clock::now();
+            QCoreApplication::sendEvent(&view, &press);
+            QCoreApplication::processEvents();
+            view.viewport()->repaint();
+            ctrlEnds.push_back(MsSince(t) * 1000);
+        }
+        const auto [pdMean, pdP99] = MeanP99(pageDowns);
+        const auto [ceMean, ceP99] = MeanP99(ctrlEnds);
+
         // dialect switch
         const auto tr = Clock::now();
         ApplyOplDialect(m, odOpl5, table);
@@ -195,10 +224,11 @@ int main(int argc, char **argv)
         std::printf("{\"load_ms\": %.1f, \"first_paint_ms\": %.1f, \"full_highlight_ms\": %.1f, "
                     "\"type_mean_us\": %.0f, \"type_p99_us\": %.0f, \"enter_mean_us\": %.0f, \"enter_p99_us\": %.0f, "
                     "\"rehighlight_all_ms\": %.1f, \"find_miss_ms\": %.1f, \"save_ms\": %.1f, \"rss_mb\": %.0f, "
-                    "\"file_mb\": %.1f, \"lines\": %d%s}\n",
+                    "\"file_mb\": %.1f, \"lines\": %d, \"paint_middle_ms\": %.2f, \"pagedown_mean_us\": %.0f, "
+                    "\"pagedown_p99_us\": %.0f, \"ctrl_end_mean_us\": %.0f, \"ctrl_end_p99_us\": %.0f%s}\n",
                     loadMs, firstPaintMs, fullMs, typeMean, typeP99, enterMean, enterP99, rehighlightMs, findMs,
-                    saveMs, PeakRssKb() / 1024.0, data.size() / (1024.0 * 1024.0), lines,
-                    found ? ", \"error\": \"found\"" : "");
+                    saveMs, PeakRssKb() / 1024.0, data.size() / (1024.0 * 1024.0), lines, paintMs, pdMean, pdP99,
+                    ceMean, ceP99, found ? ", \"error\": \"found\"" : "");
         std::fflush(stdout);
         const double row[] = {loadMs, firstPaintMs, fullMs, typeMean, typeP99, enterMean, enterP99,
                               rehighlightMs, findMs, saveMs, PeakRssKb() / 1024.0};
