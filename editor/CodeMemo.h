@@ -337,6 +337,7 @@ private:
     std::unique_ptr<TStartStopKeyList> startStopKeys_;
     TMemoHost *host_ = nullptr;
     uint32_t lastProgress_ = 0;
+    uint32_t progressCalls_ = 0;
 
     bool compensate_ = true;
     bool noScroll_ = false;

@@ -117,8 +117,9 @@ void TCodeMemo::KeywordOccurrences(const uint8_t *plain, uint8_t *match, int32_t
                 ++b;
             const int32_t L = b - a;
             // a whole word inside the searched part of the examined text
-            if (L <= maxLen && (a == 0 || kl.Delimiters[plain[a - 1]]) && a >= lo - L &&
-                b <= std::min(hi + L, to)) {
+            if (L <= maxLen && static_cast<size_t>(L) < m.firstByLength.size() &&
+                m.firstByLength[static_cast<size_t>(L)][plain[a]] && (a == 0 || kl.Delimiters[plain[a - 1]]) &&
+                a >= lo - L && b <= std::min(hi + L, to)) {
                 bool dynamicInside = false;
                 for (int32_t k = a; k < b; ++k)
                     dynamicInside |= match[k] == scMark;
@@ -343,7 +344,8 @@ bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
         int32_t a, b;
         TDynStyle open;
     };
-    std::vector<TRun> runs;
+    static std::vector<TRun> runs; // reused: the pass never re-enters itself
+    runs.clear();
     // regions, left to right, as a scan of the whole paragraph finds them
     matchBuf_.assign(t, t + len);
     matchBuf_.push_back(0);
@@ -410,7 +412,8 @@ bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
     }
     // keywords outside the regions
     if (keywords && keywords_->Count() > 0) {
-        std::vector<TKeywordOcc> occ;
+        static std::vector<TKeywordOcc> occ;
+        occ.clear();
         KeywordOccurrences(t, matchBuf_.data(), 0, len, len, 0, len, occ);
         TKeywordMatcher &m = Matcher();
         for (const TKeywordOcc &o : occ)

@@ -3,6 +3,7 @@
 
 #include "CodeMemo.h"
 
+#include <bitset>
 #include <string>
 #include <unordered_map>
 
@@ -17,6 +18,21 @@ struct TCodeMemo::TKeywordMatcher {
     std::unordered_map<std::string, int> upper; // upper-cased keyword -> first entry without match case
     std::unordered_map<std::string, int> exact; // keyword -> first entry with match case
     std::vector<TKeywordRec> recs;
+    // first characters that some keyword of each length may start with
+    std::vector<std::bitset<256>> firstByLength;
+
+    void NoteFirst(const std::string &w, bool matchCase)
+    {
+        if (firstByLength.size() <= w.size())
+            firstByLength.resize(w.size() + 1);
+        const uint8_t c = static_cast<uint8_t>(w[0]);
+        firstByLength[w.size()].set(c);
+        if (!matchCase) {
+            firstByLength[w.size()].set(UpperAscii(c));
+            if (c >= 'A' && c <= 'Z')
+                firstByLength[w.size()].set(c + 32);
+        }
+    }
 
     void Build(const TKeywordList &kl)
     {
@@ -25,6 +41,7 @@ struct TCodeMemo::TKeywordMatcher {
         upper.clear();
         exact.clear();
         recs.clear();
+        firstByLength.clear();
         wordLookup = true;
         for (int i = 0; i < kl.Count(); ++i) {
             TKeywordRec r = kl.KeywordRecord(i);
@@ -43,6 +60,7 @@ struct TCodeMemo::TKeywordMatcher {
                 exact.emplace(w, i);
             else
                 upper.emplace(kl.KeywordsUpper(i), i);
+            NoteFirst(w, r.Options & koMatchCase);
         }
     }
 };

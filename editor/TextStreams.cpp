@@ -21,6 +21,16 @@ struct TLoadClasses {
 };
 constexpr TLoadClasses kLoad;
 
+struct TCodeBytes {
+    bool is[256];
+    constexpr TCodeBytes() : is{}
+    {
+        for (int b : {1, 2, 3, 4, 21})
+            is[b] = true;
+    }
+};
+constexpr TCodeBytes kCodeByte;
+
 // Collects one paragraph's bytes, then gives them an exact block.
 class TParagraphBuilder
 {
@@ -202,7 +212,7 @@ void TCodeMemo::SaveToStream(TStream &stream)
 {
     lastProgress_ = TickCount();
     std::vector<uint8_t> out;
-    out.reserve(1 << 16);
+    out.reserve(1 << 20);
     std::vector<uint8_t> tmp;
     auto flush = [&]() {
         stream.Write(out.data(), static_cast<int64_t>(out.size()));
@@ -228,8 +238,9 @@ void TCodeMemo::SaveToStream(TStream &stream)
             text = tmp.data();
         }
         bool hasCodes = false;
-        for (int32_t o = 0; o < n && !hasCodes; ++o)
-            hasCodes = text[o] <= 21 && IsStyleCode(text[o]);
+        if (PackCodes)
+            for (int32_t o = 0; o < n && !hasCodes; ++o)
+                hasCodes = kCodeByte.is[text[o]];
         if (PackCodes && hasCodes) {
             if (text != tmp.data())
                 tmp.assign(text, text + n);
@@ -251,9 +262,9 @@ void TCodeMemo::SaveToStream(TStream &stream)
             text = tmp.data();
             n = static_cast<int32_t>(tmp.size());
         }
-        if (out.size() + static_cast<size_t>(n) + 2 > (1u << 16)) {
+        if (out.size() + static_cast<size_t>(n) + 2 > (1u << 20)) {
             flush();
-            if (n > (1 << 16)) {
+            if (n > (1 << 20)) {
                 stream.Write(text, n);
                 n = 0;
             }

@@ -135,11 +135,11 @@ TEST(Load, ProgressEveryHalfSecondOfTicks)
 {
     TCodeMemo memo;
     uint32_t now = 1000;
-    memo.TickCount = [&] { return now += 7; }; // 7 ms per paragraph
+    memo.TickCount = [&] { return now += 100; }; // 100 ms between readings of the clock
     std::vector<uint32_t> at;
     memo.OnProgress = [&](TCodeMemo *) { at.push_back(now); };
     std::string text;
-    for (int i = 0; i < 1000; ++i)
+    for (int i = 0; i < 5000; ++i)
         text += "line\r\n";
     LoadString(memo, text);
     ASSERT_GE(at.size(), 10u);
