@@ -73,7 +73,8 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
     int spaceW = SpaceWidthOf(canvas);
     const int32_t oldCount = lines.Count();
 
-    std::vector<TLineRec> made;
+    static std::vector<TLineRec> made; // reused: layout never re-enters itself
+    made.clear();
     TLineRec cur{};
     cur.StartByte = from.StartByte;
     cur.Style = style;

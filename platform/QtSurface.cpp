@@ -4,6 +4,9 @@
 
 #include <QGlyphRun>
 
+#include <algorithm>
+#include <iterator>
+
 namespace quenvel {
 
 QColor ToQColor(TColor c)
@@ -63,14 +66,18 @@ TQtSurface::TFontEntry &TQtSurface::Entry(const TFontDesc &desc, uint8_t style)
 
 void TQtSurface::SelectFont(const TFontDesc &font, uint8_t style)
 {
-    if (!(current_ && currentStyle_ == (style & 15) && currentSize_ == font.Size && currentPitch_ == font.Pitch &&
-          currentName_ == font.Name)) {
-        current_ = &Entry(font, style);
-        currentStyle_ = style & 15;
+    style &= 15;
+    // the fonts of one face are remembered by style, so switching styles costs no lookup
+    const bool sameFace = font.Size == currentSize_ && font.Pitch == currentPitch_ && font.Name == currentName_;
+    if (!sameFace) {
+        std::fill(std::begin(byStyle_), std::end(byStyle_), nullptr);
         currentSize_ = font.Size;
         currentPitch_ = font.Pitch;
         currentName_ = font.Name;
     }
+    if (!byStyle_[style])
+        byStyle_[style] = &Entry(font, style);
+    current_ = byStyle_[style];
     if (painter_)
         painter_->setFont(current_->font);
 }

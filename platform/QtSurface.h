@@ -51,8 +51,8 @@ private:
     QPainter *painter_ = nullptr;
     std::map<std::string, std::unique_ptr<TFontEntry>> fonts_;
     TFontEntry *current_ = nullptr;
-    uint8_t currentStyle_ = 0;
-    int currentSize_ = 0, currentPitch_ = 0;
+    TFontEntry *byStyle_[16] = {};
+    int currentSize_ = -1, currentPitch_ = 0;
     std::string currentName_;
 };
 
