@@ -94,19 +94,7 @@ private:
     void ConfigureEditor()
     {
         TCodeMemo &m = CodeMemo1->Memo();
-        m.DisplayOnly = false;
-        m.SetLineHeight(0);
-        m.SetWordWrap(false);
-        m.EnableHotKeys = false;
-        m.SetAltFont(TFontDesc{"MS Sans Serif", 8, 0, clBlack, 0});
-        m.SetAlignment(taLeftJustify);
-        m.SetJustified(false);
-        m.ScrollBars = ssBoth;
-        m.CaretWidth = 2;
-        m.PassOverCodes = false;
-        m.SetUpdateMode(umBackground);
-        m.SetColor(clWhite);
-        m.SetFont(TFontDesc{"Courier New", 10, 0, clBlack, 0});
+        ConfigureEditorLikeMainWindow(m);
         m.OnParse = [](TCodeMemo *, int32_t, int32_t) {};
         CodeMemo1->UpdateScrollBarPolicy();
         RegisterOplSpans(m);

@@ -1,5 +1,6 @@
 // End to end: the editor as the main window configures it, offscreen, on one OPL file.
 //   bench_editor FILE [RUNS]    prints one JSON object per run
+#include "app/cli/Document.h"
 #include "opl/OplKeywords.h"
 #include "opl/OplSetup.h"
 #include "platform/CodeMemoView.h"
@@ -124,15 +125,7 @@ int main(int argc, char **argv)
         TCodeMemoView view;
         TCodeMemo &m = view.Memo();
         std::unique_ptr<TKeywordList> table;
-        m.SetWordWrap(false);
-        m.EnableHotKeys = false;
-        m.SetAltFont(TFontDesc{"MS Sans Serif", 8, 0, clBlack, 0});
-        m.ScrollBars = ssBoth;
-        m.CaretWidth = 2;
-        m.PassOverCodes = false;
-        m.SetUpdateMode(umBackground);
-        m.SetColor(clWhite);
-        m.SetFont(TFontDesc{"Courier New", 10, 0, clBlack, 0});
+        ConfigureEditorLikeMainWindow(m);
         view.UpdateScrollBarPolicy();
         RegisterOplSpans(m);
         ApplyOplDialect(m, odSiena, table);

@@ -1,5 +1,6 @@
 // Breaking paragraphs into display lines, and when that work is done.
 #include "CodeMemo.h"
+#include "StyleRun.h"
 
 #include <algorithm>
 #include <cstring>
@@ -38,13 +39,6 @@ void TCodeMemo::ShiftFirstLines(int32_t fromPar, int32_t delta)
 
 namespace {
 
-int SpaceWidthOf(TSurface &c)
-{
-    static const uint8_t sp = ' ';
-    int w = c.TextWidth(&sp, 1);
-    return w > 0 ? w : 1;
-}
-
 int NextTab(int x, int tabStops, int spaceWidth)
 {
     const int stop = std::max(1, tabStops * spaceWidth);
@@ -65,12 +59,10 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
     const int32_t end = par.ByteSize();
     const int avail = AvailableWidth(width);
 
-    uint16_t style = from.Style;
-    TDynStyle dyn = from.DynStyle;
-    uint8_t eff = EffectiveBits(style, dyn);
-    if (selectFont)
-        SelectStyleFont(canvas, eff);
-    int spaceW = SpaceWidthOf(canvas);
+    TStyleRun st(*this, canvas, from.Style, from.DynStyle, selectFont);
+    uint16_t &style = st.style;
+    TDynStyle &dyn = st.dyn;
+    int &spaceW = st.spaceW;
     const int32_t oldCount = lines.Count();
 
     static std::vector<TLineRec> made; // reused: layout never re-enters itself
@@ -83,23 +75,7 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
     int32_t justifyFrom = cur.StartByte;
     int32_t o = cur.StartByte;
 
-    // applies the code or mark at o (o advanced past it); reselects the font when it changed
-    auto applyCode = [&](int32_t &at) {
-        const uint8_t b = t[at];
-        if (b == scMark) {
-            dyn = ReadMark(t + at);
-            at += kMarkSize;
-        } else {
-            style ^= StyleCodeBit(b);
-            ++at;
-        }
-        const uint8_t e = EffectiveBits(style, dyn);
-        if (e != eff) {
-            eff = e;
-            SelectStyleFont(canvas, eff);
-            spaceW = SpaceWidthOf(canvas);
-        }
-    };
+    auto applyCode = [&](int32_t &at) { st.Apply(t, at); };
     auto endLine = [&](int32_t at, int w, int sp, int32_t jf) {
         cur.EndByte = at;
         cur.Width = w;
@@ -133,7 +109,6 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
         const int32_t wordStart = o;
         const uint16_t styleAtWord = style;
         const TDynStyle dynAtWord = dyn;
-        const uint8_t effAtWord = eff;
         int wordW = 0;
         while (o < end && t[o] != ' ' && t[o] != '\t') {
             if (t[o] > 26) {
@@ -170,13 +145,7 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
         }
         // break inside the word, which starts the line: at least one character per line
         o = wordStart;
-        style = styleAtWord;
-        dyn = dynAtWord;
-        if (eff != effAtWord) {
-            eff = effAtWord;
-            SelectStyleFont(canvas, eff);
-            spaceW = SpaceWidthOf(canvas);
-        }
+        st.Reset(styleAtWord, dynAtWord);
         int w = x - wordW; // what precedes the word on this line
         for (;;) {
             bool any = false;
@@ -385,11 +354,8 @@ int TCodeMemo::XAtColumn(int32_t pi, int32_t line, int32_t column)
             ++c;
         }
     }
-    uint16_t style = rec.Style;
-    TDynStyle dyn = rec.DynStyle;
-    uint8_t eff = EffectiveBits(style, dyn);
-    SelectStyleFont(canvas, eff);
-    int spaceW = SpaceWidthOf(canvas);
+    TStyleRun st(*this, canvas, rec.Style, rec.DynStyle);
+    const int &spaceW = st.spaceW;
     const bool stretched = justified_ && rec.JustifyFrom < rec.EndByte && rec.SpaceCount >= 1;
     int extra = 0, remainder = 0, acc = 0;
     if (stretched) {
@@ -419,19 +385,7 @@ int TCodeMemo::XAtColumn(int32_t pi, int32_t line, int32_t column)
             x += canvas.TextWidth(t + o, r - o);
             o = r;
         } else {
-            if (b == scMark) {
-                dyn = ReadMark(t + o);
-                o += kMarkSize;
-            } else {
-                style ^= StyleCodeBit(b);
-                ++o;
-            }
-            const uint8_t e = EffectiveBits(style, dyn);
-            if (e != eff) {
-                eff = e;
-                SelectStyleFont(canvas, eff);
-                spaceW = SpaceWidthOf(canvas);
-            }
+            st.Apply(t, o);
         }
     }
     x -= hOffset_;
@@ -467,18 +421,14 @@ int32_t TCodeMemo::ColumnAtX(int32_t pi, int32_t line, bool exact, int x)
     else
         origin = leftMargin_;
     const int target = x + hOffset_ - origin;
-    uint16_t style = rec.Style;
-    TDynStyle dyn = rec.DynStyle;
-    uint8_t eff = EffectiveBits(style, dyn);
-    SelectStyleFont(canvas, eff);
-    int spaceW = SpaceWidthOf(canvas);
+    TStyleRun st(*this, canvas, rec.Style, rec.DynStyle);
+    const int &spaceW = st.spaceW;
     int cx = 0;
     int32_t col = 0;
     for (int32_t o = rec.StartByte; o < rec.EndByte;) {
         const uint8_t b = t[o];
         if (b == scMark) {
-            dyn = ReadMark(t + o);
-            o += kMarkSize;
+            st.Apply(t, o);
         } else {
             int w = 0;
             if (b == '\t') {
@@ -492,8 +442,6 @@ int32_t TCodeMemo::ColumnAtX(int32_t pi, int32_t line, bool exact, int x)
                 }
             } else if (b > 26) {
                 w = canvas.TextWidth(t + o, 1);
-            } else {
-                style ^= StyleCodeBit(b);
             }
             if (cx + w / 2 > target) {
                 if (exact && target < cx && col > 0)
@@ -502,13 +450,10 @@ int32_t TCodeMemo::ColumnAtX(int32_t pi, int32_t line, bool exact, int x)
             }
             cx += w;
             ++col;
-            ++o;
-        }
-        const uint8_t e = EffectiveBits(style, dyn);
-        if (e != eff) {
-            eff = e;
-            SelectStyleFont(canvas, eff);
-            spaceW = SpaceWidthOf(canvas);
+            if (b <= 26 && b != '\t')
+                st.Apply(t, o); // a code: a column of no width
+            else
+                ++o;
         }
     }
     return col;

@@ -1,22 +1,12 @@
 // Drawing the display lines: fonts and colours from codes, marks and keywords,
 // tabs, page breaks, alignment, justification and the selection.
 #include "CodeMemo.h"
+#include "StyleRun.h"
 
 #include <algorithm>
 #include <climits>
 
 namespace quenvel {
-
-namespace {
-
-int SpaceWidthOf(TSurface &c)
-{
-    static const uint8_t sp = ' ';
-    int w = c.TextWidth(&sp, 1);
-    return w > 0 ? w : 1;
-}
-
-} // namespace
 
 void TCodeMemo::PaintRows(TSurface &canvas, int firstRow, int lastRow)
 {
@@ -81,11 +71,10 @@ void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
     if (print)
         canvas.SetClip(base - leftMargin_, y, printWidth_ + leftMargin_, lh);
 
-    uint16_t style = rec.Style;
-    TDynStyle dyn = rec.DynStyle;
-    uint8_t eff = EffectiveBits(style, dyn);
-    SelectStyleFont(canvas, eff);
-    int spaceW = SpaceWidthOf(canvas);
+    TStyleRun st(*this, canvas, rec.Style, rec.DynStyle, true, true);
+    const TDynStyle &dyn = st.dyn;
+    const uint8_t &eff = st.eff;
+    const int &spaceW = st.spaceW;
     TColor fore = 0, back = -1;
     auto colours = [&]() {
         if (dyn.IsDynamic() && (dyn.Foregnd != 0 || dyn.Backgnd != 0)) {
@@ -125,19 +114,7 @@ void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
             endX = base + rel;
         const uint8_t b = t[o];
         if (b == scMark || IsStyleCode(b)) {
-            if (b == scMark) {
-                dyn = ReadMark(t + o);
-                o += kMarkSize;
-            } else {
-                style ^= StyleCodeBit(b);
-                ++o;
-            }
-            const uint8_t e = EffectiveBits(style, dyn);
-            if ((e & ~fsHighlight) != (eff & ~fsHighlight)) {
-                SelectStyleFont(canvas, e);
-                spaceW = SpaceWidthOf(canvas);
-            }
-            eff = e;
+            st.Apply(t, o);
             colours();
             continue;
         }

@@ -167,10 +167,19 @@ bool HasRtfExtension(const std::string &path)
 
 void ConfigureEditorLikeMainWindow(TCodeMemo &memo)
 {
-    memo.SetFont(TFontDesc{"Courier New", 10, 0, clBlack, 0});
+    memo.DisplayOnly = false;
+    memo.SetLineHeight(0);
+    memo.SetWordWrap(false);
+    memo.EnableHotKeys = false;
     memo.SetAltFont(TFontDesc{"MS Sans Serif", 8, 0, clBlack, 0});
-    memo.SetColor(clWhite);
+    memo.SetAlignment(taLeftJustify);
+    memo.SetJustified(false);
+    memo.ScrollBars = ssBoth;
+    memo.CaretWidth = 2;
+    memo.PassOverCodes = false;
     memo.SetUpdateMode(umBackground);
+    memo.SetColor(clWhite);
+    memo.SetFont(TFontDesc{"Courier New", 10, 0, clBlack, 0});
 }
 
 } // namespace quenvel

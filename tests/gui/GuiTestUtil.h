@@ -4,6 +4,7 @@
 #include "editor/HighlightRuns.h"
 #include "opl/OplKeywords.h"
 #include "opl/OplSetup.h"
+#include "app/cli/Document.h"
 #include "platform/CodeMemoView.h"
 #include "tests/TestUtil.h"
 
@@ -30,19 +31,8 @@ struct TViewRig {
     {
         view = std::make_unique<TCodeMemoView>();
         TCodeMemo &m = view->Memo();
-        m.DisplayOnly = false;
-        m.SetLineHeight(0);
-        m.SetWordWrap(false);
-        m.EnableHotKeys = false;
-        m.SetAltFont(TFontDesc{"MS Sans Serif", 8, 0, clBlack, 0});
-        m.SetAlignment(taLeftJustify);
-        m.SetJustified(false);
-        m.ScrollBars = ssBoth;
-        m.CaretWidth = 2;
-        m.PassOverCodes = false;
+        ConfigureEditorLikeMainWindow(m);
         m.SetUpdateMode(mode);
-        m.SetColor(clWhite);
-        m.SetFont(TFontDesc{"Courier New", 10, 0, clBlack, 0});
         view->UpdateScrollBarPolicy();
         RegisterOplSpans(m);
         ApplyOplDialect(m, odSiena, table);
