@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 
 #include <algorithm>
+#include "BenchUtil.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +20,7 @@
 #include <vector>
 
 using namespace quenvel;
+using quenvel::bench::PeakRssKb;
 
 namespace {
 
@@ -26,16 +29,6 @@ using Clock = std::chrono::steady_clock;
 double MsSince(Clock::time_point t0)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-long PeakRssKb()
-{
-    std::ifstream f("/proc/self/status");
-    std::string line;
-    while (std::getline(f, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
 }
 
 bool AllDone(TCodeMemo &m)

@@ -7,6 +7,8 @@
 #include "opl/OplSetup.h"
 
 #include <algorithm>
+#include "BenchUtil.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +19,7 @@
 #include <vector>
 
 using namespace quenvel;
+using quenvel::bench::PeakRssKb;
 
 namespace {
 
@@ -25,16 +28,6 @@ double Ms(const std::function<void()> &f)
     auto t0 = std::chrono::steady_clock::now();
     f();
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-}
-
-long PeakRssKb()
-{
-    std::ifstream f("/proc/self/status");
-    std::string line;
-    while (std::getline(f, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
 }
 
 } // namespace

@@ -21,6 +21,19 @@ TDynStyle KeywordStyle(const TKeywordRec &r)
     return s;
 }
 
+TDynStyle RegionStyle(const TStartStopKeyList &ss, int k)
+{
+    TDynStyle s{};
+    s.StyleBits = static_cast<uint8_t>(ss.Attr1(k).Style | fsParseMark | fsDynamic);
+    s.Backgnd = ss.Backgnd(k);
+    s.Foregnd = ss.Foregnd(k);
+    s.Context = ss.Attr1(k).Context;
+    s.Cursor = ss.Attr2(k).Cursor;
+    s.StartLen = static_cast<uint8_t>(ss.StartKey(k).size());
+    s.StopLen = static_cast<uint8_t>(ss.StopKey(k).size());
+    return s;
+}
+
 enum { wkOccStart = 0, wkOccStop = 1, wkApply = 2, wkScan = 3, wkTemp = 4, wkRegionStart = 5, wkRegionStop = 6 };
 
 } // namespace
@@ -397,15 +410,7 @@ bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
                         end = j + static_cast<int32_t>(stop.size());
                         break;
                     }
-            TDynStyle st{};
-            st.StyleBits = static_cast<uint8_t>(ss.Attr1(found).Style | fsParseMark | fsDynamic);
-            st.Backgnd = ss.Backgnd(found);
-            st.Foregnd = ss.Foregnd(found);
-            st.Context = ss.Attr1(found).Context;
-            st.Cursor = ss.Attr2(found).Cursor;
-            st.StartLen = static_cast<uint8_t>(L);
-            st.StopLen = static_cast<uint8_t>(stop.size());
-            runs.push_back({i, end, st});
+            runs.push_back({i, end, RegionStyle(ss, found)});
             std::memset(matchBuf_.data() + i, scMark, static_cast<size_t>(end - i));
             i = end;
         }
@@ -602,14 +607,7 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
             } else if (end > lastPos) {
                 lastPos = static_cast<int32_t>(end);
             }
-            TDynStyle st{};
-            st.StyleBits = static_cast<uint8_t>(ss.Attr1(found).Style | fsParseMark | fsDynamic);
-            st.Backgnd = ss.Backgnd(found);
-            st.Foregnd = ss.Foregnd(found);
-            st.Context = ss.Attr1(found).Context;
-            st.Cursor = ss.Attr2(found).Cursor;
-            st.StartLen = static_cast<uint8_t>(ss.StartKey(found).size());
-            st.StopLen = static_cast<uint8_t>(ss.StopKey(found).size());
+            const TDynStyle st = RegionStyle(ss, found);
             rs.PlaceInParagraph(pi, i);
             if (end <= S + len) {
                 re.PlaceInParagraph(pi, static_cast<int32_t>(end - S));

@@ -356,14 +356,10 @@ int TCodeMemo::XAtColumn(int32_t pi, int32_t line, int32_t column)
     }
     TStyleRun st(*this, canvas, rec.Style, rec.DynStyle);
     const int &spaceW = st.spaceW;
-    const bool stretched = justified_ && rec.JustifyFrom < rec.EndByte && rec.SpaceCount >= 1;
-    int extra = 0, remainder = 0, acc = 0;
-    if (stretched) {
-        const int room = clientW - leftMargin_ - rightMargin_ - rec.Width;
-        extra = room / rec.SpaceCount;
-        remainder = room % rec.SpaceCount;
-        acc = remainder / 2;
-    }
+    TJustify j(justified_, rec, clientW - leftMargin_ - rightMargin_);
+    const bool stretched = j.stretched;
+    const int extra = j.extra, remainder = j.remainder;
+    int &acc = j.acc;
     int x = 0;
     for (int32_t o = rec.StartByte; o < stop;) {
         const uint8_t b = t[o];
@@ -405,14 +401,10 @@ int32_t TCodeMemo::ColumnAtX(int32_t pi, int32_t line, bool exact, int x)
     TSurface &canvas = printTarget_ ? *printTarget_ : host_->Canvas();
     const int clientW = printTarget_ ? printWidth_ : host_->ClientWidth();
     const uint8_t *t = par.Text;
-    const bool stretched = justified_ && rec.JustifyFrom < rec.EndByte && rec.SpaceCount >= 1;
-    int extra = 0, remainder = 0, acc = 0;
-    if (stretched) {
-        const int room = clientW - leftMargin_ - rightMargin_ - rec.Width;
-        extra = room / rec.SpaceCount;
-        remainder = room % rec.SpaceCount;
-        acc = remainder / 2;
-    }
+    TJustify j(justified_, rec, clientW - leftMargin_ - rightMargin_);
+    const bool stretched = j.stretched;
+    const int extra = j.extra, remainder = j.remainder;
+    int &acc = j.acc;
     int origin;
     if (!stretched && alignment_ == taRightJustify)
         origin = clientW - rightMargin_ - rec.Width;

@@ -15,6 +15,16 @@ int AutoScrollWait(int speed)
     return speed >= 1 && speed <= 7 ? waits[speed - 1] : 0;
 }
 
+// The style of the character at a navigator: marks that start there count.
+TDynStyle StyleUnder(TCodeNavigator &h)
+{
+    TDynStyle dyn = h.CurrentDynStyle();
+    const TParagraphRec *par = h.Par();
+    for (int32_t o = h.TextOffset(); o < par->ByteSize() && par->Text[o] == scMark; o += kMarkSize)
+        dyn = ReadMark(par->Text + o);
+    return dyn;
+}
+
 } // namespace
 
 void TCodeMemo::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
@@ -68,15 +78,7 @@ void TCodeMemo::MouseMove(TShiftState shift, int x, int y)
             }
             h.SetColumn(ColumnAtX(h.ParNb(), h.LineInPar(), true, x));
         }
-        TDynStyle dyn = h.CurrentDynStyle();
-        {
-            const TParagraphRec *par = h.Par();
-            int32_t o = h.TextOffset();
-            while (o < par->ByteSize() && par->Text[o] == scMark) {
-                dyn = ReadMark(par->Text + o);
-                o += kMarkSize;
-            }
-        }
+        const TDynStyle dyn = StyleUnder(h);
         if (dyn.IsDynamic() && dyn.Cursor != 0) {
             cursorOverridden_ = true;
             if (OnCursor)
@@ -159,15 +161,7 @@ void TCodeMemo::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
     if (button != mbLeft || wasDouble || !hoverNav_ || hoverNav_->Pos() != pressPos_ || !OnContext)
         return;
     TCodeNavigator &h = *hoverNav_;
-    TDynStyle dyn = h.CurrentDynStyle();
-    {
-        const TParagraphRec *par = h.Par();
-        int32_t o = h.TextOffset();
-        while (o < par->ByteSize() && par->Text[o] == scMark) {
-            dyn = ReadMark(par->Text + o);
-            o += kMarkSize;
-        }
-    }
+    const TDynStyle dyn = StyleUnder(h);
     if (!dyn.IsDynamic() || dyn.Context == 0)
         return;
     TCodeNavigator a(this), b(this);

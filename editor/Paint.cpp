@@ -92,13 +92,9 @@ void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
     };
     colours();
 
-    int extra = 0, remainder = 0, acc = 0;
-    if (stretched) {
-        const int room = clientW - leftMargin_ - rightMargin_ - rec.Width;
-        extra = room / rec.SpaceCount;
-        remainder = room % rec.SpaceCount;
-        acc = remainder / 2;
-    }
+    TJustify j(justified_, rec, clientW - leftMargin_ - rightMargin_);
+    const int extra = j.extra, remainder = j.remainder;
+    int &acc = j.acc;
 
     int rel = 0; // x from the line's start
     int startX = INT_MIN, endX = INT_MIN;

@@ -13,6 +13,24 @@ inline int SpaceWidthOf(TSurface &c)
     return w > 0 ? w : 1;
 }
 
+// How a justified line widens its spaces: each by `extra`, and one pixel more whenever the
+// accumulator, raised by `remainder` per space, reaches the space count.
+struct TJustify {
+    bool stretched = false;
+    int extra = 0, remainder = 0, acc = 0;
+    TJustify(bool justified, const TLineRec &rec, int room)
+    {
+        stretched = justified && rec.JustifyFrom < rec.EndByte && rec.SpaceCount >= 1;
+        if (stretched) {
+            room -= rec.Width;
+            extra = room / rec.SpaceCount;
+            remainder = room % rec.SpaceCount;
+            acc = remainder / 2;
+        }
+    }
+    bool Stretches(const TLineRec &rec, int32_t o) const { return stretched && o >= rec.JustifyFrom; }
+};
+
 struct TStyleRun {
     TCodeMemo &memo;
     TSurface &canvas;
