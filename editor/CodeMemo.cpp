@@ -53,13 +53,19 @@ TCodeMemo::TCodeMemo()
 
 TCodeMemo::~TCodeMemo()
 {
-    hoverNav_.reset(); // owned here; the loop below frees the others
+    hoverNav_.reset();
     ClearStore();
     delete paragraphs_;
-    // Navigators unregister themselves; delete from a copy of the list.
-    std::vector<TCodeNavigator *> navs = navigators_;
-    for (TCodeNavigator *n : navs)
-        delete n;
+    // Only the control's own navigators are freed here; those that belong to others
+    // (a pane that keeps positions of its own) are let go, to be freed by their owners.
+    delete topNav_;
+    delete selStartNav_;
+    delete selStopNav_;
+    for (auto &w : work_)
+        delete w;
+    for (TCodeNavigator *n : navigators_)
+        n->memo_ = nullptr;
+    navigators_.clear();
 }
 
 void TCodeMemo::UnregisterNavigator(TCodeNavigator *n)

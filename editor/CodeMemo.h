@@ -275,6 +275,8 @@ public:
     std::function<void(TCodeMemo *, TMouseButton, TShiftState, int, int)> OnMouseDown, OnMouseUp;
     std::function<void(TCodeMemo *, TShiftState, int, int)> OnMouseMove;
     TNotifyEvent OnDblClick;
+    // The control received or lost the keyboard focus.
+    TNotifyEvent OnEnter, OnExit;
     // Starts (period in ms) or stops (0) the auto-scroll timer; shows a cursor (0: the control's own).
     std::function<void(int)> OnAutoScroll;
     std::function<void(int)> OnCursor;

@@ -16,7 +16,8 @@ TCodeNavigator::TCodeNavigator(TComponent *owner)
 
 TCodeNavigator::~TCodeNavigator()
 {
-    memo_->UnregisterNavigator(this);
+    if (memo_)
+        memo_->UnregisterNavigator(this);
 }
 
 TParagraphRec *TCodeNavigator::ParRec() const

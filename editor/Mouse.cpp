@@ -213,9 +213,11 @@ void TCodeMemo::DblClick()
 
 void TCodeMemo::FocusChanged(bool focused)
 {
-    (void)focused;
     if (hideSelection_ && selLength_ != 0)
         InvalidateLines(selStartNav_->DisplayLine(), selStopNav_->DisplayLine());
+    const TNotifyEvent &e = focused ? OnEnter : OnExit;
+    if (e)
+        e(this);
 }
 
 } // namespace quenvel

@@ -190,11 +190,53 @@ void TCodeMemo::WrapSelection(uint8_t code)
 
 void TCodeMemo::ReApplyKeywords()
 {
+    // The same highlighting and layout as reloading the text would give, done in place:
+    // every mark goes, every paragraph is parsed and laid out again, and the text, its
+    // positions, the modified state and undo stay as they are.
+    const bool regionsLazy = StartStopActive && RegionsStayInParagraph();
+    const int32_t P = paragraphs_->Count();
+    for (int32_t p = 0; p < P; ++p) {
+        TParagraphRec &par = Par(p);
+        if (par.MarkCount != 0) {
+            uint8_t *t = par.Text;
+            const int32_t size = par.ByteSize();
+            int32_t w = 0;
+            for (int32_t o = 0; o < size;) {
+                const void *m = std::memchr(t + o, scMark, static_cast<size_t>(size - o));
+                const int32_t runEnd = m ? static_cast<int32_t>(static_cast<const uint8_t *>(m) - t) : size;
+                if (w != o)
+                    std::memmove(t + w, t + o, static_cast<size_t>(runEnd - o));
+                w += runEnd - o;
+                o = m ? runEnd + kMarkSize : size;
+            }
+            par.MarkCount = 0;
+        }
+        TLL &lines = *par.Lines;
+        const uint16_t style = lines.At(0).Style;
+        if (lines.Count() != 1)
+            lines.SetCount(1);
+        TLineRec fresh{};
+        fresh.EndByte = par.Length;
+        fresh.Style = style;
+        lines.At(0) = fresh;
+        par.FirstLine = p;
+        par.Formatted = 0;
+        par.Parsed = 0;
+        par.RegionsPending = regionsLazy ? 1 : 0;
+    }
+    lineCount_ = P;
+    selLength_ = 0;
+    InvalidateAllNavigators(0);
+    selStopNav_->SetPos(textLength_);
+    if (OnParse)
+        OnParse(this, 0, textLength_);
+    if (StartStopActive && !regionsLazy)
+        ParseStartStop(*selStartNav_, *selStopNav_);
+    InvalidateAllNavigators(0);
+    caretNav_ = selStartNav_;
     const bool mod = modified_;
-    TMemoryStream s;
-    SaveToStream(s);
-    s.SetPosition(0);
-    LoadFromStream(s);
+    LoadFinished();
+    Change();
     modified_ = mod;
 }
 

@@ -144,14 +144,50 @@ void TFileStream::Close()
     }
 }
 
-TSafeFileStream::TSafeFileStream(const std::string &path) : target_(path)
+namespace {
+
+// The file a path names, following symbolic links (also dangling ones) to their end.
+std::string FollowLinks(const std::string &path)
+{
+    std::string cur = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st{};
+        if (::lstat(cur.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return cur;
+        std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : 4095) + 1);
+        const ssize_t n = ::readlink(cur.c_str(), buf.data(), buf.size());
+        if (n < 0 || static_cast<size_t>(n) >= buf.size())
+            return cur;
+        std::string target(buf.data(), static_cast<size_t>(n));
+        if (!target.empty() && target[0] != '/') {
+            auto slash = cur.find_last_of('/');
+            if (slash != std::string::npos)
+                target = cur.substr(0, slash + 1) + target;
+        }
+        cur = target;
+    }
+    return cur;
+}
+
+} // namespace
+
+TSafeFileStream::TSafeFileStream(const std::string &path) : target_(FollowLinks(path))
 {
     path_ = path;
+    struct stat st{};
+    const bool exists = ::stat(target_.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode))
+        throw EStreamError("Cannot create file " + path + " (it is a folder)");
+    if (exists && !S_ISREG(st.st_mode))
+        throw EStreamError("Cannot create file " + path + " (it is not a regular file)");
+    // A file with other names (hard links) is rewritten in place after the new text is
+    // safely written beside it, so that every name keeps showing the same file.
+    inPlace_ = exists && st.st_nlink > 1;
     std::string dir = ".";
-    auto slash = path.find_last_of('/');
+    auto slash = target_.find_last_of('/');
     if (slash != std::string::npos)
-        dir = path.substr(0, slash == 0 ? 1 : slash);
-    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+        dir = target_.substr(0, slash == 0 ? 1 : slash);
+    std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
     std::string pattern = (dir == "/" ? std::string("/") : dir + "/") + "." + base + ".XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
@@ -159,16 +195,12 @@ TSafeFileStream::TSafeFileStream(const std::string &path) : target_(path)
     if (fd < 0)
         throw EStreamError("Cannot create file " + path);
     temp_ = buf.data();
-    // Keep the permissions of the file being replaced, else the usual ones.
-    struct stat st{};
-    if (::stat(path.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) {
-            ::close(fd);
-            ::unlink(temp_.c_str());
-            temp_.clear();
-            throw EStreamError("Cannot create file " + path);
-        }
+    // Keep the permissions (and, where allowed, the owner) of the file being replaced.
+    if (exists) {
         ::fchmod(fd, st.st_mode & 07777);
+        if (::geteuid() == 0 && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
+            // the owner stays the writer's; the permissions are kept all the same
+        }
     } else {
         mode_t um = ::umask(0);
         ::umask(um);
@@ -198,19 +230,68 @@ void TSafeFileStream::Commit()
     try {
         Flush();
         if (::fsync(::fileno(file_)) != 0)
-            throw EStreamError("Unable to write to " + target_);
+            throw EStreamError("Unable to write to " + path_);
         Close();
     } catch (...) {
         ::unlink(temp_.c_str());
         temp_.clear();
         throw;
     }
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+    if (inPlace_) {
+        CopyOver();
+    } else if (::rename(temp_.c_str(), target_.c_str()) != 0) {
         ::unlink(temp_.c_str());
         temp_.clear();
-        throw EStreamError("Unable to write to " + target_);
+        throw EStreamError("Unable to write to " + path_);
     }
     committed_ = true;
+}
+
+void TSafeFileStream::CopyOver()
+{
+    // The new text is complete in the temporary file: copy it over the old file's bytes.
+    // Should that fail half-way, the temporary file is kept and named in the message.
+    const std::string keep = "Unable to write to " + path_ + "; the complete text is saved in " + temp_;
+    int in = ::open(temp_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        ::unlink(temp_.c_str());
+        temp_.clear();
+        throw EStreamError("Unable to write to " + path_);
+    }
+    int out = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (out < 0) {
+        ::close(in);
+        ::unlink(temp_.c_str());
+        temp_.clear();
+        throw EStreamError("Cannot create file " + path_);
+    }
+    bool ok = ::ftruncate(out, 0) == 0;
+    std::vector<char> buf(1 << 20);
+    while (ok) {
+        const ssize_t n = ::read(in, buf.data(), buf.size());
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0)
+            break;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(out, buf.data() + done, static_cast<size_t>(n - done));
+            if (w <= 0) {
+                ok = false;
+                break;
+            }
+            done += w;
+        }
+    }
+    ok = ok && ::fsync(out) == 0;
+    ok = (::close(out) == 0) && ok;
+    ::close(in);
+    if (!ok) {
+        committed_ = true; // the temporary file stays: it holds the only complete copy
+        throw EStreamError(keep);
+    }
+    ::unlink(temp_.c_str());
 }
 
 } // namespace quenvel

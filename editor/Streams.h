@@ -97,16 +97,23 @@ protected:
 };
 
 // Writes a file under a temporary name in the same folder and puts it in place of
-// the old one only on Commit, so a failed write never destroys a good file.
+// the old one only on Commit, so a failed write never destroys a good file. A symbolic
+// link is written through to the file it names; a file with several hard links is
+// rewritten in place once the new text is complete beside it; anything that is not a
+// regular file (a folder, a device, a FIFO) is refused.
 class TSafeFileStream : public TFileStream
 {
 public:
     explicit TSafeFileStream(const std::string &path); // throws "Cannot create file %s"
     ~TSafeFileStream() override;                       // without Commit: removes the temporary file
     void Commit();                                     // throws "Unable to write to %s"
+    // The file actually written: the path with its symbolic links followed.
+    const std::string &Target() const { return target_; }
 
 private:
+    void CopyOver();
     std::string target_;
+    bool inPlace_ = false;
     std::string temp_;
     bool committed_ = false;
 };

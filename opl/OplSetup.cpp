@@ -24,6 +24,24 @@ int OplDialectFromName(const std::string &name)
     return -1;
 }
 
+int OplDialectFromSyntax(const std::string &value)
+{
+    for (int d = 0; d <= odOpl5; ++d)
+        if (value == OplDialectName(d))
+            return d;
+    return -1;
+}
+
+std::string OplSyntaxValue(int dialect)
+{
+    return dialect < 0 ? std::string() : std::string(OplDialectName(dialect));
+}
+
+TCodePage OplCodePage(int dialect)
+{
+    return dialect == odSiena || dialect == odOpl3 ? cpIbm850 : cpWindows1252;
+}
+
 void ApplyOplDialect(TCodeMemo &memo, int dialect, std::unique_ptr<TKeywordList> &table)
 {
     if (dialect == 0) {

@@ -1,6 +1,7 @@
 #include "TestUtil.h"
 
-#include "app/cli/Document.h"
+#include "app/document/Document.h"
+#include "opl/Series5Source.h"
 
 #include <gtest/gtest.h>
 
@@ -154,8 +155,9 @@ TEST(Opl32, RecognisedByBytesEightToElevenOnlyBeyond32Bytes)
     EXPECT_FALSE(IsOpl32File(reinterpret_cast<const uint8_t *>(small.data()), small.size()));
     TTempDir t;
     WriteFile(t / "small", small);
-    TCodeMemo memo;
-    LoadDocument(memo, t / "small");
+    TDocument doc;
+    doc.LoadFile(t / "small");
+    TCodeMemo &memo = doc.Memo();
     EXPECT_EQ(memo.Text(), "7") << "a short file is read as plain text, up to its first NUL";
     EXPECT_FALSE(memo.Modified());
 }
@@ -193,8 +195,9 @@ TEST(Opl32, OpenedDocumentStaysModified)
 {
     TTempDir t;
     WriteFile(t / "s5", MakeOpl32("PROC a:\x06\x02" "bold\x06", 1));
-    TCodeMemo memo;
-    LoadDocument(memo, t / "s5");
+    TDocument doc;
+    doc.LoadFile(t / "s5");
+    TCodeMemo &memo = doc.Memo();
     EXPECT_TRUE(memo.Modified());
     EXPECT_EQ(memo.ParagraphCount(), 2);
     EXPECT_EQ(memo.ParagraphText(1), "\x02" "bold") << "no compensation code is appended";
@@ -232,8 +235,9 @@ TEST(Opl32, SharedCorpusWhenPresent)
         if (!IsOpl32File(reinterpret_cast<const uint8_t *>(data.data()), data.size()))
             continue;
         ++files;
-        TCodeMemo memo;
-        LoadDocument(memo, path);
+        TDocument doc;
+        doc.LoadFile(path);
+        TCodeMemo &memo = doc.Memo();
         std::string first = memo.ParagraphText(0);
         EXPECT_FALSE(first.empty() || static_cast<uint8_t>(first[0]) < 9) << path;
         EXPECT_EQ(memo.CheckInvariants(), "");
@@ -247,8 +251,9 @@ TEST(Opl32, SharedCorpusWhenPresent)
 
 TEST(Opl32, TopxConvertsToItsOwnText)
 {
-    TCodeMemo memo;
-    LoadDocument(memo, Data("s5/TOPX"));
+    TDocument doc;
+    doc.LoadFile(Data("s5/TOPX"));
+    TCodeMemo &memo = doc.Memo();
     EXPECT_EQ(memo.ParagraphText(0), "include \"topx.oxh\"");
     EXPECT_EQ(memo.ParagraphText(memo.ParagraphCount() - 2), "endp");
     EXPECT_EQ(memo.ParagraphText(memo.ParagraphCount() - 1), "") << "the text ends with two line ends";

@@ -1,6 +1,6 @@
 #include "Cli.h"
 
-#include "Document.h"
+#include "app/document/Document.h"
 
 #include "editor/HighlightRuns.h"
 #include "opl/OplKeywords.h"
@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <ostream>
+#include <sys/stat.h>
 
 namespace quenvel {
 
@@ -37,13 +38,25 @@ const char *UsageText()
 
 namespace {
 
+// True when the path's extension is ".rtf" in any case.
+bool HasRtfExtension(const std::string &path)
+{
+    const std::string base = TDocument::BaseName(path);
+    const auto dot = base.find_last_of('.');
+    if (dot == std::string::npos)
+        return false;
+    std::string ext = base.substr(dot);
+    for (auto &c : ext)
+        c = static_cast<char>(UpperAscii(static_cast<uint8_t>(c)));
+    return ext == ".RTF";
+}
+
 int Convert(const std::string &in, const std::string &outPath, std::ostream &err)
 {
     try {
-        TCodeMemo memo;
-        ConfigureEditorLikeMainWindow(memo);
-        LoadDocument(memo, in);
-        SaveDocument(memo, outPath, HasRtfExtension(outPath));
+        TDocument doc;
+        doc.LoadFile(in);
+        doc.WriteTo(outPath, HasRtfExtension(outPath));
         return 0;
     } catch (const std::exception &e) {
         err << "quenvel: " << e.what() << "\n";
@@ -60,15 +73,13 @@ std::string Hex6(TColor c)
 
 // Opens a file as the window would show it under a dialect: loaded, then every
 // paragraph keyword-parsed as laying it out does.
-void OpenHighlighted(TCodeMemo &memo, const std::string &path, int dialect,
-                     std::unique_ptr<TKeywordList> &table)
+void OpenHighlighted(TDocument &doc, const std::string &path, int dialect)
 {
-    ConfigureEditorLikeMainWindow(memo);
-    RegisterOplSpans(memo);
-    ApplyOplDialect(memo, dialect, table);
-    LoadDocument(memo, path);
-    memo.ParseAllKeywords();
+    doc.SetDialect(dialect, false);
+    doc.LoadFile(path);
+    doc.Memo().ParseAllKeywords();
 }
+
 
 // The dialect named on the command line; -1 (reported) when there is no such dialect.
 int ParseDialect(const std::string &name, std::ostream &err)
@@ -90,9 +101,9 @@ int Highlight(const std::string &dialectName, const std::vector<std::string> &fi
         return 2;
     }
     try {
-        TCodeMemo memo;
-        std::unique_ptr<TKeywordList> table;
-        OpenHighlighted(memo, files[0], dialect, table);
+        TDocument doc;
+        OpenHighlighted(doc, files[0], dialect);
+        TCodeMemo &memo = doc.Memo();
         std::string buf;
         for (const THighlightRun &r : HighlightRuns(memo)) {
             buf += std::to_string(r.Par + 1) + " " + std::to_string(r.Col) + " " + std::to_string(r.Len) + " " +
@@ -124,9 +135,9 @@ int Check(const std::string &dialectName, const std::vector<std::string> &files,
     bool reported = false, failed = false;
     for (const std::string &file : files) {
         try {
-            TCodeMemo memo;
-            std::unique_ptr<TKeywordList> table;
-            OpenHighlighted(memo, file, dialect, table);
+            TDocument doc;
+            OpenHighlighted(doc, file, dialect);
+            TCodeMemo &memo = doc.Memo();
             for (const THighlightRun &r : HighlightRuns(memo)) {
                 if (r.Style.StartLen != 0 || r.Style.StopLen != 0 || r.Style.Foregnd != kOplAbsentForegnd ||
                     r.Style.Backgnd != kOplAbsentBackgnd)
@@ -146,6 +157,33 @@ int Check(const std::string &dialectName, const std::vector<std::string> &files,
 }
 
 } // namespace
+
+std::pair<std::string, int> FileAndLine(const std::string &arg)
+{
+    struct stat st{};
+    if (::stat(arg.c_str(), &st) == 0)
+        return {arg, 0};
+    std::string rest = arg;
+    // FILE:LINE:COL reads as FILE:LINE
+    for (int parts = 0; parts < 2; ++parts) {
+        const auto colon = rest.find_last_of(':');
+        if (colon == std::string::npos || colon == 0 || colon + 1 == rest.size())
+            return {arg, 0};
+        const std::string digits = rest.substr(colon + 1);
+        if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+            return {arg, 0};
+        const std::string file = rest.substr(0, colon);
+        if (::stat(file.c_str(), &st) == 0) {
+            if (parts == 0)
+                return {file, std::stoi(digits)};
+            // FILE:LINE:COL: the line is the part before the column
+            const std::string line = arg.substr(colon + 1, arg.find(':', colon + 1) - colon - 1);
+            return {file, std::stoi(line)};
+        }
+        rest = file;
+    }
+    return {arg, 0};
+}
 
 std::optional<int> RunCommandLine(const std::vector<std::string> &args, std::ostream &out,
                                   std::ostream &err)

@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quenvel {
@@ -14,5 +15,10 @@ std::optional<int> RunCommandLine(const std::vector<std::string> &args, std::ost
                                   std::ostream &err);
 
 const char *UsageText();
+
+// The file and line a window argument names: "FILE:LINE" (the form --check prints, also
+// "FILE:LINE:COL") opens FILE on LINE when FILE exists and the argument itself does not;
+// any other argument is a file name, with line 0.
+std::pair<std::string, int> FileAndLine(const std::string &arg);
 
 } // namespace quenvel

@@ -4,7 +4,7 @@
 #include "editor/HighlightRuns.h"
 #include "opl/OplKeywords.h"
 #include "opl/OplSetup.h"
-#include "app/cli/Document.h"
+#include "app/document/Document.h"
 #include "platform/CodeMemoView.h"
 #include "tests/TestUtil.h"
 

@@ -1,7 +1,6 @@
-#include "Document.h"
+#include "Series5Source.h"
 
-#include <algorithm>
-#include <cstring>
+#include <vector>
 
 namespace quenvel {
 
@@ -99,87 +98,6 @@ std::string ConvertOpl32(const uint8_t *data, size_t size)
         out += lines[k];
     }
     return out;
-}
-
-namespace {
-
-std::vector<uint8_t> ReadWholeFile(const std::string &path)
-{
-    TFileStream f(path, TFileStream::fmOpenRead);
-    std::vector<uint8_t> data;
-    const int64_t size = f.Size();
-    if (size < 0)
-        throw EStreamError("Cannot open file " + path);
-    data.resize(static_cast<size_t>(size));
-    int64_t got = 0;
-    while (got < size) {
-        int64_t n = f.Read(data.data() + got, size - got);
-        if (n <= 0)
-            break;
-        got += n;
-    }
-    data.resize(static_cast<size_t>(got));
-    return data;
-}
-
-} // namespace
-
-void LoadDocument(TCodeMemo &memo, const std::string &path)
-{
-    std::vector<uint8_t> data = ReadWholeFile(path);
-    if (IsOpl32File(data.data(), data.size())) {
-        std::string text = ConvertOpl32(data.data(), data.size());
-        // The converted text holds no NUL (the loader would stop there): show it as a space.
-        std::replace(text.begin(), text.end(), '\0', ' ');
-        TProtMemStream s;
-        s.Attach(text.data(), static_cast<int64_t>(text.size()));
-        memo.LoadFromStream(s);
-        memo.SetModified(true);
-        return;
-    }
-    TProtMemStream s;
-    s.Attach(data.data(), static_cast<int64_t>(data.size()));
-    memo.LoadFromStream(s);
-    memo.SetModified(false);
-}
-
-void SaveDocument(TCodeMemo &memo, const std::string &path, bool asRtf)
-{
-    TSafeFileStream f(path);
-    if (asRtf)
-        memo.SaveToRTFStream(f);
-    else
-        memo.SaveToStream(f);
-    f.Commit();
-}
-
-bool HasRtfExtension(const std::string &path)
-{
-    auto slash = path.find_last_of('/');
-    auto dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return false;
-    std::string ext = path.substr(dot);
-    for (auto &c : ext)
-        c = static_cast<char>(UpperAscii(static_cast<uint8_t>(c)));
-    return ext == ".RTF";
-}
-
-void ConfigureEditorLikeMainWindow(TCodeMemo &memo)
-{
-    memo.DisplayOnly = false;
-    memo.SetLineHeight(0);
-    memo.SetWordWrap(false);
-    memo.EnableHotKeys = false;
-    memo.SetAltFont(TFontDesc{"MS Sans Serif", 8, 0, clBlack, 0});
-    memo.SetAlignment(taLeftJustify);
-    memo.SetJustified(false);
-    memo.ScrollBars = ssBoth;
-    memo.CaretWidth = 2;
-    memo.PassOverCodes = false;
-    memo.SetUpdateMode(umBackground);
-    memo.SetColor(clWhite);
-    memo.SetFont(TFontDesc{"Courier New", 10, 0, clBlack, 0});
 }
 
 } // namespace quenvel

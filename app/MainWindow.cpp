@@ -1,0 +1,413 @@
+#include "MainWindow.h"
+
+#include "app/QtDocumentUi.h"
+#include "app/StatusPanels.h"
+#include "opl/OplKeywords.h"
+#include "opl/OplSetup.h"
+#include "platform/CodeMemoView.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace quenvel {
+
+namespace {
+
+const char *kCaption = "Quenvel 1.21 (16/03/1998)";
+
+QLabel *TitleStrip(const QString &text, QWidget *parent)
+{
+    auto *l = new QLabel(text, parent);
+    l->setFixedHeight(16);
+    l->setAutoFillBackground(true);
+    l->setContentsMargins(3, 0, 3, 0);
+    return l;
+}
+
+void ColourStrip(QLabel *strip, bool active)
+{
+    QPalette pal = strip->palette();
+    pal.setColor(QPalette::Window, active ? QColor(0, 0, 128) : QColor(192, 192, 192));
+    pal.setColor(QPalette::WindowText, active ? Qt::white : Qt::black);
+    strip->setPalette(pal);
+    QFont f = strip->font();
+    f.setBold(active);
+    strip->setFont(f);
+}
+
+} // namespace
+
+void TFrmMain::Guard(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const std::exception &e) {
+        QApplication::restoreOverrideCursor();
+        ShowError(e.what());
+    }
+}
+
+TFrmMain::TFrmMain(const std::string &settingsPath, const std::string &file, int line)
+    : settingsPath_(settingsPath), qtUi_(std::make_unique<TQtDocumentUi>(this))
+{
+    ui_ = qtUi_.get();
+    QApplication::setApplicationDisplayName(QString());
+    CreatePanes();
+    CreateMenus();
+    CreateToolBars();
+    FormCreate(file, line);
+}
+
+TFrmMain::~TFrmMain()
+{
+    // the view lets go of the control before the document frees it
+    delete CodeMemo1;
+    CodeMemo1 = nullptr;
+}
+
+void TFrmMain::SetDocumentUi(TDocumentUi *ui)
+{
+    ui_ = ui ? ui : qtUi_.get();
+}
+
+void TFrmMain::ShowError(const std::string &message)
+{
+    QMessageBox::critical(this, QStringLiteral("Quenvel"), FromLocal(message));
+}
+
+void TFrmMain::CreatePanes()
+{
+    // editor pane: title strip above the editor
+    auto *Panel6 = new QWidget(this);
+    auto *editLayout = new QVBoxLayout(Panel6);
+    editLayout->setContentsMargins(0, 0, 0, 0);
+    editLayout->setSpacing(0);
+    PanelTitleEdit = TitleStrip(QString(), Panel6);
+    CodeMemo1 = new TCodeMemoView(doc_.Memo(), Panel6);
+    CodeMemo1->UpdateScrollBarPolicy();
+    editLayout->addWidget(PanelTitleEdit);
+    editLayout->addWidget(CodeMemo1, 1);
+
+    // help pane: title strip above the help tree
+    PanelTreeViewHelpKeys = new QWidget(this);
+    auto *helpLayout = new QVBoxLayout(PanelTreeViewHelpKeys);
+    helpLayout->setContentsMargins(0, 0, 0, 0);
+    helpLayout->setSpacing(0);
+    PanelTitleMiniHelp = TitleStrip(QStringLiteral("Mini Tree OPL Help"), PanelTreeViewHelpKeys);
+    TreeViewHelpKeys = new QTreeWidget(PanelTreeViewHelpKeys);
+    TreeViewHelpKeys->setHeaderHidden(true);
+    TreeViewHelpKeys->setFocusPolicy(Qt::ClickFocus);
+    helpLayout->addWidget(PanelTitleMiniHelp);
+    helpLayout->addWidget(TreeViewHelpKeys, 1);
+    connect(TreeViewHelpKeys, &QTreeWidget::itemPressed, this, [this] { SetActivePane(4); });
+
+    splitPanes_ = new QSplitter(Qt::Horizontal, this);
+    splitPanes_->setHandleWidth(3);
+    splitPanes_->setChildrenCollapsible(false);
+    splitPanes_->addWidget(Panel6);
+    splitPanes_->addWidget(PanelTreeViewHelpKeys);
+    splitPanes_->setStretchFactor(0, 1);
+    splitPanes_->setStretchFactor(1, 0);
+    splitPanes_->setSizes({473, 127});
+
+    // hint pane: the hint line below both
+    PanelWriteHelp = new QWidget(this);
+    PanelWriteHelp->setMinimumHeight(20);
+    auto *hintLayout = new QHBoxLayout(PanelWriteHelp);
+    hintLayout->setContentsMargins(6, 0, 6, 0);
+    auto *caption = new QLabel(QStringLiteral("Write help system:"), PanelWriteHelp);
+    QFont arial(QStringLiteral("Arial"), 8);
+    arial.setBold(true);
+    caption->setFont(arial);
+    LblHelpCommand = new QLabel(QStringLiteral("(none)"), PanelWriteHelp);
+    LblHelpCommand->setFont(arial);
+    QPalette navy = LblHelpCommand->palette();
+    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    LblHelpCommand->setPalette(navy);
+    LblHelpCommand->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    hintLayout->addWidget(caption);
+    hintLayout->addWidget(LblHelpCommand, 1);
+
+    splitMain_ = new QSplitter(Qt::Vertical, this);
+    splitMain_->setHandleWidth(3);
+    splitMain_->setChildrenCollapsible(false);
+    splitMain_->addWidget(splitPanes_);
+    splitMain_->addWidget(PanelWriteHelp);
+    splitMain_->setStretchFactor(0, 1);
+    splitMain_->setStretchFactor(1, 0);
+    splitMain_->setSizes({380, 33});
+    setCentralWidget(splitMain_);
+
+    StatusBar = new TStatusPanels(this);
+    setStatusBar(StatusBar);
+    ColourStrip(PanelTitleMiniHelp, false);
+
+    // the editor's events
+    TCodeMemo &m = doc_.Memo();
+    m.OnSelMove = [this](TCodeMemo *) { CodeMemo1SelMove(); };
+    m.OnEnter = [this](TCodeMemo *) { SetActivePane(1); };
+    doc_.OnNameChanged = [this] { SetFileName(doc_.FileName()); };
+    doc_.OnStatus = [this] { CodeMemo1SelMove(); };
+    doc_.OnProgressText = [this](const std::string &t) { StatusBar->SetText(0, QString::fromLatin1(t.c_str())); };
+    doc_.OnDialectChanged = [this] {
+        if (doc_.Memo().CodePage != shownCodePage_) {
+            shownCodePage_ = doc_.Memo().CodePage;
+            CodeMemo1->SetCodePage(shownCodePage_);
+        }
+    };
+    CodeMemo1->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void TFrmMain::FormCreate(const std::string &file, int line)
+{
+    FirstActivation = true;
+    profile_.Load(settingsPath_);
+    QSize screen(1024, 768);
+    if (QScreen *s = QApplication::primaryScreen())
+        screen = s->size();
+    ApplySettings(TSettings::Read(profile_, screen.width(), screen.height()));
+    if (!file.empty()) {
+        Guard([&] {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            doc_.LoadFile(file);
+            QApplication::restoreOverrideCursor();
+            openedFromCommandLine_ = true;
+            if (doc_.CutAtNul())
+                ui_->Warn("\"" + TDocument::BaseName(file) +
+                          "\" holds a NUL byte: only the text before it is shown. Saving it under the same "
+                          "name would lose the rest of the file.");
+            if (line > 0) {
+                doc_.Memo().SetSelLine(line - 1);
+                doc_.Memo().ScrollInView();
+            }
+        });
+    }
+    if (!openedFromCommandLine_)
+        SetFileName(std::string());
+}
+
+void TFrmMain::ApplySettings(const TSettings &s)
+{
+    resize(s.Width, s.Height);
+    move(s.Left, s.Top);
+    if (s.State == 1)
+        setWindowState(Qt::WindowMinimized);
+    else if (s.State == 2)
+        setWindowState(Qt::WindowMaximized);
+    ShowDialect(OplDialectFromSyntax(s.Syntax));
+    doc_.SetDialect(OplDialectFromSyntax(s.Syntax), false);
+    TCodeMemo &m = doc_.Memo();
+    TFontDesc font = m.Font();
+    font.Name = s.FontName;
+    font.Size = s.FontSize;
+    font.Style = s.FontStyle;
+    font.Color = s.FontColor;
+    m.SetFont(font);
+    m.SetColor(s.Background);
+    m.SetTabStops(s.Tabs);
+    CommandHelp1->setChecked(s.HelpPane);
+    PanelTreeViewHelpKeys->setVisible(s.HelpPane);
+    WriteHelp1->setChecked(s.HintPane);
+    PanelWriteHelp->setVisible(s.HintPane);
+}
+
+TSettings TFrmMain::GatherSettings() const
+{
+    TSettings s;
+    const QRect r = isMaximized() || isMinimized() ? geometry() : frameGeometry();
+    s.Width = r.width();
+    s.Height = r.height();
+    s.Top = r.top();
+    s.Left = r.left();
+    s.State = isMinimized() ? 1 : isMaximized() ? 2 : 0;
+    s.Syntax = MnuKeywordsNone->isChecked()    ? "None"
+               : MnuKeywordsSiena->isChecked() ? "OPL Siena"
+               : MnuKeywordsOPL3->isChecked()  ? "OPL 3"
+               : MnuKeywordsOPL5->isChecked()  ? "OPL 5"
+                                               : "";
+    TCodeMemo &m = const_cast<TDocument &>(doc_).Memo();
+    s.FontName = m.Font().Name;
+    s.FontSize = m.Font().Size;
+    s.FontStyle = m.Font().Style;
+    s.FontColor = m.Font().Color;
+    s.Background = m.Color();
+    s.Tabs = m.TabStops();
+    s.HelpPane = CommandHelp1->isChecked();
+    s.HintPane = WriteHelp1->isChecked();
+    return s;
+}
+
+bool TFrmMain::event(QEvent *e)
+{
+    const bool r = QMainWindow::event(e);
+    if (e->type() == QEvent::WindowActivate && FirstActivation)
+        FormActivate();
+    else if (e->type() == QEvent::Show && FirstActivation)
+        QMetaObject::invokeMethod(this, [this] { FormActivate(); }, Qt::QueuedConnection);
+    return r;
+}
+
+void TFrmMain::FormActivate()
+{
+    if (!FirstActivation)
+        return;
+    FirstActivation = false;
+    if (!openedFromCommandLine_)
+        doc_.NewTemplate();
+    doc_.Memo().SetModified(false);
+    CodeMemo1SelMove();
+    SetActivePane(1);
+    CodeMemo1->setFocus();
+}
+
+void TFrmMain::closeEvent(QCloseEvent *e)
+{
+    bool allow = false;
+    Guard([&] { allow = doc_.CloseQuery(*ui_); });
+    if (!allow) {
+        e->ignore();
+        return;
+    }
+    FormClose();
+    e->accept();
+}
+
+void TFrmMain::FormClose()
+{
+    GatherSettings().Write(profile_);
+    Guard([&] { profile_.Save(settingsPath_); });
+}
+
+void TFrmMain::SetFileName(const std::string &name)
+{
+    setWindowTitle(QString::fromLatin1(kCaption));
+    const std::string shown = name.empty() ? std::string("Untitled.opl ") : TDocument::BaseName(name);
+    PanelTitleEdit->setText(QStringLiteral("Edit: ( ") + FromLocal(shown) + QStringLiteral(" )"));
+    QApplication::setApplicationName(QString::fromLatin1(kCaption));
+}
+
+void TFrmMain::SetActivePane(int pane)
+{
+    ColourStrip(PanelTitleEdit, pane == 1);
+    ColourStrip(PanelTitleMiniHelp, pane == 4);
+}
+
+void TFrmMain::CodeMemo1SelMove()
+{
+    TCodeMemo &m = doc_.Memo();
+    StatusBar->SetText(1, QStringLiteral("Line: %1").arg(m.SelLine() + 1));
+    StatusBar->SetText(2, QStringLiteral("Col: %1").arg(m.SelCol() + 1));
+    StatusBar->SetText(3, m.Modified() ? QStringLiteral("Mod") : QStringLiteral(" "));
+    ButUndo->setEnabled(m.CanUndo());
+}
+
+// ---- document commands ----
+
+void TFrmMain::New1Click()
+{
+    Guard([&] { doc_.New(*ui_); });
+}
+
+void TFrmMain::Open1Click()
+{
+    Guard([&] { doc_.Open(*ui_); });
+}
+
+void TFrmMain::Save1Click()
+{
+    Guard([&] { doc_.Save(*ui_); });
+}
+
+void TFrmMain::SaveAs1Click()
+{
+    Guard([&] { doc_.SaveAs(*ui_); });
+}
+
+void TFrmMain::Exit1Click()
+{
+    close();
+}
+
+// ---- dialects ----
+
+void TFrmMain::ShowDialect(int dialect)
+{
+    MnuKeywordsNone->setChecked(dialect == 0);
+    MnuKeywordsSiena->setChecked(dialect == odSiena);
+    MnuKeywordsOPL3->setChecked(dialect == odOpl3);
+    MnuKeywordsOPL5->setChecked(dialect == odOpl5);
+    QAction *button = dialect == 0          ? BtnKeywordsNone
+                      : dialect == odSiena ? BtnKeywordsSiena
+                      : dialect == odOpl3  ? BtnKeywordsOPL3
+                      : dialect == odOpl5  ? BtnKeywordsOPL5
+                                           : nullptr;
+    if (button)
+        button->setChecked(true);
+}
+
+void TFrmMain::ChooseDialect(int dialect)
+{
+    QAction *entry = dialect == 0          ? MnuKeywordsNone
+                     : dialect == odSiena ? MnuKeywordsSiena
+                     : dialect == odOpl3  ? MnuKeywordsOPL3
+                                          : MnuKeywordsOPL5;
+    if (doc_.Dialect() == dialect) {
+        // already the dialect: the menu's own toggle is taken back, nothing is rebuilt
+        entry->setChecked(true);
+        return;
+    }
+    Guard([&] {
+        TCodeMemo &m = doc_.Memo();
+        const int32_t line = m.SelLine();
+        ShowDialect(dialect);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        doc_.SetDialect(dialect);
+        QApplication::restoreOverrideCursor();
+        if (dialect != 0) {
+            m.SetSelLine(line);
+            m.ScrollInView();
+        }
+        CodeMemo1SelMove();
+    });
+}
+
+void TFrmMain::MnuKeywordsNoneClick()
+{
+    ChooseDialect(0);
+}
+
+void TFrmMain::MnuKeywordsSienaClick()
+{
+    ChooseDialect(odSiena);
+}
+
+void TFrmMain::MnuKeywordsOPL3Click()
+{
+    ChooseDialect(odOpl3);
+}
+
+void TFrmMain::MnuKeywordsOPL5Click()
+{
+    ChooseDialect(odOpl5);
+}
+
+void TFrmMain::CommandHelp1Click()
+{
+    PanelTreeViewHelpKeys->setVisible(CommandHelp1->isChecked());
+}
+
+void TFrmMain::WriteHelp1Click()
+{
+    PanelWriteHelp->setVisible(WriteHelp1->isChecked());
+}
+
+} // namespace quenvel

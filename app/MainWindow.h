@@ -1,0 +1,134 @@
+// The main window: menus, toolbars, status bar, the editor pane and the two help panes,
+// around one document.
+#pragma once
+
+#include "app/document/Document.h"
+#include "app/document/Settings.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QToolBar;
+class QTreeWidget;
+class QWidget;
+
+namespace quenvel {
+
+class TCodeMemoView;
+class TQtDocumentUi;
+class TStatusPanels;
+
+class TFrmMain : public QMainWindow
+{
+public:
+    // Creates the window, configured from the settings file; opens `file` when given
+    // (with the caret on `line`, 1-based, when that is above 0).
+    explicit TFrmMain(const std::string &settingsPath, const std::string &file = std::string(), int line = 0);
+    ~TFrmMain() override;
+
+    TDocument &Document() { return doc_; }
+    TCodeMemoView &Editor() { return *CodeMemo1; }
+    // Replaces the dialogs the document commands use (tests answer them from a script).
+    void SetDocumentUi(TDocumentUi *ui);
+    TDocumentUi &DocumentUi() { return *ui_; }
+
+    // ---- the window's own state ----
+    void SetFileName(const std::string &name);
+    void SetActivePane(int pane);
+    void CodeMemo1SelMove();
+    // The general error box: shows the message, and the program goes on.
+    void ShowError(const std::string &message);
+
+    // ---- commands ----
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void Exit1Click();
+    void Undo1Click();
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    void SelectAll1Click();
+    void Gotoline1Click();
+    void Font1Click();
+    void TabSize1Click();
+    void BackgroundColor1Click();
+    void About1Click();
+    void MnuKeywordsNoneClick();
+    void MnuKeywordsSienaClick();
+    void MnuKeywordsOPL3Click();
+    void MnuKeywordsOPL5Click();
+    void CommandHelp1Click();
+    void WriteHelp1Click();
+
+    // The actions, by their menu captions without accelerators ("Save", "OPL 3", ...), and
+    // the dialect buttons by caption ("N", "S", "3", "5", "OPP").
+    QAction *Action(const QString &caption) const;
+    QAction *DialectButton(const QString &caption) const;
+    QLabel *Panel(int index) const;
+    QWidget *HintPane() const { return PanelWriteHelp; }
+    QWidget *HelpPane() const { return PanelTreeViewHelpKeys; }
+    QLabel *EditTitle() const { return PanelTitleEdit; }
+    QLabel *HelpTitle() const { return PanelTitleMiniHelp; }
+    const std::string &SettingsFile() const { return settingsPath_; }
+
+protected:
+    bool event(QEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    void FormCreate(const std::string &file, int line);
+    void FormActivate();
+    void FormClose();
+    void CreatePanes();
+    void CreateMenus();
+    void CreateToolBars();
+    void ApplySettings(const TSettings &s);
+    TSettings GatherSettings() const;
+    // The checks, the toolbar and the document for a dialect (-1: none chosen).
+    void ShowDialect(int dialect);
+    void ChooseDialect(int dialect);
+    // Runs a command; an error it throws goes to the general error box.
+    void Guard(const std::function<void()> &f);
+    QAction *AddAction(QMenu *menu, const QString &text, void (TFrmMain::*handler)(),
+                       const QKeySequence &shortcut = QKeySequence());
+
+    TDocument doc_;
+    std::string settingsPath_;
+    TProfile profile_;
+    std::unique_ptr<TQtDocumentUi> qtUi_;
+    TDocumentUi *ui_ = nullptr;
+    bool FirstActivation = true;
+    bool openedFromCommandLine_ = false;
+    TCodePage shownCodePage_ = cpWindows1252;
+
+    TCodeMemoView *CodeMemo1 = nullptr;
+    QLabel *PanelTitleEdit = nullptr;
+    QLabel *PanelTitleMiniHelp = nullptr;
+    QWidget *PanelWriteHelp = nullptr;
+    QLabel *LblHelpCommand = nullptr;
+    QWidget *PanelTreeViewHelpKeys = nullptr;
+    QTreeWidget *TreeViewHelpKeys = nullptr;
+    QSplitter *splitMain_ = nullptr;
+    QSplitter *splitPanes_ = nullptr;
+    TStatusPanels *StatusBar = nullptr;
+    QMenu *PopupMenu1 = nullptr;
+    QAction *MnuKeywordsNone = nullptr, *MnuKeywordsSiena = nullptr, *MnuKeywordsOPL3 = nullptr,
+            *MnuKeywordsOPL5 = nullptr;
+    QAction *BtnKeywordsNone = nullptr, *BtnKeywordsSiena = nullptr, *BtnKeywordsOPL3 = nullptr,
+            *BtnKeywordsOPL5 = nullptr, *BtnKeywordsOPP = nullptr;
+    QActionGroup *dialectButtons_ = nullptr;
+    QAction *ButUndo = nullptr, *Undo1 = nullptr, *FindNext1 = nullptr;
+    QAction *CommandHelp1 = nullptr, *WriteHelp1 = nullptr;
+};
+
+} // namespace quenvel

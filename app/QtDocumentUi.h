@@ -1,0 +1,32 @@
+// The dialogs the document commands use: message boxes and the open and save dialogs.
+#pragma once
+
+#include "app/document/Document.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace quenvel {
+
+class TQtDocumentUi : public TDocumentUi
+{
+public:
+    explicit TQtDocumentUi(QWidget *parent) : parent_(parent) {}
+    TAnswer ConfirmSave(const std::string &question) override;
+    bool Confirm(const std::string &question) override;
+    std::optional<std::string> OpenFileName() override;
+    std::optional<std::string> SaveFileName() override;
+    void Warn(const std::string &message) override;
+    void Busy(bool on) override;
+
+private:
+    QWidget *parent_;
+    QString lastOpen_, lastSave_; // each dialog offers the name chosen last
+};
+
+// File names pass between the document (bytes) and Qt (text) in the local encoding.
+QString FromLocal(const std::string &s);
+std::string ToLocal(const QString &s);
+
+} // namespace quenvel

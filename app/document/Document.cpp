@@ -1,0 +1,335 @@
+#include "Document.h"
+
+#include "opl/OplKeywords.h"
+#include "opl/OplSetup.h"
+#include "opl/Series5Source.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace quenvel {
+
+namespace {
+
+// The editor settings the main window gives its control.
+void ConfigureEditor(TCodeMemo &memo)
+{
+    memo.DisplayOnly = false;
+    memo.SetLineHeight(0);
+    memo.SetWordWrap(false);
+    memo.EnableHotKeys = false;
+    memo.SetAltFont(TFontDesc{"MS Sans Serif", 8, 0, clBlack, 0});
+    memo.SetAlignment(taLeftJustify);
+    memo.SetJustified(false);
+    memo.ScrollBars = ssBoth;
+    memo.CaretWidth = 2;
+    memo.PassOverCodes = false;
+    memo.SetUpdateMode(umBackground);
+    memo.SetColor(clWhite);
+    memo.SetFont(TFontDesc{"Courier New", 10, 0, clBlack, 0});
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string &path)
+{
+    TFileStream f(path, TFileStream::fmOpenRead);
+    const int64_t size = f.Size();
+    if (size < 0)
+        throw EStreamError("Cannot open file " + path);
+    std::vector<uint8_t> data(static_cast<size_t>(size));
+    int64_t got = 0;
+    while (got < size) {
+        const int64_t n = f.Read(data.data() + got, size - got);
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    data.resize(static_cast<size_t>(got));
+    return data;
+}
+
+std::string Percent(const char *what, int64_t part, int64_t whole)
+{
+    return std::string(what) + std::to_string(part * 100 / whole) + "%";
+}
+
+} // namespace
+
+void ConfigureEditorLikeMainWindow(TCodeMemo &memo)
+{
+    ConfigureEditor(memo);
+}
+
+TDocument::TDocument() : memo_(std::make_unique<TCodeMemo>())
+{
+    ConfigureEditor(*memo_);
+    memo_->OnParse = [](TCodeMemo *, int32_t, int32_t) {};
+    RegisterOplSpans(*memo_);
+    BindFormattingProgress();
+}
+
+TDocument::~TDocument()
+{
+    // the control refers to the table: let it go first
+    memo_->SetKeywords(nullptr);
+    memo_.reset();
+}
+
+void TDocument::BindFormattingProgress()
+{
+    memo_->OnProgress = [this](TCodeMemo *m) {
+        if (!OnProgressText)
+            return;
+        const int p = m->Progress();
+        OnProgressText(p == 100 || p == 0 ? std::string() : "Formatting " + std::to_string(p) + "%");
+    };
+}
+
+void TDocument::SetFileName(const std::string &name)
+{
+    fileName_ = name;
+    if (OnNameChanged)
+        OnNameChanged();
+}
+
+std::string TDocument::BaseName(const std::string &path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string TDocument::SaveQuestion(const std::string &fileName)
+{
+    return "Save changes to \"" + BaseName(fileName) + "\"?";
+}
+
+std::string TDocument::SaveAsName(const std::string &chosen)
+{
+    const std::string base = BaseName(chosen);
+    if (base.find('.') == std::string::npos)
+        return chosen + ".OPL";
+    return chosen;
+}
+
+void TDocument::LoadFile(const std::string &path)
+{
+    // Everything is read before anything changes: a file that cannot be read leaves the
+    // document as it was.
+    std::vector<uint8_t> data = ReadWholeFile(path);
+    TCodeMemo &m = *memo_;
+    cutAtNul_ = -1;
+    cutFile_.clear();
+    if (IsOpl32File(data.data(), data.size())) {
+        std::string text = ConvertOpl32(data.data(), data.size());
+        // The converted text holds no NUL (the loader would stop there): show it as a space.
+        std::replace(text.begin(), text.end(), '\0', ' ');
+        if (OnProgressText)
+            OnProgressText("OPL32 Convert 100%");
+        TProtMemStream s;
+        s.Attach(text.data(), static_cast<int64_t>(text.size()));
+        m.LoadFromStream(s);
+        m.SetModified(true);
+    } else {
+        TProtMemStream s;
+        s.Attach(data.data(), static_cast<int64_t>(data.size()));
+        const int64_t size = static_cast<int64_t>(data.size());
+        m.OnProgress = [this, &s, size](TCodeMemo *) {
+            if (OnProgressText && size > 0)
+                OnProgressText(Percent("Loading ", s.Position(), size));
+        };
+        try {
+            m.LoadFromStream(s);
+        } catch (...) {
+            BindFormattingProgress();
+            throw;
+        }
+        BindFormattingProgress();
+        if (OnProgressText)
+            OnProgressText(std::string());
+        if (s.Position() < size) {
+            cutAtNul_ = s.Position();
+            cutFile_ = path;
+        }
+        m.SetModified(false);
+    }
+    saveAsRtf_ = false;
+    SetFileName(path);
+    if (OnStatus)
+        OnStatus();
+}
+
+void TDocument::WriteStream(const std::string &path, bool asRtf)
+{
+    TCodeMemo &m = *memo_;
+    TSafeFileStream f(path);
+    const int64_t total = m.TextLength();
+    m.OnProgress = [this, &f, total](TCodeMemo *) {
+        if (OnProgressText && total > 0) {
+            const int64_t pct = f.Position() * 100 / total;
+            OnProgressText(pct == 100 ? std::string() : Percent("Saving ", f.Position(), total));
+        }
+    };
+    try {
+        if (asRtf)
+            m.SaveToRTFStream(f);
+        else
+            m.SaveToStream(f);
+        f.Commit();
+    } catch (...) {
+        BindFormattingProgress();
+        if (OnProgressText)
+            OnProgressText(std::string());
+        throw;
+    }
+    BindFormattingProgress();
+    if (OnProgressText)
+        OnProgressText(std::string());
+}
+
+void TDocument::WriteFile()
+{
+    WriteStream(fileName_, saveAsRtf_);
+    if (fileName_ == cutFile_) {
+        cutAtNul_ = -1;
+        cutFile_.clear();
+    }
+    memo_->SetModified(false);
+    if (OnStatus)
+        OnStatus();
+}
+
+void TDocument::WriteTo(const std::string &path, bool asRtf)
+{
+    WriteStream(path, asRtf);
+}
+
+void TDocument::NewTemplate()
+{
+    TCodeMemo &m = *memo_;
+    m.SetParagraphText(0, "PROC :");
+    m.SetParagraphText(1, "");
+    m.SetParagraphText(2, "ENDP");
+    m.SetSelLine(0);
+    m.SetSelCol(5);
+    m.SetModified(false);
+}
+
+void TDocument::NewDocument()
+{
+    memo_->Clear();
+    NewTemplate();
+    saveAsRtf_ = false;
+    cutAtNul_ = -1;
+    cutFile_.clear();
+    SetFileName(std::string());
+    if (OnStatus)
+        OnStatus();
+}
+
+void TDocument::SetDialect(int dialect, bool rehighlight)
+{
+    TCodeMemo &m = *memo_;
+    if (dialect < 0) {
+        // no dialect chosen: no table, nothing highlighted
+        m.SetKeywords(nullptr);
+        keywords_.reset();
+        m.KeywordsActive = false;
+        m.StartStopActive = false;
+    } else if (dialect == 0) {
+        // the table stays; it is not consulted while keyword highlighting is off
+        m.KeywordsActive = false;
+        m.StartStopActive = false;
+    } else {
+        ApplyOplDialect(m, dialect, keywords_);
+    }
+    dialect_ = dialect;
+    m.CodePage = OplCodePage(dialect);
+    if (rehighlight)
+        m.ReApplyKeywords();
+    if (OnDialectChanged)
+        OnDialectChanged();
+}
+
+bool TDocument::CloseQuery(TDocumentUi &ui)
+{
+    if (!memo_->Modified())
+        return true;
+    switch (ui.ConfirmSave(SaveQuestion(fileName_))) {
+    case TDocumentUi::aYes:
+        // a save that was cancelled or failed keeps the document: nothing is given up
+        return Save(ui);
+    case TDocumentUi::aNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TDocument::Save(TDocumentUi &ui)
+{
+    if (fileName_.empty())
+        return SaveAs(ui);
+    if (cutAtNul_ >= 0 && fileName_ == cutFile_ &&
+        !ui.Confirm("\"" + BaseName(fileName_) + "\" holds a NUL byte at offset " + std::to_string(cutAtNul_) +
+                    ": only the text before it was loaded. Saving replaces the whole file with the text "
+                    "shown, and the rest of the file is lost. Save anyway?"))
+        return false;
+    ui.Busy(true);
+    try {
+        WriteFile();
+    } catch (...) {
+        ui.Busy(false);
+        throw;
+    }
+    ui.Busy(false);
+    return true;
+}
+
+bool TDocument::SaveAs(TDocumentUi &ui)
+{
+    const std::optional<std::string> chosen = ui.SaveFileName();
+    if (!chosen || chosen->empty())
+        return false;
+    SetFileName(*chosen);
+    const std::string name = SaveAsName(*chosen);
+    if (name != *chosen)
+        SetFileName(name);
+    const std::string base = BaseName(*chosen);
+    const auto dot = base.find_last_of('.');
+    std::string ext = dot == std::string::npos ? std::string() : base.substr(dot);
+    for (char &c : ext)
+        c = static_cast<char>(UpperAscii(static_cast<uint8_t>(c)));
+    saveAsRtf_ = ext == ".RTF";
+    return Save(ui);
+}
+
+bool TDocument::New(TDocumentUi &ui)
+{
+    if (!CloseQuery(ui))
+        return false;
+    NewDocument();
+    return true;
+}
+
+bool TDocument::Open(TDocumentUi &ui)
+{
+    if (!CloseQuery(ui))
+        return false;
+    const std::optional<std::string> path = ui.OpenFileName();
+    if (!path || path->empty())
+        return false;
+    ui.Busy(true);
+    try {
+        LoadFile(*path);
+    } catch (...) {
+        ui.Busy(false);
+        throw;
+    }
+    ui.Busy(false);
+    if (CutAtNul())
+        ui.Warn("\"" + BaseName(*path) + "\" holds a NUL byte at offset " + std::to_string(cutAtNul_) +
+                ": only the text before it is shown. Saving it under the same name would lose the rest "
+                "of the file.");
+    return true;
+}
+
+} // namespace quenvel

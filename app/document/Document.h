@@ -1,0 +1,110 @@
+// The document being edited: its text (the editor control), its name, how it is written,
+// and its OPL dialect; the File commands that guard it. No window system here: the
+// window, the command-line modes, the tests and the benchmarks all work through it.
+#pragma once
+
+#include "editor/CodeMemo.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace quenvel {
+
+// The editor settings the main window gives its control.
+void ConfigureEditorLikeMainWindow(TCodeMemo &memo);
+
+// What the document commands ask of the person at the screen. The window answers with
+// its dialogs; tests answer from a script.
+class TDocumentUi
+{
+public:
+    enum TAnswer { aYes, aNo, aCancel };
+    virtual ~TDocumentUi() = default;
+    // The close query: "Save changes to "name"?" with Yes, No and Cancel.
+    virtual TAnswer ConfirmSave(const std::string &question) = 0;
+    // A question answered Yes or No (true: Yes).
+    virtual bool Confirm(const std::string &question) = 0;
+    // The open and save dialogs; nothing when cancelled.
+    virtual std::optional<std::string> OpenFileName() = 0;
+    virtual std::optional<std::string> SaveFileName() = 0;
+    // Something the person must know, that is not an error.
+    virtual void Warn(const std::string &message) = 0;
+    // The busy cursor around long jobs.
+    virtual void Busy(bool on) { (void)on; }
+};
+
+class TDocument
+{
+public:
+    TDocument();
+    ~TDocument();
+    TDocument(const TDocument &) = delete;
+    TDocument &operator=(const TDocument &) = delete;
+
+    TCodeMemo &Memo() { return *memo_; }
+    const std::string &FileName() const { return fileName_; }
+    bool SaveAsRTF() const { return saveAsRtf_; }
+    // The dialect in force: 0 none, 1 Siena, 2 OPL 3, 3 OPL 5; -1 when none was chosen.
+    int Dialect() const { return dialect_; }
+    // The file loaded last held a NUL byte: the text after it was not loaded.
+    bool CutAtNul() const { return cutAtNul_ >= 0; }
+
+    // ---- operations (failures are exceptions with a message for the person) ----
+    // The one place a name is given to the document.
+    void SetFileName(const std::string &name);
+    // Reads a document: a Series 5 source file is converted and stays modified, any other
+    // file is loaded as plain text. On failure ("Cannot open file %s") nothing changes.
+    void LoadFile(const std::string &path);
+    // Writes the document under its name, plain or RTF, never truncating a good file first.
+    void WriteFile();
+    // Writes the document to another file without renaming it (the command line's --convert).
+    void WriteTo(const std::string &path, bool asRtf);
+    // The three-line procedure template of a new document, the caret after "PROC ".
+    void NewTemplate();
+    // Empties the document and puts the template in place, untitled.
+    void NewDocument();
+    // Chooses the dialect (0 none) and highlights the text again in place: the text, its
+    // modified state and undo are kept. Without re-highlighting for the first set-up.
+    void SetDialect(int dialect, bool rehighlight = true);
+
+    // ---- commands, with the person's answers ----
+    // True when the document may be closed or replaced (saved, or its changes given up).
+    bool CloseQuery(TDocumentUi &ui);
+    bool Save(TDocumentUi &ui);
+    bool SaveAs(TDocumentUi &ui);
+    bool New(TDocumentUi &ui);
+    bool Open(TDocumentUi &ui);
+
+    // The name Save As uses for a chosen name: ".OPL" appended when it has no extension.
+    static std::string SaveAsName(const std::string &chosen);
+    // The close query's question for a name.
+    static std::string SaveQuestion(const std::string &fileName);
+    // The last component of a path.
+    static std::string BaseName(const std::string &path);
+
+    // ---- events ----
+    // The name changed (captions follow it).
+    std::function<void()> OnNameChanged;
+    // The state shown in the status bar may have changed (after load, save, New).
+    std::function<void()> OnStatus;
+    // A progress text for the status bar; empty: clear it.
+    std::function<void(const std::string &)> OnProgressText;
+    // The dialect or the character set changed (the view follows).
+    std::function<void()> OnDialectChanged;
+
+private:
+    void BindFormattingProgress();
+    void WriteStream(const std::string &path, bool asRtf);
+
+    std::unique_ptr<TCodeMemo> memo_;
+    std::unique_ptr<TKeywordList> keywords_;
+    std::string fileName_;
+    bool saveAsRtf_ = false;
+    int dialect_ = -1;
+    int64_t cutAtNul_ = -1;      // offset of the NUL that ended the last load
+    std::string cutFile_;         // the file that was cut
+};
+
+} // namespace quenvel

@@ -1,0 +1,285 @@
+#include "Settings.h"
+
+#include "editor/Highlighting.h"
+#include "editor/Streams.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quenvel {
+
+namespace {
+
+std::string Trim(const std::string &s)
+{
+    size_t a = 0, b = s.size();
+    while (a < b && (s[a] == ' ' || s[a] == '\t'))
+        ++a;
+    while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t' || s[b - 1] == '\r'))
+        --b;
+    return s.substr(a, b - a);
+}
+
+bool SameName(const std::string &a, const std::string &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (UpperAscii(static_cast<uint8_t>(a[i])) != UpperAscii(static_cast<uint8_t>(b[i])))
+            return false;
+    return true;
+}
+
+// Settings files are a few hundred bytes; anything far larger is not one of ours.
+constexpr std::streamoff kMaxProfileBytes = 4 << 20;
+
+} // namespace
+
+bool TProfile::Load(const std::string &path)
+{
+    sections_.clear();
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0 || size > kMaxProfileBytes)
+        return false;
+    in.seekg(0);
+    std::string text(static_cast<size_t>(size), '\0');
+    in.read(text.data(), size);
+    text.resize(static_cast<size_t>(in.gcount()));
+    Parse(text);
+    return true;
+}
+
+void TProfile::Parse(const std::string &text)
+{
+    sections_.clear();
+    sections_.push_back(TSection{});
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string raw = text.substr(pos, end - pos);
+        if (!raw.empty() && raw.back() == '\r')
+            raw.pop_back();
+        pos = end + 1;
+        const std::string t = Trim(raw);
+        if (t.size() >= 2 && t.front() == '[' && t.find(']') != std::string::npos) {
+            sections_.push_back(TSection{t.substr(1, t.find(']') - 1), {}});
+            continue;
+        }
+        TLine line;
+        line.Raw = raw;
+        const auto eq = t.find('=');
+        if (eq != std::string::npos && eq > 0 && t[0] != ';') {
+            line.Key = Trim(t.substr(0, eq));
+            line.Value = Trim(t.substr(eq + 1));
+        }
+        sections_.back().Lines.push_back(std::move(line));
+    }
+}
+
+std::string TProfile::Text() const
+{
+    std::string out;
+    for (const TSection &s : sections_) {
+        if (!s.Name.empty() || &s != &sections_.front())
+            out += "[" + s.Name + "]\n";
+        for (const TLine &l : s.Lines)
+            out += l.Key.empty() ? l.Raw + "\n" : l.Key + "=" + l.Value + "\n";
+    }
+    return out;
+}
+
+void TProfile::Save(const std::string &path) const
+{
+    // the configuration folder may not exist yet
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+        ::mkdir(path.substr(0, slash).c_str(), 0755);
+    try {
+        TSafeFileStream f(path);
+        f.WriteString(Text());
+        f.Commit();
+    } catch (const std::exception &) {
+        throw EStreamError("Unable to write to " + path);
+    }
+}
+
+TProfile::TSection *TProfile::Find(const std::string &section)
+{
+    for (TSection &s : sections_)
+        if (!s.Name.empty() && SameName(s.Name, section))
+            return &s;
+    return nullptr;
+}
+
+const TProfile::TSection *TProfile::Find(const std::string &section) const
+{
+    return const_cast<TProfile *>(this)->Find(section);
+}
+
+std::optional<std::string> TProfile::Value(const std::string &section, const std::string &key) const
+{
+    if (const TSection *s = Find(section))
+        for (const TLine &l : s->Lines)
+            if (!l.Key.empty() && SameName(l.Key, key))
+                return l.Value;
+    return std::nullopt;
+}
+
+std::string TProfile::ReadString(const std::string &section, const std::string &key, const std::string &def) const
+{
+    return Value(section, key).value_or(def);
+}
+
+std::optional<int32_t> TProfile::ParseInteger(const std::string &text)
+{
+    const std::string t = Trim(text);
+    if (t.empty() || t.size() > 40)
+        return std::nullopt;
+    if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
+        errno = 0;
+        char *end = nullptr;
+        const unsigned long long v = std::strtoull(t.c_str() + 2, &end, 16);
+        if (*end != '\0' || errno != 0 || v > 0xFFFFFFFFull || t[2] == '-' || t[2] == '+' || t[2] == ' ')
+            return std::nullopt;
+        return static_cast<int32_t>(static_cast<uint32_t>(v));
+    }
+    errno = 0;
+    char *end = nullptr;
+    const long long v = std::strtoll(t.c_str(), &end, 10);
+    if (*end != '\0' || errno != 0 || v < INT32_MIN || v > INT32_MAX || t[0] == ' ')
+        return std::nullopt;
+    return static_cast<int32_t>(v);
+}
+
+int32_t TProfile::ReadInteger(const std::string &section, const std::string &key, int32_t def) const
+{
+    const std::optional<std::string> v = Value(section, key);
+    if (!v)
+        return def;
+    return ParseInteger(*v).value_or(def);
+}
+
+bool TProfile::ReadBool(const std::string &section, const std::string &key, bool def) const
+{
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void TProfile::WriteString(const std::string &section, const std::string &key, const std::string &value)
+{
+    // a value is one line: line breaks would open entries of their own
+    std::string v = value;
+    for (char &c : v)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    TSection *s = Find(section);
+    if (!s) {
+        if (sections_.empty())
+            sections_.push_back(TSection{});
+        sections_.push_back(TSection{section, {}});
+        s = &sections_.back();
+    }
+    for (TLine &l : s->Lines)
+        if (!l.Key.empty() && SameName(l.Key, key)) {
+            l.Value = v;
+            return;
+        }
+    // after the section's last entry, before any blank lines that end it
+    size_t at = s->Lines.size();
+    while (at > 0 && s->Lines[at - 1].Key.empty() && Trim(s->Lines[at - 1].Raw).empty())
+        --at;
+    s->Lines.insert(s->Lines.begin() + static_cast<std::ptrdiff_t>(at), TLine{std::string(), key, v});
+}
+
+void TProfile::WriteInteger(const std::string &section, const std::string &key, int32_t value)
+{
+    WriteString(section, key, std::to_string(value));
+}
+
+void TProfile::WriteBool(const std::string &section, const std::string &key, bool value)
+{
+    WriteString(section, key, value ? "1" : "0");
+}
+
+TSettings TSettings::Read(const TProfile &p, int screenWidth, int screenHeight)
+{
+    TSettings s;
+    s.Width = p.ReadInteger("Window", "Width", 608);
+    s.Height = p.ReadInteger("Window", "Height", 459);
+    // centred with the size just read; the division rounds toward zero
+    s.Top = p.ReadInteger("Window", "Top", (screenHeight - s.Height) / 2);
+    s.Left = p.ReadInteger("Window", "Left", (screenWidth - s.Width) / 2);
+    s.State = p.ReadInteger("Window", "State", 0);
+    if (s.State < 0 || s.State > 2)
+        s.State = 0;
+    s.Syntax = p.ReadString("Window", "Syntax", "OPL Siena");
+    s.FontName = p.ReadString("Font", "Type", "Courier New");
+    s.FontSize = p.ReadInteger("Font", "Size", 10);
+    s.FontStyle = static_cast<uint8_t>(p.ReadInteger("Font", "Style", 0) & 15);
+    s.FontColor = p.ReadInteger("Font", "Color", 0);
+    s.Background = p.ReadInteger("Colors", "Background", static_cast<int32_t>(0x80000005u));
+    s.Tabs = p.ReadInteger("Edition", "Tabs", 8);
+    if (s.Tabs < 1)
+        s.Tabs = 8;
+    s.HelpPane = p.ReadBool("Help", "Help Window OPL", true);
+    s.HintPane = p.ReadBool("Help", "Help Window Write OPL", true);
+    return s;
+}
+
+void TSettings::Write(TProfile &p) const
+{
+    p.WriteInteger("Window", "Width", Width);
+    p.WriteInteger("Window", "Height", Height);
+    p.WriteInteger("Window", "Top", Top);
+    p.WriteInteger("Window", "Left", Left);
+    p.WriteInteger("Window", "State", State);
+    p.WriteString("Window", "Syntax", Syntax);
+    p.WriteString("Font", "Type", FontName);
+    p.WriteInteger("Font", "Size", FontSize);
+    p.WriteInteger("Font", "Style", FontStyle);
+    p.WriteInteger("Font", "Color", FontColor);
+    p.WriteInteger("Colors", "Background", Background);
+    p.WriteInteger("Edition", "Tabs", Tabs);
+    p.WriteBool("Help", "Help Window OPL", HelpPane);
+    p.WriteBool("Help", "Help Window Write OPL", HintPane);
+}
+
+std::string SettingsPath(const std::string &programDir, const char *xdgConfigHome, const char *home)
+{
+    const bool system = programDir.rfind("/usr/", 0) == 0 || programDir == "/usr" ||
+                        programDir.rfind("/opt/", 0) == 0 || programDir.rfind("/bin", 0) == 0 ||
+                        programDir.rfind("/sbin", 0) == 0;
+    if (!programDir.empty() && !system && ::access(programDir.c_str(), W_OK) == 0)
+        return programDir + "/quenvel.ini";
+    std::string base;
+    if (xdgConfigHome && *xdgConfigHome == '/')
+        base = xdgConfigHome;
+    else
+        base = std::string(home && *home ? home : "/tmp") + "/.config";
+    return base + "/quenvel/quenvel.ini";
+}
+
+std::string SettingsPathForThisProgram()
+{
+    if (const char *forced = std::getenv("QUENVEL_SETTINGS"); forced && *forced)
+        return forced;
+    std::string dir;
+    char buf[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n > 0) {
+        dir.assign(buf, static_cast<size_t>(n));
+        dir = dir.substr(0, dir.find_last_of('/'));
+    }
+    return SettingsPath(dir, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+}
+
+} // namespace quenvel
