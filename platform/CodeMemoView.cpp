@@ -39,7 +39,18 @@ int VirtualKeyOf(int k)
     }
 }
 
-TCodeMemoView::TCodeMemoView(QWidget *parent) : QAbstractScrollArea(parent)
+TCodeMemoView::TCodeMemoView(QWidget *parent)
+    : QAbstractScrollArea(parent), own_(std::make_unique<TCodeMemo>()), memo_(*own_)
+{
+    Init();
+}
+
+TCodeMemoView::TCodeMemoView(TCodeMemo &memo, QWidget *parent) : QAbstractScrollArea(parent), memo_(memo)
+{
+    Init();
+}
+
+void TCodeMemoView::Init()
 {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
@@ -70,6 +81,9 @@ TCodeMemoView::TCodeMemoView(QWidget *parent) : QAbstractScrollArea(parent)
 TCodeMemoView::~TCodeMemoView()
 {
     memo_.SetHost(nullptr);
+    memo_.Clipboard = nullptr;
+    memo_.OnAutoScroll = nullptr;
+    memo_.OnCursor = nullptr;
 }
 
 void TCodeMemoView::SetCodePage(TCodePage cp)
@@ -261,17 +275,9 @@ bool TCodeMemoView::focusNextPrevChild(bool next)
 
 bool TCodeMemoView::event(QEvent *e)
 {
-    if (e->type() == QEvent::ShortcutOverride) {
-        // the control's own keys win over the window's shortcuts
-        auto *k = static_cast<QKeyEvent *>(e);
-        if (k->modifiers() & Qt::ControlModifier) {
-            const int vk = VirtualKeyOf(k->key());
-            if (vk >= 'A' && vk <= 'Z') {
-                e->accept();
-                return true;
-            }
-        }
-    }
+    // No shortcut override: the window's menu shortcuts are looked up before a key
+    // reaches the control (Ctrl+X is the window's Exit, Ctrl+Z its Undo); keys no
+    // shortcut takes arrive here as key presses.
     return QAbstractScrollArea::event(e);
 }
 

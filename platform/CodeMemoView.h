@@ -9,13 +9,18 @@
 #include <QAbstractScrollArea>
 #include <QTimer>
 
+#include <memory>
+
 namespace quenvel {
 
 class TCodeMemoView : public QAbstractScrollArea, public TMemoHost
 {
     Q_OBJECT
 public:
+    // A view with a control of its own.
     explicit TCodeMemoView(QWidget *parent = nullptr);
+    // A view that hosts a control owned elsewhere, which must outlive the view.
+    explicit TCodeMemoView(TCodeMemo &memo, QWidget *parent = nullptr);
     ~TCodeMemoView() override;
 
     TCodeMemo &Memo() { return memo_; }
@@ -56,10 +61,12 @@ protected:
     bool event(QEvent *e) override;
 
 private:
+    void Init();
     void SyncBars();
     void BlinkCaret();
 
-    TCodeMemo memo_;
+    std::unique_ptr<TCodeMemo> own_;
+    TCodeMemo &memo_;
     TQtSurface measure_;
     TQtSurface paint_;
     TQtClipboard clipboard_;
