@@ -14,14 +14,17 @@ namespace quenvel {
 
 const char *UsageText()
 {
-    return "Usage: quenvel [FILE]\n"
+    return "Usage: quenvel [FILE | FILE:LINE]\n"
            "       quenvel --convert IN OUT\n"
            "       quenvel --highlight=DIALECT FILE\n"
            "       quenvel --check=DIALECT FILE...\n"
+           "       quenvel --procs FILE\n"
            "\n"
            "Edit OPL source for the Psion Siena, Series 3 and Series 5.\n"
            "\n"
            "  FILE                 open FILE in the editor window\n"
+           "  FILE:LINE            open FILE with the caret at the start of LINE\n"
+           "                       (1-based, as --check prints it)\n"
            "  --convert IN OUT     open IN as the editor does (Series 5 binary source is\n"
            "                       converted to text) and write it to OUT as plain text,\n"
            "                       or as RTF when OUT ends in .rtf\n"
@@ -29,10 +32,14 @@ const char *UsageText()
            "                       LINE COL LEN STYLE FG BG\n"
            "  --check=DIALECT      report the words of each FILE that DIALECT lacks;\n"
            "                       exit status 1 when any were found\n"
+           "  --procs FILE         print the procedures of FILE, one per line:\n"
+           "                       LINE, tab, header text, tab, comment\n"
            "  --help               show this help and exit\n"
            "  --version            show the version and exit\n"
            "\n"
            "DIALECT is one of none, siena, opl3, opl5.\n"
+           "Settings: quenvel.ini beside the program when its folder is writable,\n"
+           "otherwise $XDG_CONFIG_HOME/quenvel/quenvel.ini (~/.config/quenvel/).\n"
            "Exit status: 0 success, 1 words reported by --check, 2 error.\n";
 }
 
