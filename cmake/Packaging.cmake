@@ -41,11 +41,12 @@ set(QUENVEL_PACKAGE_CONTACT "The Quenvel developers <quenvel@localhost>"
 set(CPACK_PACKAGE_CONTACT ${QUENVEL_PACKAGE_CONTACT})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor for OPL programs of the Psion Siena, Series 3 and Series 5")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Quenvel edits programs written in OPL, the programming language of the Psion\n"
-    "Siena, Series 3 and Series 5 handhelds. It highlights the keywords of the chosen\n"
-    "dialect as you type, marks strings and REM comments, flags the commands that the\n"
-    "target machine lacks, and opens Series 5 binary source files as text. Command-line\n"
-    "modes convert files and check them against a dialect.")
+    "Quenvel edits programs written in OPL, the programming language of the\n"
+    "Psion Siena, Series 3 and Series 5 handhelds. It highlights the keywords\n"
+    "of the chosen dialect as you type, marks strings and REM comments, flags\n"
+    "the commands that the target machine lacks, and opens Series 5 binary\n"
+    "source files as text. Command-line modes convert files and check them\n"
+    "against a dialect.")
 list(JOIN CPACK_PACKAGE_DESCRIPTION "" CPACK_PACKAGE_DESCRIPTION)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY quenvel)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -65,7 +66,6 @@ else()
          " libqt6core6 (>= 6.4), libstdc++6 (>= 12), libc6 (>= 2.34), libgcc-s1")
 endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "shared-mime-info, desktop-file-utils")
 include(CPack)
 
 # Checks of the installed files and of the package. They build nothing of their
@@ -76,6 +76,6 @@ if(QUENVEL_TESTS AND NOT QUENVEL_SANITIZE)
                    ${CMAKE_CURRENT_SOURCE_DIR} $<TARGET_FILE:quenvel> ${CMAKE_CURRENT_BINARY_DIR}/quenvel.1)
   add_test(NAME debian_package
            COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/package_test.sh
-                   ${CMAKE_CURRENT_BINARY_DIR} ${CMAKE_CPACK_COMMAND} ${CMAKE_CURRENT_SOURCE_DIR}/tests/data)
+                   ${CMAKE_CURRENT_BINARY_DIR} ${CMAKE_CPACK_COMMAND} ${CMAKE_CURRENT_SOURCE_DIR})
   set_tests_properties(desktop_integration debian_package PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
 endif()

@@ -3,11 +3,12 @@
 # root as dpkg would install it, and uses what it installed: the program's
 # --version and --convert, and `man quenvel`.
 #
-# usage: package_test.sh BUILD_DIR CPACK_COMMAND TEST_DATA_DIR
+# usage: package_test.sh BUILD_DIR CPACK_COMMAND SOURCE_DIR
 # Exit status 77 (skipped) when cpack or dpkg-deb is missing.
 set -uo pipefail
 
-build=$1 cpack=$2 data=$3
+build=$1 cpack=$2 src=$3
+data=$src/tests/data
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
@@ -72,6 +73,11 @@ dpkg-deb -c "$deb" > "$tmp/contents"
 awk '$2 != "root/root" || ($1 !~ /^d/ && $1 != ($6 == "./usr/bin/quenvel" ? "-rwxr-xr-x" : "-rw-r--r--"))' \
     "$tmp/contents" > "$tmp/modes"
 [ ! -s "$tmp/modes" ] || fail "unexpected owner or mode: $(cat "$tmp/modes")"
+
+# The installed program must not look for anything in the trees it was built from.
+for tree in "$(realpath "$src")" "$(realpath "$build")"; do
+    ! grep -q -a -F "$tree" "$root/usr/bin/quenvel" || fail "the installed program refers to $tree"
+done
 
 # The installed program converts a Series 5 source file to its text twin.
 if "$root/usr/bin/quenvel" --convert "$data/s5/TESTOPX" "$tmp/out.opl"; then
