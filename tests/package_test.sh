@@ -43,7 +43,11 @@ dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x"
 version=$("$root/usr/bin/quenvel" --version) || fail "installed quenvel --version"
 [ "$version" = "quenvel $(field Version)" ] || fail "package version $(field Version), program says '$version'"
 depends=$(field Depends)
-for dep in libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 libc6 qt6-qpa-plugins; do
+needed=(libstdc++6 libc6)
+if readelf -d "$root/usr/bin/quenvel" 2>/dev/null | grep -q 'NEEDED.*libQt6Widgets'; then
+    needed+=(libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins)
+fi
+for dep in "${needed[@]}"; do
     [[ ", $depends," == *", $dep "* || ", $depends," == *", $dep,"* ]] || fail "Depends lacks $dep: $depends"
 done
 [ "$(field Section)" = editors ] || fail "Section is '$(field Section)'"
