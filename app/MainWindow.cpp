@@ -223,11 +223,12 @@ void TFrmMain::ApplySettings(const TSettings &s)
 TSettings TFrmMain::GatherSettings() const
 {
     TSettings s;
-    const QRect r = isMaximized() || isMinimized() ? geometry() : frameGeometry();
-    s.Width = r.width();
-    s.Height = r.height();
-    s.Top = r.top();
-    s.Left = r.left();
+    // the size as resize() takes it and the place as move() takes it, so that a window
+    // comes back where it was whatever frame the desktop draws around it
+    s.Width = width();
+    s.Height = height();
+    s.Top = y();
+    s.Left = x();
     s.State = isMinimized() ? 1 : isMaximized() ? 2 : 0;
     s.Syntax = MnuKeywordsNone->isChecked()    ? "None"
                : MnuKeywordsSiena->isChecked() ? "OPL Siena"

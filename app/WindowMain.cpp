@@ -51,7 +51,11 @@ int RunWindow(int argc, char **argv, const std::vector<std::string> &args)
     }
     TQuenvelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quenvel"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quenvel.svg")));
+    QApplication::setDesktopFileName(QStringLiteral("org.quenvel.Quenvel"));
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/quenvel-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
     std::pair<std::string, int> target;
     if (!args.empty())
         target = FileAndLine(args[0]);

@@ -1,0 +1,380 @@
+// The document layer: File commands with scripted answers, safe saving, the settings file
+// and the dialect switch.
+#include "TestUtil.h"
+
+#include "app/cli/Cli.h"
+#include "app/document/Document.h"
+#include "app/document/Settings.h"
+#include "editor/HighlightRuns.h"
+#include "opl/OplKeywords.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace quenvel;
+using namespace quenvel::test;
+
+namespace {
+
+std::string Data(const std::string &name)
+{
+    return std::string(QUENVEL_TEST_DATA) + "/" + name;
+}
+
+// Answers the document's questions from a script and remembers what was asked.
+struct TScriptedUi : TDocumentUi {
+    TAnswer answer = aCancel;
+    std::optional<std::string> saveName, openName;
+    bool confirm = false;
+    std::vector<std::string> asked;
+    TAnswer ConfirmSave(const std::string &q) override
+    {
+        asked.push_back(q);
+        return answer;
+    }
+    bool Confirm(const std::string &q) override
+    {
+        asked.push_back(q);
+        return confirm;
+    }
+    std::optional<std::string> OpenFileName() override { return openName; }
+    std::optional<std::string> SaveFileName() override { return saveName; }
+    void Warn(const std::string &m) override { asked.push_back(m); }
+};
+
+void Type(TDocument &doc, const char *text)
+{
+    doc.Memo().SetSelTextBuf(text);
+}
+
+} // namespace
+
+// Every combination of the close query: what it allows, what it writes, what stays modified.
+TEST(Document, CloseQueryMatrix)
+{
+    struct TCase {
+        bool titled;
+        TDocumentUi::TAnswer answer;
+        bool saveAsCancelled;
+        bool allows, written;
+    } cases[] = {
+        {true, TDocumentUi::aYes, false, true, true},      {true, TDocumentUi::aNo, false, true, false},
+        {true, TDocumentUi::aCancel, false, false, false}, {false, TDocumentUi::aYes, false, true, true},
+        {false, TDocumentUi::aYes, true, false, false},    {false, TDocumentUi::aNo, false, true, false},
+        {false, TDocumentUi::aCancel, false, false, false},
+    };
+    for (const TCase &c : cases) {
+        TTempDir t;
+        TDocument doc;
+        WriteFile(t / "a.opl", "old");
+        if (c.titled)
+            doc.LoadFile(t / "a.opl");
+        Type(doc, "new ");
+        TScriptedUi ui;
+        ui.answer = c.answer;
+        if (!c.saveAsCancelled)
+            ui.saveName = t / "b";
+        const std::string where = c.titled ? t / "a.opl" : t / "b.OPL";
+        SCOPED_TRACE(std::to_string(c.titled) + " " + std::to_string(c.answer) + " " + std::to_string(c.saveAsCancelled));
+        EXPECT_EQ(doc.CloseQuery(ui), c.allows);
+        ASSERT_EQ(ui.asked.size(), 1u);
+        EXPECT_EQ(ui.asked[0], c.titled ? "Save changes to \"a.opl\"?" : "Save changes to \"\"?");
+        EXPECT_EQ(ReadFile(where), c.written ? (c.titled ? "new old" : "new ") : (c.titled ? "old" : ""));
+        EXPECT_EQ(doc.Memo().Modified(), !c.written);
+        // an unmodified document closes without a question
+        if (c.written) {
+            ui.asked.clear();
+            EXPECT_TRUE(doc.CloseQuery(ui));
+            EXPECT_TRUE(ui.asked.empty());
+        }
+    }
+}
+
+// Save As: ".OPL" appended to a bare name, RTF chosen by the typed extension only, and a
+// later Open returns to plain text.
+TEST(Document, SaveAsNamesAndWriters)
+{
+    struct TCase {
+        const char *typed, *file;
+        bool rtf;
+    } cases[] = {{"prog", "prog.OPL", false}, {"prog.rtf", "prog.rtf", true}, {"prog.txt", "prog.txt", false},
+                 {"a.b/prog", "a.b/prog.OPL", false}};
+    for (const TCase &c : cases) {
+        TTempDir t;
+        ::mkdir((t / "a.b").c_str(), 0755);
+        TDocument doc;
+        Type(doc, "PROC x:");
+        TScriptedUi ui;
+        ui.saveName = t / c.typed;
+        ASSERT_TRUE(doc.SaveAs(ui)) << c.typed;
+        EXPECT_EQ(doc.FileName(), t / c.file);
+        EXPECT_EQ(doc.SaveAsRTF(), c.rtf);
+        EXPECT_EQ(ReadFile(t / c.file).rfind("{\\rtf", 0) == 0, c.rtf) << c.typed;
+        EXPECT_FALSE(doc.Memo().Modified());
+        // opening a file clears the RTF choice: the next save writes plain text
+        WriteFile(t / "o.opl", "x");
+        ui.openName = t / "o.opl";
+        ASSERT_TRUE(doc.Open(ui));
+        Type(doc, "y");
+        ASSERT_TRUE(doc.Save(ui));
+        EXPECT_EQ(ReadFile(t / "o.opl"), "yx");
+    }
+    // Save on an untitled document with the dialog cancelled writes nothing
+    TDocument doc;
+    Type(doc, "x");
+    TScriptedUi ui;
+    EXPECT_FALSE(doc.Save(ui));
+    EXPECT_TRUE(doc.FileName().empty());
+    EXPECT_TRUE(doc.Memo().Modified());
+}
+
+TEST(Document, OpenFailureChangesNothingAndNewGivesTheTemplate)
+{
+    TTempDir t;
+    TDocument doc;
+    WriteFile(t / "a.opl", "PROC a:\r\nENDP");
+    doc.LoadFile(t / "a.opl");
+    Type(doc, "x");
+    try {
+        doc.LoadFile(t / "missing.opl");
+        FAIL() << "no error";
+    } catch (const std::exception &e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open file " + (t / "missing.opl"));
+    }
+    EXPECT_EQ(doc.FileName(), t / "a.opl");
+    EXPECT_EQ(doc.Memo().Text(), "xPROC a:\r\nENDP");
+    EXPECT_TRUE(doc.Memo().Modified());
+
+    TScriptedUi ui;
+    ui.answer = TDocumentUi::aNo;
+    ASSERT_TRUE(doc.New(ui));
+    EXPECT_EQ(doc.Memo().Text(), "PROC :\r\n\r\nENDP");
+    EXPECT_EQ(doc.Memo().SelLine(), 0);
+    EXPECT_EQ(doc.Memo().SelCol(), 5);
+    EXPECT_FALSE(doc.Memo().Modified());
+    EXPECT_TRUE(doc.FileName().empty());
+}
+
+// A file cut at a NUL byte: said on Open, asked before Save writes over it.
+TEST(Document, FileCutAtNulIsNotOverwrittenUnasked)
+{
+    TTempDir t;
+    const std::string bytes("PROC a:\r\n\0tail after the NUL", 27);
+    WriteFile(t / "n.opl", bytes);
+    TDocument doc;
+    TScriptedUi ui;
+    ui.openName = t / "n.opl";
+    ASSERT_TRUE(doc.Open(ui));
+    EXPECT_TRUE(doc.CutAtNul());
+    ASSERT_EQ(ui.asked.size(), 1u);
+    EXPECT_NE(ui.asked[0].find("NUL byte at offset 9"), std::string::npos) << ui.asked[0];
+    Type(doc, "x");
+    ui.confirm = false;
+    EXPECT_FALSE(doc.Save(ui));
+    EXPECT_EQ(ReadFile(t / "n.opl"), bytes);
+    EXPECT_TRUE(doc.Memo().Modified());
+    ui.confirm = true;
+    EXPECT_TRUE(doc.Save(ui));
+    EXPECT_EQ(ReadFile(t / "n.opl"), "xPROC a:\r\n");
+}
+
+// Every kind of target a save may meet.
+TEST(Document, SaveTargets)
+{
+    TTempDir t;
+    TDocument doc;
+    Type(doc, "new");
+    // a symbolic link: written through, the link stays a link
+    WriteFile(t / "real.opl", "old");
+    ::chmod((t / "real.opl").c_str(), 0640);
+    ASSERT_EQ(::symlink("real.opl", (t / "link.opl").c_str()), 0);
+    doc.WriteTo(t / "link.opl", false);
+    struct stat st{};
+    ASSERT_EQ(::lstat((t / "link.opl").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadFile(t / "real.opl"), "new");
+    ASSERT_EQ(::stat((t / "real.opl").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << "permissions kept";
+    // a dangling link: the file it names is created
+    ASSERT_EQ(::symlink("made.opl", (t / "dangling.opl").c_str()), 0);
+    doc.WriteTo(t / "dangling.opl", false);
+    EXPECT_EQ(ReadFile(t / "made.opl"), "new");
+    // hard links: every name shows the new text
+    WriteFile(t / "h1.opl", "old");
+    ASSERT_EQ(::link((t / "h1.opl").c_str(), (t / "h2.opl").c_str()), 0);
+    doc.WriteTo(t / "h1.opl", false);
+    EXPECT_EQ(ReadFile(t / "h2.opl"), "new");
+    ASSERT_EQ(::stat((t / "h1.opl").c_str(), &st), 0);
+    EXPECT_EQ(st.st_nlink, 2u);
+    // a FIFO and a folder are refused and left as they are; nothing stray is left behind
+    ASSERT_EQ(::mkfifo((t / "fifo").c_str(), 0644), 0);
+    ::mkdir((t / "dir").c_str(), 0755);
+    for (const char *name : {"fifo", "dir"}) {
+        try {
+            doc.WriteTo(t / name, false);
+            ADD_FAILURE() << name;
+        } catch (const std::exception &e) {
+            EXPECT_EQ(std::string(e.what()).rfind("Cannot create file " + (t / name), 0), 0u) << e.what();
+        }
+    }
+    ASSERT_EQ(::lstat((t / "fifo").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    FILE *ls = popen(("ls -A '" + t.path + "' | grep -c '^\\.' ").c_str(), "r");
+    char buf[16] = {};
+    fgets(buf, sizeof buf, ls);
+    pclose(ls);
+    EXPECT_EQ(std::string(buf), "0\n") << "no temporary file left";
+}
+
+// The dialect switch re-highlights in place: the same highlighting as a fresh load, with
+// the text, the modified state and undo kept.
+TEST(Document, DialectSwitchInPlaceEqualsAFreshLoad)
+{
+    for (const char *file : {"text/TESTOPX.OPL", "text/frame.tpl", "text/dialog-tests.txt"}) {
+        TDocument doc;
+        doc.SetDialect(odSiena, false);
+        doc.LoadFile(Data(file));
+        TCodeMemo &m = doc.Memo();
+        m.SetSelStart(m.ParagraphStart(3));
+        Type(doc, "REM \"x");
+        const std::string text = m.Text();
+        for (int d : {int(odOpl5), 0, int(odOpl3), int(odSiena)}) {
+            doc.SetDialect(d);
+            m.ParseAllKeywords();
+            EXPECT_EQ(m.Text(), text);
+            EXPECT_TRUE(m.Modified());
+            EXPECT_TRUE(m.CanUndo());
+            EXPECT_EQ(m.SelStart(), 0);
+            EXPECT_EQ(m.CheckInvariants(), "");
+            TDocument fresh;
+            fresh.SetDialect(d, false);
+            fresh.Memo().SetTextBuf(text.c_str());
+            fresh.Memo().ParseAllKeywords();
+            const auto a = HighlightRuns(m), b = HighlightRuns(fresh.Memo());
+            ASSERT_EQ(a.size(), b.size()) << file << " dialect " << d;
+            for (size_t k = 0; k < a.size(); ++k) {
+                EXPECT_EQ(a[k].Par, b[k].Par);
+                EXPECT_EQ(a[k].Col, b[k].Col);
+                EXPECT_EQ(a[k].Len, b[k].Len);
+                EXPECT_EQ(std::memcmp(&a[k].Style, &b[k].Style, sizeof a[k].Style), 0);
+            }
+            EXPECT_EQ(a.empty(), d == 0) << "highlighted exactly when a dialect is chosen";
+        }
+        m.Undo();
+        EXPECT_EQ(m.Text().find("REM \"x"), std::string::npos) << "undo still takes the typing back";
+    }
+}
+
+TEST(Settings, DefaultsRoundTripAndUnknownEntriesKept)
+{
+    TProfile p;
+    TSettings d = TSettings::Read(p, 1024, 768);
+    EXPECT_EQ(std::tie(d.Width, d.Height, d.Top, d.Left, d.State, d.Tabs), std::make_tuple(608, 459, 154, 208, 0, 8));
+    EXPECT_EQ(d.Syntax, "OPL Siena");
+    EXPECT_EQ(d.FontName, "Courier New");
+    EXPECT_EQ(d.Background, static_cast<TColor>(0x80000005u));
+    EXPECT_TRUE(d.HelpPane && d.HintPane);
+    // a window larger than the screen is centred at a negative place
+    EXPECT_EQ(TSettings::Read(p, 500, 400).Left, -54);
+
+    TTempDir t;
+    WriteFile(t / "q.ini", "; mine\r\n[Other]\r\nKeep=me\r\n[window]\r\nwidth=700\r\nExtra = 1\r\n");
+    p.Load(t / "q.ini");
+    TSettings s = TSettings::Read(p, 1024, 768);
+    EXPECT_EQ(s.Width, 700) << "sections and keys match in any case";
+    s.Syntax = "";
+    s.Background = 0x123456;
+    s.HintPane = false;
+    s.Write(p);
+    p.Save(t / "q.ini");
+    TProfile back;
+    ASSERT_TRUE(back.Load(t / "q.ini"));
+    const TSettings r = TSettings::Read(back, 1024, 768);
+    EXPECT_EQ(r.Syntax, "");
+    EXPECT_EQ(r.Background, 0x123456);
+    EXPECT_FALSE(r.HintPane);
+    EXPECT_EQ(back.ReadString("Other", "Keep", ""), "me");
+    EXPECT_EQ(back.ReadString("Window", "Extra", ""), "1");
+    EXPECT_NE(ReadFile(t / "q.ini").find("; mine"), std::string::npos);
+    EXPECT_NE(ReadFile(t / "q.ini").find("Background=1193046"), std::string::npos);
+}
+
+TEST(Settings, UnusableValuesGiveDefaults)
+{
+    struct TCase {
+        const char *section, *key, *value;
+        int32_t TSettings::*field;
+        int32_t expect;
+    } cases[] = {
+        {"Window", "State", "3", &TSettings::State, 0},
+        {"Window", "State", "-1", &TSettings::State, 0},
+        {"Window", "State", "2", &TSettings::State, 2},
+        {"Window", "Width", "0x10", &TSettings::Width, 16},
+        {"Window", "Width", "12abc", &TSettings::Width, 608},
+        {"Window", "Width", "99999999999", &TSettings::Width, 608},
+        {"Window", "Height", "", &TSettings::Height, 459},
+        {"Edition", "Tabs", "0", &TSettings::Tabs, 8},
+        {"Edition", "Tabs", "13", &TSettings::Tabs, 13},
+        {"Edition", "Tabs", "x", &TSettings::Tabs, 8},
+        {"Colors", "Background", "0x80000005", &TSettings::Background, static_cast<int32_t>(0x80000005u)},
+        {"Colors", "Background", "-2147483643", &TSettings::Background, static_cast<int32_t>(0x80000005u)},
+        {"Colors", "Background", "0x1FFFFFFFF", &TSettings::Background, static_cast<int32_t>(0x80000005u)},
+    };
+    for (const TCase &c : cases) {
+        TProfile p;
+        p.Parse(std::string("[") + c.section + "]\n" + c.key + "=" + c.value + "\n");
+        EXPECT_EQ(TSettings::Read(p, 1024, 768).*c.field, c.expect) << c.key << "=" << c.value;
+    }
+    TProfile p;
+    p.Parse("[Font]\nStyle=255\n[Help]\nHelp Window OPL=0\nHelp Window Write OPL=yes\n\x01\xff junk\n");
+    const TSettings s = TSettings::Read(p, 1024, 768);
+    EXPECT_EQ(s.FontStyle, 15);
+    EXPECT_FALSE(s.HelpPane);
+    EXPECT_TRUE(s.HintPane);
+}
+
+TEST(Settings, WhereTheFileLivesAndAFileThatCannotBeWritten)
+{
+    TTempDir t;
+    EXPECT_EQ(SettingsPath(t.path, nullptr, "/home/u"), t / "quenvel.ini");
+    EXPECT_EQ(SettingsPath("/usr/bin", "/xdg", "/home/u"), "/xdg/quenvel/quenvel.ini");
+    EXPECT_EQ(SettingsPath("/usr/bin", "", "/home/u"), "/home/u/.config/quenvel/quenvel.ini");
+    EXPECT_EQ(SettingsPath("/no/such/dir", nullptr, "/home/u"), "/home/u/.config/quenvel/quenvel.ini");
+    // the configuration folder is made when missing
+    TProfile p;
+    p.WriteInteger("Edition", "Tabs", 4);
+    p.Save(t / "cfg/quenvel/quenvel.ini");
+    EXPECT_EQ(ReadFile(t / "cfg/quenvel/quenvel.ini"), "[Edition]\nTabs=4\n");
+    WriteFile(t / "plain", "x");
+    try {
+        p.Save(t / "plain/quenvel.ini");
+        FAIL();
+    } catch (const std::exception &e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + (t / "plain/quenvel.ini"));
+    }
+}
+
+TEST(CommandLine, FileAndLineArgument)
+{
+    TTempDir t;
+    WriteFile(t / "a.opl", "x");
+    WriteFile(t / "b:7", "x");
+    EXPECT_EQ(FileAndLine(t / "a.opl"), std::make_pair(t / "a.opl", 0));
+    EXPECT_EQ(FileAndLine(t / "a.opl:12"), std::make_pair(t / "a.opl", 12));
+    EXPECT_EQ(FileAndLine(t / "a.opl:12:5"), std::make_pair(t / "a.opl", 12));
+    EXPECT_EQ(FileAndLine(t / "b:7"), std::make_pair(t / "b:7", 0)) << "an existing name wins";
+    EXPECT_EQ(FileAndLine(t / "c.opl:3"), std::make_pair(t / "c.opl:3", 0));
+    EXPECT_EQ(FileAndLine(t / "a.opl:x"), std::make_pair(t / "a.opl:x", 0));
+}
+
+// A navigator kept by someone else outlives the control without being freed twice.
+TEST(Document, ForeignNavigatorIsNotFreedByTheControl)
+{
+    auto memo = std::make_unique<TCodeMemo>();
+    auto nav = std::make_unique<TCodeNavigator>(memo.get());
+    memo.reset();
+    nav.reset();
+    SUCCEED();
+}

@@ -1,0 +1,185 @@
+// The main window on the offscreen platform: first start, the settings it writes, the
+// dialect menu and toolbar, menu shortcuts over the editor, and the close query.
+#include "app/MainWindow.h"
+#include "opl/OplKeywords.h"
+#include "platform/CodeMemoView.h"
+#include "tests/TestUtil.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace quenvel;
+using namespace quenvel::test;
+
+namespace {
+
+struct TAnswers : TDocumentUi {
+    TAnswer answer = aCancel;
+    int asked = 0;
+    TAnswer ConfirmSave(const std::string &) override
+    {
+        ++asked;
+        return answer;
+    }
+    bool Confirm(const std::string &) override { return false; }
+    std::optional<std::string> OpenFileName() override { return std::nullopt; }
+    std::optional<std::string> SaveFileName() override { return std::nullopt; }
+    void Warn(const std::string &) override {}
+};
+
+void Settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+std::unique_ptr<TFrmMain> Start(const std::string &ini, const std::string &file = std::string())
+{
+    auto w = std::make_unique<TFrmMain>(ini, file);
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    Settle();
+    return w;
+}
+
+std::string Status(TFrmMain &w)
+{
+    std::string s;
+    for (int i = 1; i <= 3; ++i)
+        s += w.Panel(i)->text().toStdString() + "|";
+    return s;
+}
+
+} // namespace
+
+TEST(MainWindow, FirstStartWithoutSettingsAndTheSettingsWrittenAtClose)
+{
+    TTempDir t;
+    auto w = Start(t / "quenvel.ini");
+    EXPECT_EQ(w->size(), QSize(608, 459));
+    EXPECT_EQ(w->windowTitle().toStdString(), "Quenvel 1.21 (16/03/1998)");
+    EXPECT_EQ(w->EditTitle()->text().toStdString(), "Edit: ( Untitled.opl  )");
+    EXPECT_EQ(w->Document().Memo().Text(), "PROC :\r\n\r\nENDP");
+    EXPECT_EQ(Status(*w), "Line: 1|Col: 6| |");
+    EXPECT_TRUE(w->Action("OPL Siena")->isChecked());
+    EXPECT_TRUE(w->DialectButton("S")->isChecked());
+    EXPECT_TRUE(w->HintPane()->isVisible() && w->HelpPane()->isVisible());
+    EXPECT_EQ(w->Document().Memo().TabStops(), 8);
+
+    // a change of dialect and of a pane reaches the file at close
+    w->Action("OPL 3")->trigger();
+    w->Action("Write Help System")->trigger();
+    EXPECT_FALSE(w->HintPane()->isVisible());
+    EXPECT_TRUE(w->close());
+    const std::string ini = ReadFile(t / "quenvel.ini");
+    for (const char *line : {"Width=608", "Height=459", "State=0", "Syntax=OPL 3", "Type=Courier New", "Size=10",
+                             "Background=-2147483643", "Tabs=8", "Help Window OPL=1", "Help Window Write OPL=0"})
+        EXPECT_NE(ini.find(std::string(line) + "\n"), std::string::npos) << line << "\n" << ini;
+
+    // the next start reads them back
+    auto again = Start(t / "quenvel.ini");
+    EXPECT_TRUE(again->Action("OPL 3")->isChecked());
+    EXPECT_TRUE(again->DialectButton("3")->isChecked());
+    EXPECT_FALSE(again->HintPane()->isVisible());
+}
+
+TEST(MainWindow, SyntaxValuesOfTheSettingsFile)
+{
+    for (const char *syntax : {"None", "OPP"}) {
+        TTempDir t;
+        WriteFile(t / "q.ini", std::string("[Window]\nSyntax=") + syntax + "\n");
+        WriteFile(t / "a.opl", "PROC a:\r\n  PRINT \"x\" REM y\r\nENDP");
+        auto w = Start(t / "q.ini", t / "a.opl");
+        const bool none = std::string(syntax) == "None";
+        EXPECT_EQ(w->Action("None")->isChecked(), none);
+        EXPECT_EQ(w->DialectButton("N")->isChecked(), none);
+        for (const char *b : {"S", "3", "5", "OPP"})
+            EXPECT_FALSE(w->DialectButton(b)->isChecked()) << b;
+        w->Document().Memo().ParseAllKeywords();
+        EXPECT_EQ(w->Document().Memo().Par(1).MarkCount, 0) << "nothing highlighted";
+        EXPECT_EQ(w->EditTitle()->text().toStdString(), "Edit: ( a.opl )");
+        EXPECT_EQ(w->Document().Memo().Text(), "PROC a:\r\n  PRINT \"x\" REM y\r\nENDP") << "no template";
+        EXPECT_TRUE(w->close());
+        EXPECT_NE(ReadFile(t / "q.ini").find(std::string("Syntax=") + (none ? "None" : "") + "\n"),
+                  std::string::npos);
+    }
+}
+
+TEST(MainWindow, DialectMenuAndToolbarAgree)
+{
+    TTempDir t;
+    std::string text;
+    for (int i = 0; i < 50; ++i)
+        text += "PROC p" + std::to_string(i) + ":\r\n";
+    WriteFile(t / "a.opl", text);
+    auto w = Start(t / "q.ini", t / "a.opl");
+    TCodeMemo &m = w->Document().Memo();
+    m.SetSelLine(30);
+    m.SetSelCol(4);
+    m.SetSelTextBuf("x");
+    EXPECT_TRUE(m.Modified());
+    w->DialectButton("OPP")->trigger();
+    EXPECT_TRUE(w->Action("OPL 5")->isChecked());
+    EXPECT_FALSE(w->Action("OPL Siena")->isChecked());
+    EXPECT_TRUE(w->DialectButton("5")->isChecked());
+    EXPECT_FALSE(w->DialectButton("OPP")->isChecked());
+    EXPECT_EQ(m.SelLine(), 30);
+    EXPECT_EQ(m.SelCol(), 0) << "the caret at the start of its line";
+    EXPECT_TRUE(m.Modified());
+    EXPECT_TRUE(m.CanUndo());
+    EXPECT_EQ(w->Document().Memo().CodePage, cpWindows1252);
+    // OPP while OPL 5 is the dialect: nothing happens, OPP stays pressed
+    m.SetSelCol(3);
+    w->DialectButton("OPP")->trigger();
+    EXPECT_TRUE(w->DialectButton("OPP")->isChecked());
+    EXPECT_EQ(m.SelCol(), 3);
+    // the menu presses the button; the menu entry that is checked stays checked
+    w->Action("None")->trigger();
+    EXPECT_TRUE(w->DialectButton("N")->isChecked());
+    EXPECT_EQ(m.SelStart(), 0);
+    w->Action("None")->trigger();
+    EXPECT_TRUE(w->Action("None")->isChecked());
+    w->Action("OPL Siena")->trigger();
+    EXPECT_TRUE(w->DialectButton("S")->isChecked());
+    EXPECT_EQ(m.CodePage, cpIbm850) << "the Series 3 character set";
+    EXPECT_EQ(m.Text().substr(0, 8), "PROC p0:");
+    TAnswers no;
+    no.answer = TDocumentUi::aNo;
+    w->SetDocumentUi(&no);
+    EXPECT_TRUE(w->close());
+}
+
+// Menu shortcuts are looked up before a key reaches the editor: Ctrl+S saves, Ctrl+Z is the
+// menu's Undo and Ctrl+X closes the window, all with the editor focused.
+TEST(MainWindow, MenuShortcutsWinOverTheEditor)
+{
+    TTempDir t;
+    WriteFile(t / "a.opl", "PROC a:\r\nENDP");
+    auto w = Start(t / "q.ini", t / "a.opl");
+    QWidget *editor = &w->Editor();
+    editor->setFocus();
+    Settle();
+    ASSERT_TRUE(editor->hasFocus());
+    QTest::keyClicks(editor, "ab");
+    EXPECT_EQ(w->Panel(3)->text().toStdString(), "Mod");
+    QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(ReadFile(t / "a.opl"), "abPROC a:\r\nENDP");
+    EXPECT_EQ(w->Panel(3)->text().toStdString(), " ");
+    QTest::keyClicks(editor, "c");
+    QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w->Document().Memo().Text(), "PROC a:\r\nENDP") << "the typing is one undo step";
+    // Ctrl+X asks about the changes first; Cancel keeps the window
+    QTest::keyClicks(editor, "d");
+    TAnswers cancel;
+    w->SetDocumentUi(&cancel);
+    QTest::keyClick(editor, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(cancel.asked, 1);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(ReadFile(t / "a.opl"), "abPROC a:\r\nENDP");
+    cancel.answer = TDocumentUi::aNo;
+    QTest::keyClick(editor, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_FALSE(w->isVisible());
+}
