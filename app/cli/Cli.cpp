@@ -5,6 +5,7 @@
 #include "editor/HighlightRuns.h"
 #include "opl/OplKeywords.h"
 #include "opl/OplSetup.h"
+#include "opl/ProcScanner.h"
 
 #include <cstdio>
 #include <ostream>
@@ -163,6 +164,28 @@ int Check(const std::string &dialectName, const std::vector<std::string> &files,
     return failed ? 2 : reported ? 1 : 0;
 }
 
+// One line per procedure: its 1-based line, the header after "PROC ", and the comment of
+// a REM line right below it, separated by TABs; the bytes as they stand in the file.
+int Procs(const std::vector<std::string> &files, std::ostream &out, std::ostream &err)
+{
+    if (files.size() != 1) {
+        err << "quenvel: --procs needs one file\n";
+        return 2;
+    }
+    try {
+        TDocument doc;
+        doc.LoadFile(files[0]);
+        std::string buf;
+        for (const TProcEntry &e : ScanProcedures(doc.Memo()))
+            buf += std::to_string(e.Line) + '\t' + e.Text + '\t' + e.Comment + '\n';
+        out << buf;
+        return 0;
+    } catch (const std::exception &e) {
+        err << "quenvel: " << e.what() << "\n";
+        return 2;
+    }
+}
+
 } // namespace
 
 std::pair<std::string, int> FileAndLine(const std::string &arg)
@@ -217,6 +240,8 @@ std::optional<int> RunCommandLine(const std::vector<std::string> &args, std::ost
         return Highlight(a.substr(12), {args.begin() + 1, args.end()}, out, err);
     if (a.rfind("--check=", 0) == 0)
         return Check(a.substr(8), {args.begin() + 1, args.end()}, out, err);
+    if (a == "--procs")
+        return Procs({args.begin() + 1, args.end()}, out, err);
     if (a.size() > 1 && a[0] == '-') {
         err << "quenvel: unknown option '" << a << "'\nTry 'quenvel --help'.\n";
         return 2;
