@@ -1,0 +1,108 @@
+#include "opl/SyntaxHints.h"
+
+#include "editor/CodeMemo.h"
+
+namespace quenvel {
+
+namespace {
+
+char UpperAscii(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+} // namespace
+
+const std::vector<TSyntaxHint> &SyntaxHintTable()
+{
+    static const std::vector<TSyntaxHint> table = {
+        {"DTEXT", "dTEXT var prompt%, body$, type%"},
+        {"DLONG", "dLONG var long&, prompt$, min&, max&"},
+        {"DFLOAT", "dFLOAT var fp, prompt$, min, max"},
+        {"DDATE", "dDATE var long&, prompt$, min&, max&"},
+        {"DTIME", "dTIME var long&, prompt$, type%, min&, max&"},
+        {"DCHOICE", "dCHOICE var choice%, prompt$, list$"},
+        {"DFILE", "dFILE var str$, prompt$, f%, Uid1&, Uid2&, Uid3&"},
+        {"DXINPUT", "dXINPUT var str$, prompt$"},
+        {"DEDIT", "dEDIT var str$, prompt$, len%"},
+        {"DINIT", "dINIT var title$"},
+        {"DPOSITION", "dPOSITION var x&, y&"},
+        {"MCARD", "mCARD var Title1$, %FastKey1, Title2$, %FastKey2,..."},
+        {"MCASC", "mCASC var Title1$, %FastKey1, Title2$, %FastKey2,..."},
+        {"PRINT", "PRINT var str$"},
+        {"PROC", "PROC const:"},
+        {"REM", "REM comment"},
+        {"DO", "DO ... UNTIL"},
+        {"WHILE", "WHILE ... ENDW"},
+        {"IF", "IF ... ELSE / ELSEIF ... ENDIF"},
+    };
+    return table;
+}
+
+const TSyntaxHint *FindSyntaxHint(std::string_view word)
+{
+    for (const TSyntaxHint &h : SyntaxHintTable()) {
+        if (h.Key.size() != word.size())
+            continue;
+        size_t i = 0;
+        while (i < word.size() && UpperAscii(word[i]) == h.Key[i])
+            ++i;
+        if (i == word.size())
+            return &h;
+    }
+    return nullptr;
+}
+
+std::string NextSyntaxHint(std::string_view line, int32_t col, std::string_view current)
+{
+    // Positions below are 1-based as in the line's characters S[1..n]; S[k] is just before
+    // the caret.
+    const int64_t k = col;
+    const int64_t n = static_cast<int64_t>(line.size());
+    if (k < 2 || k > n)
+        return std::string(current);
+    auto S = [line](int64_t i) { return line[static_cast<size_t>(i - 1)]; };
+    std::string result(current);
+    if (S(k) == ' ')
+        result = kNoSyntaxHint;
+    int64_t p = k - 1;
+    while (p > 1 && !IsBlank(S(p - 1)))
+        --p;
+    int64_t e = k;
+    while (e <= n && !IsBlank(S(e)))
+        ++e;
+    if (const TSyntaxHint *h = FindSyntaxHint(line.substr(static_cast<size_t>(p - 1), static_cast<size_t>(e - p))))
+        result = h->Text;
+    return result;
+}
+
+int32_t LeadingTabCount(std::string_view line)
+{
+    int32_t n = 0;
+    while (static_cast<size_t>(n) < line.size() && line[static_cast<size_t>(n)] == '\t')
+        ++n;
+    return n;
+}
+
+std::string WithLeadingTabs(std::string_view line, int32_t tabs)
+{
+    std::string s(static_cast<size_t>(tabs > 0 ? tabs : 0), '\t');
+    s += line;
+    return s;
+}
+
+void CarryIndentation(TCodeMemo &memo, int32_t tabs)
+{
+    if (tabs <= 0)
+        return;
+    const int32_t line = memo.CaretPar();
+    memo.SetParagraphText(line, WithLeadingTabs(memo.ParagraphText(line), tabs));
+    memo.SetSelCol(tabs);
+}
+
+} // namespace quenvel
