@@ -1,0 +1,257 @@
+// The help tree, the syntax hint line, the indentation Enter carries over and the help set.
+#include "TestUtil.h"
+
+#include "app/cli/Document.h"
+#include "opl/HelpIndex.h"
+#include "opl/HelpTree.h"
+#include "opl/SyntaxHints.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+#include <set>
+
+using namespace quenvel;
+using namespace quenvel::test;
+
+namespace {
+
+int FindNode(std::string_view caption)
+{
+    const auto &nodes = HelpTreeNodes();
+    for (size_t i = 0; i < nodes.size(); ++i)
+        if (nodes[i].Caption == caption)
+            return static_cast<int>(i);
+    return -1;
+}
+
+} // namespace
+
+TEST(HelpTree, CountsShapeAndBadges)
+{
+    const auto &nodes = HelpTreeNodes();
+    ASSERT_EQ(nodes.size(), 229u);
+    EXPECT_EQ(nodes[0].Caption, "OPL Help");
+    int groups = 0, inner = 0, leaves = 0;
+    std::map<THelpBadge, std::vector<std::string_view>> badges;
+    std::vector<int> children(nodes.size());
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        groups += nodes[i].Level == 1;
+        (nodes[i].IsLeaf() ? leaves : inner)++;
+        if (nodes[i].Badge != THelpBadge::None)
+            badges[nodes[i].Badge].push_back(nodes[i].Caption);
+        if (i > 0) {
+            ASSERT_LT(nodes[i].Parent, static_cast<int>(i));
+            EXPECT_EQ(nodes[static_cast<size_t>(nodes[i].Parent)].Level, nodes[i].Level - 1);
+            ++children[static_cast<size_t>(nodes[i].Parent)];
+        }
+        EXPECT_EQ(children[i], 0) << "a parent comes before its children";
+    }
+    for (size_t i = 0; i < nodes.size(); ++i)
+        EXPECT_EQ(nodes[i].ChildCount, children[i]) << nodes[i].Caption;
+    EXPECT_EQ(groups, 12);
+    EXPECT_EQ(inner, 24);
+    EXPECT_EQ(leaves, 205);
+    EXPECT_EQ(badges[THelpBadge::Opl5].size(), 22u);
+    EXPECT_EQ(badges[THelpBadge::Opl3], (std::vector<std::string_view>{"Cache", "Compress", "RecSize"}));
+    for (const char *c : {"Errx$", "Include", "gDrawObject"})
+        EXPECT_EQ(nodes[static_cast<size_t>(FindNode(c))].Badge, THelpBadge::Opl5) << c;
+    EXPECT_EQ(nodes[static_cast<size_t>(FindNode("copy"))].Badge, THelpBadge::None);
+}
+
+TEST(HelpTree, CaptionsAreSpeltAsOplSpellsThem)
+{
+    const std::pair<const char *, const char *> mended[] = {
+        {"Rigth$", "Right$"}, {"gDrawObnject", "gDrawObject"}, {"gIdentify", "gIdentity"},
+        {"exists", "exist"}, {"FindFile", "FindField"}, {"Loops, branchs, jumps", "Loops, branches, jumps"},
+        {"Screen and keyborad control", "Screen and keyboard control"}, {"Priniting", "Printing"},
+    };
+    for (auto [wrong, right] : mended) {
+        EXPECT_EQ(FindNode(wrong), -1) << wrong;
+        EXPECT_NE(FindNode(right), -1) << right;
+    }
+}
+
+TEST(HelpTree, DoubleClickInsertsLeafCaptionsOnly)
+{
+    EXPECT_EQ(HelpTreeInsertText(FindNode("gPrint")), "gPrint ");
+    EXPECT_EQ(HelpTreeInsertText(FindNode("Get, Get$")), "Get, Get$ ");
+    EXPECT_EQ(HelpTreeInsertText(FindNode("do .. until")), "do .. until ");
+    for (int node : {0, FindNode("Numbers"), FindNode("Strings"), -1, 229})
+        EXPECT_EQ(HelpTreeInsertText(node), std::nullopt) << node;
+
+    // what the window does with it: the text replaces the selection
+    TCodeMemo memo;
+    ConfigureEditorLikeMainWindow(memo);
+    LoadString(memo, "x = old");
+    memo.SetSelStart(4);
+    memo.SetSelLength(3);
+    memo.SetSelText(*HelpTreeInsertText(FindNode("gPrint")));
+    EXPECT_EQ(memo.Text(), "x = gPrint ");
+}
+
+TEST(SyntaxHint, TypingAndMovingTheCaret)
+{
+    // Typing a text one character at a time, the hint after each character.
+    auto typed = [](const std::string &text, std::string hint = "(none)") {
+        for (size_t n = 1; n <= text.size(); ++n)
+            hint = NextSyntaxHint(text.substr(0, n), static_cast<int32_t>(n), hint);
+        return hint;
+    };
+    const std::string dtext = "dTEXT var prompt%, body$, type%";
+    EXPECT_EQ(typed("dtext"), dtext);
+    EXPECT_EQ(typed("dtext "), dtext);
+    EXPECT_EQ(typed("  DText"), dtext);
+    EXPECT_EQ(typed("do"), "DO ... UNTIL");
+    EXPECT_EQ(typed("dox"), "DO ... UNTIL");
+    EXPECT_EQ(typed("dox "), "(none)");
+    EXPECT_EQ(typed("\tprint"), "PRINT var str$");
+    EXPECT_EQ(typed("dlong x&, 9 remark"), "REM comment");
+
+    // Moving the caret without typing: line, column, the hint before, the hint after.
+    struct TCase {
+        const char *line;
+        int32_t col;
+        const char *before, *after;
+    };
+    const TCase cases[] = {
+        {"x = 1 dlong a&", 8, "(none)", "dLONG var long&, prompt$, min&, max&"}, // back inside a word
+        {"x = 1 dlong a&", 14, "old", "old"},                                    // a word without a hint
+        {"dinit", 0, "old", "old"},                                                // columns 0 and 1 never change it
+        {"dinit", 1, "old", "old"},
+        {"a dinit", 2, "old", "(none)"},                         // a space before the caret resets it
+        {"dposition\tx", 10, "old", "dPOSITION var x&, y&"},     // a TAB ends a word too
+        {"mcard", 5, "", "mCARD var Title1$, %FastKey1, Title2$, %FastKey2,..."},
+        {"rem", 3, "", "REM comment"},
+        {"x", 5, "old", "old"},                                  // a column past the end changes nothing
+        {"PRINT\"hi\"", 3, "old", "old"},                         // only blanks end a word
+        {"a=PRINT", 5, "old", "old"},
+    };
+    for (const TCase &c : cases)
+        EXPECT_EQ(NextSyntaxHint(c.line, c.col, c.before), c.after) << c.line << " @" << c.col;
+}
+
+TEST(SyntaxHint, EveryHintSpellsItsOwnCommand)
+{
+    ASSERT_EQ(SyntaxHintTable().size(), 19u);
+    for (const TSyntaxHint &h : SyntaxHintTable()) {
+        std::string head(h.Text.substr(0, h.Key.size()));
+        for (char &c : head)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        EXPECT_EQ(head, h.Key);
+        EXPECT_TRUE(h.Text.size() == h.Key.size() || h.Text[h.Key.size()] == ' ') << h.Text;
+        EXPECT_EQ(h.Text.find("Tile"), std::string_view::npos) << h.Text;
+        EXPECT_EQ(FindSyntaxHint(std::string(h.Key) + "x"), nullptr);
+    }
+    EXPECT_EQ(FindSyntaxHint("DFloat")->Key, "DFLOAT");
+    EXPECT_EQ(FindSyntaxHint("rem")->Text, "REM comment");
+}
+
+TEST(EnterIndentation, TabsCarryOverToTheNewLine)
+{
+    struct TCase {
+        const char *text;
+        int32_t caretCol; // on line 0, where Enter is pressed
+        std::vector<std::string> after;
+        int32_t col;
+    };
+    const TCase cases[] = {
+        {"\t\tIF x%", 7, {"\t\tIF x%", "\t\t"}, 2},
+        {"\tab cd", 3, {"\tab", "\t cd"}, 1},       // Enter inside the line
+        {"  spaces", 8, {"  spaces", ""}, 0},        // blanks are not carried over
+        {"\t \tmixed", 8, {"\t \tmixed", "\t"}, 1},  // the count stops at the first non-TAB
+        {"", 0, {"", ""}, 0},
+    };
+    for (const TCase &c : cases) {
+        TCodeMemo memo;
+        ConfigureEditorLikeMainWindow(memo);
+        LoadString(memo, c.text);
+        memo.SetSelCol(c.caretCol);
+        const int32_t tabs = LeadingTabCount(memo.ParagraphText(memo.SelLine()));
+        memo.SetSelTextBuf("\r\n");
+        CarryIndentation(memo, tabs);
+        EXPECT_EQ(memo.Text(), Join(c.after)) << c.text;
+        EXPECT_EQ(memo.SelLine(), 1) << c.text;
+        EXPECT_EQ(memo.SelCol(), c.col) << c.text;
+    }
+}
+
+TEST(HelpSet, EveryNodeHasAnEntryAndEveryLinkResolves)
+{
+    EXPECT_EQ(HelpPageForTopic(kHelpContentsTopic), std::string(kHelpContentsPage));
+    EXPECT_EQ(HelpPageForTopic("Topic2"), std::nullopt);
+
+    // The anchors of every page; none twice on one page.
+    std::map<std::string, std::set<std::string>> anchors;
+    const std::regex nameRe("<a name=\"([^\"]+)\">"), hrefRe("href=\"([^\"]*)\"");
+    ASSERT_EQ(HelpFileNames().size(), 13u);
+    for (std::string_view name : HelpFileNames()) {
+        const std::string page(*HelpFile(name));
+        std::set<std::string> &set = anchors[std::string(name)];
+        for (std::sregex_iterator it(page.begin(), page.end(), nameRe), end; it != end; ++it)
+            EXPECT_TRUE(set.insert((*it)[1]).second) << name << ": " << (*it)[1] << " twice";
+    }
+    EXPECT_TRUE(anchors[std::string(kHelpContentsPage)].count(std::string(kHelpContentsTopic)));
+
+    auto resolves = [&anchors](const std::string &from, const std::string &link) {
+        const size_t hash = link.find('#');
+        const std::string page = hash == 0 ? from : link.substr(0, hash);
+        if (!anchors.count(page))
+            return false;
+        return hash == std::string::npos || anchors[page].count(link.substr(hash + 1)) > 0;
+    };
+    std::set<std::string> linked;
+    for (std::string_view name : HelpFileNames()) {
+        const std::string page(*HelpFile(name));
+        for (std::sregex_iterator it(page.begin(), page.end(), hrefRe), end; it != end; ++it) {
+            EXPECT_TRUE(resolves(std::string(name), (*it)[1])) << name << " -> " << (*it)[1];
+            linked.insert((*it)[1].str().substr(0, (*it)[1].str().find('#')));
+        }
+    }
+    EXPECT_EQ(linked.size(), 14u) << "every page is reached (\"\" is a link within a page)";
+
+    // Every node's topic resolves; a leaf's entry gives its syntax and its machines.
+    const auto &nodes = HelpTreeNodes();
+    for (int i = 0; i < static_cast<int>(nodes.size()); ++i) {
+        const std::string topic = HelpTopicForNode(i);
+        ASSERT_TRUE(resolves("", topic)) << nodes[static_cast<size_t>(i)].Caption << " -> " << topic;
+        if (!nodes[static_cast<size_t>(i)].IsLeaf())
+            continue;
+        const size_t hash = topic.find('#');
+        const std::string page(*HelpFile(topic.substr(0, hash)));
+        const size_t at = page.find("<a name=\"" + topic.substr(hash + 1) + "\">");
+        const std::string entry = page.substr(at, page.find("<h", at + 1) - at);
+        EXPECT_NE(entry.find("<pre>"), std::string::npos) << topic;
+        EXPECT_NE(entry.find("Machines: "), std::string::npos) << topic;
+        if (nodes[static_cast<size_t>(i)].Badge == THelpBadge::Opl5) {
+            EXPECT_NE(entry.find("Machines: Series 5<"), std::string::npos) << topic;
+        }
+    }
+}
+
+TEST(HelpSet, F1FindsTheEntryOfTheWordAtTheCaret)
+{
+    const std::pair<const char *, std::optional<std::string>> words[] = {
+        {"GPRINT", "graphics.html#gprint"},
+        {"until", "loops-branches-jumps.html#do-until"},
+        {"ENDWH", "loops-branches-jumps.html#while-endw"},
+        {"elseif", "loops-branches-jumps.html#if-endif"},
+        {"get$", "screen-and-keyboard-control.html#get-get-str"},
+        {"onerr", "error-handling.html#onerr-onerr-off"},
+        {"delete", "files.html#delete"}, // the first of the two
+        {"declare", "opl-procedures.html#declare-external"},
+        {"right$", "numbers.html#right-str"},
+        {"nosuch", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto &[word, topic] : words)
+        EXPECT_EQ(HelpTopicForWord(word), topic) << word;
+
+    const std::tuple<const char *, int32_t, const char *> carets[] = {
+        {"  gPrint x$", 5, "gPrint"}, {"  gPrint x$", 2, "gPrint"}, {"  gPrint x$", 11, "x$"},
+        {"a%=LEFT$(b$,2)", 6, "LEFT$"}, {"a = b", 2, ""}, {"", 0, ""}, {"abc", 99, "abc"},
+    };
+    for (const auto &[line, col, word] : carets)
+        EXPECT_EQ(WordAtCaret(line, col), word) << line << " @" << col;
+}
