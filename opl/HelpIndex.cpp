@@ -2,6 +2,7 @@
 
 #include "opl/HelpTree.h"
 
+#include <algorithm>
 #include <map>
 
 namespace quenvel {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +27,7 @@ const TSyntaxHint *FindSyntaxHint(std::string_view word);
 
 // What the hint line shows after the caret moved to column `col` (0-based: the number of
 // characters before the caret) of `line`, given what it showed before. A word runs between
-// blanks (space or TAB) and always includes the character two before the caret; a space
+// blanks (space or TAB) and always includes the second character before the caret; a space
 // just before the caret resets the line to "(none)" first. Columns 0 and 1 change nothing,
 // and a word without a hint leaves the line as it was.
 std::string NextSyntaxHint(std::string_view line, int32_t col, std::string_view current);
