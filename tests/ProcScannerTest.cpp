@@ -1,7 +1,7 @@
 // The procedure list, the new-document template, "Go to line number" and `--procs`.
 #include "TestUtil.h"
 
-#include "app/cli/Document.h"
+#include "app/document/Document.h"
 #include "opl/ProcScanner.h"
 
 #include <gtest/gtest.h>

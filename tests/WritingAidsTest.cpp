@@ -1,7 +1,7 @@
 // The help tree, the syntax hint line, the indentation Enter carries over and the help set.
 #include "TestUtil.h"
 
-#include "app/cli/Document.h"
+#include "app/document/Document.h"
 #include "opl/HelpIndex.h"
 #include "opl/HelpTree.h"
 #include "opl/SyntaxHints.h"

@@ -2,6 +2,7 @@
 
 #include "opl/OplKeywords.h"
 #include "opl/OplSetup.h"
+#include "opl/ProcScanner.h"
 #include "opl/Series5Source.h"
 
 #include <algorithm>
@@ -204,13 +205,7 @@ void TDocument::WriteTo(const std::string &path, bool asRtf)
 
 void TDocument::NewTemplate()
 {
-    TCodeMemo &m = *memo_;
-    m.SetParagraphText(0, "PROC :");
-    m.SetParagraphText(1, "");
-    m.SetParagraphText(2, "ENDP");
-    m.SetSelLine(0);
-    m.SetSelCol(5);
-    m.SetModified(false);
+    quenvel::NewTemplate(*memo_);
 }
 
 void TDocument::NewDocument()
