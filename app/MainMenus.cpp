@@ -5,6 +5,7 @@
 #include "app/QtDocumentUi.h"
 #include "app/StatusPanels.h"
 #include "app/ToolbarGlyphs.h"
+#include "opl/ProcScanner.h"
 #include "platform/CodeMemoView.h"
 #include "platform/QtSurface.h"
 
@@ -13,7 +14,6 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFontDialog>
-#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -30,16 +30,6 @@ QString Plain(QString caption)
     if (caption.endsWith(QStringLiteral("...")))
         caption.chop(3);
     return caption;
-}
-
-// A whole number as the input boxes take it; throws "'%s' is not a valid integer value".
-int IntegerOf(const QString &text)
-{
-    bool ok = false;
-    const int n = text.trimmed().toInt(&ok);
-    if (!ok)
-        throw EQuenvelError("'" + ToLocal(text) + "' is not a valid integer value");
-    return n;
 }
 
 } // namespace
@@ -86,8 +76,8 @@ void TFrmMain::CreateMenus()
     AddAction(file, QStringLiteral("&Save"), &TFrmMain::Save1Click, QKeySequence(Qt::CTRL | Qt::Key_S));
     AddAction(file, QStringLiteral("Save &As..."), &TFrmMain::SaveAs1Click);
     file->addSeparator();
-    QAction *print = AddAction(file, QStringLiteral("&Print"), nullptr);
-    print->setEnabled(false);
+    AddAction(file, QStringLiteral("&Print"), &TFrmMain::SpeedBtnPrintClick);
+    AddAction(file, QStringLiteral("Print to PDF..."), &TFrmMain::PrintToPdf1Click);
     file->addSeparator();
     AddAction(file, QStringLiteral("E&xit"), &TFrmMain::Exit1Click, QKeySequence(Qt::CTRL | Qt::Key_X));
 
@@ -105,16 +95,14 @@ void TFrmMain::CreateMenus()
     connect(edit, &QMenu::aboutToHide, this, [this] { Undo1->setEnabled(true); });
 
     QMenu *search = bar->addMenu(QStringLiteral("&Search"));
-    QAction *find = AddAction(search, QStringLiteral("&Find..."), nullptr, QKeySequence(Qt::CTRL | Qt::Key_F));
-    find->setEnabled(false);
-    FindNext1 = AddAction(search, QStringLiteral("Find &Next"), nullptr, QKeySequence(Qt::Key_F3));
+    AddAction(search, QStringLiteral("&Find..."), &TFrmMain::Find1Click, QKeySequence(Qt::CTRL | Qt::Key_F));
+    FindNext1 = AddAction(search, QStringLiteral("Find &Next"), &TFrmMain::FindNext1Click, QKeySequence(Qt::Key_F3));
     FindNext1->setEnabled(false);
     QAction *replace = AddAction(search, QStringLiteral("Replace..."), nullptr, QKeySequence(Qt::CTRL | Qt::Key_R));
     replace->setEnabled(false);
     search->addSeparator();
     AddAction(search, QStringLiteral("Go to line number"), &TFrmMain::Gotoline1Click);
-    QAction *module = AddAction(search, QStringLiteral("Go to module"), nullptr, QKeySequence(Qt::Key_F8));
-    module->setEnabled(false);
+    AddAction(search, QStringLiteral("Go to module"), &TFrmMain::Gotomodule1Click, QKeySequence(Qt::Key_F8));
 
     QMenu *setup = bar->addMenu(QStringLiteral("Se&tup"));
     AddAction(setup, QStringLiteral("&Font..."), &TFrmMain::Font1Click);
@@ -138,8 +126,9 @@ void TFrmMain::CreateMenus()
     WriteHelp1->setCheckable(true);
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
-    QAction *helpFile = AddAction(help, QStringLiteral("Help"), nullptr);
-    helpFile->setEnabled(false);
+    AddAction(help, QStringLiteral("Help"), &TFrmMain::hELP2Click);
+    AddAction(help, QStringLiteral("Help on the Word at the Caret"), &TFrmMain::HelpOnWord1Click,
+              QKeySequence(Qt::Key_F1));
     help->addSeparator();
     AddAction(help, QStringLiteral("&About Quenvel"), &TFrmMain::About1Click);
 
@@ -181,9 +170,9 @@ void TFrmMain::CreateToolBars()
     button(TGlyph::Open, "Open...", &TFrmMain::Open1Click);
     button(TGlyph::Save, "Save", &TFrmMain::Save1Click);
     main->addSeparator();
-    button(TGlyph::Search, "Search", nullptr);
+    button(TGlyph::Search, "Search", &TFrmMain::Find1Click);
     main->addSeparator();
-    button(TGlyph::Print, "Print", nullptr);
+    button(TGlyph::Print, "Print", &TFrmMain::SpeedBtnPrintClick);
     main->addSeparator();
     button(TGlyph::Cut, "Cut", &TFrmMain::Cut1Click);
     button(TGlyph::Copy, "Copy", &TFrmMain::Copy1Click);
@@ -253,14 +242,10 @@ void TFrmMain::Gotoline1Click()
 {
     Guard([&] {
         TCodeMemo &m = doc_.Memo();
-        const QString current = QString::number(m.SelLine() + 1);
-        bool ok = false;
-        QString answer = QInputDialog::getText(this, QStringLiteral("Input Box"), QStringLiteral("Line Number?"),
-                                               QLineEdit::Normal, current, &ok);
-        if (!ok)
-            answer = current; // a cancelled box gives its default text
-        const int n = IntegerOf(answer);
-        m.SetSelLine(std::clamp(n, 1, m.LineCount()) - 1);
+        const std::string current = std::to_string(m.SelLine() + 1);
+        // a cancelled box gives its default text: the caret goes to the start of its line
+        const std::string answer = ui_->Ask("Input Box", "Line Number?", current).value_or(current);
+        m.SetSelLine(LineIndexForNumber(ParseLineNumber(answer), m.LineCount()));
         m.ScrollInView();
     });
 }
@@ -295,14 +280,10 @@ void TFrmMain::TabSize1Click()
 {
     Guard([&] {
         TCodeMemo &m = doc_.Memo();
-        const QString current = QString::number(m.TabStops());
-        bool ok = false;
-        QString answer = QInputDialog::getText(this, QStringLiteral("Input Box"),
-                                               QStringLiteral("Introduce the size of the tab spaces ( default: 8)"),
-                                               QLineEdit::Normal, current, &ok);
-        if (!ok)
-            answer = current;
-        const int n = IntegerOf(answer);
+        const std::string current = std::to_string(m.TabStops());
+        const std::string answer =
+            ui_->Ask("Input Box", "Introduce the size of the tab spaces ( default: 8)", current).value_or(current);
+        const int32_t n = ParseLineNumber(answer);
         if (n >= 1 && n <= 12)
             m.SetTabStops(n);
     });

@@ -64,6 +64,7 @@ TFrmMain::TFrmMain(const std::string &settingsPath, const std::string &file, int
     CreatePanes();
     CreateMenus();
     CreateToolBars();
+    CreateAids();
     FormCreate(file, line);
 }
 
@@ -305,6 +306,8 @@ void TFrmMain::SetActivePane(int pane)
 void TFrmMain::CodeMemo1SelMove()
 {
     TCodeMemo &m = doc_.Memo();
+    if (!PanelWriteHelp->isHidden())
+        ShowSyntaxHint();
     StatusBar->SetText(1, QStringLiteral("Line: %1").arg(m.SelLine() + 1));
     StatusBar->SetText(2, QStringLiteral("Col: %1").arg(m.SelCol() + 1));
     StatusBar->SetText(3, m.Modified() ? QStringLiteral("Mod") : QStringLiteral(" "));

@@ -15,6 +15,7 @@ class QAction;
 class QActionGroup;
 class QLabel;
 class QMenu;
+class QPaintDevice;
 class QSplitter;
 class QToolBar;
 class QTreeWidget;
@@ -23,8 +24,11 @@ class QWidget;
 namespace quenvel {
 
 class TCodeMemoView;
+class TFindDialog;
+class THelpWindow;
 class TQtDocumentUi;
 class TStatusPanels;
+class TfrmModules;
 
 class TFrmMain : public QMainWindow
 {
@@ -59,6 +63,18 @@ public:
     void Paste1Click();
     void SelectAll1Click();
     void Gotoline1Click();
+    void Gotomodule1Click();
+    void Find1Click();
+    void FindDialog1Find();
+    void FindNext1Click();
+    void SpeedBtnPrintClick();
+    void PrintToPdf1Click();
+    void hELP2Click();
+    void HelpOnWord1Click();
+    // A double click on the help tree: the leaf's caption goes into the text, or, with
+    // `showEntry`, its help entry opens.
+    void TreeViewHelpKeysDblClick(bool showEntry);
+    void ShowSyntaxHint();
     void Font1Click();
     void TabSize1Click();
     void BackgroundColor1Click();
@@ -80,6 +96,11 @@ public:
     QLabel *EditTitle() const { return PanelTitleEdit; }
     QLabel *HelpTitle() const { return PanelTitleMiniHelp; }
     const std::string &SettingsFile() const { return settingsPath_; }
+    TfrmModules *ProcedureWindow() const { return frmModules_; }
+    TFindDialog *FindDialog() const { return FindDialog1; }
+    THelpWindow *HelpWindow() const { return help_; }
+    QTreeWidget *HelpTree() const { return TreeViewHelpKeys; }
+    QLabel *HintLine() const { return LblHelpCommand; }
 
 protected:
     bool event(QEvent *e) override;
@@ -92,6 +113,10 @@ private:
     void CreatePanes();
     void CreateMenus();
     void CreateToolBars();
+    void CreateAids();
+    void CodeMemo1KeyPress(char ch);
+    void CodeMemo1KeyUp();
+    void PrintTo(QPaintDevice &device, const std::function<bool()> &newPage);
     void ApplySettings(const TSettings &s);
     TSettings GatherSettings() const;
     // The checks, the toolbar and the document for a dialect (-1: none chosen).
@@ -110,6 +135,8 @@ private:
     bool FirstActivation = true;
     bool openedFromCommandLine_ = false;
     TCodePage shownCodePage_ = cpWindows1252;
+    char LastKeyChar = 0;
+    int IndentTabCount = 0;
 
     TCodeMemoView *CodeMemo1 = nullptr;
     QLabel *PanelTitleEdit = nullptr;
@@ -129,6 +156,9 @@ private:
     QActionGroup *dialectButtons_ = nullptr;
     QAction *ButUndo = nullptr, *Undo1 = nullptr, *FindNext1 = nullptr;
     QAction *CommandHelp1 = nullptr, *WriteHelp1 = nullptr;
+    TfrmModules *frmModules_ = nullptr;
+    TFindDialog *FindDialog1 = nullptr;
+    THelpWindow *help_ = nullptr;
 };
 
 } // namespace quenvel

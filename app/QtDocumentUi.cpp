@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -82,6 +83,39 @@ void TQtDocumentUi::Busy(bool on)
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else
         QApplication::restoreOverrideCursor();
+}
+
+} // namespace quenvel
+
+namespace quenvel {
+
+void TQtDocumentUi::Tell(const std::string &message)
+{
+    QMessageBox::information(parent_, QApplication::applicationDisplayName(), FromLocal(message));
+}
+
+std::optional<std::string> TQtDocumentUi::Ask(const std::string &caption, const std::string &prompt,
+                                              const std::string &initial)
+{
+    bool ok = false;
+    const QString answer = QInputDialog::getText(parent_, FromLocal(caption), FromLocal(prompt), QLineEdit::Normal,
+                                                 FromLocal(initial), &ok);
+    if (!ok)
+        return std::nullopt;
+    return ToLocal(answer);
+}
+
+std::optional<std::string> TQtDocumentUi::PdfFileName(const std::string &suggested)
+{
+    QFileDialog dlg(parent_, QStringLiteral("Print to PDF"));
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setNameFilters({QStringLiteral("PDF files (*.pdf)"), QStringLiteral("All files (*)")});
+    dlg.setDefaultSuffix(QStringLiteral("pdf"));
+    dlg.selectFile(lastPdf_.isEmpty() ? FromLocal(suggested) : lastPdf_);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return std::nullopt;
+    lastPdf_ = dlg.selectedFiles().first();
+    return ToLocal(lastPdf_);
 }
 
 } // namespace quenvel

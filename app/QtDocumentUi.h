@@ -19,10 +19,14 @@ public:
     std::optional<std::string> SaveFileName() override;
     void Warn(const std::string &message) override;
     void Busy(bool on) override;
+    void Tell(const std::string &message) override;
+    std::optional<std::string> Ask(const std::string &caption, const std::string &prompt,
+                                   const std::string &initial) override;
+    std::optional<std::string> PdfFileName(const std::string &suggested) override;
 
 private:
     QWidget *parent_;
-    QString lastOpen_, lastSave_; // each dialog offers the name chosen last
+    QString lastOpen_, lastSave_, lastPdf_; // each dialog offers the name chosen last
 };
 
 // File names pass between the document (bytes) and Qt (text) in the local encoding.

@@ -239,18 +239,25 @@ void TCodeMemo::FormatRange(int32_t first, int32_t last)
     formatting_ = true;
     int32_t delta = 0;
     int32_t running = Par(first).FirstLine;
+    bool reported = false;
     for (int32_t p = first; p <= last; ++p) {
         Par(p).FirstLine = running;
         if (OnProgress && TickCount() - lastFormatProgress_ > 500) {
             progress_ = static_cast<int>(static_cast<int64_t>(p) * 100 / ParagraphCount());
             OnProgress(this);
             lastFormatProgress_ = TickCount();
+            reported = true;
         }
         if (!Par(p).Formatted)
             FormatOne(p, canvas, width, delta);
         running += Par(p).Lines->Count();
     }
     formatting_ = false;
+    if (reported) {
+        // a job that said how far it had come also says that it is done
+        progress_ = 100;
+        OnProgress(this);
+    }
     SelectStyleFont(canvas, EffectiveBits(0, NoDynStyle()));
     FinishFormat(first, last, delta, oldWidest);
 }

@@ -39,6 +39,8 @@ TQtSurface::TFontEntry &TQtSurface::Entry(const TFontDesc &desc, uint8_t style)
         return *it->second;
     auto e = std::make_unique<TFontEntry>();
     e->font = MakeFont(desc, style);
+    if (dpi_ > 0)
+        e->font.setPixelSize(std::max(1, (std::max(1, std::abs(desc.Size)) * dpi_ + 36) / 72));
     QFontMetrics fm(e->font);
     for (int b = 0; b < 256; ++b) {
         const QChar ch(static_cast<char16_t>(ByteToUnicode(cp_, static_cast<uint8_t>(b))));

@@ -20,6 +20,9 @@ class TQtSurface : public TSurface
 {
 public:
     explicit TQtSurface(TCodePage cp = cpWindows1252) : cp_(cp) {}
+    // A surface for a device of its own resolution (a printer page): font sizes in points
+    // become that device's pixels.
+    TQtSurface(TCodePage cp, int dpi) : cp_(cp), dpi_(dpi) {}
     void SetCodePage(TCodePage cp) { cp_ = cp; }
     // Drawing goes to this painter; without one the surface only measures.
     void Begin(QPainter *painter) { painter_ = painter; if (painter_ && current_) painter_->setFont(current_->font); }
@@ -48,6 +51,7 @@ private:
     TFontEntry &Entry(const TFontDesc &font, uint8_t style);
 
     TCodePage cp_;
+    int dpi_ = 0;
     QPainter *painter_ = nullptr;
     std::map<std::string, std::unique_ptr<TFontEntry>> fonts_;
     TFontEntry *current_ = nullptr;

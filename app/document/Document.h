@@ -33,6 +33,23 @@ public:
     virtual void Warn(const std::string &message) = 0;
     // The busy cursor around long jobs.
     virtual void Busy(bool on) { (void)on; }
+
+    // ---- the window's other questions ----
+    // A plain message box.
+    virtual void Tell(const std::string &message) { Warn(message); }
+    // An input box; nothing when cancelled.
+    virtual std::optional<std::string> Ask(const std::string &caption, const std::string &prompt,
+                                           const std::string &initial)
+    {
+        (void)caption, (void)prompt;
+        return initial;
+    }
+    // The name of a PDF file to print into; nothing when cancelled.
+    virtual std::optional<std::string> PdfFileName(const std::string &suggested)
+    {
+        (void)suggested;
+        return std::nullopt;
+    }
 };
 
 class TDocument

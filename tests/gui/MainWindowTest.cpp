@@ -183,3 +183,4 @@ TEST(MainWindow, MenuShortcutsWinOverTheEditor)
     QTest::keyClick(editor, Qt::Key_X, Qt::ControlModifier);
     EXPECT_FALSE(w->isVisible());
 }
+

@@ -1,0 +1,82 @@
+#include "Printing.h"
+
+#include "app/QtDocumentUi.h"
+#include "editor/CodeMemo.h"
+#include "platform/QtSurface.h"
+
+#include <QPainter>
+#include <QPaintDevice>
+
+#include <cmath>
+
+namespace quenvel {
+
+namespace {
+
+// A length of `inches` at `ppi`, rounded to the nearest pixel, halves to even.
+int Inches(double inches, int ppi)
+{
+    return static_cast<int>(std::lrint(inches * ppi));
+}
+
+} // namespace
+
+TPrintReport PrintDocument(TCodeMemo &memo, QPaintDevice &device, const std::function<bool()> &newPage,
+                           const std::string &header)
+{
+    TPrintReport r;
+    const int32_t selStart = memo.SelStart(), selLength = memo.SelLength();
+    memo.SetSelLength(0); // nothing prints as selected
+    const int ppiX = device.logicalDpiX(), ppiY = device.logicalDpiY();
+    const int pageW = device.width(), pageH = device.height();
+    QPainter painter(&device);
+    TQtSurface canvas(memo.CodePage, ppiY);
+    canvas.Begin(&painter);
+    r.Left = Inches(1.25, ppiX);
+    r.HeaderTop = Inches(0.5, ppiY);
+    r.FirstTop = Inches(1.25, ppiY);
+    r.PageEnd = pageH - Inches(0.5, ppiY);
+    const TFontDesc headerFont{"COURIER NEW", 12, 0, clBlack, 0};
+    const QString headerText = FromLocal(header);
+    try {
+        memo.SetPrintLayout(&canvas, pageW - 2 * ppiX);
+        int top = 0;
+        r.Pages = 1;
+        const int32_t lines = memo.LineCount();
+        for (int32_t i = 0; i < lines; ++i) {
+            if (top == 0) {
+                canvas.SelectFont(headerFont, 0);
+                const TTextMetrics m = canvas.Metrics();
+                painter.setPen(Qt::black);
+                painter.drawText(r.Left, r.HeaderTop + m.Ascent, headerText);
+                top = r.FirstTop;
+            }
+            memo.PrintParagraph(i, canvas, r.Left, top);
+            r.LineTops.emplace_back(r.Pages, top);
+            r.Advance = static_cast<int>(std::lrint(1.5 * memo.RowHeight()));
+            top += r.Advance;
+            if (top > r.PageEnd) {
+                top = 0;
+                if (i + 1 < lines) {
+                    newPage();
+                    ++r.Pages;
+                }
+            }
+        }
+    } catch (...) {
+        canvas.End();
+        painter.end();
+        memo.SetPrintLayout(nullptr, 0);
+        memo.SetSelStart(selStart);
+        memo.SetSelLength(selLength);
+        throw;
+    }
+    canvas.End();
+    painter.end();
+    memo.SetPrintLayout(nullptr, 0);
+    memo.SetSelStart(selStart);
+    memo.SetSelLength(selLength);
+    return r;
+}
+
+} // namespace quenvel

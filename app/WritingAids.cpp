@@ -1,0 +1,211 @@
+// The main window's writing aids: procedures, search, printing, the help tree, the hint
+// line, the indentation Enter carries over, and the help window.
+#include "MainWindow.h"
+
+#include "app/FindDialog.h"
+#include "app/HelpTreePane.h"
+#include "app/HelpWindow.h"
+#include "app/Printing.h"
+#include "app/ProcedureWindow.h"
+#include "app/QtDocumentUi.h"
+#include "opl/HelpIndex.h"
+#include "opl/HelpTree.h"
+#include "opl/SyntaxHints.h"
+#include "platform/CodeMemoView.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QTreeWidget>
+
+namespace quenvel {
+
+void TFrmMain::CreateAids()
+{
+    frmModules_ = new TfrmModules(doc_.Memo(), this);
+    frmModules_->OnChosen = [this] {
+        activateWindow();
+        CodeMemo1->setFocus();
+    };
+    FindDialog1 = new TFindDialog(this);
+    FindDialog1->OnFind = [this] { FindDialog1Find(); };
+    help_ = new THelpWindow(this);
+
+    FillHelpTree(TreeViewHelpKeys);
+    connect(TreeViewHelpKeys, &QTreeWidget::itemDoubleClicked, this, [this] {
+        TreeViewHelpKeysDblClick(QApplication::keyboardModifiers() & Qt::ShiftModifier);
+    });
+    TreeViewHelpKeys->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(TreeViewHelpKeys, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        if (!TreeViewHelpKeys->itemAt(at))
+            return;
+        QMenu menu(this);
+        connect(menu.addAction(QStringLiteral("Insert")), &QAction::triggered, this,
+                [this] { TreeViewHelpKeysDblClick(false); });
+        connect(menu.addAction(QStringLiteral("Show Help")), &QAction::triggered, this,
+                [this] { TreeViewHelpKeysDblClick(true); });
+        menu.exec(TreeViewHelpKeys->viewport()->mapToGlobal(at));
+    });
+
+    TCodeMemo &m = doc_.Memo();
+    m.OnKeyPress = [this](TCodeMemo *, char &ch) { CodeMemo1KeyPress(ch); };
+    m.OnKeyUp = [this](TCodeMemo *, uint16_t &, TShiftState) { CodeMemo1KeyUp(); };
+}
+
+// ---- procedures ----
+
+void TFrmMain::Gotomodule1Click()
+{
+    frmModules_->show();
+    frmModules_->raise();
+    frmModules_->activateWindow();
+    frmModules_->ScanProcedures();
+}
+
+// ---- search ----
+
+void TFrmMain::Find1Click()
+{
+    FindDialog1->show();
+    FindDialog1->raise();
+    FindDialog1->activateWindow();
+}
+
+void TFrmMain::FindDialog1Find()
+{
+    Guard([&] {
+        const std::string text = ToLocal(FindDialog1->FindText());
+        if (text.empty())
+            return;
+        TCodeMemo &m = doc_.Memo();
+        // the dialog's text, in the editor's character set
+        std::string bytes;
+        for (char32_t c : FindDialog1->FindText().toStdU32String()) {
+            const int b = UnicodeToByte(m.CodePage, c);
+            bytes.push_back(static_cast<char>(b < 0 ? '?' : b));
+        }
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const bool found = m.FindText(bytes, FindDialog1->Down(), FindDialog1->MatchCase());
+        QApplication::restoreOverrideCursor();
+        if (found)
+            m.ScrollInView();
+        else
+            ui_->Tell("Search string not found");
+        activateWindow();
+        CodeMemo1->setFocus();
+        FindNext1->setEnabled(true);
+    });
+}
+
+void TFrmMain::FindNext1Click()
+{
+    if (FindNext1->isEnabled())
+        FindDialog1Find();
+}
+
+// ---- printing ----
+
+void TFrmMain::PrintTo(QPaintDevice &device, const std::function<bool()> &newPage)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        PrintDocument(doc_.Memo(), device, newPage, doc_.FileName());
+    } catch (...) {
+        QApplication::restoreOverrideCursor();
+        throw;
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+void TFrmMain::SpeedBtnPrintClick()
+{
+    Guard([&] {
+        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        if (info.isNull())
+            throw EQuenvelError("There is no default printer currently selected");
+        QPrinter printer(info, QPrinter::HighResolution);
+        printer.setDocName(QStringLiteral("Quenvel "));
+        PrintTo(printer, [&] { return printer.newPage(); });
+    });
+}
+
+void TFrmMain::PrintToPdf1Click()
+{
+    Guard([&] {
+        // the document's name with ".pdf" in place of its extension
+        std::string suggested = doc_.FileName().empty() ? "Untitled.opl" : doc_.FileName();
+        const auto slash = suggested.find_last_of('/'), dot = suggested.find_last_of('.');
+        if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+            suggested.erase(dot);
+        suggested += ".pdf";
+        const std::optional<std::string> path = ui_->PdfFileName(suggested);
+        if (!path)
+            return;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(FromLocal(*path));
+        printer.setDocName(QStringLiteral("Quenvel "));
+        PrintTo(printer, [&] { return printer.newPage(); });
+    });
+}
+
+// ---- the help tree, the hint line, Enter, the help window ----
+
+void TFrmMain::TreeViewHelpKeysDblClick(bool showEntry)
+{
+    const int node = HelpNodeOf(TreeViewHelpKeys->currentItem());
+    if (node < 0)
+        return;
+    if (showEntry) {
+        help_->ShowTopic(HelpTopicForNode(node));
+        return;
+    }
+    const std::optional<std::string> text = HelpTreeInsertText(node);
+    if (!text)
+        return; // a group opens or closes by itself
+    doc_.Memo().SetSelTextBuf(text->c_str());
+    CodeMemo1->setFocus();
+}
+
+void TFrmMain::ShowSyntaxHint()
+{
+    TCodeMemo &m = doc_.Memo();
+    const std::string current = LblHelpCommand->text().toStdString();
+    const std::string next = NextSyntaxHint(m.LineText(m.SelLine()), m.SelCol(), current);
+    if (next != current)
+        LblHelpCommand->setText(QString::fromLatin1(next.c_str()));
+}
+
+void TFrmMain::CodeMemo1KeyPress(char ch)
+{
+    if (ch == 13) {
+        LblHelpCommand->setText(QString::fromLatin1(kNoSyntaxHint.data(), kNoSyntaxHint.size()));
+        TCodeMemo &m = doc_.Memo();
+        IndentTabCount = LeadingTabCount(m.LineText(m.SelLine()));
+    }
+    LastKeyChar = ch;
+}
+
+void TFrmMain::CodeMemo1KeyUp()
+{
+    if (LastKeyChar == 13 && IndentTabCount != 0) {
+        CarryIndentation(doc_.Memo(), IndentTabCount);
+        LastKeyChar = 0;
+    }
+}
+
+void TFrmMain::hELP2Click()
+{
+    help_->ShowTopic(std::string(kHelpContentsTopic));
+}
+
+void TFrmMain::HelpOnWord1Click()
+{
+    TCodeMemo &m = doc_.Memo();
+    const std::optional<std::string> topic = HelpTopicForWord(WordAtCaret(m.LineText(m.SelLine()), m.SelCol()));
+    help_->ShowTopic(topic ? *topic : std::string(kHelpContentsTopic));
+}
+
+} // namespace quenvel
