@@ -82,7 +82,7 @@ void TFrmMain::SetDocumentUi(TDocumentUi *ui)
 
 void TFrmMain::ShowError(const std::string &message)
 {
-    QMessageBox::critical(this, QStringLiteral("Quenvel"), FromLocal(message));
+    ui_->ShowError(message);
 }
 
 void TFrmMain::CreatePanes()

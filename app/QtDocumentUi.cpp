@@ -94,6 +94,11 @@ void TQtDocumentUi::Tell(const std::string &message)
     QMessageBox::information(parent_, QApplication::applicationDisplayName(), FromLocal(message));
 }
 
+void TQtDocumentUi::ShowError(const std::string &message)
+{
+    QMessageBox::critical(parent_, QStringLiteral("Quenvel"), FromLocal(message));
+}
+
 std::optional<std::string> TQtDocumentUi::Ask(const std::string &caption, const std::string &prompt,
                                               const std::string &initial)
 {

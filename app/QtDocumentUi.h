@@ -20,6 +20,7 @@ public:
     void Warn(const std::string &message) override;
     void Busy(bool on) override;
     void Tell(const std::string &message) override;
+    void ShowError(const std::string &message) override;
     std::optional<std::string> Ask(const std::string &caption, const std::string &prompt,
                                    const std::string &initial) override;
     std::optional<std::string> PdfFileName(const std::string &suggested) override;

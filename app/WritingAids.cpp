@@ -145,6 +145,8 @@ void TFrmMain::PrintToPdf1Click()
             return;
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
+        // a PDF page has no unprintable edge: the layout is measured from the paper's edge
+        printer.setFullPage(true);
         printer.setOutputFileName(FromLocal(*path));
         printer.setDocName(QStringLiteral("Quenvel "));
         PrintTo(printer, [&] { return printer.newPage(); });

@@ -37,6 +37,8 @@ public:
     // ---- the window's other questions ----
     // A plain message box.
     virtual void Tell(const std::string &message) { Warn(message); }
+    // The general error box: an error no command handled; the program goes on.
+    virtual void ShowError(const std::string &message) { Warn(message); }
     // An input box; nothing when cancelled.
     virtual std::optional<std::string> Ask(const std::string &caption, const std::string &prompt,
                                            const std::string &initial)

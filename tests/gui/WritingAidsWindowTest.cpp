@@ -1,0 +1,261 @@
+// The writing aids in the main window: procedures, find, printing, the help tree, the hint
+// line, Enter's indentation and the help window.
+#include "app/FindDialog.h"
+#include "app/HelpWindow.h"
+#include "app/MainWindow.h"
+#include "app/Printing.h"
+#include "app/ProcedureWindow.h"
+#include "platform/CodeMemoView.h"
+#include "tests/TestUtil.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace quenvel;
+using namespace quenvel::test;
+
+namespace {
+
+// Answers every question of the window from a script and keeps what it was told.
+struct TScript : TDocumentUi {
+    std::vector<std::string> told;
+    std::vector<std::string> answers; // for the input boxes, in order
+    std::optional<std::string> pdf;
+    TAnswer ConfirmSave(const std::string &) override { return aNo; }
+    bool Confirm(const std::string &) override { return false; }
+    std::optional<std::string> OpenFileName() override { return std::nullopt; }
+    std::optional<std::string> SaveFileName() override { return std::nullopt; }
+    void Warn(const std::string &m) override { told.push_back(m); }
+    void Tell(const std::string &m) override { told.push_back(m); }
+    void ShowError(const std::string &m) override { told.push_back("error: " + m); }
+    std::optional<std::string> Ask(const std::string &, const std::string &, const std::string &) override
+    {
+        if (answers.empty())
+            return std::nullopt;
+        std::string a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+    }
+    std::optional<std::string> PdfFileName(const std::string &) override { return pdf; }
+};
+
+struct TRig {
+    TTempDir dir;
+    TScript ui;
+    std::unique_ptr<TFrmMain> w;
+    explicit TRig(const std::string &text)
+    {
+        WriteFile(dir / "p.opl", text);
+        w = std::make_unique<TFrmMain>(dir / "q.ini", dir / "p.opl");
+        w->SetDocumentUi(&ui);
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+        w->Editor().setFocus();
+    }
+    TCodeMemo &Memo() { return w->Document().Memo(); }
+};
+
+int InkRows(const QImage &img, int top, int bottom)
+{
+    int rows = 0;
+    for (int y = std::max(0, top); y < std::min(img.height(), bottom); ++y)
+        for (int x = 0; x < img.width(); x += 2)
+            if (qGray(img.pixel(x, y)) < 128) {
+                ++rows;
+                break;
+            }
+    return rows;
+}
+
+} // namespace
+
+TEST(WritingAids, ProcedureWindowListsAndJumps)
+{
+    TRig r("REM top\r\nPROC main:\r\nREM Entry point\r\n  x\r\nENDP\r\n\tPROC hidden:\r\nproc Add%:(a%,b%)\r\nENDP");
+    r.w->Action("Go to module")->trigger();
+    QTreeWidget *list = r.w->ProcedureWindow()->List();
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->text(0).toStdString(), "main:");
+    EXPECT_EQ(list->topLevelItem(0)->text(1).toStdString(), "Entry point");
+    EXPECT_EQ(list->topLevelItem(1)->text(2).toStdString(), "7");
+    list->setCurrentItem(list->topLevelItem(1));
+    r.w->ProcedureWindow()->ListView1Click();
+    EXPECT_EQ(r.Memo().SelLine(), 6);
+    list->setCurrentItem(list->topLevelItem(0));
+    r.w->ProcedureWindow()->ListView1DblClick();
+    EXPECT_EQ(r.Memo().SelLine(), 1);
+    EXPECT_FALSE(r.w->ProcedureWindow()->isVisible());
+    // Go to line number: clipped to the document; a word is an error and the caret stays
+    r.ui.answers = {"99", "0", "abc"};
+    for (int expect : {7, 0, 0}) {
+        r.w->Action("Go to line number")->trigger();
+        EXPECT_EQ(r.Memo().SelLine(), expect);
+    }
+    ASSERT_FALSE(r.ui.told.empty());
+    EXPECT_EQ(r.ui.told.back(), "error: 'abc' is not a valid integer value");
+}
+
+TEST(WritingAids, FindAndFindNext)
+{
+    TRig r("PROC a:\r\nproc b: PROC\r\nPR\r\nOC");
+    EXPECT_FALSE(r.w->Action("Find Next")->isEnabled()) << "disabled until the first search";
+    TFindDialog *f = r.w->FindDialog();
+    f->SetFindText(QStringLiteral("proc"));
+    f->SetMatchCase(false);
+    r.w->FindDialog1Find();
+    EXPECT_EQ(r.Memo().SelText(), "PROC");
+    EXPECT_TRUE(r.w->Action("Find Next")->isEnabled());
+    for (int32_t end : {13, 21, 21}) {
+        r.w->Action("Find Next")->trigger();
+        EXPECT_EQ(r.Memo().SelStart(), end);
+    }
+    EXPECT_EQ(r.ui.told.back(), "Search string not found") << "no match across a line break, no wrap-around";
+    f->SetFindText(QStringLiteral("PROC"));
+    f->SetMatchCase(true);
+    f->SetDown(false);
+    for (int32_t start : {17, 0}) {
+        r.w->FindDialog1Find();
+        EXPECT_EQ(r.Memo().SelStart(), start) << "up, match case: the PROC before the caret";
+        EXPECT_EQ(r.Memo().SelText(), "PROC");
+    }
+}
+
+// The page layout at a known resolution: an image of a letter-size page at 600 ppi.
+TEST(WritingAids, PrintLayoutAtSixHundredPpi)
+{
+    std::string text = "PROC main:\r\n";
+    for (int i = 0; i < 120; ++i)
+        text += "  PRINT \"line " + std::to_string(i) + "\"\r\n";
+    TRig r(text);
+    r.Memo().SetSelStart(5);
+    r.Memo().SetSelLength(4);
+    QImage page(5100, 6600, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    page.setDotsPerMeterX(static_cast<int>(600 / 0.0254 + 0.5));
+    page.setDotsPerMeterY(static_cast<int>(600 / 0.0254 + 0.5));
+    ASSERT_EQ(page.logicalDpiX(), 600);
+    QImage first;
+    int newPages = 0;
+    const TPrintReport rep = PrintDocument(r.Memo(), page, [&] {
+        if (newPages++ == 0)
+            first = page.copy();
+        page.fill(Qt::white);
+        return true;
+    }, "/some/where/p.opl");
+    EXPECT_EQ(rep.Left, 750);
+    EXPECT_EQ(rep.HeaderTop, 300);
+    EXPECT_EQ(rep.FirstTop, 750);
+    EXPECT_EQ(rep.PageEnd, 6300);
+    EXPECT_GT(rep.Advance, 50);
+    ASSERT_EQ(rep.LineTops.size(), 122u);
+    EXPECT_EQ(rep.LineTops[0], std::make_pair(1, 750));
+    EXPECT_EQ(rep.LineTops[1].second - rep.LineTops[0].second, rep.Advance);
+    EXPECT_GT(rep.Pages, 1);
+    EXPECT_EQ(newPages, rep.Pages - 1) << "one job, a new page per page";
+    for (size_t k = 1; k < rep.LineTops.size(); ++k)
+        if (rep.LineTops[k].first != rep.LineTops[k - 1].first)
+            EXPECT_EQ(rep.LineTops[k].second, 750);
+        else
+            EXPECT_LE(rep.LineTops[k].second, 6300);
+    // ink where the header and the first line stand, none above the header
+    EXPECT_GT(InkRows(first, 300, 420), 20);
+    EXPECT_GT(InkRows(first, 750, 750 + rep.Advance), 20);
+    EXPECT_EQ(InkRows(first, 0, 290), 0);
+    EXPECT_EQ(r.Memo().SelStart(), 5);
+    EXPECT_EQ(r.Memo().SelLength(), 4) << "the selection is kept";
+}
+
+TEST(WritingAids, PrintToPdfWritesTheListing)
+{
+    TRig r("PROC main:\r\n  PRINT \"hello\"\r\nENDP");
+    r.ui.pdf = r.dir / "out.pdf";
+    r.w->Action("Print to PDF")->trigger();
+    const std::string pdf = ReadFile(r.dir / "out.pdf");
+    ASSERT_EQ(pdf.rfind("%PDF", 0), 0u) << (r.ui.told.empty() ? "" : r.ui.told.back());
+    if (std::system("command -v pdftoppm >/dev/null") != 0)
+        GTEST_SKIP() << "pdftoppm is not installed: the page is not rendered";
+    ASSERT_EQ(std::system(("pdftoppm -r 100 -f 1 -l 1 -png '" + (r.dir / "out.pdf") + "' '" + (r.dir / "page") + "'").c_str()), 0);
+    QImage img(QString::fromStdString(r.dir / "page-1.png"));
+    ASSERT_FALSE(img.isNull());
+    // at 100 ppi: the header from 50 pixels down, the first line from 125
+    EXPECT_GT(InkRows(img, 50, 72), 3);
+    EXPECT_GT(InkRows(img, 125, 140), 3);
+    EXPECT_EQ(InkRows(img, 0, 45), 0);
+}
+
+TEST(WritingAids, TabSizeLimitsAndPanes)
+{
+    TRig r("x");
+    r.ui.answers = {"13", "12", "0", "x"};
+    for (int expect : {8, 12, 12, 12}) {
+        r.w->Action("Size of Tab Spaces")->trigger();
+        EXPECT_EQ(r.Memo().TabStops(), expect);
+    }
+    EXPECT_EQ(r.ui.told.back(), "error: 'x' is not a valid integer value");
+}
+
+TEST(WritingAids, HelpTreeInsertsLeavesAndShowsEntries)
+{
+    TRig r("PROC a:\r\n");
+    QTreeWidget *tree = r.w->HelpTree();
+    int count = 0;
+    QTreeWidgetItem *gprint = nullptr, *numbers = nullptr, *cache = nullptr;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it, ++count) {
+        const QString c = (*it)->text(0);
+        if (c == QStringLiteral("gPrint"))
+            gprint = *it;
+        if (c == QStringLiteral("Numbers"))
+            numbers = *it;
+        if (c == QStringLiteral("Cache"))
+            cache = *it;
+    }
+    EXPECT_EQ(count, 229);
+    ASSERT_TRUE(gprint && numbers && cache);
+    EXPECT_FALSE(cache->icon(0).isNull());
+    EXPECT_TRUE(numbers->icon(0).isNull());
+    EXPECT_FALSE(tree->topLevelItem(0)->isExpanded() && numbers->isExpanded());
+    r.Memo().SetSelStart(0);
+    tree->setCurrentItem(numbers);
+    r.w->TreeViewHelpKeysDblClick(false);
+    EXPECT_EQ(r.Memo().Text(), "PROC a:\r\n") << "a group inserts nothing";
+    tree->setCurrentItem(gprint);
+    r.w->TreeViewHelpKeysDblClick(false);
+    EXPECT_EQ(r.Memo().Text(), "gPrint PROC a:\r\n");
+    r.w->TreeViewHelpKeysDblClick(true);
+    EXPECT_TRUE(r.w->HelpWindow()->isVisible());
+    EXPECT_EQ(r.w->HelpWindow()->Browser()->source().fragment().toStdString(), "gprint");
+}
+
+TEST(WritingAids, HintLineEnterIndentationAndHelp)
+{
+    TRig r("\t\tPROC a:\r\n");
+    QWidget *ed = &r.w->Editor();
+    r.Memo().SetSelStart(r.Memo().TextLength());
+    QTest::keyClicks(ed, "dtext");
+    EXPECT_EQ(r.w->HintLine()->text().toStdString(), "dTEXT var prompt%, body$, type%");
+    QTest::keyClicks(ed, " ");
+    EXPECT_EQ(r.w->HintLine()->text().toStdString(), "dTEXT var prompt%, body$, type%");
+    QTest::keyClicks(ed, "xyz ");
+    EXPECT_EQ(r.w->HintLine()->text().toStdString(), "(none)");
+    // Enter after a line indented with two TABs starts the next with two TABs
+    r.Memo().SetSelStart(r.Memo().ParagraphStart(0) + 9);
+    QTest::keyClick(ed, Qt::Key_Return);
+    EXPECT_EQ(r.Memo().ParagraphText(1), "\t\t");
+    EXPECT_EQ(r.Memo().SelCol(), 2);
+    // Help opens the contents; F1 on a word opens its entry
+    r.w->Action("Help")->trigger();
+    EXPECT_EQ(r.w->HelpWindow()->Browser()->source().fileName().toStdString(), "index.html");
+    r.Memo().SetSelStart(0);
+    r.Memo().SetSelTextBuf("gPRINT ");
+    r.Memo().SetSelStart(3);
+    r.w->HelpOnWord1Click();
+    EXPECT_EQ(r.w->HelpWindow()->Browser()->source().fragment().toStdString(), "gprint");
+}
