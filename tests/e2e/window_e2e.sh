@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Drives the real window under Xvfb as a person would: opens a real program, types at the
-# start, saves with Ctrl+S, closes with Ctrl+X, and compares the file on disk. Then starts
-# untitled, checks the settings file written at close, and opens FILE:LINE.
+# start, saves with Ctrl+S, opens the procedure list (F8), the find dialog (Ctrl+F) and the
+# help window (F1), closes with Ctrl+X, and compares the file and the settings on disk.
 # Usage: window_e2e.sh QUENVEL_BINARY PROGRAM.opl
 set -euo pipefail
 bin=$1 program=$2
@@ -30,6 +30,20 @@ xdotool type --delay 40 'REM typed '
 sleep 0.3
 xdotool key ctrl+s
 sleep 0.5
+# the windows the writing aids open: F8 the procedure list, Ctrl+F the find dialog,
+# F1 the help window
+waitfor() {
+    for _ in $(seq 25); do
+        xdotool search --name "$1" >/dev/null 2>&1 && return 0
+        sleep 0.2
+    done
+    echo "FAIL: no window '$1'"; kill $pid; exit 1
+}
+xdotool key F8; waitfor "Go to Procedures"
+xdotool windowfocus --sync "$win"; xdotool key ctrl+f; waitfor "^Find$"
+xdotool windowfocus --sync "$win"; xdotool key F1; waitfor "Quenvel Help"
+xdotool windowfocus --sync "$win"
+sleep 0.3
 xdotool key ctrl+x
 for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
 if kill -0 $pid 2>/dev/null; then echo "window did not close"; kill $pid; exit 1; fi
