@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QPrinterInfo>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTreeWidget>
@@ -171,6 +172,20 @@ TEST(WritingAids, PrintLayoutAtSixHundredPpi)
     EXPECT_EQ(InkRows(first, 0, 290), 0);
     EXPECT_EQ(r.Memo().SelStart(), 5);
     EXPECT_EQ(r.Memo().SelLength(), 4) << "the selection is kept";
+}
+
+TEST(WritingAids, PrintWithoutADefaultPrinterKeepsTheSelection)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "this machine has a default printer";
+    TRig r("PROC main:\r\nENDP");
+    r.Memo().SetSelStart(2);
+    r.Memo().SetSelLength(3);
+    r.w->Action("Print")->trigger();
+    ASSERT_FALSE(r.ui.told.empty());
+    EXPECT_EQ(r.ui.told.back(), "error: There is no default printer currently selected");
+    EXPECT_EQ(r.Memo().SelStart(), 2);
+    EXPECT_EQ(r.Memo().SelLength(), 3);
 }
 
 TEST(WritingAids, PrintToPdfWritesTheListing)
