@@ -1,6 +1,7 @@
 #include "CodeMemoView.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -205,7 +206,10 @@ void TCodeMemoView::PostBackgroundStep()
         this,
         [this] {
             stepPosted_ = false;
+            QElapsedTimer t;
+            t.start();
             memo_.BackgroundStep();
+            backgroundMs_ += static_cast<double>(t.nsecsElapsed()) / 1e6;
         },
         Qt::QueuedConnection);
 }

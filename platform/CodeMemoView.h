@@ -42,6 +42,9 @@ public:
     void ProcessMessages() override;
     void UpdateNow() override;
 
+    // Milliseconds spent so far in the control's background layout steps.
+    double BackgroundMs() const { return backgroundMs_; }
+
     int VerticalScale() const;
     int HorizontalUnit() const;
 
@@ -75,6 +78,7 @@ private:
     bool caretOn_ = true;
     bool syncing_ = false;
     bool stepPosted_ = false;
+    double backgroundMs_ = 0;
     QRect caretRect_;
 };
 

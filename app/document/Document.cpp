@@ -115,7 +115,12 @@ void TDocument::LoadFile(const std::string &path)
 {
     // Everything is read before anything changes: a file that cannot be read leaves the
     // document as it was.
-    std::vector<uint8_t> data = ReadWholeFile(path);
+    const std::vector<uint8_t> data = ReadWholeFile(path);
+    LoadBytes(data, path);
+}
+
+void TDocument::LoadBytes(const std::vector<uint8_t> &data, const std::string &path)
+{
     TCodeMemo &m = *memo_;
     cutAtNul_ = -1;
     cutFile_.clear();

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quenvel {
 
@@ -76,6 +77,8 @@ public:
     // Reads a document: a Series 5 source file is converted and stays modified, any other
     // file is loaded as plain text. On failure ("Cannot open file %s") nothing changes.
     void LoadFile(const std::string &path);
+    // The same for a file's bytes already in memory, named `path`.
+    void LoadBytes(const std::vector<uint8_t> &data, const std::string &path);
     // Writes the document under its name, plain or RTF, never truncating a good file first.
     void WriteFile();
     // Writes the document to another file without renaming it (the command line's --convert).

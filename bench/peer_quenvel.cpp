@@ -1,0 +1,141 @@
+// Quenvel's editor view in the shared peer benchmark: the document and its view set up as
+// the main window has them (its font, its tables, background layout), driven by the
+// harness's sequence. Built only by the harness (it needs bench_driver.h), never by the
+// project's own build.
+#include "bench_driver.h"
+
+#include "app/document/Document.h"
+#include "editor/HighlightRuns.h"
+#include "opl/OplKeywords.h"
+#include "platform/CodeMemoView.h"
+
+#include <QApplication>
+#include <QIODevice>
+
+#include <memory>
+
+using namespace quenvel;
+
+namespace {
+
+class QuenvelPeer : public PeerAdapter
+{
+public:
+    explicit QuenvelPeer(const PeerContext &)
+    {
+        // Start on OPL 5, so that the keyword-set change is the user's switch to the Siena
+        // (the set the harness hands over is the Siena's).
+        doc_.SetDialect(odOpl5, false);
+        view_ = std::make_unique<TCodeMemoView>(doc_.Memo());
+        view_->UpdateScrollBarPolicy();
+    }
+    ~QuenvelPeer() override { view_.reset(); }
+
+    QWidget *widget() override { return view_.get(); }
+
+    void setText(const QString &text) override
+    {
+        const QByteArray bytes = text.toLatin1();
+        doc_.LoadBytes(std::vector<uint8_t>(bytes.begin(), bytes.end()), "opl.opl");
+    }
+
+    void forceFullHighlight() override
+    {
+        if (!bgBeforeFullSet_) {
+            bgBeforeFullMs_ = view_->BackgroundMs();
+            bgBeforeFullSet_ = true;
+        }
+        WaitUntilLaidOut();
+    }
+
+    void setKeywordsAndRestyleAll(const opl::KeywordSet *) override
+    {
+        doc_.SetDialect(doc_.Dialect() == odSiena ? odOpl5 : odSiena);
+        WaitUntilLaidOut();
+    }
+
+    void placeCaret(int line, int col) override
+    {
+        TCodeMemo &m = doc_.Memo();
+        m.SetSelLength(0);
+        m.SetSelStart(m.ParagraphStart(std::min(line, m.ParagraphCount() - 1)));
+        m.SetSelCol(col);
+        m.SetTopLine(std::max(0, m.SelLine() - m.VisibleLines() / 2));
+    }
+
+    bool findFromTop(const QString &word) override
+    {
+        TCodeMemo &m = doc_.Memo();
+        m.SetSelLength(0);
+        m.SetSelStart(0);
+        return m.FindText(word.toLatin1().toStdString(), true, false);
+    }
+
+    QByteArray textForSave() override
+    {
+        TMemoryStream s;
+        doc_.Memo().SaveToStream(s);
+        return QByteArray(reinterpret_cast<const char *>(s.Data().data()), static_cast<qsizetype>(s.Data().size()));
+    }
+
+    int lineCount() override { return doc_.Memo().ParagraphCount(); }
+    long long textLength() override { return doc_.Memo().TextLength(); }
+
+    void dumpStyles(QIODevice &out) override
+    {
+        TCodeMemo &m = doc_.Memo();
+        m.ParseAllKeywords();
+        std::vector<std::string> lines(static_cast<size_t>(m.ParagraphCount()));
+        for (int32_t p = 0; p < m.ParagraphCount(); ++p)
+            lines[static_cast<size_t>(p)].assign(m.ParagraphText(p).size(), '0');
+        for (const THighlightRun &r : HighlightRuns(m)) {
+            const bool region = r.Style.StartLen != 0 || r.Style.StopLen != 0;
+            const char digit = !region ? '1' : r.Style.Foregnd == clGreen ? '3' : '2';
+            std::string &l = lines[static_cast<size_t>(r.Par)];
+            for (int32_t k = r.Col; k < r.Col + r.Len && k < static_cast<int32_t>(l.size()); ++k)
+                l[static_cast<size_t>(k)] = digit;
+        }
+        for (const std::string &l : lines) {
+            out.write(l.data(), static_cast<qint64>(l.size()));
+            out.write("\n", 1);
+        }
+    }
+
+    QString info() override
+    {
+        return QStringLiteral("quenvel %1; the application's set-up: Courier New 10 pt, background layout, "
+                              "OPL 5 switched to the Siena; bg_before_full_ms=%2")
+            .arg(QStringLiteral(QUENVEL_VERSION))
+            .arg(bgBeforeFullMs_, 0, 'f', 1);
+    }
+
+private:
+    // Runs the event loop until every paragraph is highlighted and laid out.
+    void WaitUntilLaidOut()
+    {
+        TCodeMemo &m = doc_.Memo();
+        for (;;) {
+            bool done = true;
+            for (int32_t p = m.ParagraphCount() - 1; p >= 0; --p)
+                if (!m.Par(p).Formatted) {
+                    done = false;
+                    break;
+                }
+            if (done)
+                break;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+    }
+
+    TDocument doc_;
+    std::unique_ptr<TCodeMemoView> view_;
+    double bgBeforeFullMs_ = 0;
+    bool bgBeforeFullSet_ = false;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return runPeer(argc, argv, "quenvel", [](const PeerContext &ctx) { return new QuenvelPeer(ctx); });
+}
