@@ -390,7 +390,9 @@ private:
     void FinishFormat(int32_t first, int32_t last, int32_t delta, int32_t oldWidest);
     void ClampTopLine();
     void PaintLine(TSurface &canvas, int32_t row, int y, bool print);
-    void ReformatAfterEdit(int32_t firstPar, int32_t lastPar);
+    // Lays out the paragraphs an edit changed and repaints what moved; linesBefore is the
+    // display-line count before the edit.
+    void ReformatAfterEdit(int32_t firstPar, int32_t lastPar, int32_t linesBefore);
     void ApplyMove(TCodeNavigator &to, TShiftState shift, int32_t oldPos, int32_t oldLine);
     void KeepX(TCodeNavigator &nav, int x);
     std::unique_ptr<TCodeNavigator> hoverNav_;

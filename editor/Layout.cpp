@@ -643,14 +643,13 @@ void TCodeMemo::ChangedRange(int32_t firstPar, int32_t lastPar)
     InvalidateLines(Par(firstPar).FirstLine, Par(lastPar).FirstLine + Par(lastPar).Lines->Count() - 1);
 }
 
-void TCodeMemo::ReformatAfterEdit(int32_t firstPar, int32_t lastPar)
+void TCodeMemo::ReformatAfterEdit(int32_t firstPar, int32_t lastPar, int32_t before)
 {
     if (!host_)
         return;
     TSurface &canvas = host_->Canvas();
     const int width = host_->ClientWidth();
     const int32_t oldWidest = widest_;
-    const int32_t before = lineCount_;
     const int32_t top = TopLine();
     int32_t delta = 0;
     int32_t running = Par(firstPar).FirstLine;

@@ -308,6 +308,8 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
         return static_cast<int32_t>(n);
     }();
 
+    // the lines below the edit move on the window when their count changes
+    const int32_t linesBefore = lineCount_;
     const size_t k = pieces.size();
     std::vector<TParagraphRec> made(k);
     uint16_t running = firstStyle;
@@ -447,7 +449,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
 
     // 15. lay the changed paragraphs out again
     if (host_) {
-        ReformatAfterEdit(std::min(p0, sPar), std::max(p1, sPar + static_cast<int32_t>(k) - 1));
+        ReformatAfterEdit(std::min(p0, sPar), std::max(p1, sPar + static_cast<int32_t>(k) - 1), linesBefore);
         UpdateCaret();
         if (!noScroll_)
             ScrollInView();

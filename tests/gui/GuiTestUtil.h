@@ -13,7 +13,11 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
+#include <QScreen>
 #include <QScrollBar>
+
+#include <algorithm>
 
 #include <memory>
 #include <string>
@@ -186,8 +190,54 @@ struct TViewRig {
         return {x, y};
     }
 
+    // Notches of the mouse wheel over the text (positive: away from the user, up).
+    void Wheel(int notches, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        const QPointF local(Viewport()->width() / 2, Viewport()->height() / 2);
+        QWheelEvent e(local, Viewport()->mapToGlobal(local), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                      mods, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(Viewport(), &e);
+    }
+
     // ---- pixels ----
     QImage Grab() { return Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    // What the window shows now: the viewport's part of the window's backing store, as
+    // the incremental repaints left it (on the offscreen platform a screen grab reads the
+    // backing store and paints nothing).
+    QImage Screen()
+    {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        const QPixmap all = view->screen()->grabWindow(view->window()->winId());
+        const QRect r(Viewport()->mapTo(view->window(), QPoint(0, 0)), Viewport()->size());
+        return all.copy(r).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+    // Where the window differs from a full repaint of the same text and scroll position:
+    // "" when it shows exactly the text, else the first rows that differ.
+    std::string ScreenDifference()
+    {
+        const QImage shown = Screen();
+        const QImage fresh = Grab();
+        if (shown.size() != fresh.size())
+            return "screen and render differ in size";
+        const int lh = std::max(1, Memo().RowHeight());
+        std::string rows;
+        int count = 0;
+        for (int y = 0; y < shown.height(); ++y) {
+            const auto *a = reinterpret_cast<const QRgb *>(shown.constScanLine(y));
+            const auto *b = reinterpret_cast<const QRgb *>(fresh.constScanLine(y));
+            if (std::equal(a, a + shown.width(), b))
+                continue;
+            const int row = y / lh;
+            y = (row + 1) * lh - 1; // next row
+            if (++count > 4)
+                break;
+            rows += " " + std::to_string(row) + " (display line " + std::to_string(Memo().TopLine() + row) + ")";
+        }
+        return count == 0 ? "" : "the window shows stale rows:" + rows;
+    }
 
     // The pixel rectangle of columns [c0, c1) of a display line on the window.
     QRect Cells(int32_t line, int32_t c0, int32_t c1)

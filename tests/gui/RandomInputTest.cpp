@@ -1,6 +1,7 @@
-// Long random sequences of keys and mouse actions on the editor view: the store stays
-// consistent, the selection stays inside the text, and the incremental highlighting ends
-// up as a fresh load of the same text would make it.
+// Long random sequences of keys, mouse actions, clipboard use and scrolling on the editor
+// view: the store stays consistent, the selection stays inside the text, the window shows
+// after every step exactly what a full repaint of the text shows, and the incremental
+// highlighting ends up as a fresh load of the same text would make it.
 #include "GuiTestUtil.h"
 
 #include <QClipboard>
@@ -22,6 +23,10 @@ struct TRandomSetup {
     bool HotKeys;
     bool PassOverCodes;
     uint32_t Seed;
+    // The text the rig starts with: the small program below, a file of tests/data/text,
+    // or "*big": 200,000 lines made of a real program.
+    const char *Source = nullptr;
+    int Steps = 600;
 };
 
 std::ostream &operator<<(std::ostream &os, const TRandomSetup &s)
@@ -97,7 +102,7 @@ public:
         };
         auto point = [&](QPoint p) { return std::to_string(p.x()) + "," + std::to_string(p.y()); };
 
-        const int kind = Pick(100);
+        const int kind = Pick(110);
         // selections replaced by typing wear the text down; now and then a whole program comes back
         if (rig.Memo().TextLength() < 150 && kind < 10)
             return paste(kProgram);
@@ -192,6 +197,20 @@ public:
             const QPoint p = RandomPoint(rig, true);
             return {"double click " + point(p), [p](TViewRig &r) { r.DoubleClick(p); }};
         }
+        if (kind >= 100 && kind < 104) {
+            const int notches = Pick(2) ? 1 : -1;
+            return {notches > 0 ? "wheel up" : "wheel down", [notches](TViewRig &r) { r.Wheel(notches); }};
+        }
+        if (kind >= 104) {
+            static const std::pair<QAbstractSlider::SliderAction, const char *> bar[] = {
+                {QAbstractSlider::SliderSingleStepAdd, "bar arrow down"},
+                {QAbstractSlider::SliderSingleStepSub, "bar arrow up"},
+                {QAbstractSlider::SliderPageStepAdd, "bar page down"},
+                {QAbstractSlider::SliderPageStepSub, "bar page up"},
+            };
+            const auto &[action, name] = bar[Pick(4)];
+            return {name, [action](TViewRig &r) { r.view->verticalScrollBar()->triggerAction(action); }};
+        }
         const QPoint p = RandomPoint(rig, false);
         return {"hover " + point(p), [p](TViewRig &r) { r.Hover(p); }};
     }
@@ -255,10 +274,40 @@ std::string HighlightingDifference(TViewRig &rig)
     return os.str();
 }
 
+// The starting text of a setup.
+std::string SourceText(const char *source)
+{
+    if (!source)
+        return kProgram;
+    if (std::string(source) == "*big") {
+        // a real program repeated to 200,000 lines
+        static std::string big;
+        if (big.empty()) {
+            const std::vector<std::string> pars =
+                test::SplitLikeLoader(test::ReadFile(std::string(QUENVEL_TEST_DATA) + "/text/TESTOPX.OPL"));
+            for (size_t i = 0; i < 200000; ++i)
+                big += pars[i % pars.size()] + (i + 1 < 200000 ? "\r\n" : "");
+        }
+        return big;
+    }
+    return test::ReadFile(std::string(QUENVEL_TEST_DATA) + "/text/" + source);
+}
+
+// Steps of a run: QUENVEL_RANDOM_STEPS=n overrides; the sanitizer build runs a quarter.
+int StepsOf(const TRandomSetup &setup)
+{
+    if (const char *n = std::getenv("QUENVEL_RANDOM_STEPS"))
+        return std::max(1, std::atoi(n));
+#ifdef QUENVEL_SANITIZED
+    return std::max(setup.Steps / 4, 20);
+#else
+    return setup.Steps;
+#endif
+}
+
 class RandomInput : public ::testing::TestWithParam<TRandomSetup>
 {
 protected:
-    static constexpr int kSteps = 600;
     static constexpr int kCompareEvery = 30;
 
     std::unique_ptr<TViewRig> FreshRig()
@@ -267,9 +316,22 @@ protected:
         auto rig = std::make_unique<TViewRig>(setup.Mode);
         rig->Memo().EnableHotKeys = setup.HotKeys;
         rig->Memo().PassOverCodes = setup.PassOverCodes;
+        // the selection is drawn whether or not the view has the focus, and the caret is
+        // not: the screen is compared without focus
+        rig->Memo().SetHideSelection(false);
         QGuiApplication::clipboard()->setText("PRINT \"clip\"\r\nREM pasted");
-        rig->Load(kProgram);
+        rig->Load(SourceText(setup.Source));
         return rig;
+    }
+
+    // The first problem after an action, or "".
+    static std::string Check(TViewRig &rig)
+    {
+        std::string v = Violation(rig.Memo());
+        if (!v.empty())
+            return v;
+        rig.view->clearFocus();
+        return rig.ScreenDifference();
     }
 
     // Runs actions on a fresh rig; the first problem seen, or "".
@@ -280,7 +342,7 @@ protected:
             actions[i].Run(*rig);
             if (GetParam().Mode == umBackground && i % 7 == 6)
                 QCoreApplication::processEvents();
-            std::string v = Violation(rig->Memo());
+            std::string v = Check(*rig);
             if (!v.empty())
                 return v;
         }
@@ -290,7 +352,8 @@ protected:
     // Drops actions while the failure stays, so that the report shows a short way to it.
     std::vector<TAction> Shrink(std::vector<TAction> actions, bool highlighting)
     {
-        int budget = 400;
+        // a large text makes every replay slow
+        int budget = GetParam().Source && std::string(GetParam().Source) == "*big" ? 12 : 400;
         for (size_t chunk = actions.size() / 2; chunk >= 1 && budget > 0; chunk /= 2) {
             for (size_t at = 0; at + chunk <= actions.size() && budget > 0;) {
                 std::vector<TAction> fewer(actions.begin(), actions.begin() + static_cast<ptrdiff_t>(at));
@@ -325,15 +388,16 @@ TEST_P(RandomInput, StoreSelectionAndHighlightingStayConsistent)
     const char *seed = std::getenv("QUENVEL_RANDOM_SEED");
     TActionSource source(seed ? static_cast<uint32_t>(std::strtoul(seed, nullptr, 10)) : GetParam().Seed);
     std::vector<TAction> done;
-    for (int step = 1; step <= kSteps; ++step) {
+    const int steps = StepsOf(GetParam());
+    for (int step = 1; step <= steps; ++step) {
         done.push_back(source.Next(*rig));
         done.back().Run(*rig);
         if (GetParam().Mode == umBackground && step % 7 == 0)
             QCoreApplication::processEvents();
-        const std::string v = Violation(rig->Memo());
+        const std::string v = Check(*rig);
         if (!v.empty())
             return Report(done, v, false);
-        if (step % kCompareEvery == 0 || step == kSteps) {
+        if ((step % kCompareEvery == 0 && !GetParam().Source) || step == steps) {
             const std::string d = HighlightingDifference(*rig);
             if (!d.empty())
                 return Report(done, d, true);
@@ -346,7 +410,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TRandomSetup{"MainWindow", umBackground, false, false, 1998},
                       TRandomSetup{"ImmediateWithHotKeys", umImmediate, true, true, 7},
                       TRandomSetup{"ImmediateStopAtCodes", umImmediate, true, false, 316},
-                      TRandomSetup{"OnNeed", umOnNeed, false, true, 4242}),
+                      TRandomSetup{"OnNeed", umOnNeed, false, true, 4242},
+                      TRandomSetup{"FrameProgram", umBackground, false, false, 11, "frame.tpl", 1000},
+                      TRandomSetup{"ConstantsProgram", umImmediate, true, false, 12, "pConst.tpl", 1000},
+                      TRandomSetup{"OpxProgram", umOnNeed, false, true, 13, "TESTOPX.OPL", 1000},
+                      TRandomSetup{"TwoHundredThousandLines", umBackground, false, false, 14, "*big", 300}),
     [](const testing::TestParamInfo<TRandomSetup> &info) { return std::string(info.param.Name); });
 
 } // namespace
