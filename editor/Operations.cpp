@@ -362,9 +362,27 @@ void TCodeMemo::PasteFromClipboard()
 {
     if (!Clipboard || !Clipboard->HasText())
         return;
-    std::string text = Clipboard->GetText();
-    // a NUL would end the text early
-    text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+    const std::string got = Clipboard->GetText();
+    // Lines break where a loaded file's would: at CR LF, LF CR, CR and LF. A line feed
+    // kept inside a paragraph would split it on the next save and load. A NUL would end
+    // the text early.
+    std::string text;
+    text.reserve(got.size() + got.size() / 16);
+    char pending = 0; // the break byte just seen, while it may still pair
+    for (char ch : got) {
+        if (ch == '\r' || ch == '\n') {
+            if (pending && pending != ch) {
+                pending = 0;
+            } else {
+                text += "\r\n";
+                pending = ch;
+            }
+            continue;
+        }
+        pending = 0;
+        if (ch != '\0')
+            text.push_back(ch);
+    }
     SetSelTextBuf(text.c_str());
 }
 

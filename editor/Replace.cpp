@@ -245,9 +245,41 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
             regionClose = t.Pos();
     }
 
+    // 8. a paragraph may not outgrow its limit: the inserted text gives way, never the
+    // text around it (room is kept for the compensation codes)
+    bool dropAll = false;
+    {
+        const int64_t head = sOff, tail = Par(ePar).ByteSize() - eOff;
+        const size_t n = pieces.size();
+        bool cut = false;
+        for (size_t i = 0; i < n; ++i) {
+            const int64_t around = (i == 0 ? head : 0) + (i + 1 == n ? tail + 5 : 0);
+            const int64_t excess = around + static_cast<int64_t>(pieces[i].size()) - kMaxParagraphBytes;
+            if (excess > 0) {
+                cut = true;
+                if (n == 1 && excess >= static_cast<int64_t>(pieces[i].size()))
+                    dropAll = true;
+                pieces[i].resize(excess >= static_cast<int64_t>(pieces[i].size())
+                                     ? 0
+                                     : pieces[i].size() - static_cast<size_t>(excess));
+            }
+        }
+        if (cut) {
+            L = 2 * static_cast<int64_t>(n - 1);
+            std::fill(std::begin(insParity), std::end(insParity), 0);
+            for (const std::string &piece : pieces)
+                for (char ch : piece) {
+                    const int ci = CodeIndex(static_cast<uint8_t>(ch));
+                    if (ci >= 0)
+                        insParity[ci] ^= 1;
+                    ++L;
+                }
+        }
+    }
+
     // 6. style compensation
     std::string comp;
-    if (compensate_)
+    if (compensate_ && !dropAll)
         for (int k = 0; k < 5; ++k)
             if (remParity[k] != insParity[k])
                 comp.push_back(static_cast<char>(kCodes[k]));
@@ -321,8 +353,6 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
         bytes += pieces[i];
         if (i + 1 == k)
             bytes += tail;
-        if (bytes.size() > static_cast<size_t>(kMaxParagraphBytes))
-            bytes.resize(static_cast<size_t>(kMaxParagraphBytes)); // too long to keep as one paragraph
         TParagraphRec &r = made[i];
         int32_t positions = 0;
         r.MarkCount = countMarks(bytes, positions);

@@ -178,8 +178,15 @@ void TCodeMemo::LoadFromStream(TStream &stream)
             consumed += got;
         }
     } catch (...) {
-        // keep what was read, in a consistent store
-        endParagraph();
+        // keep what was read, in a consistent store; closing the paragraph being read may
+        // be what failed, and then its bytes are dropped (the store needs one paragraph)
+        try {
+            endParagraph();
+        } catch (...) {
+            cur.Reset();
+            if (pars.Count() == 0)
+                endParagraph();
+        }
         pars.SetCapacity(pars.Count());
         textLength_ = static_cast<int32_t>(total - 2);
         lineCount_ = pars.Count();

@@ -1,6 +1,8 @@
+#include "GuiTestUtil.h"
 #include "platform/QtClipboard.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <gtest/gtest.h>
 
 using namespace quenvel;
@@ -30,4 +32,26 @@ TEST(QtClipboard, SystemClipboardCarriesTheBytes)
     cb.SetText(big);
     ASSERT_TRUE(cb.HasText());
     EXPECT_EQ(cb.GetText(), big);
+}
+
+// Pasting breaks lines exactly where loading the same bytes from a file does, so that a
+// save and reopen never changes what the user pasted.
+TEST(QtClipboard, PasteBreaksLinesAsLoadingDoes)
+{
+    for (const std::string clip : {"one\ntwo\nthree\n", "mac\rlines\r", "dos\r\nlines", "lf cr\n\rpair",
+                                   "empty\n\nlines\r\r", "mixed\r\n\n\r\rend"}) {
+        guitest::TViewRig rig;
+        rig.Load("PRINT 1");
+        QApplication::clipboard()->setText(QString::fromLatin1(clip.data(), static_cast<int>(clip.size())));
+        rig.Key(Qt::Key_End, Qt::ControlModifier);
+        rig.Key(Qt::Key_V, Qt::ControlModifier);
+        TCodeMemo loaded;
+        test::LoadString(loaded, "PRINT 1" + clip);
+        EXPECT_EQ(rig.Memo().Text(), loaded.Text()) << clip;
+        // what a save writes reads back as the same text
+        TCodeMemo reread;
+        test::LoadString(reread, test::SaveString(rig.Memo()));
+        EXPECT_EQ(reread.Text(), rig.Memo().Text()) << clip;
+        EXPECT_EQ(rig.Memo().CheckInvariants(), "");
+    }
 }

@@ -164,12 +164,9 @@ public:
                 // a piece of a program
                 const std::string program = kProgram;
                 const size_t a = static_cast<size_t>(Pick(static_cast<int>(program.size())));
-                std::string piece = program.substr(a, static_cast<size_t>(1 + Pick(60)));
-                // a line feed without its carriage return stays a character inside the
-                // paragraph, which a load would split: keep the text loadable as it is
-                if (piece[0] == '\n')
-                    piece.erase(0, 1);
-                return paste(piece.empty() ? "x" : piece);
+                // it may start or end inside a line break: lone CR and LF are pasted too
+                const std::string piece = program.substr(a, static_cast<size_t>(1 + Pick(60)));
+                return paste(piece);
             }
             }
         }
