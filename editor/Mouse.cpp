@@ -9,10 +9,11 @@ namespace quenvel {
 
 namespace {
 
+// Milliseconds between auto-scroll steps; speed 0, just past the edge, is the slowest.
 int AutoScrollWait(int speed)
 {
     static const int waits[] = {500, 360, 216, 130, 78, 48, 30};
-    return speed >= 1 && speed <= 7 ? waits[speed - 1] : 0;
+    return speed <= 7 ? waits[std::max(speed, 1) - 1] : 0;
 }
 
 // The style of the character at a navigator: marks that start there count.
@@ -101,7 +102,9 @@ void TCodeMemo::MouseMove(TShiftState shift, int x, int y)
                 }
             } else {
                 autoUp_ = y < 0;
-                autoSpeed_ = autoUp_ ? std::abs(y) / 4 : (y - visibleLines_ * lineHeight_) / 4;
+                // below, counted from the window's edge: just past it is the slowest speed
+                // however much of a line the window's height leaves over
+                autoSpeed_ = autoUp_ ? std::abs(y) / 4 : (y - clientH) / 4;
                 autoScrolling_ = true;
                 if (OnAutoScroll)
                     OnAutoScroll(std::max(AutoScrollWait(autoSpeed_), 1));
@@ -109,6 +112,10 @@ void TCodeMemo::MouseMove(TShiftState shift, int x, int y)
             if (y < 0) {
                 y = 0;
                 x = 0;
+            } else if (visibleLines_ > 0 && y >= LineToY(visibleLines_)) {
+                // below the window the selection ends on the last whole line; the
+                // auto-scroll brings the next lines up one at a time
+                y = LineToY(visibleLines_) - 1;
             }
             TCodeNavigator &c = *caretNav_;
             const int32_t oldPos = c.Pos();
@@ -143,7 +150,11 @@ void TCodeMemo::AutoScrollTick()
         SetTopLine(top - 1);
     else if (!autoUp_ && top < lineCount_ - visibleLines_)
         SetTopLine(top + 1);
-    MouseMove(0, 0, autoUp_ ? autoSpeed_ * -4 : visibleLines_ * lineHeight_ + autoSpeed_ * 4);
+    // the pointer stays where it was: the same speed comes out again
+    const int clientH = host_->ClientHeight();
+    MouseMove(0, 0, autoUp_ ? -std::max(autoSpeed_ * 4, lineHeight_ / 2 + 1) : clientH + std::max(autoSpeed_ * 4, 1));
+    // one line per picture: the fastest speed waits for the repaint
+    host_->UpdateNow();
 }
 
 void TCodeMemo::MouseUp(TMouseButton button, TShiftState shift, int x, int y)

@@ -77,6 +77,8 @@ void TCodeMemoView::Init()
     };
     memo_.SetHost(this);
     UpdateScrollBarPolicy();
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this](int action) { VerticalBarAction(action); });
 }
 
 TCodeMemoView::~TCodeMemoView()
@@ -247,12 +249,58 @@ void TCodeMemoView::resizeEvent(QResizeEvent *e)
     memo_.Resized(oldW);
 }
 
-void TCodeMemoView::scrollContentsBy(int, int)
+void TCodeMemoView::scrollContentsBy(int dx, int dy)
 {
     if (syncing_)
         return;
-    memo_.SetTopLine(verticalScrollBar()->value() * VerticalScale());
-    memo_.SetHOffset(horizontalScrollBar()->value() * HorizontalUnit());
+    // only the bar that moved: the other may stand between two of its units
+    if (dy != 0)
+        memo_.SetTopLine(verticalScrollBar()->value() * VerticalScale());
+    if (dx != 0)
+        memo_.SetHOffset(horizontalScrollBar()->value() * HorizontalUnit());
+}
+
+void TCodeMemoView::ScrollLines(int32_t delta)
+{
+    const int32_t top = memo_.TopLine();
+    const int32_t last = std::max(memo_.LineCount() - memo_.VisibleLines(), 0);
+    int32_t to = top + delta;
+    if (delta > 0)
+        to = std::max(top, std::min(to, last));
+    else
+        to = std::max(to, 0);
+    memo_.SetTopLine(to);
+    SyncBars();
+}
+
+void TCodeMemoView::VerticalBarAction(int action)
+{
+    // The bar has already moved its slider by its own step; the text moves instead and
+    // the bar follows it (the value the bar would have set is replaced).
+    const int visible = std::max(memo_.VisibleLines(), 1);
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd: ScrollLines(1); break;
+    case QAbstractSlider::SliderSingleStepSub: ScrollLines(-1); break;
+    case QAbstractSlider::SliderPageStepAdd: ScrollLines(visible); break;
+    case QAbstractSlider::SliderPageStepSub: ScrollLines(-visible); break;
+    default: break;
+    }
+}
+
+void TCodeMemoView::wheelEvent(QWheelEvent *e)
+{
+    const QPoint delta = e->angleDelta();
+    if (delta.y() == 0 || (e->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::ShiftModifier))) {
+        QAbstractScrollArea::wheelEvent(e);
+        return;
+    }
+    // a notch (15 degrees) moves the desktop's number of lines, whatever the bar's scale
+    wheelRest_ += delta.y();
+    const int notches = wheelRest_ / 120;
+    wheelRest_ -= notches * 120;
+    if (notches != 0)
+        ScrollLines(-notches * QApplication::wheelScrollLines());
+    e->accept();
 }
 
 void TCodeMemoView::focusInEvent(QFocusEvent *e)

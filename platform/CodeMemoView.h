@@ -52,6 +52,7 @@ protected:
     void paintEvent(QPaintEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
     void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent *e) override;
     void focusInEvent(QFocusEvent *e) override;
     void focusOutEvent(QFocusEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
@@ -66,6 +67,9 @@ protected:
 private:
     void Init();
     void SyncBars();
+    // Arrow and page clicks on the vertical bar move by display lines, whatever its scale.
+    void VerticalBarAction(int action);
+    void ScrollLines(int32_t delta);
     void BlinkCaret();
 
     std::unique_ptr<TCodeMemo> own_;
@@ -80,6 +84,7 @@ private:
     bool stepPosted_ = false;
     double backgroundMs_ = 0;
     QRect caretRect_;
+    int wheelRest_ = 0; // eighths of a degree not yet scrolled
 };
 
 // Qt key codes as the Windows virtual key codes the control's key handling uses.

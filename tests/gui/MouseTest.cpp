@@ -260,6 +260,60 @@ TEST_F(Mouse, DragAboveTheWindowScrollsFasterTheFartherOut)
     memo.OnAutoScroll = timer;
 }
 
+// Lines the view scrolls while the pointer is held at a point, and the pictures painted.
+struct TAutoScrollRun {
+    int Lines = 0;
+    int Paints = 0;
+};
+
+class PaintCounter : public QObject
+{
+public:
+    int Paints = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++Paints;
+        return false;
+    }
+};
+
+TEST_F(Mouse, DragBelowTheWindowScrollsSlowlyNearTheEdgeAndOneLinePerPicture)
+{
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += "line " + std::to_string(i) + "\r\n";
+    rig.Load(text);
+    const int h = rig.Viewport()->height();
+    PaintCounter counter;
+    rig.Viewport()->installEventFilter(&counter);
+    auto hold = [&](int below, int ms) {
+        const int32_t top = memo.TopLine();
+        const int paints = counter.Paints;
+        rig.Drag(QPoint(30, h + below));
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        return TAutoScrollRun{memo.TopLine() - top, counter.Paints - paints};
+    };
+    rig.Press(rig.At(2, 1));
+    // just past the edge is the slowest speed: a line every half second
+    TAutoScrollRun run = hold(1, 450);
+    EXPECT_LE(run.Lines, 1);
+    // a little further: still slow (360 ms)
+    run = hold(11, 500);
+    EXPECT_GE(run.Lines, 1);
+    EXPECT_LE(run.Lines, 2);
+    // far out: as fast as the window repaints, never more than a line per picture
+    run = hold(200, 200);
+    EXPECT_GE(run.Lines, 2);
+    EXPECT_LE(run.Lines, run.Paints);
+    rig.Release(QPoint(30, h + 200));
+    EXPECT_EQ(rig.CaretLine(), memo.TopLine() + memo.VisibleLines() - 1) << "the selection follows";
+    rig.Viewport()->removeEventFilter(&counter);
+}
+
 TEST(MouseLifetime, ControlSurvivesDestructionAfterMouseUse)
 {
     for (int i = 0; i < 3; ++i) {

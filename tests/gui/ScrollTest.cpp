@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 using namespace quenvel;
@@ -91,6 +92,50 @@ TEST_P(LongDocument, ScrollBarStaysWithinItsRangeAndReachesTheEnd)
         ExpectBarFollowsTopLine(rig);
     }
     EXPECT_EQ(memo.CheckInvariants(), "");
+}
+
+// The bar's scale never leaks into the steps: an arrow click moves one display line, a
+// page click a page, a wheel notch the desktop's three lines; and none of them moves the
+// text sideways when the horizontal offset lies between two units of its bar.
+TEST_P(LongDocument, ArrowPageAndWheelStepsIgnoreTheBarsScale)
+{
+    const int n = GetParam();
+    TViewRig rig;
+    TCodeMemo &memo = rig.Memo();
+    rig.Load(std::string(300, 'w') + "\r\n" + NumberedLines(n - 1));
+    ASSERT_GT(rig.view->VerticalScale(), 1);
+    rig.Key(Qt::Key_End); // scrolls sideways in steps of five spaces, not in units of the bar
+    const int offset = memo.HOffset();
+    ASSERT_GT(offset, 0);
+    memo.SetTopLine(n / 2);
+    QScrollBar *bar = rig.view->verticalScrollBar();
+    const int visible = memo.VisibleLines();
+    const int lines = QApplication::wheelScrollLines();
+    const std::pair<std::function<void()>, int> steps[] = {
+        {[&] { bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); }, 1},
+        {[&] { bar->triggerAction(QAbstractSlider::SliderSingleStepSub); }, -1},
+        {[&] { bar->triggerAction(QAbstractSlider::SliderPageStepAdd); }, visible},
+        {[&] { bar->triggerAction(QAbstractSlider::SliderPageStepSub); }, -visible},
+        {[&] { rig.Wheel(-1); }, lines},
+        {[&] { rig.Wheel(1); }, -lines},
+        {[&] { rig.Wheel(2); }, -2 * lines},
+    };
+    for (const auto &[step, moved] : steps) {
+        const int32_t before = memo.TopLine();
+        step();
+        EXPECT_EQ(memo.TopLine() - before, moved);
+        ExpectBarFollowsTopLine(rig);
+        EXPECT_EQ(memo.HOffset(), offset) << "the text did not move sideways";
+    }
+    // at the ends the steps stop
+    memo.SetTopLine(0);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    rig.Wheel(1);
+    EXPECT_EQ(memo.TopLine(), 0);
+    memo.SetTopLine(n - visible);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    rig.Wheel(-1);
+    EXPECT_EQ(memo.TopLine(), n - visible);
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, LongDocument, ::testing::Values(40010, 70001));
