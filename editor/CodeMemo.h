@@ -251,6 +251,8 @@ public:
     void BackgroundStep();
     int XAtColumn(int32_t par, int32_t line, int32_t column);
     int32_t ColumnAtX(int32_t par, int32_t line, bool exact, int x);
+    // x of a display line's start on a window of that width, before horizontal scrolling.
+    int LineOrigin(const TLineRec &rec, int clientW, bool stretched) const;
     int LineToY(int32_t row) const { return row * lineHeight_; }
     int32_t YToLine(int y) const { return lineHeight_ > 0 ? y / lineHeight_ : 0; }
     // Style bits that paint a character, and the font for them.

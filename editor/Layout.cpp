@@ -365,8 +365,6 @@ int TCodeMemo::XAtColumn(int32_t pi, int32_t line, int32_t column)
     const int &spaceW = st.spaceW;
     TJustify j(justified_, rec, clientW - leftMargin_ - rightMargin_);
     const bool stretched = j.stretched;
-    const int extra = j.extra, remainder = j.remainder;
-    int &acc = j.acc;
     int x = 0;
     for (int32_t o = rec.StartByte; o < stop;) {
         const uint8_t b = t[o];
@@ -374,12 +372,7 @@ int TCodeMemo::XAtColumn(int32_t pi, int32_t line, int32_t column)
             x = NextTab(x, tabStops_, spaceW);
             ++o;
         } else if (b == ' ' && stretched && o >= rec.JustifyFrom) {
-            x += spaceW + extra;
-            acc += remainder;
-            if (acc >= rec.SpaceCount) {
-                ++x;
-                acc -= rec.SpaceCount;
-            }
+            x += j.Space(spaceW);
             ++o;
         } else if (b > 26) {
             int32_t r = o;
@@ -391,14 +384,16 @@ int TCodeMemo::XAtColumn(int32_t pi, int32_t line, int32_t column)
             st.Apply(t, o);
         }
     }
-    x -= hOffset_;
+    return LineOrigin(rec, clientW, stretched) - hOffset_ + x;
+}
+
+int TCodeMemo::LineOrigin(const TLineRec &rec, int clientW, bool stretched) const
+{
     if (!stretched && alignment_ == taRightJustify)
-        x = clientW + x - rightMargin_ - rec.Width;
-    else if (!stretched && alignment_ == taCenter)
-        x = (clientW - leftMargin_ - rightMargin_ - rec.Width) / 2 + x + leftMargin_;
-    else
-        x += leftMargin_;
-    return x;
+        return clientW - rightMargin_ - rec.Width;
+    if (!stretched && alignment_ == taCenter)
+        return (clientW - leftMargin_ - rightMargin_ - rec.Width) / 2 + leftMargin_;
+    return leftMargin_;
 }
 
 int32_t TCodeMemo::ColumnAtX(int32_t pi, int32_t line, bool exact, int x)
@@ -410,16 +405,7 @@ int32_t TCodeMemo::ColumnAtX(int32_t pi, int32_t line, bool exact, int x)
     const uint8_t *t = par.Text;
     TJustify j(justified_, rec, clientW - leftMargin_ - rightMargin_);
     const bool stretched = j.stretched;
-    const int extra = j.extra, remainder = j.remainder;
-    int &acc = j.acc;
-    int origin;
-    if (!stretched && alignment_ == taRightJustify)
-        origin = clientW - rightMargin_ - rec.Width;
-    else if (!stretched && alignment_ == taCenter)
-        origin = (clientW - leftMargin_ - rightMargin_ - rec.Width) / 2 + leftMargin_;
-    else
-        origin = leftMargin_;
-    const int target = x + hOffset_ - origin;
+    const int target = x + hOffset_ - LineOrigin(rec, clientW, stretched);
     TStyleRun st(*this, canvas, rec.Style, rec.DynStyle);
     const int &spaceW = st.spaceW;
     int cx = 0;
@@ -433,12 +419,7 @@ int32_t TCodeMemo::ColumnAtX(int32_t pi, int32_t line, bool exact, int x)
             if (b == '\t') {
                 w = NextTab(cx, tabStops_, spaceW) - cx;
             } else if (b == ' ' && stretched && o >= rec.JustifyFrom) {
-                w = spaceW + extra;
-                acc += remainder;
-                if (acc > rec.SpaceCount) {
-                    ++w;
-                    acc -= rec.SpaceCount;
-                }
+                w = j.Space(spaceW);
             } else if (b > 26) {
                 w = canvas.TextWidth(t + o, 1);
             }
@@ -493,7 +474,7 @@ void TCodeMemo::FontChangeSteps(bool reformat)
     ClampTopLine();
     host_->ScrollRangesChanged();
     host_->InvalidateAll();
-    host_->CaretChanged();
+    UpdateCaret();
 }
 
 void TCodeMemo::ClampTopLine()
@@ -534,7 +515,7 @@ void TCodeMemo::LayoutChanged()
         ClampTopLine();
     host_->ScrollRangesChanged();
     host_->InvalidateAll();
-    host_->CaretChanged();
+    UpdateCaret();
 }
 
 void TCodeMemo::AppearanceChanged(bool alignmentOnly)
@@ -543,7 +524,7 @@ void TCodeMemo::AppearanceChanged(bool alignmentOnly)
         hOffset_ = 0;
     if (host_) {
         host_->InvalidateAll();
-        host_->CaretChanged();
+        UpdateCaret();
     }
 }
 
@@ -572,7 +553,7 @@ void TCodeMemo::Resized(int oldClientWidth)
     hOffset_ = 0;
     host_->ScrollRangesChanged();
     host_->InvalidateAll();
-    host_->CaretChanged();
+    UpdateCaret();
 }
 
 void TCodeMemo::SetTopLine(int32_t line)

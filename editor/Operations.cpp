@@ -126,6 +126,7 @@ void TCodeMemo::SetSelCol(int32_t col)
     selStopNav_->Assign(*selStartNav_);
     caretNav_ = selStartNav_;
     SetSelLength(len);
+    UpdateCaret();
 }
 
 void TCodeMemo::SetParagraphText(int32_t i, const std::string &s)

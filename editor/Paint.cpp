@@ -57,15 +57,8 @@ void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
     if (!print)
         canvas.FillRect(0, y, clientW, lh, ColorToRGB(color_));
     const bool stretched = justified_ && rec.JustifyFrom < rec.EndByte && rec.SpaceCount >= 1;
-    int base; // x of the line's start
-    if (print)
-        base = printX_ + leftMargin_;
-    else if (!stretched && alignment_ == taRightJustify)
-        base = clientW - rightMargin_ - rec.Width - hOffset_;
-    else if (!stretched && alignment_ == taCenter)
-        base = (clientW - leftMargin_ - rightMargin_ - rec.Width) / 2 + leftMargin_ - hOffset_;
-    else
-        base = leftMargin_ - hOffset_;
+    // x of the line's start
+    const int base = print ? printX_ + leftMargin_ : LineOrigin(rec, clientW, stretched) - hOffset_;
     int right = print ? base + printWidth_ : clientW - rightMargin_;
     const int baseline = y + baseline_;
     if (print)
@@ -93,8 +86,6 @@ void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
     colours();
 
     TJustify j(justified_, rec, clientW - leftMargin_ - rightMargin_);
-    const int extra = j.extra, remainder = j.remainder;
-    int &acc = j.acc;
 
     int rel = 0; // x from the line's start
     int startX = INT_MIN, endX = INT_MIN;
@@ -137,12 +128,7 @@ void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
             continue;
         }
         if (b == ' ' && stretched && o >= rec.JustifyFrom) {
-            int w = spaceW + extra;
-            acc += remainder;
-            if (acc >= rec.SpaceCount) {
-                ++w;
-                acc -= rec.SpaceCount;
-            }
+            const int w = j.Space(spaceW);
             if (back >= 0)
                 canvas.FillRect(base + rel, y, w, lh, back);
             rel += w;
@@ -202,6 +188,19 @@ void TCodeMemo::PrintParagraph(int32_t line, TSurface &canvas, int x, int y)
     printX_ = x;
     printY_ = y;
     SetSelLine(line);
+    // the printer's metrics hold for this line only: the screen's come back after it,
+    // a fixed line height included
+    struct TKeep {
+        TCodeMemo &m;
+        int lh, base, space;
+        ~TKeep()
+        {
+            m.lineHeight_ = lh;
+            m.baseline_ = base;
+            m.spaceWidth_ = space;
+            m.printTarget_ = nullptr;
+        }
+    } keep{*this, lineHeight_, baseline_, spaceWidth_};
     SelectStyleFont(canvas, EffectiveBits(0, NoDynStyle()));
     const TTextMetrics m = canvas.Metrics();
     if (m.Height > 0) {
@@ -214,7 +213,6 @@ void TCodeMemo::PrintParagraph(int32_t line, TSurface &canvas, int x, int y)
         spaceWidth_ = 10;
     }
     PaintLine(canvas, caretNav_->DisplayLine(), y, true);
-    printTarget_ = nullptr;
 }
 
 } // namespace quenvel

@@ -29,6 +29,9 @@ void TCodeMemo::SetSelStart(int32_t p)
 {
     p = std::clamp(p, 0, textLength_);
     const int32_t len = selLength_;
+    // the old selection is drawn no more
+    if (len != 0 && host_)
+        InvalidateLines(selStartNav_->DisplayLine(), selStopNav_->DisplayLine());
     selLength_ = 0;
     selStartNav_->SetPos(p);
     selStopNav_->Assign(*selStartNav_);
@@ -418,6 +421,19 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
         }
         if (n->parNb_ >= 0 && dk != 0 && n->parNb_ > ePar)
             n->parNb_ += dk;
+    }
+
+    // the paragraphs still to be laid out keep their place in the formatter's range
+    if (lastToFormat_ >= 0) {
+        const int32_t newLast = sPar + static_cast<int32_t>(k) - 1;
+        if (nextToFormat_ > ePar)
+            nextToFormat_ += dk;
+        else if (nextToFormat_ > sPar)
+            nextToFormat_ = sPar;
+        if (lastToFormat_ > ePar)
+            lastToFormat_ += dk;
+        else if (lastToFormat_ >= sPar)
+            lastToFormat_ = newLast;
     }
 
     bool keepRegion = false;

@@ -15,20 +15,33 @@ inline int SpaceWidthOf(TSurface &c)
 
 // How a justified line widens its spaces: each by `extra`, and one pixel more whenever the
 // accumulator, raised by `remainder` per space, reaches the space count.
+// Layout, hit testing and painting all widen spaces through Space().
 struct TJustify {
     bool stretched = false;
-    int extra = 0, remainder = 0, acc = 0;
+    int extra = 0, remainder = 0, acc = 0, count = 1;
     TJustify(bool justified, const TLineRec &rec, int room)
     {
         stretched = justified && rec.JustifyFrom < rec.EndByte && rec.SpaceCount >= 1;
         if (stretched) {
             room -= rec.Width;
+            count = rec.SpaceCount;
             extra = room / rec.SpaceCount;
             remainder = room % rec.SpaceCount;
             acc = remainder / 2;
         }
     }
     bool Stretches(const TLineRec &rec, int32_t o) const { return stretched && o >= rec.JustifyFrom; }
+    // The width of the next stretched space.
+    int Space(int spaceW)
+    {
+        int w = spaceW + extra;
+        acc += remainder;
+        if (acc >= count) {
+            ++w;
+            acc -= count;
+        }
+        return w;
+    }
 };
 
 struct TStyleRun {

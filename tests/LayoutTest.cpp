@@ -47,6 +47,15 @@ TEST(Layout, LineHeightAndBaselineFromTheFont)
     l.memo.SetLineHeight(20);
     EXPECT_EQ(l.memo.RowHeight(), 20);
     EXPECT_EQ(l.memo.VisibleLines(), 7);
+    // printing measures on the printer, then gives the screen its own height back
+    l.Load("PRINT 1\r\nPRINT 2");
+    TFixedSurface printer;
+    l.memo.SetPrintLayout(&printer, 300);
+    l.memo.PrintParagraph(1, printer, 0, 0);
+    l.memo.SetPrintLayout(nullptr, 0);
+    EXPECT_EQ(l.memo.LineHeight(), 20);
+    EXPECT_EQ(l.memo.RowHeight(), 20);
+    EXPECT_EQ(l.memo.VisibleLines(), 7);
 }
 
 TEST(Layout, WordWrapBreaksBeforeWordsAndKeepsWhitespaceOnTheLine)
@@ -130,7 +139,8 @@ TEST(Layout, ColumnAtXInvertsXAtColumn)
     std::mt19937 rng(5);
     TLaidOut l(true, 300);
     static const char alphabet[] = "abc  \t\x02xyz\x01W";
-    for (int round = 0; round < 50; ++round) {
+    for (int round = 0; round < 100; ++round) {
+        l.memo.SetJustified(round % 2 == 1);
         std::string s;
         for (int i = 0, n = static_cast<int>(rng() % 120); i < n; ++i)
             s.push_back(alphabet[rng() % (sizeof alphabet - 1)]);
@@ -142,6 +152,13 @@ TEST(Layout, ColumnAtXInvertsXAtColumn)
                 const int32_t back = l.memo.ColumnAtX(0, li, false, x);
                 // zero-width codes share their x with the next column
                 EXPECT_EQ(l.memo.XAtColumn(0, li, back), x) << "line " << li << " col " << c;
+                // a click lands in the column whose nearer half holds it: the same widths
+                // for hit testing as for placing, stretched spaces included
+                const int next = c < cols ? l.memo.XAtColumn(0, li, c + 1) : x;
+                if (next - x >= 2) {
+                    EXPECT_EQ(l.memo.ColumnAtX(0, li, false, x + (next - x) / 2 - 1), c) << "col " << c;
+                    EXPECT_EQ(l.memo.ColumnAtX(0, li, false, x + (next - x) / 2), c + 1) << "col " << c;
+                }
             }
         }
     }
@@ -203,6 +220,48 @@ TEST(Layout, BackgroundStepsReportRisingProgress)
     for (int32_t p = 0; p < memo.ParagraphCount(); ++p)
         ASSERT_TRUE(memo.Par(p).Formatted);
     memo.SetHost(nullptr);
+}
+
+// Edits that add or remove paragraphs while the background formatter is halfway keep
+// its range on the paragraphs still to do: at the end every paragraph is laid out.
+TEST(Layout, BackgroundFormattingFinishesAfterEditsThatMoveParagraphs)
+{
+    for (const bool insert : {true, false}) {
+        TFakeHost host;
+        host.width = 60; // "PRINT x" takes two lines
+        TCodeMemo memo;
+        uint32_t now = 0;
+        memo.TickCount = [&] { return now += 10; };
+        memo.SetUpdateMode(umBackground);
+        memo.SetHost(&host);
+        std::string text;
+        for (int i = 0; i < 3000; ++i)
+            text += "PRINT x\r\n";
+        LoadString(memo, text);
+        host.posted = 0;
+        memo.BackgroundStep();
+        memo.BackgroundStep();
+        // an edit in the part already laid out
+        memo.SetSelStart(memo.ParagraphStart(5));
+        if (insert) {
+            std::string more;
+            for (int i = 0; i < 500; ++i)
+                more += "PRINT y\r\n";
+            memo.SetSelTextBuf(more.c_str());
+        } else {
+            memo.SetSelLength(memo.ParagraphStart(1500) - memo.SelStart());
+            memo.SetSelTextBuf("");
+        }
+        for (int steps = 0; host.posted > 0 && steps < 10000; ++steps) {
+            host.posted = 0;
+            memo.BackgroundStep();
+        }
+        for (int32_t p = 0; p < memo.ParagraphCount(); ++p)
+            ASSERT_TRUE(memo.Par(p).Formatted) << (insert ? "insert" : "delete") << " paragraph " << p;
+        EXPECT_EQ(memo.LineCount(), 2 * (memo.ParagraphCount() - 1) + 1);
+        EXPECT_EQ(memo.CheckInvariants(), "");
+        memo.SetHost(nullptr);
+    }
 }
 
 // Editing with word wrap on: the store stays consistent and highlighting matches a fresh load.
