@@ -4,7 +4,7 @@
 set -euo pipefail
 
 QUENVEL_PACKAGES=(cmake ninja-build g++ ccache pkg-config qt6-base-dev libgl1-mesa-dev libgtest-dev
-                  fonts-liberation xvfb xauth xdotool poppler-utils
+                  fonts-liberation xvfb xauth xdotool imagemagick poppler-utils
                   # the Debian package (dpkg-shlibdeps) and the checks of the installed files
                   dpkg-dev desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
                   man-db)
