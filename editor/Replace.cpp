@@ -406,6 +406,9 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
     if (pars.Capacity() > pars.Count() + pars.Count() / 16 + 8)
         pars.SetCapacity(pars.Count() + pars.Count() / 32 + 4);
 
+    // the first line on the window starting inside the replaced text moves with it
+    const bool topCollapses = topNav_->pos_ > s && topNav_->pos_ <= e;
+
     // 10. navigators: before the edit they keep their position, inside it they collapse
     // to its start, behind it they shift
     for (TCodeNavigator *n : navigators_) {
@@ -496,6 +499,15 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
     // 15. lay the changed paragraphs out again
     if (host_) {
         ReformatAfterEdit(std::min(p0, sPar), std::max(p1, sPar + static_cast<int32_t>(k) - 1), linesBefore);
+        if (topCollapses) {
+            // it now stands on the line holding the edit's start: from there the window
+            // shows other lines than before
+            topNav_->SetDisplayLine(topNav_->DisplayLine());
+            host_->InvalidateAll();
+            host_->ScrollRangesChanged();
+            if (OnVScroll)
+                OnVScroll(this);
+        }
         UpdateCaret();
         if (!noScroll_)
             ScrollInView();

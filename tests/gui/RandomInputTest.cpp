@@ -327,6 +327,17 @@ protected:
         std::string v = Violation(rig.Memo());
         if (!v.empty())
             return v;
+        // the caret stands at its text position
+        TCodeMemo &m = rig.Memo();
+        TCodeNavigator &c = m.CaretNav();
+        const int32_t row = c.DisplayLine() - m.TopLine();
+        const bool onPage = row >= 0 && row < m.VisibleLines();
+        const int y = m.LineToY(row), x = m.XAtColumn(c.ParNb(), c.LineInPar(), c.Column());
+        // off the page it may also be parked above the window
+        const bool placed = m.CaretY() == y ? m.CaretX() == x : !onPage && m.CaretY() == -m.RowHeight();
+        if (!placed)
+            return "the caret is drawn at " + std::to_string(m.CaretX()) + "," + std::to_string(m.CaretY()) +
+                   ", its position is at " + std::to_string(x) + "," + std::to_string(y);
         rig.view->clearFocus();
         return rig.ScreenDifference();
     }

@@ -46,6 +46,7 @@ TEST_F(Screen, EditsInTheMiddleOfAFileShowExactlyTheText)
 {
     QGuiApplication::clipboard()->setText("one\r\ntwo\r\nthree\r\n");
     const std::pair<const char *, std::function<void()>> edits[] = {
+        {"underlining lines from above the window", [&] { Select(6, 9); memo.SetTopLine(7); rig.Settle(); memo.SetUnderline(); }},
         {"End, Return", [&] { rig.Key(Qt::Key_End); rig.Key(Qt::Key_Return, Qt::NoModifier, "\r"); }},
         {"typing, Return", [&] { rig.Type("ab"); rig.Key(Qt::Key_Return, Qt::NoModifier, "\r"); }},
         {"Ctrl+X of three lines", [&] { Select(6, 9); rig.Key(Qt::Key_X, Qt::ControlModifier); }},
