@@ -153,101 +153,49 @@ TEST_F(Keys, BackspaceAfterAClosingStyleCodeKeepsTheCode)
     }
 }
 
-TEST_F(Keys, BackspaceJustBeforeAClosingCodeRemovesOnlyTheCharacter)
+// One deleting key on a text with the caret (and selection) placed: the text and caret after it.
+TEST_F(Keys, DeletingKeysTakeWhatTheyShould)
 {
-    rig.Load("a\x02"
-             "bc\x02"
-             "d");
-    Put(4); // between "c" and its closing code
-    rig.Key(Qt::Key_Backspace, Qt::NoModifier, "\b");
-    Expect("a\x02"
-           "b\x02"
-           "d",
-           3);
-}
-
-TEST_F(Keys, BackspaceAtAParagraphStartJoinsAndAtTheTextStartDoesNothing)
-{
-    rig.Load("ab\r\ncd\r\n\r\nef");
-    Put(4);
-    rig.Key(Qt::Key_Backspace, Qt::NoModifier, "\b");
-    Expect("abcd\r\n\r\nef", 2);
-    EXPECT_EQ(memo.ParagraphCount(), 3);
-    Put(8); // start of "ef", after an empty paragraph
-    rig.Key(Qt::Key_Backspace, Qt::NoModifier, "\b");
-    Expect("abcd\r\nef", 6);
-    Put(0);
-    rig.Key(Qt::Key_Backspace, Qt::NoModifier, "\b");
-    Expect("abcd\r\nef", 0);
-}
-
-TEST_F(Keys, BackspaceAndDeleteClearASelectionWhateverItsDirection)
-{
-    for (int key : {Qt::Key_Backspace, Qt::Key_Delete})
-        for (int32_t len : {3, -3}) {
-            rig.Load("abcdef");
-            Put(len > 0 ? 1 : 4, len);
-            rig.Key(key, Qt::NoModifier, key == Qt::Key_Backspace ? "\b" : "");
-            Expect("aef", 1);
-        }
-}
-
-TEST_F(Keys, DeleteTakesTheNextCharacterOrTheParagraphBreak)
-{
-    rig.Load("ab\r\ncd");
-    Put(1);
-    rig.Key(Qt::Key_Delete);
-    Expect("a\r\ncd", 1);
-    rig.Key(Qt::Key_Delete);
-    Expect("acd", 1);
-    rig.Key(Qt::Key_End);
-    rig.Key(Qt::Key_Delete);
-    Expect("acd", 3);
-}
-
-TEST_F(Keys, DeleteTakesStyleCodesAlongWithTheCharacterAfterThem)
-{
-    rig.Load("a\x02"
-             "bc");
-    Put(1);
-    rig.Key(Qt::Key_Delete);
-    // "b" goes with the opening code; compensation puts the code back so "c" stays bold
-    Expect("a\x02"
-           "c",
-           2);
-}
-
-TEST_F(Keys, CtrlDeleteDeletesToTheEndOfTheLine)
-{
-    rig.Load("hello world\r\nnext");
-    Put(6);
-    rig.Key(Qt::Key_Delete, Qt::ControlModifier);
-    Expect("hello \r\nnext", 6);
-    // a selection inside the line: from its start to the line's end
-    Put(1, 2);
-    rig.Key(Qt::Key_Delete, Qt::ControlModifier);
-    Expect("h\r\nnext", 1);
-    // a selection over two lines: an ordinary delete of the selection
-    Put(0, 5);
-    rig.Key(Qt::Key_Delete, Qt::ControlModifier);
-    Expect("xt", 0);
+    struct TCase {
+        const char *Why;
+        const char *Text;
+        int32_t Pos, Len;
+        int Key;
+        Qt::KeyboardModifiers Mods;
+        const char *Result;
+        int32_t Caret;
+    };
+    const auto bs = Qt::Key_Backspace, del = Qt::Key_Delete;
+    const auto none = Qt::NoModifier, ctrl = Qt::ControlModifier;
+    const TCase cases[] = {
+        {"backspace just before a closing code: only the character", "a\x02" "bc\x02" "d", 4, 0, bs, none,
+         "a\x02" "b\x02" "d", 3},
+        {"backspace at a paragraph start joins", "ab\r\ncd\r\n\r\nef", 4, 0, bs, none, "abcd\r\n\r\nef", 2},
+        {"backspace after an empty paragraph", "abcd\r\n\r\nef", 8, 0, bs, none, "abcd\r\nef", 6},
+        {"backspace at the text start", "abcd\r\nef", 0, 0, bs, none, "abcd\r\nef", 0},
+        {"backspace over a selection after the caret", "abcdef", 1, 3, bs, none, "aef", 1},
+        {"backspace over a selection before the caret", "abcdef", 4, -3, bs, none, "aef", 1},
+        {"delete over a selection after the caret", "abcdef", 1, 3, del, none, "aef", 1},
+        {"delete over a selection before the caret", "abcdef", 4, -3, del, none, "aef", 1},
+        {"delete takes the next character", "ab\r\ncd", 1, 0, del, none, "a\r\ncd", 1},
+        {"delete takes a paragraph break", "a\r\ncd", 1, 0, del, none, "acd", 1},
+        {"delete at the text end", "acd", 3, 0, del, none, "acd", 3},
+        // "b" goes with the opening code; compensation puts the code back so "c" stays bold
+        {"delete takes codes with the character after them", "a\x02" "bc", 1, 0, del, none, "a\x02" "c", 2},
+        {"Ctrl+Delete to the line's end", "hello world\r\nnext", 6, 0, del, ctrl, "hello \r\nnext", 6},
+        {"Ctrl+Delete from a selection's start", "hello \r\nnext", 1, 2, del, ctrl, "h\r\nnext", 1},
+        {"Ctrl+Delete of a selection over two lines", "h\r\nnext", 0, 5, del, ctrl, "xt", 0},
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Why);
+        rig.Load(c.Text);
+        Put(c.Pos, c.Len);
+        rig.Key(c.Key, c.Mods, c.Key == bs ? "\b" : "");
+        Expect(c.Result, c.Caret);
+    }
 }
 
 // ---- moving ----
-
-TEST_F(Keys, RightAndLeftCrossAParagraphBreakInOneStep)
-{
-    rig.Load("ab\r\ncd");
-    Put(2);
-    rig.Key(Qt::Key_Right);
-    EXPECT_EQ(memo.SelStart(), 4);
-    EXPECT_EQ(rig.CaretLine(), 1);
-    EXPECT_EQ(rig.CaretColumn(), 0);
-    rig.Key(Qt::Key_Left);
-    EXPECT_EQ(memo.SelStart(), 2);
-    EXPECT_EQ(rig.CaretLine(), 0);
-    EXPECT_EQ(rig.CaretColumn(), 2);
-}
 
 TEST_F(Keys, RightThenLeftWalkTheSamePositionsBackwards)
 {
@@ -276,6 +224,11 @@ TEST_F(Keys, RightThenLeftWalkTheSamePositionsBackwards)
     std::reverse(b.begin(), b.end());
     EXPECT_EQ(f, b);
     EXPECT_EQ(f.size(), static_cast<size_t>(memo.TextLength() - 6 + 1)) << "one stop per character and break";
+    // after a break the caret stands at the next line's start
+    Put(2);
+    rig.Key(Qt::Key_Right);
+    EXPECT_EQ(rig.CaretLine(), 1);
+    EXPECT_EQ(rig.CaretColumn(), 0);
 }
 
 TEST_F(Keys, ArrowsStopAtStyleCodesUnlessPassingOverThem)
