@@ -248,7 +248,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
             regionClose = t.Pos();
     }
 
-    // 8. a paragraph may not outgrow its limit: the inserted text gives way, never the
+    // A paragraph may not outgrow its limit: the inserted text gives way, never the
     // text around it (room is kept for the compensation codes)
     bool dropAll = false;
     {
