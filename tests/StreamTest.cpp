@@ -263,3 +263,31 @@ TEST(SetTextBuf, ReadsThroughTheLoader)
     EXPECT_EQ(memo.TextLength(), 0);
     EXPECT_EQ(changes, 2);
 }
+
+// A read that fails halfway keeps what was read, in a consistent store, and reports it.
+TEST(Load, AFailedReadKeepsAConsistentStore)
+{
+    class TBrokenStream : public TMemoryStream
+    {
+    public:
+        int64_t reads = 0;
+        int64_t Read(void *buffer, int64_t count) override
+        {
+            if (++reads > 1)
+                throw EStreamError("Read error");
+            return TMemoryStream::Read(buffer, count);
+        }
+    };
+    std::string text;
+    for (int i = 0; i < 40000; ++i)
+        text += "PRINT " + std::to_string(i) + "\r\n";
+    TBrokenStream s;
+    s.Write(text.data(), static_cast<int64_t>(text.size()));
+    s.SetPosition(0);
+    TCodeMemo memo;
+    EXPECT_THROW(memo.LoadFromStream(s), EStreamError);
+    EXPECT_EQ(memo.CheckInvariants(), "");
+    EXPECT_GT(memo.ParagraphCount(), 1);
+    const std::string kept = memo.Text();
+    EXPECT_EQ(text.compare(0, kept.size(), kept), 0) << "a prefix of the file";
+}
