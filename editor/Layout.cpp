@@ -658,7 +658,9 @@ void TCodeMemo::ReformatAfterEdit(int32_t firstPar, int32_t lastPar, int32_t bef
     if (lineCount_ != before) {
         ClampTopLine();
         host_->ScrollRangesChanged();
-        InvalidateLines(Par(firstPar).FirstLine, top + visibleLines_ + 1);
+        // down to the window's bottom, wherever the top stands now: while the first
+        // paragraph was being laid out again the top's line could read short
+        InvalidateLines(Par(firstPar).FirstLine, lineCount_ + visibleLines_);
     } else {
         ChangedRange(firstPar, lastPar);
         if (widest_ != oldWidest)

@@ -180,6 +180,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
         }
     }
     const int32_t s = S.Pos(), e = Eend.Pos(), c = caretNav_->Pos();
+    const int32_t topLineBefore = host_ ? topNav_->DisplayLine() : 0;
 
     // 5, 7. the inserted text: byte 5 cannot forge a mark; cut into pieces at breaks
     std::vector<std::string> pieces(1);
@@ -406,7 +407,9 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
     if (pars.Capacity() > pars.Count() + pars.Count() / 16 + 8)
         pars.SetCapacity(pars.Count() + pars.Count() / 32 + 4);
 
-    // the first line on the window starting inside the replaced text moves with it
+    // The window's first line moves with an edit that starts at or before it: into the
+    // edit's start when it began inside the replaced text, or to the end of a paragraph
+    // an insertion at its start breaks off.
     const bool topCollapses = topNav_->pos_ > s && topNav_->pos_ <= e;
 
     // 10. navigators: before the edit they keep their position, inside it they collapse
@@ -499,9 +502,8 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
     // 15. lay the changed paragraphs out again
     if (host_) {
         ReformatAfterEdit(std::min(p0, sPar), std::max(p1, sPar + static_cast<int32_t>(k) - 1), linesBefore);
-        if (topCollapses) {
-            // it now stands on the line holding the edit's start: from there the window
-            // shows other lines than before
+        if (topCollapses || topNav_->DisplayLine() != topLineBefore) {
+            // from its new line on, the window shows other lines than before
             topNav_->SetDisplayLine(topNav_->DisplayLine());
             host_->InvalidateAll();
             host_->ScrollRangesChanged();

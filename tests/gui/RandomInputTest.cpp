@@ -27,6 +27,7 @@ struct TRandomSetup {
     // or "*big": 200,000 lines made of a real program.
     const char *Source = nullptr;
     int Steps = 600;
+    bool Wrap = false;
 };
 
 std::ostream &operator<<(std::ostream &os, const TRandomSetup &s)
@@ -310,12 +311,14 @@ protected:
     std::unique_ptr<TViewRig> FreshRig()
     {
         const TRandomSetup &setup = GetParam();
-        auto rig = std::make_unique<TViewRig>(setup.Mode);
+        // a narrow window makes wrapped paragraphs of many lines
+        auto rig = std::make_unique<TViewRig>(setup.Mode, setup.Wrap ? 240 : 600);
         rig->Memo().EnableHotKeys = setup.HotKeys;
         rig->Memo().PassOverCodes = setup.PassOverCodes;
         // the selection is drawn whether or not the view has the focus, and the caret is
         // not: the screen is compared without focus
         rig->Memo().SetHideSelection(false);
+        rig->Memo().SetWordWrap(setup.Wrap);
         QGuiApplication::clipboard()->setText("PRINT \"clip\"\r\nREM pasted");
         rig->Load(SourceText(setup.Source));
         return rig;
@@ -422,6 +425,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TRandomSetup{"FrameProgram", umBackground, false, false, 11, "frame.tpl", 1000},
                       TRandomSetup{"ConstantsProgram", umImmediate, true, false, 12, "pConst.tpl", 1000},
                       TRandomSetup{"OpxProgram", umOnNeed, false, true, 13, "TESTOPX.OPL", 1000},
+                      TRandomSetup{"WrappedProgram", umBackground, true, false, 15, "frame.tpl", 1000, true},
                       TRandomSetup{"TwoHundredThousandLines", umBackground, false, false, 14, "*big", 300}),
     [](const testing::TestParamInfo<TRandomSetup> &info) { return std::string(info.param.Name); });
 
