@@ -53,7 +53,7 @@ TPrintReport PrintDocument(TCodeMemo &memo, QPaintDevice &device, const std::fun
             }
             memo.PrintParagraph(i, canvas, r.Left, top);
             r.LineTops.emplace_back(r.Pages, top);
-            r.Advance = static_cast<int>(std::lrint(1.5 * memo.RowHeight()));
+            r.Advance = static_cast<int>(std::lrint(1.5 * memo.PrintLineHeight(canvas)));
             top += r.Advance;
             if (top > r.PageEnd) {
                 top = 0;

@@ -295,6 +295,8 @@ public:
     void PaintRows(TSurface &canvas, int firstRow, int lastRow);
     void SetPrintLayout(TSurface *canvas, int width);
     void PrintParagraph(int32_t line, TSurface &canvas, int x, int y);
+    // The height of a line as PrintParagraph lays it out on a canvas.
+    int PrintLineHeight(TSurface &canvas);
     // Lines whose rows must be repainted (display lines).
     void InvalidateLines(int32_t first, int32_t last);
 

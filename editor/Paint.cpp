@@ -201,18 +201,23 @@ void TCodeMemo::PrintParagraph(int32_t line, TSurface &canvas, int x, int y)
             m.printTarget_ = nullptr;
         }
     } keep{*this, lineHeight_, baseline_, spaceWidth_};
-    SelectStyleFont(canvas, EffectiveBits(0, NoDynStyle()));
+    lineHeight_ = PrintLineHeight(canvas);
     const TTextMetrics m = canvas.Metrics();
     if (m.Height > 0) {
-        lineHeight_ = m.Height + 1;
         baseline_ = lineHeight_ - m.Descent - 1;
         spaceWidth_ = SpaceWidthOf(canvas);
     } else {
-        lineHeight_ = 10;
         baseline_ = 0;
         spaceWidth_ = 10;
     }
     PaintLine(canvas, caretNav_->DisplayLine(), y, true);
+}
+
+int TCodeMemo::PrintLineHeight(TSurface &canvas)
+{
+    SelectStyleFont(canvas, EffectiveBits(0, NoDynStyle()));
+    const TTextMetrics m = canvas.Metrics();
+    return m.Height > 0 ? m.Height + 1 : 10;
 }
 
 } // namespace quenvel

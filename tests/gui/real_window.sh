@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The editor in a real window under Xvfb, driven with real key presses: after End + Return
-# in the middle of a file, and after Ctrl+X of a three-line selection, the window shows
-# exactly what a full repaint of the same text shows (a resize forces one).
+# in the middle of a file, and after cutting a three-line selection (Shift+Delete: in the
+# main window Ctrl+X is Exit), the window shows exactly what a full repaint of the same
+# text shows (a resize forces one).
 # Usage: real_window.sh QUENVEL_BINARY TEXT_FILE. Exit 77 (skipped) without the X tools.
 set -euo pipefail
 
@@ -19,6 +20,7 @@ if [[ -z "${QUENVEL_IN_XVFB:-}" ]]; then
 fi
 
 work=$(mktemp -d)
+export QUENVEL_SETTINGS="$work/quenvel.ini"
 app=
 cleanup() {
     [[ -n "$app" ]] && kill "$app" 2>/dev/null || true
@@ -38,7 +40,7 @@ check() {
     QT_QPA_PLATFORM=xcb "$binary" "$work/$name.txt" &
     app=$!
     local wid
-    wid=$(timeout 20 xdotool search --sync --onlyvisible --pid "$app" | tail -1)
+    wid=$(timeout 20 xdotool search --sync --onlyvisible --name "^Quenvel 1.21" | tail -1)
     xdotool windowfocus --sync "$wid"
     sleep 1
     import -window "$wid" "$work/$name-before.png"
@@ -80,5 +82,5 @@ status=0
 # shellcheck disable=SC2046
 check end-return $(down 7) End Return || status=1
 # shellcheck disable=SC2046
-check cut-three-lines $(down 8) shift+Down shift+Down shift+Down ctrl+x || status=1
+check cut-three-lines $(down 8) shift+Down shift+Down shift+Down shift+Delete || status=1
 exit $status
