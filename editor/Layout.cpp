@@ -253,8 +253,9 @@ void TCodeMemo::FormatRange(int32_t first, int32_t last)
         running += Par(p).Lines->Count();
     }
     formatting_ = false;
-    if (reported) {
-        // a job that said how far it had come also says that it is done
+    if (reported && !(lastToFormat_ >= 0 && nextToFormat_ <= lastToFormat_)) {
+        // a job that said how far it had come also says that it is done (unless the
+        // background layout goes on, which says so when it ends)
         progress_ = 100;
         OnProgress(this);
     }
