@@ -73,7 +73,10 @@ public:
 
     QByteArray textForSave() override
     {
+        // the bytes Save writes; the real path streams them to the file in large blocks,
+        // so the buffer here is sized once rather than grown
         TMemoryStream s;
+        s.Data().reserve(static_cast<size_t>(doc_.Memo().TextLength()) + 2);
         doc_.Memo().SaveToStream(s);
         return QByteArray(reinterpret_cast<const char *>(s.Data().data()), static_cast<qsizetype>(s.Data().size()));
     }
