@@ -25,7 +25,7 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     grid->addWidget(name, 0, 0);
     grid->addWidget(LabelVer, 0, 1, Qt::AlignBottom);
     grid->addWidget(new QLabel(QStringLiteral("The Quenvel developers"), this), 1, 0, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Questions and reports: the project's issue tracker"), this), 2, 0, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Contact: the Quenvel issue tracker"), this), 2, 0, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("New versions on:"), this), 3, 0, 1, 2);
     auto *web = new QLabel(QStringLiteral("the Quenvel project's home page"), this);
     web->setStyleSheet(QStringLiteral("color: #000080; text-decoration: underline"));
