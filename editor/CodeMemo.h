@@ -124,6 +124,11 @@ public:
     void SetHighlight() { WrapSelection(scHighlight); }
     void SetAltFont() { WrapSelection(scAltFont); }
     void ReApplyKeywords();
+    // After the keyword list was replaced by one that finds the same runs and differs only
+    // in colours: gives the runs already written their new colours, in place (no layout,
+    // no parsing). False, with nothing promised, when the lists differ in more than that;
+    // ReApplyKeywords then highlights everything again.
+    bool RecolourKeywords(const TKeywordList &previous);
     bool FindText(const std::string &text, bool down, bool matchCase);
 
     int32_t SelLine() { return caretNav_->DisplayLine(); }

@@ -649,4 +649,76 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
     tmp.pos_ = 0;
 }
 
+// Two keyword lists that find the same runs and differ only in colours.
+static bool SameRunsOtherColours(const TKeywordList &a, const TKeywordList &b)
+{
+    if (a.Count() != b.Count() || a.Delimiters != b.Delimiters)
+        return false;
+    for (int i = 0; i < a.Count(); ++i) {
+        const TKeywordRec x = a.KeywordRecord(i), y = b.KeywordRecord(i);
+        if (a.Strings(i) != b.Strings(i) || x.Options != y.Options || x.Style != y.Style ||
+            x.Context != y.Context || x.Cursor != y.Cursor)
+            return false;
+    }
+    return true;
+}
+
+bool TCodeMemo::RecolourKeywords(const TKeywordList &previous)
+{
+    if (!KeywordsActive || !SameRunsOtherColours(previous, *keywords_))
+        return false;
+    TKeywordMatcher &m = Matcher();
+    if (!m.wordLookup)
+        return false;
+    std::string word;
+    const int32_t P = ParagraphCount();
+    for (int32_t p = 0; p < P; ++p) {
+        TParagraphRec &par = Par(p);
+        if (par.Lines->Count() != 1)
+            return false; // a run broken over lines keeps its colours in the line record too
+        if (par.MarkCount == 0)
+            continue;
+        uint8_t *t = par.Text;
+        const int32_t size = par.ByteSize();
+        for (int32_t o = 0; o < size;) {
+            const void *hit = std::memchr(t + o, scMark, static_cast<size_t>(size - o));
+            if (!hit)
+                break;
+            const int32_t at = static_cast<int32_t>(static_cast<const uint8_t *>(hit) - t);
+            const TDynStyle open = ReadMark(t + at);
+            o = at + kMarkSize;
+            if (!open.IsDynamic() || !open.IsParseMade() || open.IsRegion())
+                continue;
+            // the word up to the run's closing mark
+            const void *end = std::memchr(t + o, scMark, static_cast<size_t>(size - o));
+            if (!end)
+                return false;
+            const int32_t close = static_cast<int32_t>(static_cast<const uint8_t *>(end) - t);
+            word.clear();
+            for (int32_t k = o; k < close; ++k)
+                if (!IsStyleCode(t[k]))
+                    word.push_back(static_cast<char>(UpperAscii(t[k])));
+            const auto found = m.upper.find(word);
+            if (found == m.upper.end())
+                return false;
+            TDynStyle closing = ReadMark(t + close);
+            TDynStyle expected = open;
+            expected.StyleBits &= static_cast<uint8_t>(~fsDynamic);
+            if (std::memcmp(&closing, &expected, sizeof closing) != 0)
+                return false;
+            const TDynStyle fresh = KeywordStyle(m.recs[static_cast<size_t>(found->second)]);
+            closing = fresh;
+            closing.StyleBits &= static_cast<uint8_t>(~fsDynamic);
+            WriteMark(t + at, fresh);
+            WriteMark(t + close, closing);
+            o = close + kMarkSize;
+        }
+    }
+    for (TCodeNavigator *n : navigators_)
+        n->DropOffsets();
+    if (host_)
+        host_->InvalidateAll();
+    return true;
+}
+
 } // namespace quenvel

@@ -239,7 +239,16 @@ void TDocument::SetDialect(int dialect, bool rehighlight)
         m.KeywordsActive = false;
         m.StartStopActive = false;
     } else {
+        // the previous table lives until the new one has taken over its runs
+        std::unique_ptr<TKeywordList> previous = std::move(keywords_);
+        const bool wasHighlighting = m.KeywordsActive && m.StartStopActive;
         ApplyOplDialect(m, dialect, keywords_);
+        if (rehighlight && previous && wasHighlighting && dialect_ > 0 && m.RecolourKeywords(*previous)) {
+            // the dialects find the same words: only their colours change; the selection
+            // goes, as it does when everything is highlighted again
+            rehighlight = false;
+            m.SetSelLength(0);
+        }
     }
     dialect_ = dialect;
     m.CodePage = OplCodePage(dialect);
