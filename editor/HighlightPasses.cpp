@@ -358,7 +358,23 @@ bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
         TDynStyle open;
     };
     static std::vector<TRun> runs; // reused: the pass never re-enters itself
+    static std::vector<TKeywordOcc> occ;
     runs.clear();
+    // The scratch lists live on for the next paragraph; after a huge one they would hold
+    // many times the paragraph's size for the rest of the run.
+    struct TReleaseScratch {
+        std::vector<uint8_t> &match;
+        ~TReleaseScratch()
+        {
+            constexpr size_t kKeep = 1 << 16;
+            if (runs.capacity() > kKeep)
+                std::vector<TRun>().swap(runs);
+            if (occ.capacity() > kKeep)
+                std::vector<TKeywordOcc>().swap(occ);
+            if (match.capacity() > kKeep)
+                std::vector<uint8_t>().swap(match);
+        }
+    } release{matchBuf_};
     // regions, left to right, as a scan of the whole paragraph finds them
     matchBuf_.assign(t, t + len);
     matchBuf_.push_back(0);
@@ -417,10 +433,10 @@ bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
     }
     // keywords outside the regions
     if (keywords && keywords_->Count() > 0) {
-        static std::vector<TKeywordOcc> occ;
         occ.clear();
         KeywordOccurrences(t, matchBuf_.data(), 0, len, len, 0, len, occ);
         TKeywordMatcher &m = Matcher();
+        runs.reserve(runs.size() + occ.size());
         for (const TKeywordOcc &o : occ)
             runs.push_back({o.off, o.off + o.len, KeywordStyle(m.recs[static_cast<size_t>(o.kw)])});
         std::sort(runs.begin(), runs.end(), [](const TRun &x, const TRun &y) { return x.a < y.a; });

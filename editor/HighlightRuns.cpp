@@ -5,13 +5,19 @@ namespace quenvel {
 std::vector<THighlightRun> HighlightRuns(const TCodeMemo &memo)
 {
     std::vector<THighlightRun> runs;
+    ForEachHighlightRun(memo, [&runs](const THighlightRun &r) { runs.push_back(r); });
+    return runs;
+}
+
+void ForEachHighlightRun(const TCodeMemo &memo, const std::function<void(const THighlightRun &)> &visit)
+{
     for (int32_t p = 0; p < memo.ParagraphCount(); ++p) {
         const TParagraphRec &par = memo.Par(p);
         TDynStyle dyn = par.Lines->At(0).DynStyle;
         int32_t pos = 0, runStart = 0;
         auto close = [&]() {
             if (dyn.IsDynamic() && pos > runStart)
-                runs.push_back({p, runStart, pos - runStart, dyn});
+                visit({p, runStart, pos - runStart, dyn});
         };
         for (int32_t o = 0; o < par.ByteSize();) {
             if (par.Text[o] == scMark) {
@@ -26,7 +32,6 @@ std::vector<THighlightRun> HighlightRuns(const TCodeMemo &memo)
         }
         close();
     }
-    return runs;
 }
 
 } // namespace quenvel

@@ -3,6 +3,7 @@
 
 #include "CodeMemo.h"
 
+#include <functional>
 #include <vector>
 
 namespace quenvel {
@@ -21,5 +22,7 @@ struct THighlightRun {
 // Runs under a dynamic style in document order; a run crossing a paragraph break
 // gives one piece per paragraph; empty pieces are left out.
 std::vector<THighlightRun> HighlightRuns(const TCodeMemo &memo);
+// The same runs handed over one at a time, for texts whose runs need not all be kept.
+void ForEachHighlightRun(const TCodeMemo &memo, const std::function<void(const THighlightRun &)> &visit);
 
 } // namespace quenvel
