@@ -224,11 +224,15 @@ TSettings TSettings::Read(const TProfile &p, int screenWidth, int screenHeight)
     s.Syntax = p.ReadString("Window", "Syntax", "OPL Siena");
     s.FontName = p.ReadString("Font", "Type", "Courier New");
     s.FontSize = p.ReadInteger("Font", "Size", 10);
+    if (s.FontSize == 0 || s.FontSize < -kMaxFontSize || s.FontSize > kMaxFontSize) // no font of that size
+        s.FontSize = 10;
     s.FontStyle = static_cast<uint8_t>(p.ReadInteger("Font", "Style", 0) & 15);
     s.FontColor = p.ReadInteger("Font", "Color", 0);
     s.Background = p.ReadInteger("Colors", "Background", static_cast<int32_t>(0x80000005u));
     s.Tabs = p.ReadInteger("Edition", "Tabs", 8);
-    if (s.Tabs < 1)
+    // above 12 is taken (the Setup menu offers 1 to 12); a huge value would overflow the
+    // layout's pixel arithmetic
+    if (s.Tabs < 1 || s.Tabs > kMaxTabs)
         s.Tabs = 8;
     s.HelpPane = p.ReadBool("Help", "Help Window OPL", true);
     s.HintPane = p.ReadBool("Help", "Help Window Write OPL", true);

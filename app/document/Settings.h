@@ -53,6 +53,11 @@ private:
     std::vector<TSection> sections_;
 };
 
+// The largest font size (in points, or pixels when negative) a settings file may give.
+constexpr int32_t kMaxFontSize = 500;
+// The widest tab a settings file may give, in characters.
+constexpr int32_t kMaxTabs = 1000;
+
 // What the settings file keeps from one run to the next.
 struct TSettings {
     int32_t Width = 608;
