@@ -11,6 +11,21 @@ bool IsOpl32File(const uint8_t *data, size_t size)
 
 namespace {
 
+uint32_t Uid(const uint8_t *p)
+{
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
+}
+
+} // namespace
+
+bool IsUnicodeOplFile(const uint8_t *data, size_t size)
+{
+    return size >= 12 && Uid(data) == 0x10000037u && Uid(data + 4) == 0x1000006Du && Uid(data + 8) == 0x10003A12u;
+}
+
+namespace {
+
 // Series 5 text bytes that have a plain-text equivalent.
 uint8_t MapSeries5Byte(uint8_t b)
 {
@@ -74,8 +89,8 @@ std::string ConvertOpl32(const uint8_t *data, size_t size)
         if (!line.empty())
             lines.push_back(line);
     } else {
-        // No usable length: read from offset 38 to a byte 1 or the end of the file;
-        // only lines ended by a byte 6 are kept.
+        // No usable length: read from offset 38 to a byte 1 or the end of the file. A last
+        // line without a byte 6 after it is kept, as it is when the length is known.
         for (size_t i = 38; i < size; ++i) {
             if (data[i] == 1)
                 break;
@@ -86,6 +101,8 @@ std::string ConvertOpl32(const uint8_t *data, size_t size)
                 line.push_back(static_cast<char>(MapSeries5Byte(data[i])));
             }
         }
+        if (!line.empty())
+            lines.push_back(line);
     }
     std::string out;
     size_t total = 0;
