@@ -182,10 +182,8 @@ void TFrmMain::FormCreate(const std::string &file, int line)
             doc_.LoadFile(file);
             QApplication::restoreOverrideCursor();
             openedFromCommandLine_ = true;
-            if (doc_.CutAtNul())
-                ui_->Warn("\"" + TDocument::BaseName(file) +
-                          "\" holds a NUL byte: only the text before it is shown. Saving it under the same "
-                          "name would lose the rest of the file.");
+            if (const std::string warning = doc_.LoadWarning(); !warning.empty())
+                ui_->Warn(warning);
             if (line > 0) {
                 doc_.Memo().SetSelLine(line - 1);
                 doc_.Memo().ScrollInView();

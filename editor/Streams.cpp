@@ -74,12 +74,23 @@ int64_t TProtMemStream::Seek(int64_t offset, Origin origin)
 TFileStream::TFileStream(const std::string &path, Mode mode) : path_(path)
 {
     if (mode == fmOpenRead) {
+        // Opened without waiting (a FIFO with no writer would block here for ever), then
+        // only a regular file is read: a folder, a FIFO or a device has no text to give.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            throw EStreamError("Cannot open file " + path);
         struct stat st{};
-        if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            throw EStreamError("Cannot open file " + path +
+                               (S_ISDIR(st.st_mode) ? " (it is a folder)" : " (it is not a regular file)"));
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        file_ = ::fdopen(fd, "rb");
+        if (!file_) {
+            ::close(fd);
             throw EStreamError("Cannot open file " + path);
-        file_ = std::fopen(path.c_str(), "rb");
-        if (!file_)
-            throw EStreamError("Cannot open file " + path);
+        }
     } else {
         file_ = std::fopen(path.c_str(), "wb");
         if (!file_)

@@ -64,7 +64,15 @@ int Convert(const std::string &in, const std::string &outPath, std::ostream &err
     try {
         TDocument doc;
         doc.LoadFile(in);
+        // A file cut at a NUL byte is not converted: the output would silently lack the
+        // rest of it (a binary file, or text in UTF-16).
+        if (doc.CutAtNul()) {
+            err << "quenvel: " << doc.LoadWarning() << "\nquenvel: nothing was written to " << outPath << "\n";
+            return 2;
+        }
         doc.WriteTo(outPath, HasRtfExtension(outPath));
+        if (doc.ReplacedByteFive())
+            err << "quenvel: warning: " << doc.LoadWarning() << "\n";
         return 0;
     } catch (const std::exception &e) {
         err << "quenvel: " << e.what() << "\n";
@@ -113,7 +121,8 @@ int Highlight(const std::string &dialectName, const std::vector<std::string> &fi
         OpenHighlighted(doc, files[0], dialect);
         TCodeMemo &memo = doc.Memo();
         std::string buf;
-        for (const THighlightRun &r : HighlightRuns(memo)) {
+        // one run at a time: a large file has millions of them
+        ForEachHighlightRun(memo, [&](const THighlightRun &r) {
             buf += std::to_string(r.Par + 1) + " " + std::to_string(r.Col) + " " + std::to_string(r.Len) + " " +
                    std::to_string(r.Style.StyleBits & 63) + " " + Hex6(r.Style.Foregnd) + " " +
                    Hex6(r.Style.Backgnd) + "\n";
@@ -121,7 +130,7 @@ int Highlight(const std::string &dialectName, const std::vector<std::string> &fi
                 out << buf;
                 buf.clear();
             }
-        }
+        });
         out << buf;
         return 0;
     } catch (const std::exception &e) {
@@ -146,16 +155,16 @@ int Check(const std::string &dialectName, const std::vector<std::string> &files,
             TDocument doc;
             OpenHighlighted(doc, file, dialect);
             TCodeMemo &memo = doc.Memo();
-            for (const THighlightRun &r : HighlightRuns(memo)) {
+            ForEachHighlightRun(memo, [&](const THighlightRun &r) {
                 if (r.Style.StartLen != 0 || r.Style.StopLen != 0 || r.Style.Foregnd != kOplAbsentForegnd ||
                     r.Style.Backgnd != kOplAbsentBackgnd)
-                    continue;
+                    return;
                 std::string word = memo.ParagraphText(r.Par).substr(static_cast<size_t>(r.Col),
                                                                      static_cast<size_t>(r.Len));
                 out << file << ":" << r.Par + 1 << ":" << r.Col + 1 << ": warning: '" << word
                     << "' is not available in " << OplDialectName(dialect) << "\n";
                 reported = true;
-            }
+            });
         } catch (const std::exception &e) {
             err << "quenvel: " << e.what() << "\n";
             failed = true;

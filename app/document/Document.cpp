@@ -6,6 +6,7 @@
 #include "opl/Series5Source.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace quenvel {
@@ -36,6 +37,10 @@ std::vector<uint8_t> ReadWholeFile(const std::string &path)
     const int64_t size = f.Size();
     if (size < 0)
         throw EStreamError("Cannot open file " + path);
+    if (size > TDocument::kMaxFileBytes)
+        throw EStreamError("Cannot open file " + path + " (it is " + std::to_string(size >> 20) +
+                           " MB; files up to " + std::to_string(TDocument::kMaxFileBytes >> 20) +
+                           " MB can be edited)");
     std::vector<uint8_t> data(static_cast<size_t>(size));
     int64_t got = 0;
     while (got < size) {
@@ -121,9 +126,11 @@ void TDocument::LoadFile(const std::string &path)
 
 void TDocument::LoadBytes(const std::vector<uint8_t> &data, const std::string &path)
 {
+    if (IsUnicodeOplFile(data.data(), data.size()))
+        throw EStreamError("Cannot open file " + path +
+                           " (it is a Unicode OPL source file, whose UTF-16 text Quenvel cannot read)");
     TCodeMemo &m = *memo_;
-    cutAtNul_ = -1;
-    cutFile_.clear();
+    ForgetLoadNotes();
     if (IsOpl32File(data.data(), data.size())) {
         std::string text = ConvertOpl32(data.data(), data.size());
         // The converted text holds no NUL (the loader would stop there): show it as a space.
@@ -151,10 +158,18 @@ void TDocument::LoadBytes(const std::vector<uint8_t> &data, const std::string &p
         BindFormattingProgress();
         if (OnProgressText)
             OnProgressText(std::string());
-        if (s.Position() < size) {
-            cutAtNul_ = s.Position();
-            cutFile_ = path;
+        const int64_t loaded = s.Position() < size ? s.Position() : size;
+        if (loaded < size)
+            cutAtNul_ = loaded;
+        // the byte 5 cannot stay in the text: the loader shows it as 167
+        for (const uint8_t *p = data.data(), *end = data.data() + loaded;
+             (p = static_cast<const uint8_t *>(std::memchr(p, 5, static_cast<size_t>(end - p)))) != nullptr; ++p) {
+            if (fiveAt_ < 0)
+                fiveAt_ = p - data.data();
+            ++fiveCount_;
         }
+        if (cutAtNul_ >= 0 || fiveAt_ >= 0)
+            cutFile_ = path;
         m.SetModified(false);
     }
     saveAsRtf_ = false;
@@ -194,10 +209,8 @@ void TDocument::WriteStream(const std::string &path, bool asRtf)
 void TDocument::WriteFile()
 {
     WriteStream(fileName_, saveAsRtf_);
-    if (fileName_ == cutFile_) {
-        cutAtNul_ = -1;
-        cutFile_.clear();
-    }
+    if (fileName_ == cutFile_)
+        ForgetLoadNotes();
     memo_->SetModified(false);
     if (OnStatus)
         OnStatus();
@@ -218,8 +231,7 @@ void TDocument::NewDocument()
     memo_->Clear();
     NewTemplate();
     saveAsRtf_ = false;
-    cutAtNul_ = -1;
-    cutFile_.clear();
+    ForgetLoadNotes();
     SetFileName(std::string());
     if (OnStatus)
         OnStatus();
@@ -277,11 +289,16 @@ bool TDocument::Save(TDocumentUi &ui)
 {
     if (fileName_.empty())
         return SaveAs(ui);
-    if (cutAtNul_ >= 0 && fileName_ == cutFile_ &&
-        !ui.Confirm("\"" + BaseName(fileName_) + "\" holds a NUL byte at offset " + std::to_string(cutAtNul_) +
-                    ": only the text before it was loaded. Saving replaces the whole file with the text "
-                    "shown, and the rest of the file is lost. Save anyway?"))
-        return false;
+    if ((cutAtNul_ >= 0 || fiveAt_ >= 0) && fileName_ == cutFile_) {
+        std::string question;
+        if (cutAtNul_ >= 0)
+            question = "\"" + BaseName(fileName_) + "\" holds a NUL byte at offset " + std::to_string(cutAtNul_) +
+                       ": only the text before it was loaded. Saving replaces the whole file with the text "
+                       "shown, and the rest of the file is lost. ";
+        question += ByteFiveNote();
+        if (!ui.Confirm(question + "Save anyway?"))
+            return false;
+    }
     ui.Busy(true);
     try {
         WriteFile();
@@ -334,11 +351,40 @@ bool TDocument::Open(TDocumentUi &ui)
         throw;
     }
     ui.Busy(false);
-    if (CutAtNul())
-        ui.Warn("\"" + BaseName(*path) + "\" holds a NUL byte at offset " + std::to_string(cutAtNul_) +
-                ": only the text before it is shown. Saving it under the same name would lose the rest "
-                "of the file.");
+    const std::string warning = LoadWarning();
+    if (!warning.empty())
+        ui.Warn(warning);
     return true;
+}
+
+void TDocument::ForgetLoadNotes()
+{
+    cutAtNul_ = -1;
+    fiveAt_ = -1;
+    fiveCount_ = 0;
+    cutFile_.clear();
+}
+
+std::string TDocument::ByteFiveNote() const
+{
+    if (fiveAt_ < 0)
+        return std::string();
+    return "\"" + BaseName(cutFile_) + "\" holds the byte 5 at offset " + std::to_string(fiveAt_) +
+           (fiveCount_ > 1 ? " (" + std::to_string(fiveCount_) + " in all)" : std::string()) +
+           ", which the editor cannot keep: it is shown as the byte 167, and saving writes 167 in its place. ";
+}
+
+std::string TDocument::LoadWarning() const
+{
+    std::string w;
+    if (cutAtNul_ >= 0)
+        w = "\"" + BaseName(cutFile_) + "\" holds a NUL byte at offset " + std::to_string(cutAtNul_) +
+            ": only the text before it is shown. Saving it under the same name would lose the rest "
+            "of the file.";
+    const std::string five = ByteFiveNote();
+    if (!five.empty())
+        w += (w.empty() ? "" : " ") + five.substr(0, five.size() - 1);
+    return w;
 }
 
 } // namespace quenvel

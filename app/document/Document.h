@@ -70,6 +70,14 @@ public:
     int Dialect() const { return dialect_; }
     // The file loaded last held a NUL byte: the text after it was not loaded.
     bool CutAtNul() const { return cutAtNul_ >= 0; }
+    // The file loaded last held the byte 5, which the text cannot hold: it shows as 167.
+    bool ReplacedByteFive() const { return fiveAt_ >= 0; }
+    // What Open tells about a file whose text is not shown exactly as it stands; empty
+    // when it is.
+    std::string LoadWarning() const;
+
+    // The largest file Open reads; a larger one is refused before it is read.
+    static constexpr int64_t kMaxFileBytes = int64_t(256) << 20;
 
     // ---- operations (failures are exceptions with a message for the person) ----
     // The one place a name is given to the document.
@@ -125,8 +133,13 @@ private:
     std::string fileName_;
     bool saveAsRtf_ = false;
     int dialect_ = -1;
+    std::string ByteFiveNote() const;
+    void ForgetLoadNotes();
+
     int64_t cutAtNul_ = -1;      // offset of the NUL that ended the last load
-    std::string cutFile_;         // the file that was cut
+    int64_t fiveAt_ = -1;        // offset of the first byte 5 of the last load
+    int64_t fiveCount_ = 0;      // how many there were
+    std::string cutFile_;         // the file that was cut or changed
 };
 
 } // namespace quenvel
