@@ -114,12 +114,30 @@ int64_t TFileStream::Read(void *buffer, int64_t count)
     return static_cast<int64_t>(n);
 }
 
+namespace {
+int64_t writeLimitForTesting = -1;
+}
+
+void TFileStream::SetWriteLimitForTesting(int64_t bytes)
+{
+    writeLimitForTesting = bytes;
+}
+
 void TFileStream::Write(const void *buffer, int64_t count)
 {
     if (count <= 0)
         return;
+    if (writeLimitForTesting >= 0 && written_ + count > writeLimitForTesting) {
+        // the disk takes what fits, then reports that it is full
+        const int64_t fits = std::max<int64_t>(writeLimitForTesting - written_, 0);
+        if (fits > 0)
+            std::fwrite(buffer, 1, static_cast<size_t>(fits), file_);
+        written_ += fits;
+        throw EStreamError("Unable to write to " + path_);
+    }
     if (std::fwrite(buffer, 1, static_cast<size_t>(count), file_) != static_cast<size_t>(count))
         throw EStreamError("Unable to write to " + path_);
+    written_ += count;
 }
 
 int64_t TFileStream::Seek(int64_t offset, Origin origin)

@@ -90,10 +90,16 @@ public:
     void Flush();
     void Close();
 
+    // For tests of failing disks: every file stream written after this call takes at most
+    // `bytes` bytes and then fails as a full disk does ("Unable to write to %s"); -1 lifts
+    // the limit.
+    static void SetWriteLimitForTesting(int64_t bytes);
+
 protected:
     TFileStream() = default;
     std::FILE *file_ = nullptr;
     std::string path_;
+    int64_t written_ = 0;
 };
 
 // Writes a file under a temporary name in the same folder and puts it in place of

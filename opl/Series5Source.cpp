@@ -44,8 +44,11 @@ uint8_t MapSeries5Byte(uint8_t b)
 
 // The text's length is stored in front of it in a compact form: one, two or four
 // bytes, told apart by the low bits of the first.
-bool DecodeTextSpan(const uint8_t *data, size_t size, size_t &start, size_t &length)
+// False when the length code is unusable; a length that runs past the end of the file
+// (a truncated file) is cut to what the file holds, with `truncated` set.
+bool DecodeTextSpan(const uint8_t *data, size_t size, size_t &start, size_t &length, bool &truncated)
 {
+    truncated = false;
     if (size < 37)
         return false;
     const uint8_t b0 = data[36];
@@ -67,7 +70,11 @@ bool DecodeTextSpan(const uint8_t *data, size_t size, size_t &start, size_t &len
     } else {
         return false;
     }
-    return start + length <= size;
+    if (start + length > size) {
+        truncated = true;
+        length = size - start;
+    }
+    return true;
 }
 
 } // namespace
@@ -77,33 +84,29 @@ std::string ConvertOpl32(const uint8_t *data, size_t size)
     std::vector<std::string> lines;
     std::string line;
     size_t start = 0, length = 0;
-    if (DecodeTextSpan(data, size, start, length)) {
-        for (size_t i = start; i < start + length; ++i) {
-            if (data[i] == 6) {
-                lines.push_back(line);
-                line.clear();
-            } else {
-                line.push_back(static_cast<char>(MapSeries5Byte(data[i])));
-            }
-        }
-        if (!line.empty())
-            lines.push_back(line);
-    } else {
-        // No usable length: read from offset 38 to a byte 1 or the end of the file. A last
-        // line without a byte 6 after it is kept, as it is when the length is known.
-        for (size_t i = 38; i < size; ++i) {
-            if (data[i] == 1)
-                break;
-            if (data[i] == 6) {
-                lines.push_back(line);
-                line.clear();
-            } else {
-                line.push_back(static_cast<char>(MapSeries5Byte(data[i])));
-            }
-        }
-        if (!line.empty())
-            lines.push_back(line);
+    bool truncated = false;
+    size_t from = 38, to = size;
+    bool stopAtOne = true;
+    if (DecodeTextSpan(data, size, start, length, truncated)) {
+        from = start;
+        to = start + length;
+        // a file cut short keeps its text up to where it ends (or to its trailer's byte 1)
+        stopAtOne = truncated;
     }
+    // Without a usable length code: from offset 38 to a byte 1 or the end of the file. In
+    // every case a last line without a byte 6 after it is kept.
+    for (size_t i = from; i < to; ++i) {
+        if (data[i] == 1 && stopAtOne)
+            break;
+        if (data[i] == 6) {
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line.push_back(static_cast<char>(MapSeries5Byte(data[i])));
+        }
+    }
+    if (!line.empty())
+        lines.push_back(line);
     std::string out;
     size_t total = 0;
     for (const auto &l : lines)

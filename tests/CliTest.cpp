@@ -184,11 +184,12 @@ TEST(Opl32, Series5SpecialBytesAndLastLine)
     std::string text = std::string("a\x10" "b\x0f" "c\x0a" "d\x0b" "e\x06" "last", 14);
     std::string f = MakeOpl32(text, 1);
     EXPECT_EQ(ConvertOpl32(reinterpret_cast<const uint8_t *>(f.data()), f.size()), "a b c\td-e\r\nlast");
-    // without a usable length (a bad form, or a length past the end): from offset 38 to
-    // the byte 1 or the end; the unended last line is kept, as the normal path keeps it
+    // without a usable length (a bad form: from offset 38; a length past the end: from the
+    // text's start) up to the byte 1 or the end; the unended last line is kept, as the
+    // normal path keeps it
     std::string g = MakeOpl32("", 1);
     g.resize(36);
-    for (const std::string &lengthCode : {std::string("\xff\xff"), std::string("\x60\x00", 2)}) {
+    for (const std::string &lengthCode : {std::string("\xff\xff"), std::string("\xfd\x03")}) {
         std::string h = g + lengthCode + "one\x06two\x06three";
         EXPECT_EQ(ConvertOpl32(reinterpret_cast<const uint8_t *>(h.data()), h.size()), "one\r\ntwo\r\nthree");
         h += std::string("\x01junk\x06", 6);

@@ -36,26 +36,26 @@ bool SameName(const std::string &a, const std::string &b)
 }
 
 // Settings files are a few hundred bytes; anything far larger is not one of ours.
-constexpr std::streamoff kMaxProfileBytes = 4 << 20;
+constexpr int64_t kMaxProfileBytes = 4 << 20;
 
 } // namespace
 
 bool TProfile::Load(const std::string &path)
 {
     sections_.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    try {
+        // a regular file only: a FIFO or a device named here would block or never end
+        TFileStream in(path, TFileStream::fmOpenRead);
+        const int64_t size = in.Size();
+        if (size < 0 || size > kMaxProfileBytes)
+            return false;
+        std::string text(static_cast<size_t>(size), '\0');
+        text.resize(static_cast<size_t>(in.Read(text.data(), size)));
+        Parse(text);
+        return true;
+    } catch (const EStreamError &) {
         return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || size > kMaxProfileBytes)
-        return false;
-    in.seekg(0);
-    std::string text(static_cast<size_t>(size), '\0');
-    in.read(text.data(), size);
-    text.resize(static_cast<size_t>(in.gcount()));
-    Parse(text);
-    return true;
+    }
 }
 
 void TProfile::Parse(const std::string &text)

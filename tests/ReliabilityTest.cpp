@@ -1,0 +1,437 @@
+// Failing disks, killed saves, permissions and hostile files: no crash, no hang, nothing
+// lost, and no failure reported as success. The command-line cases run the real program.
+#include "TestUtil.h"
+
+#include "app/document/Document.h"
+#include "app/document/Settings.h"
+#include "opl/Series5Source.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <dirent.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace quenvel;
+using namespace quenvel::test;
+
+extern char **environ;
+
+namespace {
+
+struct TRun {
+    int status;
+    std::string out, err;
+};
+
+// Runs the program with a time limit (a hang is a failure, status 124); `prefix` goes
+// before it on the command line (setpriv, to run it as another user).
+TRun RunProgram(const std::string &args, const std::string &prefix = "")
+{
+    TTempDir t;
+    ::chmod(t.path.c_str(), 0777);
+    const std::string cmd = prefix + " timeout 60 '" + QUENVEL_BINARY + "' " + args + " >'" + (t / "out") +
+                            "' 2>'" + (t / "err") + "' </dev/null";
+    const int rc = std::system(cmd.c_str());
+    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, ReadFile(t / "out"), ReadFile(t / "err")};
+}
+
+std::string Q(const std::string &path)
+{
+    return "'" + path + "'";
+}
+
+bool Exists(const std::string &path)
+{
+    struct stat st{};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// The names in a folder, but . and ..
+std::vector<std::string> Names(const std::string &dir)
+{
+    std::vector<std::string> v;
+    if (DIR *d = ::opendir(dir.c_str())) {
+        while (dirent *e = ::readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                v.push_back(e->d_name);
+        ::closedir(d);
+    }
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+struct TScriptedUi : TDocumentUi {
+    bool confirm = false;
+    std::optional<std::string> openName, saveName;
+    std::vector<std::string> said;
+    TAnswer ConfirmSave(const std::string &q) override
+    {
+        said.push_back(q);
+        return aCancel;
+    }
+    bool Confirm(const std::string &q) override
+    {
+        said.push_back(q);
+        return confirm;
+    }
+    std::optional<std::string> OpenFileName() override { return openName; }
+    std::optional<std::string> SaveFileName() override { return saveName; }
+    void Warn(const std::string &m) override { said.push_back(m); }
+};
+
+std::string RandomBytes(size_t n, uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    std::string s(n, '\0');
+    for (char &c : s)
+        c = static_cast<char>(rng() & 0xFF);
+    return s;
+}
+
+} // namespace
+
+// A disk that fills up part-way, for many lengths: the old file stays byte for byte, no
+// temporary file is left, the document stays modified, and the error says so.
+TEST(FaultInjection, DiskFullAtEveryPointKeepsTheOldFile)
+{
+    TTempDir t;
+    const std::string old = RandomBytes(3000, 1);
+    std::string text;
+    for (int i = 0; i < 120; ++i)
+        text += "PROC p" + std::to_string(i) + ":\r\n\tPRINT \"{x}\\\x02" "bold\x02\"\r\n";
+    for (const char *name : {"doc.opl", "doc.rtf"}) {
+        const std::string path = t / name;
+        WriteFile(path, old);
+        TDocument doc;
+        TScriptedUi ui;
+        ui.saveName = path;
+        LoadString(doc.Memo(), text);
+        doc.Memo().SetModified(true);
+        TMemoryStream whole;
+        doc.Memo().SaveToStream(whole);
+        const int64_t size = static_cast<int64_t>(whole.Size()) + 2000; // RTF is larger
+        int tries = 0;
+        for (int64_t n = 0; n < size; n += n < 40 ? 1 : 211, ++tries) {
+            TFileStream::SetWriteLimitForTesting(n);
+            try {
+                ui.saveName = path;
+                doc.SaveAs(ui);
+                TFileStream::SetWriteLimitForTesting(-1);
+                EXPECT_GE(n, static_cast<int64_t>(ReadFile(path).size())) << "a save past the limit succeeded";
+                break;
+            } catch (const std::exception &e) {
+                TFileStream::SetWriteLimitForTesting(-1);
+                EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+            }
+            ASSERT_EQ(ReadFile(path), old) << name << " after failing at byte " << n;
+            ASSERT_TRUE(doc.Memo().Modified());
+            ASSERT_EQ(Names(t.path).size(), 1u + (Exists(t / "doc.opl") && Exists(t / "doc.rtf"))) << "stray file";
+        }
+        EXPECT_GT(tries, 40);
+        TFileStream::SetWriteLimitForTesting(-1);
+        ASSERT_TRUE(doc.SaveAs(ui));
+        EXPECT_FALSE(doc.Memo().Modified());
+        EXPECT_NE(ReadFile(path), old);
+    }
+    // the settings file: the same
+    const std::string ini = "[Edition]\nTabs=4\n";
+    WriteFile(t / "q.ini", ini);
+    TProfile p;
+    p.Parse(ini + "[Font]\nType=Courier\n");
+    for (int64_t n = 0; n < 30; n += 3) {
+        TFileStream::SetWriteLimitForTesting(n);
+        EXPECT_THROW(p.Save(t / "q.ini"), EStreamError);
+        TFileStream::SetWriteLimitForTesting(-1);
+        ASSERT_EQ(ReadFile(t / "q.ini"), ini);
+    }
+}
+
+// A save killed at any moment (kill -9) leaves the old file or the new one, never a mixture;
+// what may be left beside it is a hidden temporary file that no one takes for the document.
+TEST(FaultInjection, KilledSaveLeavesOldOrNewNeverAMixture)
+{
+    TTempDir t;
+    std::string big;
+    for (int i = 0; big.size() < (16u << 20); ++i)
+        big += "PROC p" + std::to_string(i) + ":\r\n\tPRINT \"line\"," + std::to_string(i) + "\r\nENDP\r\n";
+    WriteFile(t / "in.opl", big);
+    const std::string old = "the old program\r\n";
+    const std::string target = t / "prog.opl";
+    auto spawn = [&]() {
+        pid_t pid = 0;
+        std::string bin = QUENVEL_BINARY, in = t / "in.opl";
+        char *argv[] = {bin.data(), const_cast<char *>("--convert"), in.data(), const_cast<char *>(target.c_str()),
+                        nullptr};
+        EXPECT_EQ(::posix_spawn(&pid, bin.c_str(), nullptr, nullptr, argv, environ), 0);
+        return pid;
+    };
+    // how long a whole save takes here
+    WriteFile(target, old);
+    const auto t0 = std::chrono::steady_clock::now();
+    int status = 0;
+    ::waitpid(spawn(), &status, 0);
+    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0);
+    ASSERT_EQ(ReadFile(target), big);
+    int sawOld = 0, sawNew = 0;
+    for (int k = 0; k < 12; ++k) {
+        WriteFile(target, old);
+        const pid_t pid = spawn();
+        ::usleep(static_cast<useconds_t>(whole.count() * k / 10));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        const std::string now = ReadFile(target);
+        ASSERT_TRUE(now == old || now == big) << "killed after " << k << "/10 of a save: " << now.size() << " bytes";
+        (now == old ? sawOld : sawNew)++;
+        for (const std::string &name : Names(t.path))
+            EXPECT_TRUE(name == "in.opl" || name == "prog.opl" || name.rfind(".prog.opl.", 0) == 0) << name;
+    }
+    EXPECT_GT(sawOld, 0) << "no kill landed inside a save";
+}
+
+// Paths that cannot be read or written: a clear message, exit status 2, nothing lost. The
+// program runs as the user nobody, since root may write anywhere.
+TEST(FaultInjection, PermissionsAndMissingPaths)
+{
+    std::string as;
+    if (::geteuid() == 0) {
+        if (std::system("command -v setpriv >/dev/null") != 0)
+            GTEST_SKIP() << "running as root without setpriv: permissions cannot be tested";
+        as = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+    }
+    TTempDir t;
+    ::chmod(t.path.c_str(), 0777);
+    WriteFile(t / "in.opl", "PROC a:\r\nENDP");
+    ::mkdir((t / "ro").c_str(), 0777);
+    WriteFile(t / "ro/out.opl", "old");
+    ::chmod((t / "ro/out.opl").c_str(), 0666);
+    ::chmod((t / "ro").c_str(), 0555);
+    WriteFile(t / "secret.opl", "hidden");
+    ::chmod((t / "secret.opl").c_str(), 0000);
+    ::mkdir((t / "folder.opl").c_str(), 0777);
+    ::chmod((t / "in.opl").c_str(), 0644);
+    const struct {
+        std::string in, out, says;
+    } cases[] = {
+        {t / "in.opl", t / "ro/out.opl", "Cannot create file " + (t / "ro/out.opl")},
+        {t / "in.opl", t / "folder.opl", "(it is a folder)"},
+        {t / "in.opl", t / "no/such/dir/out.opl", "Cannot create file"},
+        {t / "secret.opl", t / "out1.opl", "Cannot open file " + (t / "secret.opl")},
+        {t / "missing.opl", t / "out2.opl", "Cannot open file " + (t / "missing.opl")},
+        {t / "folder.opl", t / "out3.opl", "(it is a folder)"},
+    };
+    for (const auto &c : cases) {
+        const TRun r = RunProgram("--convert " + Q(c.in) + " " + Q(c.out), as);
+        EXPECT_EQ(r.status, 2) << c.in << " -> " << c.out;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    }
+    ::chmod((t / "ro").c_str(), 0755);
+    EXPECT_EQ(ReadFile(t / "ro/out.opl"), "old");
+    EXPECT_EQ(Names(t / "ro"), std::vector<std::string>{"out.opl"});
+    EXPECT_FALSE(Exists(t / "out1.opl") || Exists(t / "out2.opl") || Exists(t / "out3.opl"));
+    ::chmod((t / "secret.opl").c_str(), 0600);
+    EXPECT_EQ(ReadFile(t / "secret.opl"), "hidden");
+}
+
+// Every writer against every kind of target: the window's Save and --convert alike follow
+// links, rewrite hard-linked files in place and refuse FIFOs, devices and folders.
+TEST(HostileFiles, EveryWriterAgainstEveryKindOfTarget)
+{
+    for (const bool window : {true, false}) {
+        TTempDir t;
+        WriteFile(t / "in.opl", "new text");
+        WriteFile(t / "real.opl", "old");
+        ASSERT_EQ(::symlink("real.opl", (t / "link.opl").c_str()), 0);
+        ASSERT_EQ(::symlink("made.opl", (t / "dangling.opl").c_str()), 0);
+        WriteFile(t / "h1.opl", "old");
+        ASSERT_EQ(::link((t / "h1.opl").c_str(), (t / "h2.opl").c_str()), 0);
+        ASSERT_EQ(::mkfifo((t / "fifo.opl").c_str(), 0644), 0);
+        ASSERT_EQ(::symlink("/dev/null", (t / "device.opl").c_str()), 0);
+        ::mkdir((t / "dir.opl").c_str(), 0755);
+        auto write = [&](const std::string &name) -> std::string {
+            if (!window) {
+                const TRun r = RunProgram("--convert " + Q(t / "in.opl") + " " + Q(t / name));
+                return r.status == 0 ? "" : r.err.empty() ? "failed" : r.err;
+            }
+            TDocument doc;
+            TScriptedUi ui;
+            doc.LoadFile(t / "in.opl");
+            doc.SetFileName(t / name);
+            doc.Memo().SetModified(true);
+            try {
+                doc.Save(ui);
+                return doc.Memo().Modified() ? "still modified" : "";
+            } catch (const std::exception &e) {
+                EXPECT_TRUE(doc.Memo().Modified());
+                return e.what();
+            }
+        };
+        const char *how = window ? "Save" : "--convert";
+        EXPECT_EQ(write("link.opl"), "") << how;
+        EXPECT_EQ(ReadFile(t / "real.opl"), "new text") << how;
+        EXPECT_EQ(write("dangling.opl"), "") << how;
+        EXPECT_EQ(ReadFile(t / "made.opl"), "new text") << how;
+        EXPECT_EQ(write("h1.opl"), "") << how;
+        EXPECT_EQ(ReadFile(t / "h2.opl"), "new text") << how;
+        for (const char *name : {"fifo.opl", "device.opl", "dir.opl"})
+            EXPECT_NE(write(name).find("Cannot create file"), std::string::npos) << how << " " << name;
+        struct stat st{};
+        EXPECT_TRUE(::lstat((t / "link.opl").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+        EXPECT_TRUE(::stat((t / "h1.opl").c_str(), &st) == 0 && st.st_nlink == 2u);
+        EXPECT_TRUE(::lstat((t / "fifo.opl").c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+        for (const std::string &name : Names(t.path))
+            EXPECT_NE(name[0], '.') << how << ": stray temporary " << name;
+    }
+}
+
+// Files no editor should choke on: each gives a clear message or opens correctly, never a
+// crash, a hang or silently lost text.
+TEST(HostileFiles, CommandLineOnUnusualInputs)
+{
+    TTempDir t;
+    // binary junk with NUL bytes: not converted (the output would lack the rest)
+    WriteFile(t / "junk.bin", RandomBytes(65536, 7));
+    TRun r = RunProgram("--convert " + Q(t / "junk.bin") + " " + Q(t / "junk.opl"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("NUL byte at offset"), std::string::npos) << r.err;
+    EXPECT_FALSE(Exists(t / "junk.opl"));
+    for (const char *mode : {"--procs", "--highlight=opl5", "--check=siena"})
+        EXPECT_LE(RunProgram(std::string(mode) + " " + Q(t / "junk.bin")).status, 1) << mode;
+    // every byte but NUL: converted, the byte 5 said on standard error and written as 167
+    std::string every;
+    for (int b = 1; b < 256; ++b)
+        every.push_back(static_cast<char>(b));
+    WriteFile(t / "every.bin", every);
+    r = RunProgram("--convert " + Q(t / "every.bin") + " " + Q(t / "every.opl"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("byte 5 at offset 4"), std::string::npos) << r.err;
+    std::string expect = every;
+    expect[4] = static_cast<char>(167);
+    expect.replace(expect.find("\x0a\x0b"), 1, "\r\n");
+    expect.replace(expect.find("\x0b\x0c\x0d"), 3, "\x0b\x0c\r\n");
+    EXPECT_EQ(ReadFile(t / "every.opl"), expect);
+    // a FIFO and a device are not read (a FIFO would hang for ever)
+    ASSERT_EQ(::mkfifo((t / "fifo").c_str(), 0644), 0);
+    for (const std::string &in : {t / "fifo", std::string("/dev/zero")}) {
+        r = RunProgram("--convert " + Q(in) + " " + Q(t / "x.opl"));
+        EXPECT_EQ(r.status, 2) << in;
+        EXPECT_NE(r.err.find("(it is not a regular file)"), std::string::npos) << r.err;
+    }
+    // a Unicode OPL source file: refused with its reason, nothing written
+    std::string uni("\x37\x00\x00\x10\x6d\x00\x00\x10\x12\x3a\x00\x10\x00\x00\x00\x00", 16);
+    for (char c : std::string("PROC main:"))
+        uni += std::string(1, c) + '\0';
+    WriteFile(t / "uni.opl", uni);
+    r = RunProgram("--convert " + Q(t / "uni.opl") + " " + Q(t / "uni.txt"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("Unicode OPL source file"), std::string::npos) << r.err;
+    EXPECT_FALSE(Exists(t / "uni.txt"));
+    // 1 GB (sparse): refused up front with the limit in the message
+    {
+        const int fd = ::open((t / "huge.opl").c_str(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, int64_t(1) << 30), 0);
+        ::close(fd);
+    }
+    r = RunProgram("--procs " + Q(t / "huge.opl"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("1024 MB; files up to 256 MB can be edited"), std::string::npos) << r.err;
+    ::unlink((t / "huge.opl").c_str());
+    // a 100 MB single line opens and is written back byte for byte
+    {
+        std::string line(100u << 20, 'x');
+        for (size_t i = 0; i < line.size(); i += 7)
+            line[i] = ' ';
+        WriteFile(t / "line.opl", line);
+    }
+    r = RunProgram("--convert " + Q(t / "line.opl") + " " + Q(t / "line2.opl"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(std::system(("cmp -s " + Q(t / "line.opl") + " " + Q(t / "line2.opl")).c_str()), 0);
+}
+
+// The byte 5 cannot stay in the text: Open says so, and Save asks before writing over the
+// file; declined, the file stays as it was.
+TEST(HostileFiles, ByteFiveIsToldOnOpenAndAskedBeforeSave)
+{
+    TTempDir t;
+    const std::string bytes = "PRINT \"a\x05" "b\x05\"";
+    WriteFile(t / "five.opl", bytes);
+    TDocument doc;
+    TScriptedUi ui;
+    ui.openName = t / "five.opl";
+    ASSERT_TRUE(doc.Open(ui));
+    ASSERT_EQ(ui.said.size(), 1u);
+    EXPECT_NE(ui.said[0].find("byte 5 at offset 8 (2 in all)"), std::string::npos) << ui.said[0];
+    EXPECT_FALSE(doc.Memo().Modified());
+    EXPECT_EQ(doc.Memo().Text(), "PRINT \"a\xa7" "b\xa7\"");
+    ui.confirm = false;
+    EXPECT_FALSE(doc.Save(ui));
+    EXPECT_EQ(ReadFile(t / "five.opl"), bytes);
+    ui.confirm = true;
+    EXPECT_TRUE(doc.Save(ui));
+    EXPECT_EQ(ReadFile(t / "five.opl"), "PRINT \"a\xa7" "b\xa7\"");
+    const size_t asked = ui.said.size();
+    EXPECT_TRUE(doc.Save(ui));
+    EXPECT_EQ(ui.said.size(), asked) << "asked once only";
+}
+
+// Series 5 files cut short at every length: never an error, and the text is what the file
+// holds up to the cut (a prefix of the whole file's text).
+TEST(HostileFiles, TruncatedSeries5FilesKeepTheirText)
+{
+    const std::string path = std::string(QUENVEL_TEST_DATA) + "/s5/TESTOPX";
+    const std::string whole = ReadFile(path);
+    ASSERT_TRUE(IsOpl32File(reinterpret_cast<const uint8_t *>(whole.data()), whole.size()));
+    const std::string full = ConvertOpl32(reinterpret_cast<const uint8_t *>(whole.data()), whole.size());
+    size_t longest = 0;
+    for (size_t n = 33; n <= whole.size(); ++n) {
+        const std::string cut = ConvertOpl32(reinterpret_cast<const uint8_t *>(whole.data()), n);
+        ASSERT_EQ(full.compare(0, cut.size(), cut), 0) << "cut at " << n;
+        ASSERT_GE(cut.size(), longest) << "cut at " << n;
+        longest = cut.size();
+    }
+    EXPECT_EQ(longest, full.size());
+    // and the document opens each one
+    TTempDir t;
+    for (size_t n : {size_t(33), size_t(37), size_t(39), whole.size() / 2, whole.size() - 1}) {
+        WriteFile(t / "s5", whole.substr(0, n));
+        TDocument doc;
+        doc.LoadFile(t / "s5");
+        EXPECT_EQ(doc.Memo().CheckInvariants(), "");
+    }
+}
+
+// A settings file of junk, of enormous lines, or that is a FIFO: read without a hang,
+// usable values, and what is written back reads back the same.
+TEST(HostileFiles, SettingsFileJunk)
+{
+    TTempDir t;
+    WriteFile(t / "junk.ini", RandomBytes(100000, 3));
+    WriteFile(t / "long.ini", "[Edition]\nTabs=" + std::string(3u << 20, '9') + "\n[Font]\nSize=12\n");
+    WriteFile(t / "huge.ini", std::string(5u << 20, '['));
+    ASSERT_EQ(::mkfifo((t / "fifo.ini").c_str(), 0644), 0);
+    for (const char *name : {"junk.ini", "long.ini", "huge.ini", "fifo.ini"}) {
+        TProfile p;
+        const bool read = p.Load(t / name);
+        EXPECT_EQ(read, std::string(name) == "junk.ini" || std::string(name) == "long.ini") << name;
+        const TSettings s = TSettings::Read(p, 1024, 768);
+        EXPECT_TRUE(s.Tabs >= 1 && s.Tabs <= kMaxTabs && s.FontSize != 0) << name;
+        if (std::string(name) == "long.ini") {
+            EXPECT_EQ(s.Tabs, 8);
+            EXPECT_EQ(s.FontSize, 12);
+        }
+        if (std::string(name) == "fifo.ini")
+            continue;
+        TProfile w = p;
+        s.Write(w);
+        w.Save(t / "back.ini");
+        TProfile r;
+        ASSERT_TRUE(r.Load(t / "back.ini"));
+        EXPECT_EQ(r.Text(), w.Text()) << name;
+    }
+}
