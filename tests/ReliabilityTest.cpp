@@ -415,6 +415,17 @@ TEST(HostileFiles, SettingsFileJunk)
     WriteFile(t / "long.ini", "[Edition]\nTabs=" + std::string(3u << 20, '9') + "\n[Font]\nSize=12\n");
     WriteFile(t / "huge.ini", std::string(5u << 20, '['));
     ASSERT_EQ(::mkfifo((t / "fifo.ini").c_str(), 0644), 0);
+    // entries are written with LF; lines that are no entries stay as read, CRs included,
+    // however often the file is read and written
+    WriteFile(t / "crlf.ini", "[Edition]\r\nTabs=4\r\n; mine\r\r\n[Other]\r\nKept=1\r\n");
+    const std::string once = "[Edition]\nTabs=4\n; mine\r\r\n[Other]\nKept=1\n";
+    for (int round = 0; round < 3; ++round) {
+        TProfile p;
+        ASSERT_TRUE(p.Load(t / "crlf.ini"));
+        EXPECT_EQ(TSettings::Read(p, 1024, 768).Tabs, 4);
+        p.Save(t / "crlf.ini");
+        ASSERT_EQ(ReadFile(t / "crlf.ini"), once) << "round " << round;
+    }
     for (const char *name : {"junk.ini", "long.ini", "huge.ini", "fifo.ini"}) {
         TProfile p;
         const bool read = p.Load(t / name);

@@ -67,9 +67,8 @@ void TProfile::Parse(const std::string &text)
         size_t end = text.find('\n', pos);
         if (end == std::string::npos)
             end = text.size();
+        // kept as read, a CR before the LF included: written back, the line is the same
         std::string raw = text.substr(pos, end - pos);
-        if (!raw.empty() && raw.back() == '\r')
-            raw.pop_back();
         pos = end + 1;
         const std::string t = Trim(raw);
         if (t.size() >= 2 && t.front() == '[' && t.find(']') != std::string::npos) {
