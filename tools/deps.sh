@@ -7,7 +7,9 @@ QUENVEL_PACKAGES=(cmake ninja-build g++ ccache pkg-config qt6-base-dev libgl1-me
                   fonts-liberation xvfb xauth xdotool imagemagick poppler-utils
                   # the Debian package (dpkg-shlibdeps) and the checks of the installed files
                   dpkg-dev desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
-                  man-db)
+                  man-db
+                  # the fuzz targets (clang with libFuzzer)
+                  clang libclang-rt-14-dev)
 
 missing=()
 for p in "${QUENVEL_PACKAGES[@]}"; do
