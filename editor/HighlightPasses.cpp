@@ -431,43 +431,69 @@ bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
             i = end;
         }
     }
-    // keywords outside the regions
+    // keywords outside the regions, in text order
+    occ.clear();
+    TKeywordMatcher *matcher = nullptr;
     if (keywords && keywords_->Count() > 0) {
-        occ.clear();
         KeywordOccurrences(t, matchBuf_.data(), 0, len, len, 0, len, occ);
-        TKeywordMatcher &m = Matcher();
-        runs.reserve(runs.size() + occ.size());
-        for (const TKeywordOcc &o : occ)
-            runs.push_back({o.off, o.off + o.len, KeywordStyle(m.recs[static_cast<size_t>(o.kw)])});
-        std::sort(runs.begin(), runs.end(), [](const TRun &x, const TRun &y) { return x.a < y.a; });
+        auto byOffset = [](const TKeywordOcc &x, const TKeywordOcc &y) { return x.off < y.off; };
+        if (!std::is_sorted(occ.begin(), occ.end(), byOffset))
+            std::sort(occ.begin(), occ.end(), byOffset);
+        matcher = &Matcher();
     }
+    // The regions and the keywords merged in text order, without copying the keywords
+    // (a long line has millions): the next one's span, and whether it is a region.
+    size_t ri = 0, oi = 0;
+    auto next = [&](int32_t &from, int32_t &to, bool &region) {
+        if (ri < runs.size() && (oi >= occ.size() || runs[ri].a <= occ[oi].off)) {
+            from = runs[ri].a, to = runs[ri].b, region = true;
+            ++ri;
+            return true;
+        }
+        if (oi < occ.size()) {
+            from = occ[oi].off, to = occ[oi].off + occ[oi].len, region = false;
+            ++oi;
+            return true;
+        }
+        return false;
+    };
     // runs that touch each other are left to the passes, which write extra marks there
-    for (size_t k = 1; k < runs.size(); ++k)
-        if (runs[k].a <= runs[k - 1].b)
+    int32_t from = 0, to = 0, lastTo = 0;
+    bool region = false;
+    size_t count = 0;
+    while (next(from, to, region)) {
+        if (count > 0 && from <= lastTo)
             return false;
-    if (!runs.empty()) {
-        const int32_t size = len + 2 * kMarkSize * static_cast<int32_t>(runs.size());
+        lastTo = to;
+        ++count;
+    }
+    if (static_cast<int64_t>(len) + 2 * int64_t(kMarkSize) * static_cast<int64_t>(count) > kMaxParagraphBytes)
+        return false;
+    if (count > 0) {
+        const int32_t size = len + 2 * kMarkSize * static_cast<int32_t>(count);
         uint8_t *buf = AllocText(size);
         uint8_t *w = buf;
         int32_t at = 0;
-        for (const TRun &r : runs) {
-            std::memcpy(w, t + at, static_cast<size_t>(r.a - at));
-            w += r.a - at;
-            WriteMark(w, r.open);
+        ri = oi = 0;
+        while (next(from, to, region)) {
+            const TDynStyle open = region ? runs[ri - 1].open : KeywordStyle(matcher->recs[static_cast<size_t>(occ[oi - 1].kw)]);
+            std::memcpy(w, t + at, static_cast<size_t>(from - at));
+            w += from - at;
+            WriteMark(w, open);
             w += kMarkSize;
-            std::memcpy(w, t + r.a, static_cast<size_t>(r.b - r.a));
-            w += r.b - r.a;
-            TDynStyle close = r.open;
+            std::memcpy(w, t + from, static_cast<size_t>(to - from));
+            w += to - from;
+            TDynStyle close = open;
             close.StyleBits &= static_cast<uint8_t>(~fsDynamic);
             WriteMark(w, close);
             w += kMarkSize;
-            at = r.b;
+            at = to;
         }
         std::memcpy(w, t + at, static_cast<size_t>(len - at));
         FreeText(par.Text);
         par.Text = buf;
         par.Capacity = size;
-        par.MarkCount = 2 * static_cast<int32_t>(runs.size());
+        par.MarkCount = 2 * static_cast<int32_t>(count);
         par.Lines->At(0).EndByte = size;
         for (TCodeNavigator *n : navigators_)
             if (n->parNb_ == p)

@@ -340,15 +340,23 @@ TEST(HostileFiles, CommandLineOnUnusualInputs)
     }
     r = RunProgram("--procs " + Q(t / "huge.opl"));
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("1024 MB; files up to 256 MB can be edited"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("1024 MB; files up to 64 MB can be edited"), std::string::npos) << r.err;
     ::unlink((t / "huge.opl").c_str());
-    // a 100 MB single line opens and is written back byte for byte
+    // a 100 MB single line is refused the same way; one just under the limit opens,
+    // highlighted, and is written back byte for byte
     {
         std::string line(100u << 20, 'x');
         for (size_t i = 0; i < line.size(); i += 7)
-            line[i] = ' ';
+            line.replace(i, 3, "IF ");
+        WriteFile(t / "line.opl", line);
+        r = RunProgram("--procs " + Q(t / "line.opl"));
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("100 MB; files up to 64 MB"), std::string::npos) << r.err;
+        line.resize(60u << 20);
         WriteFile(t / "line.opl", line);
     }
+    r = RunProgram("--check=opl5 " + Q(t / "line.opl"));
+    EXPECT_EQ(r.status, 0) << r.err;
     r = RunProgram("--convert " + Q(t / "line.opl") + " " + Q(t / "line2.opl"));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(std::system(("cmp -s " + Q(t / "line.opl") + " " + Q(t / "line2.opl")).c_str()), 0);
