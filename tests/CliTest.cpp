@@ -127,26 +127,6 @@ TEST(Cli, ConvertFailuresReportAndKeepTheOldFile)
     }
 }
 
-TEST(SafeSave, FailedWriteLeavesTheOldFileAndNoTemporary)
-{
-    TTempDir t;
-    WriteFile(t / "doc.opl", "good old text");
-    {
-        TSafeFileStream f(t / "doc.opl");
-        f.WriteString("half of a new");
-        // destroyed without Commit, as when writing fails half-way
-    }
-    EXPECT_EQ(ReadFile(t / "doc.opl"), "good old text");
-    EXPECT_EQ(std::system(("test -z \"$(ls -A '" + t.path + "' | grep -v '^doc.opl$')\"").c_str()), 0)
-        << "no temporary file left behind";
-    {
-        TSafeFileStream f(t / "doc.opl");
-        f.WriteString("new text");
-        f.Commit();
-    }
-    EXPECT_EQ(ReadFile(t / "doc.opl"), "new text");
-}
-
 TEST(Opl32, RecognisedByBytesEightToElevenOnlyBeyond32Bytes)
 {
     std::string f = MakeOpl32("x", 1);

@@ -180,54 +180,6 @@ TEST(Document, FileCutAtNulIsNotOverwrittenUnasked)
     EXPECT_EQ(ReadFile(t / "n.opl"), "xPROC a:\r\n");
 }
 
-// Every kind of target a save may meet.
-TEST(Document, SaveTargets)
-{
-    TTempDir t;
-    TDocument doc;
-    Type(doc, "new");
-    // a symbolic link: written through, the link stays a link
-    WriteFile(t / "real.opl", "old");
-    ::chmod((t / "real.opl").c_str(), 0640);
-    ASSERT_EQ(::symlink("real.opl", (t / "link.opl").c_str()), 0);
-    doc.WriteTo(t / "link.opl", false);
-    struct stat st{};
-    ASSERT_EQ(::lstat((t / "link.opl").c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(ReadFile(t / "real.opl"), "new");
-    ASSERT_EQ(::stat((t / "real.opl").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u) << "permissions kept";
-    // a dangling link: the file it names is created
-    ASSERT_EQ(::symlink("made.opl", (t / "dangling.opl").c_str()), 0);
-    doc.WriteTo(t / "dangling.opl", false);
-    EXPECT_EQ(ReadFile(t / "made.opl"), "new");
-    // hard links: every name shows the new text
-    WriteFile(t / "h1.opl", "old");
-    ASSERT_EQ(::link((t / "h1.opl").c_str(), (t / "h2.opl").c_str()), 0);
-    doc.WriteTo(t / "h1.opl", false);
-    EXPECT_EQ(ReadFile(t / "h2.opl"), "new");
-    ASSERT_EQ(::stat((t / "h1.opl").c_str(), &st), 0);
-    EXPECT_EQ(st.st_nlink, 2u);
-    // a FIFO and a folder are refused and left as they are; nothing stray is left behind
-    ASSERT_EQ(::mkfifo((t / "fifo").c_str(), 0644), 0);
-    ::mkdir((t / "dir").c_str(), 0755);
-    for (const char *name : {"fifo", "dir"}) {
-        try {
-            doc.WriteTo(t / name, false);
-            ADD_FAILURE() << name;
-        } catch (const std::exception &e) {
-            EXPECT_EQ(std::string(e.what()).rfind("Cannot create file " + (t / name), 0), 0u) << e.what();
-        }
-    }
-    ASSERT_EQ(::lstat((t / "fifo").c_str(), &st), 0);
-    EXPECT_TRUE(S_ISFIFO(st.st_mode));
-    FILE *ls = popen(("ls -A '" + t.path + "' | grep -c '^\\.' ").c_str(), "r");
-    char buf[16] = {};
-    fgets(buf, sizeof buf, ls);
-    pclose(ls);
-    EXPECT_EQ(std::string(buf), "0\n") << "no temporary file left";
-}
-
 // The dialect switch re-highlights in place: the same highlighting as a fresh load, with
 // the text, the modified state and undo kept.
 TEST(Document, DialectSwitchInPlaceEqualsAFreshLoad)

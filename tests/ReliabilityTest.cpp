@@ -246,6 +246,7 @@ TEST(HostileFiles, EveryWriterAgainstEveryKindOfTarget)
         TTempDir t;
         WriteFile(t / "in.opl", "new text");
         WriteFile(t / "real.opl", "old");
+        ::chmod((t / "real.opl").c_str(), 0640);
         ASSERT_EQ(::symlink("real.opl", (t / "link.opl").c_str()), 0);
         ASSERT_EQ(::symlink("made.opl", (t / "dangling.opl").c_str()), 0);
         WriteFile(t / "h1.opl", "old");
@@ -282,6 +283,7 @@ TEST(HostileFiles, EveryWriterAgainstEveryKindOfTarget)
             EXPECT_NE(write(name).find("Cannot create file"), std::string::npos) << how << " " << name;
         struct stat st{};
         EXPECT_TRUE(::lstat((t / "link.opl").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+        EXPECT_TRUE(::stat((t / "real.opl").c_str(), &st) == 0 && (st.st_mode & 07777) == 0640) << "permissions kept";
         EXPECT_TRUE(::stat((t / "h1.opl").c_str(), &st) == 0 && st.st_nlink == 2u);
         EXPECT_TRUE(::lstat((t / "fifo.opl").c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
         for (const std::string &name : Names(t.path))
