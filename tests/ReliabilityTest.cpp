@@ -365,17 +365,19 @@ TEST(HostileFiles, CommandLineOnUnusualInputs)
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("1024 MB; files up to 64 MB can be edited"), std::string::npos) << r.err;
     ::unlink((t / "huge.opl").c_str());
-    // a 100 MB single line is refused the same way; one just under the limit opens,
-    // highlighted, and is written back byte for byte
+    // a 100 MB file is refused the same way; a 32 MB single line opens, highlighted, and
+    // is written back byte for byte
     {
-        std::string line(100u << 20, 'x');
-        for (size_t i = 0; i < line.size(); i += 7)
-            line.replace(i, 3, "IF ");
-        WriteFile(t / "line.opl", line);
+        const int fd = ::open((t / "line.opl").c_str(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, int64_t(100) << 20), 0);
+        ::close(fd);
         r = RunProgram("--procs " + Q(t / "line.opl"));
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find("100 MB; files up to 64 MB"), std::string::npos) << r.err;
-        line.resize(60u << 20);
+        std::string line(32u << 20, 'x');
+        for (size_t i = 0; i < line.size(); i += 7)
+            line.replace(i, 3, "IF ");
         WriteFile(t / "line.opl", line);
     }
     r = RunProgram("--check=opl5 " + Q(t / "line.opl"));
