@@ -124,6 +124,43 @@ void TDocument::LoadFile(const std::string &path)
     LoadBytes(data, path);
 }
 
+namespace {
+
+// The length of the longest line of a text (up to its first NUL), lines ending at CR or LF.
+int64_t LongestLine(const uint8_t *p, size_t n)
+{
+    if (const void *nul = std::memchr(p, 0, n))
+        n = static_cast<size_t>(static_cast<const uint8_t *>(nul) - p);
+    int64_t longest = 0;
+    size_t start = 0;
+    while (start <= n) {
+        const void *lf = std::memchr(p + start, '\n', n - start);
+        const size_t end = lf ? static_cast<size_t>(static_cast<const uint8_t *>(lf) - p) : n;
+        // a stretch between line feeds may still be cut by lone carriage returns
+        if (static_cast<int64_t>(end - start) > longest) {
+            for (size_t a = start; a <= end;) {
+                const void *cr = std::memchr(p + a, '\r', end - a);
+                const size_t b = cr ? static_cast<size_t>(static_cast<const uint8_t *>(cr) - p) : end;
+                longest = std::max(longest, static_cast<int64_t>(b - a));
+                a = b + 1;
+            }
+        }
+        start = end + 1;
+    }
+    return longest;
+}
+
+void CheckLines(const uint8_t *p, size_t n, const std::string &path)
+{
+    const int64_t longest = LongestLine(p, n);
+    if (longest > TDocument::kMaxLineBytes)
+        throw EStreamError("Cannot open file " + path + " (a line of it is " + std::to_string(longest >> 20) +
+                           " MB long; lines up to " + std::to_string(TDocument::kMaxLineBytes >> 20) +
+                           " MB can be edited)");
+}
+
+} // namespace
+
 void TDocument::LoadBytes(const std::vector<uint8_t> &data, const std::string &path)
 {
     if (IsUnicodeOplFile(data.data(), data.size()))
@@ -135,6 +172,7 @@ void TDocument::LoadBytes(const std::vector<uint8_t> &data, const std::string &p
         std::string text = ConvertOpl32(data.data(), data.size());
         // The converted text holds no NUL (the loader would stop there): show it as a space.
         std::replace(text.begin(), text.end(), '\0', ' ');
+        CheckLines(reinterpret_cast<const uint8_t *>(text.data()), text.size(), path);
         if (OnProgressText)
             OnProgressText("OPL32 Convert 100%");
         TProtMemStream s;
@@ -142,6 +180,7 @@ void TDocument::LoadBytes(const std::vector<uint8_t> &data, const std::string &p
         m.LoadFromStream(s);
         m.SetModified(true);
     } else {
+        CheckLines(data.data(), data.size(), path);
         TProtMemStream s;
         s.Attach(data.data(), static_cast<int64_t>(data.size()));
         const int64_t size = static_cast<int64_t>(data.size());

@@ -76,10 +76,13 @@ public:
     // when it is.
     std::string LoadWarning() const;
 
-    // The largest file Open reads; a larger one is refused before it is read. Highlighting
-    // stores 32 bytes of marks per word it colours, in one block per line: this keeps even
-    // a single line of nothing but keywords within a block's 2 GB.
-    static constexpr int64_t kMaxFileBytes = int64_t(64) << 20;
+    // The largest file Open reads; a larger one is refused before it is read (the editor
+    // needs about twelve times a file's size in memory).
+    static constexpr int64_t kMaxFileBytes = int64_t(512) << 20;
+    // The longest line Open takes. Highlighting stores 32 bytes of marks per word it colours,
+    // in one block per line: this keeps even a line of nothing but keywords within a block's
+    // 2 GB.
+    static constexpr int64_t kMaxLineBytes = int64_t(64) << 20;
 
     // ---- operations (failures are exceptions with a message for the person) ----
     // The one place a name is given to the document.
