@@ -331,6 +331,8 @@ private:
     void InvalidateAllNavigators(int32_t pos);
     void ReportProgress();
     void ResetUndo();
+    // After the whole text was loaded or stripped of its highlighting.
+    void WholeTextReplaced(bool regionsLazy);
 
     TPLL *paragraphs_ = nullptr;
     int32_t textLength_ = 0;

@@ -227,14 +227,7 @@ void TCodeMemo::ReApplyKeywords()
     }
     lineCount_ = P;
     selLength_ = 0;
-    InvalidateAllNavigators(0);
-    selStopNav_->SetPos(textLength_);
-    if (OnParse)
-        OnParse(this, 0, textLength_);
-    if (StartStopActive && !regionsLazy)
-        ParseStartStop(*selStartNav_, *selStopNav_);
-    InvalidateAllNavigators(0);
-    caretNav_ = selStartNav_;
+    WholeTextReplaced(regionsLazy);
     const bool mod = modified_;
     LoadFinished();
     Change();

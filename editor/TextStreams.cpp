@@ -203,14 +203,7 @@ void TCodeMemo::LoadFromStream(TStream &stream)
     if (nulAt >= 0)
         stream.SetPosition(startPos + nulAt);
 
-    InvalidateAllNavigators(0);
-    selStopNav_->SetPos(textLength_);
-    if (OnParse)
-        OnParse(this, 0, textLength_);
-    if (StartStopActive && !lazyRegions)
-        ParseStartStop(*selStartNav_, *selStopNav_);
-    InvalidateAllNavigators(0);
-    caretNav_ = selStartNav_;
+    WholeTextReplaced(lazyRegions);
     LoadFinished();
     Change();
 }
@@ -389,6 +382,20 @@ void TCodeMemo::SetTextBuf(const char *text)
 void TCodeMemo::Clear()
 {
     SetTextBuf("");
+}
+
+void TCodeMemo::WholeTextReplaced(bool regionsLazy)
+{
+    // the parse event for all of it, the regions found now unless found when first needed,
+    // and the caret at the start
+    InvalidateAllNavigators(0);
+    selStopNav_->SetPos(textLength_);
+    if (OnParse)
+        OnParse(this, 0, textLength_);
+    if (StartStopActive && !regionsLazy)
+        ParseStartStop(*selStartNav_, *selStopNav_);
+    InvalidateAllNavigators(0);
+    caretNav_ = selStartNav_;
 }
 
 } // namespace quenvel
