@@ -1,3 +1,4 @@
+#include "ByteModel.h"
 #include "TestUtil.h"
 
 #include "editor/HighlightRuns.h"
@@ -28,49 +29,6 @@ void Select(TCodeMemo &m, int32_t s, int32_t e)
     m.SetSelLength(e - s);
 }
 
-int CodeIndex(uint8_t b)
-{
-    switch (b) {
-    case 21: return 0;
-    case 1: return 1;
-    case 2: return 2;
-    case 3: return 3;
-    case 4: return 4;
-    default: return -1;
-    }
-}
-
-// What the text reads as after replacing [s, e) of `model` by `text`.
-std::string ModelReplace(const std::string &model, int32_t s, int32_t e, const std::string &text, bool compensate)
-{
-    std::string ins;
-    int par[5] = {}, rem[5] = {};
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint8_t b = static_cast<uint8_t>(text[i]);
-        if (b == 13) {
-            ins += "\r\n";
-            if (i + 1 < text.size() && text[i + 1] == 10)
-                ++i;
-            continue;
-        }
-        if (b == 5)
-            b = 165;
-        if (CodeIndex(b) >= 0)
-            par[CodeIndex(b)] ^= 1;
-        ins.push_back(static_cast<char>(b));
-    }
-    for (int32_t i = s; i < e; ++i) {
-        int ci = CodeIndex(static_cast<uint8_t>(model[static_cast<size_t>(i)]));
-        if (ci >= 0)
-            rem[ci] ^= 1;
-    }
-    const char order[5] = {21, 1, 2, 3, 4};
-    if (compensate)
-        for (int k = 0; k < 5; ++k)
-            if (par[k] != rem[k])
-                ins.push_back(order[k]);
-    return model.substr(0, static_cast<size_t>(s)) + ins + model.substr(static_cast<size_t>(e));
-}
 
 // The same text with line feeds inside paragraphs made into another non-delimiter, as a
 // fresh load would otherwise read them as breaks.
