@@ -81,8 +81,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             break;
         case 4:
             if (clip.has) {
-                std::string text = clip.text;
-                text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+                // paste breaks lines at CR LF, LF CR, CR and LF, as loading does
+                std::string text;
+                for (size_t i = 0; i < clip.text.size(); ++i) {
+                    const char c = clip.text[i];
+                    if (c == '\0')
+                        continue;
+                    if (c == '\r' || c == '\n') {
+                        text.push_back('\r');
+                        if (i + 1 < clip.text.size() && (clip.text[i + 1] == '\r' || clip.text[i + 1] == '\n') &&
+                            clip.text[i + 1] != c)
+                            ++i;
+                        continue;
+                    }
+                    text.push_back(c);
+                }
                 m.PasteFromClipboard();
                 model = ModelReplace(model, s, e, text);
             }
