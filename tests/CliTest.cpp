@@ -14,25 +14,8 @@ using namespace quenvel::test;
 
 namespace {
 
-struct TRun {
-    int status;
-    std::string out;
-    std::string err;
-};
 
-TRun RunQuenvel(const std::string &args)
-{
-    TTempDir t;
-    std::string cmd = std::string("'") + QUENVEL_BINARY + "' " + args + " >'" + (t / "out") + "' 2>'" +
-                      (t / "err") + "' </dev/null";
-    int rc = std::system(cmd.c_str());
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, ReadFile(t / "out"), ReadFile(t / "err")};
-}
 
-std::string Data(const std::string &name)
-{
-    return std::string(QUENVEL_TEST_DATA) + "/" + name;
-}
 
 std::vector<std::string> Lines(const std::string &text)
 {
@@ -70,13 +53,13 @@ std::string MakeOpl32(const std::string &text, int lengthBytes)
 
 TEST(Cli, HelpAndVersion)
 {
-    TRun r = RunQuenvel("--help");
+    TRun r = RunProgram("--help");
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("--convert IN OUT"), std::string::npos);
-    r = RunQuenvel("--version");
+    r = RunProgram("--version");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.rfind("quenvel ", 0), 0u);
-    r = RunQuenvel("--bogus");
+    r = RunProgram("--bogus");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("--bogus"), std::string::npos);
 }
@@ -85,7 +68,7 @@ TEST(Cli, ConvertPlainTextToCrLf)
 {
     TTempDir t;
     WriteFile(t / "in.opl", "PROC main:\nPRINT \"hi\"\rGET\n\rENDP\r\n");
-    TRun r = RunQuenvel("--convert '" + (t / "in.opl") + "' '" + (t / "out.opl") + "'");
+    TRun r = RunProgram("--convert '" + (t / "in.opl") + "' '" + (t / "out.opl") + "'");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadFile(t / "out.opl"), "PROC main:\r\nPRINT \"hi\"\r\nGET\r\nENDP\r\n");
 }
@@ -94,7 +77,7 @@ TEST(Cli, ConvertToRtfByExtensionInAnyCase)
 {
     TTempDir t;
     WriteFile(t / "in.opl", "a\\b");
-    TRun r = RunQuenvel("--convert '" + (t / "in.opl") + "' '" + (t / "out.RtF") + "'");
+    TRun r = RunProgram("--convert '" + (t / "in.opl") + "' '" + (t / "out.RtF") + "'");
     ASSERT_EQ(r.status, 0) << r.err;
     std::string rtf = ReadFile(t / "out.RtF");
     EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fnil Courier New;}{\\f1\\fnil MS Sans Serif;}}\r\n", 0), 0u);
@@ -105,13 +88,13 @@ TEST(Cli, ConvertToRtfByExtensionInAnyCase)
 TEST(Cli, ConvertFailuresReportAndKeepTheOldFile)
 {
     TTempDir t;
-    TRun r = RunQuenvel("--convert '" + (t / "missing.opl") + "' '" + (t / "out.opl") + "'");
+    TRun r = RunProgram("--convert '" + (t / "missing.opl") + "' '" + (t / "out.opl") + "'");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("Cannot open file " + (t / "missing.opl")), std::string::npos) << r.err;
     EXPECT_FALSE(FileExists(t / "out.opl"));
 
     WriteFile(t / "in.opl", "new text");
-    r = RunQuenvel("--convert '" + (t / "in.opl") + "' '" + (t / "nodir/out.opl") + "'");
+    r = RunProgram("--convert '" + (t / "in.opl") + "' '" + (t / "nodir/out.opl") + "'");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("Cannot create file " + (t / "nodir/out.opl")), std::string::npos) << r.err;
 
@@ -120,7 +103,7 @@ TEST(Cli, ConvertFailuresReportAndKeepTheOldFile)
         ::mkdir((t / "ro").c_str(), 0755);
         WriteFile(t / "ro/out.opl", "old");
         ::chmod((t / "ro").c_str(), 0555);
-        r = RunQuenvel("--convert '" + (t / "in.opl") + "' '" + (t / "ro/out.opl") + "'");
+        r = RunProgram("--convert '" + (t / "in.opl") + "' '" + (t / "ro/out.opl") + "'");
         EXPECT_EQ(r.status, 2);
         EXPECT_EQ(ReadFile(t / "ro/out.opl"), "old");
         ::chmod((t / "ro").c_str(), 0755);
@@ -200,7 +183,7 @@ TEST(Opl32, RealFilesMatchTheirTwins)
     };
     TTempDir t;
     for (auto [bin, txt] : twins) {
-        TRun r = RunQuenvel("--convert '" + Data(bin) + "' '" + (t / "out.opl") + "'");
+        TRun r = RunProgram("--convert '" + Data(bin) + "' '" + (t / "out.opl") + "'");
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(Lines(ReadFile(t / "out.opl")), Lines(ReadFile(Data(txt)))) << bin;
     }
@@ -249,7 +232,7 @@ TEST(CliHighlight, PrintsRunsExactly)
 {
     TTempDir t;
     WriteFile(t / "p.opl", "PROC main:\r\n\tPRINT \"hi\" :REM x\r\n\tgCIRCLE 5\r\nENDP");
-    TRun r = RunQuenvel("--highlight=opl3 '" + (t / "p.opl") + "'");
+    TRun r = RunProgram("--highlight=opl3 '" + (t / "p.opl") + "'");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "1 0 4 1 808000 000000\n"
                      "2 1 5 1 800000 000000\n"
@@ -257,10 +240,10 @@ TEST(CliHighlight, PrintsRunsExactly)
                      "2 13 5 2 008000 ffffff\n"
                      "3 1 7 1 0000ff 00ffff\n"
                      "4 0 4 1 808000 000000\n");
-    r = RunQuenvel("--highlight=none '" + (t / "p.opl") + "'");
+    r = RunProgram("--highlight=none '" + (t / "p.opl") + "'");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
-    r = RunQuenvel("--highlight=opl9 '" + (t / "p.opl") + "'");
+    r = RunProgram("--highlight=opl9 '" + (t / "p.opl") + "'");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("opl9"), std::string::npos);
 }
@@ -269,7 +252,7 @@ TEST(CliHighlight, StyleCodesCountAsColumns)
 {
     TTempDir t;
     WriteFile(t / "c.opl", "\x02 PRINT");
-    TRun r = RunQuenvel("--highlight=siena '" + (t / "c.opl") + "'");
+    TRun r = RunProgram("--highlight=siena '" + (t / "c.opl") + "'");
     EXPECT_EQ(r.out, "1 2 5 1 800000 000000\n");
 }
 
@@ -278,17 +261,17 @@ TEST(CliCheck, ReportsWordsTheDialectLacks)
     TTempDir t;
     WriteFile(t / "a.opl", "PROC a:\r\n  gCircle 1 :REM gcircle\r\n  x$=\"gcircle\"\r\n  StatusWin ON\r\nENDP");
     WriteFile(t / "b.opl", "PROC b:\r\nENDP");
-    TRun r = RunQuenvel("--check=opl3 '" + (t / "a.opl") + "' '" + (t / "b.opl") + "'");
+    TRun r = RunProgram("--check=opl3 '" + (t / "a.opl") + "' '" + (t / "b.opl") + "'");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, (t / "a.opl") + ":2:3: warning: 'gCircle' is not available in OPL 3\n");
-    r = RunQuenvel("--check=opl5 '" + (t / "a.opl") + "'");
+    r = RunProgram("--check=opl5 '" + (t / "a.opl") + "'");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, (t / "a.opl") + ":4:3: warning: 'StatusWin' is not available in OPL 5\n");
-    r = RunQuenvel("--check=siena '" + (t / "b.opl") + "'");
+    r = RunProgram("--check=siena '" + (t / "b.opl") + "'");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
     // an unreadable file is an error; the others are still checked
-    r = RunQuenvel("--check=opl3 '" + (t / "missing.opl") + "' '" + (t / "a.opl") + "'");
+    r = RunProgram("--check=opl3 '" + (t / "missing.opl") + "' '" + (t / "a.opl") + "'");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("Cannot open file " + (t / "missing.opl")), std::string::npos);
     EXPECT_NE(r.out.find("'gCircle'"), std::string::npos);
@@ -297,9 +280,9 @@ TEST(CliCheck, ReportsWordsTheDialectLacks)
 TEST(CliCheck, RealProgramsOpenAndCheck)
 {
     for (const char *f : {"text/frame.tpl", "text/pConst.tpl", "text/menu.txt", "s5/TESTOPX"}) {
-        TRun r = RunQuenvel(std::string("--check=opl5 '") + Data(f) + "'");
+        TRun r = RunProgram(std::string("--check=opl5 '") + Data(f) + "'");
         EXPECT_TRUE(r.status == 0 || r.status == 1) << f << ": " << r.err;
-        TRun h = RunQuenvel(std::string("--highlight=opl5 '") + Data(f) + "'");
+        TRun h = RunProgram(std::string("--highlight=opl5 '") + Data(f) + "'");
         EXPECT_EQ(h.status, 0);
         EXPECT_GT(h.out.size(), 100u) << f;
     }

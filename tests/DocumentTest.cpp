@@ -18,10 +18,6 @@ using namespace quenvel::test;
 
 namespace {
 
-std::string Data(const std::string &name)
-{
-    return std::string(QUENVEL_TEST_DATA) + "/" + name;
-}
 
 // Answers the document's questions from a script and remembers what was asked.
 struct TScriptedUi : TDocumentUi {

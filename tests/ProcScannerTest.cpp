@@ -23,31 +23,8 @@ std::vector<TProcEntry> ScanText(const std::string &text)
     return ScanProcedures(memo);
 }
 
-// Runs the real program; stdout is kept byte for byte.
-struct TRun {
-    int status = -1;
-    std::string out, err;
-};
 
-TRun RunQuenvel(const std::string &args)
-{
-    TTempDir t;
-    TRun r;
-    const std::string cmd = std::string("'") + QUENVEL_BINARY + "' " + args + " 2>'" + (t / "err") + "' </dev/null";
-    FILE *p = popen(cmd.c_str(), "r");
-    char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
-        r.out.append(buf, n);
-    const int rc = pclose(p);
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    r.err = ReadFile(t / "err");
-    return r;
-}
 
-std::string Quoted(const std::string &path)
-{
-    return "'" + path + "'";
-}
 
 } // namespace
 
@@ -130,24 +107,24 @@ TEST(ProcsCommand, ListsTheProceduresOfTextAndSeries5Files)
     // The binary source and its text twin list the same procedures, converted first.
     const std::string data = QUENVEL_TEST_DATA;
     for (const char *name : {"TOPXCLBK", "TESTOPX"}) {
-        TRun bin = RunQuenvel("--procs " + Quoted(data + "/s5/" + name));
-        TRun text = RunQuenvel("--procs " + Quoted(data + "/text/" + name + ".OPL"));
+        TRun bin = RunProgram("--procs " + Q(data + "/s5/" + name));
+        TRun text = RunProgram("--procs " + Q(data + "/text/" + name + ".OPL"));
         ASSERT_EQ(bin.status, 0) << bin.err;
         EXPECT_EQ(text.status, 0) << text.err;
         EXPECT_EQ(bin.out, text.out) << name;
     }
-    EXPECT_EQ(RunQuenvel("--procs " + Quoted(data + "/s5/TOPXCLBK")).out.substr(0, 13), "1\tdonotrun:\t\n");
+    EXPECT_EQ(RunProgram("--procs " + Q(data + "/s5/TOPXCLBK")).out.substr(0, 13), "1\tdonotrun:\t\n");
 
     // Bytes are written as they stand; a REM line below gives the comment.
     TTempDir t;
     WriteFile(t / "p.opl", "REM top\rPROC \xe6rger:\rREM caf\xe9 \"x\"\tend\r\r\tPROC hidden:\rPROC z%:(a%)");
-    TRun r = RunQuenvel("--procs " + Quoted(t / "p.opl"));
+    TRun r = RunProgram("--procs " + Q(t / "p.opl"));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "2\t\xe6rger:\tcaf\xe9 \"x\"\tend\n6\tz%:(a%)\t\n");
     EXPECT_EQ(r.err, "");
 
     WriteFile(t / "empty.opl", "");
-    r = RunQuenvel("--procs " + Quoted(t / "empty.opl"));
+    r = RunProgram("--procs " + Q(t / "empty.opl"));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
 }
@@ -155,11 +132,11 @@ TEST(ProcsCommand, ListsTheProceduresOfTextAndSeries5Files)
 TEST(ProcsCommand, FailuresExitWithStatusTwo)
 {
     TTempDir t;
-    TRun r = RunQuenvel("--procs " + Quoted(t / "missing.opl"));
+    TRun r = RunProgram("--procs " + Q(t / "missing.opl"));
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("Cannot open file " + (t / "missing.opl")), std::string::npos) << r.err;
-    EXPECT_EQ(RunQuenvel("--procs").status, 2);
-    EXPECT_EQ(RunQuenvel("--procs a b").status, 2);
-    EXPECT_NE(RunQuenvel("--help").out.find("--procs FILE"), std::string::npos);
+    EXPECT_EQ(RunProgram("--procs").status, 2);
+    EXPECT_EQ(RunProgram("--procs a b").status, 2);
+    EXPECT_NE(RunProgram("--help").out.find("--procs FILE"), std::string::npos);
 }

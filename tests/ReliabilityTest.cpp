@@ -24,27 +24,8 @@ extern char **environ;
 
 namespace {
 
-struct TRun {
-    int status;
-    std::string out, err;
-};
 
-// Runs the program with a time limit (a hang is a failure, status 124); `prefix` goes
-// before it on the command line (setpriv, to run it as another user).
-TRun RunProgram(const std::string &args, const std::string &prefix = "")
-{
-    TTempDir t;
-    ::chmod(t.path.c_str(), 0777);
-    const std::string cmd = prefix + " timeout 60 '" + QUENVEL_BINARY + "' " + args + " >'" + (t / "out") +
-                            "' 2>'" + (t / "err") + "' </dev/null";
-    const int rc = std::system(cmd.c_str());
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, ReadFile(t / "out"), ReadFile(t / "err")};
-}
 
-std::string Q(const std::string &path)
-{
-    return "'" + path + "'";
-}
 
 bool Exists(const std::string &path)
 {

@@ -4,6 +4,8 @@
 #include "editor/CodeMemo.h"
 
 #include <fstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <random>
 #include <sstream>
 #include <string>
@@ -89,5 +91,36 @@ struct TTempDir {
     ~TTempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
     std::string operator/(const std::string &name) const { return path + "/" + name; }
 };
+
+// A file of the test data.
+inline std::string Data(const std::string &name)
+{
+    return std::string(QUENVEL_TEST_DATA) + "/" + name;
+}
+
+// A path quoted for the shell.
+inline std::string Q(const std::string &path)
+{
+    return "'" + path + "'";
+}
+
+#ifdef QUENVEL_BINARY
+struct TRun {
+    int status = -1;
+    std::string out, err; // as the program wrote them, byte for byte
+};
+
+// Runs the real program with a time limit (a hang is a failure, status 124); `prefix`
+// goes before it on the command line (setpriv, to run it as another user).
+inline TRun RunProgram(const std::string &args, const std::string &prefix = "")
+{
+    TTempDir t;
+    ::chmod(t.path.c_str(), 0777);
+    const std::string cmd = prefix + " timeout 60 '" + QUENVEL_BINARY + "' " + args + " >'" + (t / "out") +
+                            "' 2>'" + (t / "err") + "' </dev/null";
+    const int rc = std::system(cmd.c_str());
+    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, ReadFile(t / "out"), ReadFile(t / "err")};
+}
+#endif
 
 } // namespace quenvel::test

@@ -217,31 +217,20 @@ TEST(WritingAids, TabSizeLimitsAndPanes)
     EXPECT_EQ(r.ui.told.back(), "error: 'x' is not a valid integer value");
 }
 
+// The tree's content and its rules are tested without a window; here, that the pane shows
+// them and a double click reaches the text or the help.
 TEST(WritingAids, HelpTreeInsertsLeavesAndShowsEntries)
 {
     TRig r("PROC a:\r\n");
     QTreeWidget *tree = r.w->HelpTree();
-    int count = 0;
-    QTreeWidgetItem *gprint = nullptr, *numbers = nullptr, *cache = nullptr;
-    for (QTreeWidgetItemIterator it(tree); *it; ++it, ++count) {
-        const QString c = (*it)->text(0);
-        if (c == QStringLiteral("gPrint"))
-            gprint = *it;
-        if (c == QStringLiteral("Numbers"))
-            numbers = *it;
-        if (c == QStringLiteral("Cache"))
-            cache = *it;
-    }
-    EXPECT_EQ(count, 229);
-    ASSERT_TRUE(gprint && numbers && cache);
-    EXPECT_FALSE(cache->icon(0).isNull());
-    EXPECT_TRUE(numbers->icon(0).isNull());
-    EXPECT_FALSE(tree->topLevelItem(0)->isExpanded() && numbers->isExpanded());
+    const QList<QTreeWidgetItem *> gprint = tree->findItems(QStringLiteral("gPrint"), Qt::MatchExactly | Qt::MatchRecursive);
+    const QList<QTreeWidgetItem *> cache = tree->findItems(QStringLiteral("Cache"), Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(gprint.size(), 1);
+    ASSERT_EQ(cache.size(), 1);
+    EXPECT_FALSE(cache[0]->icon(0).isNull()) << "the badge";
+    EXPECT_TRUE(gprint[0]->icon(0).isNull());
     r.Memo().SetSelStart(0);
-    tree->setCurrentItem(numbers);
-    r.w->TreeViewHelpKeysDblClick(false);
-    EXPECT_EQ(r.Memo().Text(), "PROC a:\r\n") << "a group inserts nothing";
-    tree->setCurrentItem(gprint);
+    tree->setCurrentItem(gprint[0]);
     r.w->TreeViewHelpKeysDblClick(false);
     EXPECT_EQ(r.Memo().Text(), "gPrint PROC a:\r\n");
     r.w->TreeViewHelpKeysDblClick(true);
