@@ -215,36 +215,6 @@ TEST(OplHighlighting, WordsAndBoundaries)
     EXPECT_TRUE(r.empty());
 }
 
-TEST(OplHighlighting, DialectStyles)
-{
-    struct Case {
-        const char *word;
-        int dialect;
-        TColor fg, bg;
-    } cases[] = {
-        {"const", odOpl5, 0, 0},           {"const", odSiena, clRed, clYellow},
-        {"gcircle", odOpl5, clNavy, 0},    {"gcircle", odOpl3, clRed, clYellow},
-        {"cache", odSiena, clRed, clYellow}, {"cache", odOpl3, clNavy, 0},
-        {"statuswin", odOpl5, clRed, clYellow}, {"statuswin", odSiena, clNavy, 0},
-        {"errx$", odOpl5, clRed, clYellow}, {"delete", odSiena, clNavy, 0},
-        {"PROC", odOpl3, clTeal, 0},       {"Do", odOpl3, 0, 0},
-    };
-    for (const auto &k : cases) {
-        TOplControl c(k.dialect);
-        auto r = c.Load(k.word);
-        ASSERT_EQ(r.size(), 1u) << k.word;
-        EXPECT_EQ(r[0].fg, k.fg) << k.word << " in " << k.dialect;
-        EXPECT_EQ(r[0].bg, k.bg) << k.word << " in " << k.dialect;
-        EXPECT_EQ(r[0].style, fsBold);
-    }
-}
-
-TEST(OplHighlighting, NoneHighlightsNothing)
-{
-    TOplControl c(0);
-    EXPECT_TRUE(c.Load("PROC x:\r\n PRINT \"s\" REM c\r\nENDP").empty());
-}
-
 // ---- differential test against a deliberately simple matcher ----
 
 namespace {
