@@ -129,6 +129,8 @@ namespace {
 // The length of the longest line of a text (up to its first NUL), lines ending at CR or LF.
 int64_t LongestLine(const uint8_t *p, size_t n)
 {
+    if (n == 0)
+        return 0;
     if (const void *nul = std::memchr(p, 0, n))
         n = static_cast<size_t>(static_cast<const uint8_t *>(nul) - p);
     int64_t longest = 0;
@@ -202,7 +204,9 @@ void TDocument::LoadBytes(const std::vector<uint8_t> &data, const std::string &p
             cutAtNul_ = loaded;
         // the byte 5 cannot stay in the text: the loader shows it as 167
         for (const uint8_t *p = data.data(), *end = data.data() + loaded;
-             (p = static_cast<const uint8_t *>(std::memchr(p, 5, static_cast<size_t>(end - p)))) != nullptr; ++p) {
+             loaded > 0 &&
+             (p = static_cast<const uint8_t *>(std::memchr(p, 5, static_cast<size_t>(end - p)))) != nullptr;
+             ++p) {
             if (fiveAt_ < 0)
                 fiveAt_ = p - data.data();
             ++fiveCount_;
