@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Drives the real window under Xvfb as a person would: opens a real program, types at the
 # start, saves with Ctrl+S, opens the procedure list (F8), the find dialog (Ctrl+F) and the
-# help window (F1), closes with Ctrl+X, and compares the file and the settings on disk.
+# help window (F1), chooses OPL 5 from the Setup menu, closes with Ctrl+X, and compares the
+# file and the settings on disk.
 # Usage: window_e2e.sh QUENVEL_BINARY PROGRAM.opl
 set -euo pipefail
 bin=$1 program=$2
@@ -42,8 +43,11 @@ waitfor() {
 xdotool key F8; waitfor "Go to Procedures"
 xdotool windowfocus --sync "$win"; xdotool key ctrl+f; waitfor "^Find$"
 xdotool windowfocus --sync "$win"; xdotool key F1; waitfor "Quenvel Help"
+# Setup > HighLighting > OPL 5 (the last entry), from the keyboard
 xdotool windowfocus --sync "$win"
 sleep 0.3
+xdotool key alt+t; sleep 0.3; xdotool key h; sleep 0.3; xdotool key Up Return
+sleep 0.5
 xdotool key ctrl+x
 for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
 if kill -0 $pid 2>/dev/null; then echo "window did not close"; kill $pid; exit 1; fi
@@ -62,5 +66,5 @@ if actual != expected:
     print('FAIL: the saved file differs at byte', next((i for i, (a, b) in enumerate(zip(actual, expected)) if a != b), min(len(actual), len(expected))))
     sys.exit(1)
 CHECK
-grep -qx 'Syntax=OPL Siena' "$work/quenvel.ini" || { echo "FAIL: settings not written"; cat "$work/quenvel.ini"; exit 1; }
+grep -qx 'Syntax=OPL 5' "$work/quenvel.ini" || { echo "FAIL: the dialect chosen is not in the settings"; cat "$work/quenvel.ini"; exit 1; }
 echo "window end to end: saved file and settings as expected"
