@@ -1,6 +1,7 @@
 // The highlighting passes: keyword runs and start/stop regions written as style marks.
 #include "CodeMemo.h"
 #include "KeywordMatcher.h"
+#include "MarkStyles.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,30 +10,6 @@
 namespace quenvel {
 
 namespace {
-
-TDynStyle KeywordStyle(const TKeywordRec &r)
-{
-    TDynStyle s{};
-    s.StyleBits = static_cast<uint8_t>(r.Style | fsParseMark | fsDynamic);
-    s.Backgnd = r.Backgnd;
-    s.Foregnd = r.Foregnd;
-    s.Context = r.Context;
-    s.Cursor = r.Cursor;
-    return s;
-}
-
-TDynStyle RegionStyle(const TStartStopKeyList &ss, int k)
-{
-    TDynStyle s{};
-    s.StyleBits = static_cast<uint8_t>(ss.Attr1(k).Style | fsParseMark | fsDynamic);
-    s.Backgnd = ss.Backgnd(k);
-    s.Foregnd = ss.Foregnd(k);
-    s.Context = ss.Attr1(k).Context;
-    s.Cursor = ss.Attr2(k).Cursor;
-    s.StartLen = static_cast<uint8_t>(ss.StartKey(k).size());
-    s.StopLen = static_cast<uint8_t>(ss.StopKey(k).size());
-    return s;
-}
 
 enum { wkOccStart = 0, wkOccStop = 1, wkApply = 2, wkScan = 3, wkTemp = 4, wkRegionStart = 5, wkRegionStop = 6 };
 
@@ -343,168 +320,6 @@ void TCodeMemo::EnsureParsed(int32_t p, bool keywords)
     }
 }
 
-bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
-{
-    TParagraphRec &par = Par(p);
-    if (par.MarkCount != 0 || par.Lines->Count() != 1 || par.Lines->At(0).DynStyle.IsDynamic())
-        return false;
-    const bool regions = par.RegionsPending && StartStopActive;
-    if (regions && !RegionsStayInParagraph())
-        return false;
-    const int32_t len = par.Length;
-    const uint8_t *t = par.Text;
-    struct TRun {
-        int32_t a, b;
-        TDynStyle open;
-    };
-    static std::vector<TRun> runs; // reused: the pass never re-enters itself
-    static std::vector<TKeywordOcc> occ;
-    runs.clear();
-    // The scratch lists live on for the next paragraph; after a huge one they would hold
-    // many times the paragraph's size for the rest of the run.
-    struct TReleaseScratch {
-        std::vector<uint8_t> &match;
-        ~TReleaseScratch()
-        {
-            constexpr size_t kKeep = 1 << 16;
-            if (runs.capacity() > kKeep)
-                std::vector<TRun>().swap(runs);
-            if (occ.capacity() > kKeep)
-                std::vector<TKeywordOcc>().swap(occ);
-            if (match.capacity() > kKeep)
-                std::vector<uint8_t>().swap(match);
-        }
-    } release{matchBuf_};
-    // regions, left to right, as a scan of the whole paragraph finds them
-    matchBuf_.assign(t, t + len);
-    matchBuf_.push_back(0);
-    if (regions) {
-        TStartStopKeyList &ss = *startStopKeys_;
-        const int count = std::min(ss.Count(), static_cast<int>(TStartStopKeyList::kMaxPairs));
-        const bool mc = ss.MatchCase();
-        auto same = [&](int32_t at, const std::string &key) {
-            if (at + static_cast<int32_t>(key.size()) > len)
-                return false;
-            for (size_t j = 0; j < key.size(); ++j) {
-                uint8_t c = t[at + static_cast<int32_t>(j)], k = static_cast<uint8_t>(key[j]);
-                if (!mc) {
-                    c = UpperAscii(c);
-                    k = UpperAscii(k);
-                }
-                if (c != k)
-                    return false;
-            }
-            return true;
-        };
-        bool firstChar[256] = {};
-        for (int k = 0; k < count; ++k)
-            if (!ss.StartKey(k).empty()) {
-                const uint8_t c = static_cast<uint8_t>(ss.StartKey(k)[0]);
-                firstChar[c] = true;
-                if (!mc)
-                    firstChar[UpperAscii(c)] = firstChar[c >= 'A' && c <= 'Z' ? c + 32 : c] = true;
-            }
-        for (int32_t i = 0; i < len;) {
-            if (!firstChar[t[i]]) {
-                ++i;
-                continue;
-            }
-            int found = -1;
-            for (int k = 0; k < count && found < 0; ++k)
-                if (!ss.StartKey(k).empty() && same(i, ss.StartKey(k)))
-                    found = k;
-            if (found < 0) {
-                ++i;
-                continue;
-            }
-            const int32_t L = static_cast<int32_t>(ss.StartKey(found).size());
-            const std::string &stop = ss.StopKey(found);
-            int32_t end = len;
-            if (!stop.empty())
-                for (int32_t j = i + L; j + static_cast<int32_t>(stop.size()) <= len; ++j)
-                    if (same(j, stop)) {
-                        end = j + static_cast<int32_t>(stop.size());
-                        break;
-                    }
-            runs.push_back({i, end, RegionStyle(ss, found)});
-            std::memset(matchBuf_.data() + i, scMark, static_cast<size_t>(end - i));
-            i = end;
-        }
-    }
-    // keywords outside the regions, in text order
-    occ.clear();
-    TKeywordMatcher *matcher = nullptr;
-    if (keywords && keywords_->Count() > 0) {
-        KeywordOccurrences(t, matchBuf_.data(), 0, len, len, 0, len, occ);
-        auto byOffset = [](const TKeywordOcc &x, const TKeywordOcc &y) { return x.off < y.off; };
-        if (!std::is_sorted(occ.begin(), occ.end(), byOffset))
-            std::sort(occ.begin(), occ.end(), byOffset);
-        matcher = &Matcher();
-    }
-    // The regions and the keywords merged in text order, without copying the keywords
-    // (a long line has millions): the next one's span, and whether it is a region.
-    size_t ri = 0, oi = 0;
-    auto next = [&](int32_t &from, int32_t &to, bool &region) {
-        if (ri < runs.size() && (oi >= occ.size() || runs[ri].a <= occ[oi].off)) {
-            from = runs[ri].a, to = runs[ri].b, region = true;
-            ++ri;
-            return true;
-        }
-        if (oi < occ.size()) {
-            from = occ[oi].off, to = occ[oi].off + occ[oi].len, region = false;
-            ++oi;
-            return true;
-        }
-        return false;
-    };
-    // runs that touch each other are left to the passes, which write extra marks there
-    int32_t from = 0, to = 0, lastTo = 0;
-    bool region = false;
-    size_t count = 0;
-    while (next(from, to, region)) {
-        if (count > 0 && from <= lastTo)
-            return false;
-        lastTo = to;
-        ++count;
-    }
-    if (static_cast<int64_t>(len) + 2 * int64_t(kMarkSize) * static_cast<int64_t>(count) > kMaxParagraphBytes)
-        return false;
-    if (count > 0) {
-        const int32_t size = len + 2 * kMarkSize * static_cast<int32_t>(count);
-        uint8_t *buf = AllocText(size);
-        uint8_t *w = buf;
-        int32_t at = 0;
-        ri = oi = 0;
-        while (next(from, to, region)) {
-            const TDynStyle open = region ? runs[ri - 1].open : KeywordStyle(matcher->recs[static_cast<size_t>(occ[oi - 1].kw)]);
-            std::memcpy(w, t + at, static_cast<size_t>(from - at));
-            w += from - at;
-            WriteMark(w, open);
-            w += kMarkSize;
-            std::memcpy(w, t + from, static_cast<size_t>(to - from));
-            w += to - from;
-            TDynStyle close = open;
-            close.StyleBits &= static_cast<uint8_t>(~fsDynamic);
-            WriteMark(w, close);
-            w += kMarkSize;
-            at = to;
-        }
-        std::memcpy(w, t + at, static_cast<size_t>(len - at));
-        FreeText(par.Text);
-        par.Text = buf;
-        par.Capacity = size;
-        par.MarkCount = 2 * static_cast<int32_t>(count);
-        par.Lines->At(0).EndByte = size;
-        for (TCodeNavigator *n : navigators_)
-            if (n->parNb_ == p)
-                n->DropOffsets();
-    }
-    par.RegionsPending = 0;
-    if (keywords)
-        par.Parsed = 1;
-    return true;
-}
-
 void TCodeMemo::ClearLineDynStyles(TCodeNavigator &from, TCodeNavigator &to)
 {
     // Lines that start after `from` and up to `to` lose their dynamic style.
@@ -689,78 +504,6 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
     A.pos_ = 0;
     tmp.Invalidate();
     tmp.pos_ = 0;
-}
-
-// Two keyword lists that find the same runs and differ only in colours.
-static bool SameRunsOtherColours(const TKeywordList &a, const TKeywordList &b)
-{
-    if (a.Count() != b.Count() || a.Delimiters != b.Delimiters)
-        return false;
-    for (int i = 0; i < a.Count(); ++i) {
-        const TKeywordRec x = a.KeywordRecord(i), y = b.KeywordRecord(i);
-        if (a.Strings(i) != b.Strings(i) || x.Options != y.Options || x.Style != y.Style ||
-            x.Context != y.Context || x.Cursor != y.Cursor)
-            return false;
-    }
-    return true;
-}
-
-bool TCodeMemo::RecolourKeywords(const TKeywordList &previous)
-{
-    if (!KeywordsActive || !SameRunsOtherColours(previous, *keywords_))
-        return false;
-    TKeywordMatcher &m = Matcher();
-    if (!m.wordLookup)
-        return false;
-    std::string word;
-    const int32_t P = ParagraphCount();
-    for (int32_t p = 0; p < P; ++p) {
-        TParagraphRec &par = Par(p);
-        if (par.Lines->Count() != 1)
-            return false; // a run broken over lines keeps its colours in the line record too
-        if (par.MarkCount == 0)
-            continue;
-        uint8_t *t = par.Text;
-        const int32_t size = par.ByteSize();
-        for (int32_t o = 0; o < size;) {
-            const void *hit = std::memchr(t + o, scMark, static_cast<size_t>(size - o));
-            if (!hit)
-                break;
-            const int32_t at = static_cast<int32_t>(static_cast<const uint8_t *>(hit) - t);
-            const TDynStyle open = ReadMark(t + at);
-            o = at + kMarkSize;
-            if (!open.IsDynamic() || !open.IsParseMade() || open.IsRegion())
-                continue;
-            // the word up to the run's closing mark
-            const void *end = std::memchr(t + o, scMark, static_cast<size_t>(size - o));
-            if (!end)
-                return false;
-            const int32_t close = static_cast<int32_t>(static_cast<const uint8_t *>(end) - t);
-            word.clear();
-            for (int32_t k = o; k < close; ++k)
-                if (!IsStyleCode(t[k]))
-                    word.push_back(static_cast<char>(UpperAscii(t[k])));
-            const auto found = m.upper.find(word);
-            if (found == m.upper.end())
-                return false;
-            TDynStyle closing = ReadMark(t + close);
-            TDynStyle expected = open;
-            expected.StyleBits &= static_cast<uint8_t>(~fsDynamic);
-            if (std::memcmp(&closing, &expected, sizeof closing) != 0)
-                return false;
-            const TDynStyle fresh = KeywordStyle(m.recs[static_cast<size_t>(found->second)]);
-            closing = fresh;
-            closing.StyleBits &= static_cast<uint8_t>(~fsDynamic);
-            WriteMark(t + at, fresh);
-            WriteMark(t + close, closing);
-            o = close + kMarkSize;
-        }
-    }
-    for (TCodeNavigator *n : navigators_)
-        n->DropOffsets();
-    if (host_)
-        host_->InvalidateAll();
-    return true;
 }
 
 } // namespace quenvel

@@ -85,7 +85,7 @@ void TCodeMemo::KeyDown(uint16_t &key, TShiftState shift)
         return;
     }
 
-    // 1. hot keys
+    // hot keys
     if (ctrl) {
         lastReportedPos_ = caretNav_->Pos();
         lastReportedStyle_ = caretNav_->EffectiveStyle();
@@ -107,7 +107,7 @@ void TCodeMemo::KeyDown(uint16_t &key, TShiftState shift)
             }
         }
     }
-    // 2.
+    // the keys the control handles itself
     if (key >= 48)
         return;
     const uint16_t original = key;
@@ -315,10 +315,10 @@ void TCodeMemo::KeyDown(uint16_t &key, TShiftState shift)
         key = original; // for KeyPress (Enter, Escape, Space ...)
         return;
     }
-    // 4.
+    // the move, with or without Shift
     if (move)
         ApplyMove(W, shift, oldPos, oldLine);
-    // 5.
+    // the caret on screen and in view
     UpdateCaret();
     ScrollInView();
     if (host_)

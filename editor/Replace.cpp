@@ -152,7 +152,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
 {
     const char *text = textIn ? textIn : "";
     const size_t textLen = std::strlen(text);
-    // 1. nothing to do for an empty text over an empty selection
+    // nothing to do for an empty text over an empty selection
     if (selLength_ == 0 && textLen == 0)
         return;
     modified_ = true;
@@ -182,7 +182,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
     const int32_t s = S.Pos(), e = Eend.Pos(), c = caretNav_->Pos();
     const int32_t topLineBefore = host_ ? topNav_->DisplayLine() : 0;
 
-    // 5, 7. the inserted text: byte 5 cannot forge a mark; cut into pieces at breaks
+    // the inserted text: byte 5 cannot forge a mark; cut into pieces at breaks
     std::vector<std::string> pieces(1);
     int insParity[5] = {};
     int64_t L = 0;
@@ -204,7 +204,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
         ++L;
     }
 
-    // 4. what is removed
+    // what is removed
     const int32_t sPar = S.ParNb(), ePar = Eend.ParNb();
     const int32_t sOff = S.TextOffset(), eOff = Eend.TextOffset();
     int remParity[5] = {};
@@ -224,7 +224,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
         }
     }
 
-    // 11 (before the change). Typing inside a string or comment that does not touch
+    // Before the change: typing inside a string or comment that does not touch
     // its keys keeps the region as it is and runs no pass.
     bool marksRemoved = false;
     for (int32_t p = sPar; p <= ePar && !marksRemoved; ++p) {
@@ -281,7 +281,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
         }
     }
 
-    // 6. style compensation
+    // style compensation
     std::string comp;
     if (compensate_ && !dropAll)
         for (int k = 0; k < 5; ++k)
@@ -290,7 +290,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
     pieces.back() += comp;
     const int32_t ncomp = static_cast<int32_t>(comp.size());
 
-    // 2. undo record (the compensation codes belong to the change, so that undoing
+    // undo record (the compensation codes belong to the change, so that undoing
     // it restores the exact bytes)
     if (!undoText_)
         undoText_ = std::make_unique<std::string>();
@@ -307,7 +307,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
         undoText_->clear();
     }
 
-    // 8, 9. the new paragraph records
+    // the new paragraph records
     const TParagraphRec &first = Par(sPar);
     const TParagraphRec &last = Par(ePar);
     const std::string head(reinterpret_cast<const char *>(first.Text), static_cast<size_t>(sOff));
@@ -412,7 +412,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
     // an insertion at its start breaks off.
     const bool topCollapses = topNav_->pos_ > s && topNav_->pos_ <= e;
 
-    // 10. navigators: before the edit they keep their position, inside it they collapse
+    // navigators: before the edit they keep their position, inside it they collapse
     // to its start, behind it they shift
     for (TCodeNavigator *n : navigators_) {
         if (n->pos_ < s) {
@@ -446,7 +446,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
     if (regionOpen >= 0 && regionClose >= 0)
         keepRegion = !EditTouchesRegionKeys(D, regionOpen, regionClose + d, s, insertedEnd);
 
-    // 11, 13. highlighting: the touched paragraphs are highlighted anew, widened to
+    // highlighting: the touched paragraphs are highlighted anew, widened to
     // whole regions that run into or out of them
     const bool passes = (StartStopActive || KeywordsActive) && !keepRegion;
     int32_t p0 = sPar, p1 = sPar + static_cast<int32_t>(k) - 1;
@@ -492,14 +492,14 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
     if (!host_)
         ChangedRange(sPar, sPar + static_cast<int32_t>(k) - 1);
 
-    // 14. the caret after the inserted text
+    // the caret after the inserted text
     selLength_ = 0;
     selStartNav_->Invalidate();
     selStartNav_->pos_ = insertedEnd;
     selStopNav_->Assign(*selStartNav_);
     caretNav_ = selStartNav_;
 
-    // 15. lay the changed paragraphs out again
+    // lay the changed paragraphs out again
     if (host_) {
         ReformatAfterEdit(std::min(p0, sPar), std::max(p1, sPar + static_cast<int32_t>(k) - 1), linesBefore);
         if (topCollapses || topNav_->DisplayLine() != topLineBefore) {
@@ -515,7 +515,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
             ScrollInView();
     }
 
-    // 16.
+    // listeners hear of the change
     Change();
 }
 
