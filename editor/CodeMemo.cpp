@@ -84,7 +84,7 @@ void TCodeMemo::CreateStore()
     par.Lines = new TLL();
     TLineRec line{};
     par.Lines->Add(&line);
-    paragraphs_->Add(&par);
+    paragraphs_->Add(par);
     textLength_ = 0;
     lineCount_ = 1;
 }
@@ -103,8 +103,7 @@ void TCodeMemo::ClearStore()
         return;
     for (int32_t i = 0; i < paragraphs_->Count(); ++i)
         FreeParagraph(paragraphs_->At(i));
-    paragraphs_->SetCount(0);
-    paragraphs_->SetCapacity(4);
+    paragraphs_->Clear();
     textLength_ = 0;
     lineCount_ = 0;
     ResetUndo();
@@ -148,7 +147,8 @@ void TCodeMemo::Change()
 
 int32_t TCodeMemo::ParagraphStart(int32_t i) const
 {
-    return (*paragraphs_)[i].Start;
+    (void)(*paragraphs_)[i];
+    return paragraphs_->Start(i);
 }
 
 void TCodeMemo::CopyText(TCodeNavigator &nav, uint8_t *buf, int32_t n)
@@ -278,10 +278,10 @@ std::string TCodeMemo::CheckInvariants()
     for (int32_t i = 0; i < P; ++i) {
         const TParagraphRec &par = paragraphs_->At(i);
         std::string where = "paragraph " + std::to_string(i) + ": ";
-        if (par.Start != start)
-            return where + "Start " + std::to_string(par.Start) + " should be " + std::to_string(start);
-        if (par.FirstLine != firstLine)
-            return where + "FirstLine " + std::to_string(par.FirstLine) + " should be " +
+        if (ParStart(i) != start)
+            return where + "Start " + std::to_string(ParStart(i)) + " should be " + std::to_string(start);
+        if (ParFirstLine(i) != firstLine)
+            return where + "FirstLine " + std::to_string(ParFirstLine(i)) + " should be " +
                    std::to_string(firstLine);
         if (par.ByteSize() > par.Capacity)
             return where + "byte size beyond capacity";

@@ -82,6 +82,9 @@ public:
     int32_t LineCount() const { return lineCount_; }
     int32_t ParagraphCount() const { return paragraphs_->Count(); }
     int32_t ParagraphStart(int32_t i) const;
+    // Unchecked: where paragraph i begins, in positions and in display lines.
+    int32_t ParStart(int32_t i) const { return paragraphs_->Start(i); }
+    int32_t ParFirstLine(int32_t i) const { return paragraphs_->FirstLine(i); }
     // Copies n positions from nav's position into buf (n + 1 bytes), NUL-terminated.
     void CopyText(TCodeNavigator &nav, uint8_t *buf, int32_t n);
     // The paragraph's characters (marks removed); nullopt-like empty when out of range.

@@ -22,7 +22,7 @@ TCodeNavigator::~TCodeNavigator()
 
 TParagraphRec *TCodeNavigator::ParRec() const
 {
-    return static_cast<TParagraphRec *>(memo_->Paragraphs().ItemUnchecked(parNb_));
+    return &memo_->Paragraphs().At(parNb_);
 }
 
 void TCodeNavigator::ResolvePar()
@@ -41,32 +41,32 @@ void TCodeNavigator::ResolvePar()
     int32_t i = static_cast<int32_t>(std::clamp<int64_t>(est, 0, P - 1));
     // Walk from the estimate; fall back to bisection when it was far off.
     int steps = 0;
-    if (pars.At(i).Start <= p) {
-        while (i < P - 1 && pars.At(i).Start + pars.At(i).Length + 1 < p) {
+    if (pars.Start(i) <= p) {
+        while (i < P - 1 && pars.Start(i) + pars.At(i).Length + 1 < p) {
             if (++steps > 8) {
                 int32_t lo = i, hi = static_cast<int32_t>(P - 1);
                 while (lo < hi) { // last paragraph whose Start <= p
                     int32_t mid = lo + (hi - lo + 1) / 2;
-                    if (pars.At(mid).Start <= p)
+                    if (pars.Start(mid) <= p)
                         lo = mid;
                     else
                         hi = mid - 1;
                 }
                 i = lo;
                 // the line-feed position belongs to the paragraph it ends
-                if (i > 0 && pars.At(i - 1).Start + pars.At(i - 1).Length + 1 >= p)
+                if (i > 0 && pars.Start(i - 1) + pars.At(i - 1).Length + 1 >= p)
                     --i;
                 break;
             }
             ++i;
         }
     } else {
-        while (i > 0 && pars.At(i).Start > p) {
+        while (i > 0 && pars.Start(i) > p) {
             if (++steps > 8) {
                 int32_t lo = 0, hi = i;
                 while (lo < hi) {
                     int32_t mid = lo + (hi - lo + 1) / 2;
-                    if (pars.At(mid).Start <= p)
+                    if (pars.Start(mid) <= p)
                         lo = mid;
                     else
                         hi = mid - 1;
@@ -78,7 +78,7 @@ void TCodeNavigator::ResolvePar()
         }
     }
     parNb_ = i;
-    parOffset_ = static_cast<int32_t>(p - pars.At(i).Start);
+    parOffset_ = static_cast<int32_t>(p - pars.Start(i));
     textOffset_ = kUnresolved;
     lineInPar_ = kUnresolved;
 }
@@ -87,7 +87,7 @@ void TCodeNavigator::PlaceInParagraph(int32_t par, int32_t offset)
 {
     parNb_ = par;
     parOffset_ = offset;
-    pos_ = ParRec()->Start + offset;
+    pos_ = memo_->ParStart(parNb_) + offset;
     textOffset_ = kUnresolved;
     lineInPar_ = kUnresolved;
 }
@@ -159,8 +159,9 @@ void TCodeNavigator::SetPos(int32_t p)
 {
     if (parNb_ >= 0) {
         const TParagraphRec *par = ParRec();
-        if (p >= pos_ && p <= par->Start + par->Length + 1) {
-            const int32_t target = p - par->Start;
+        const int32_t parStart = memo_->ParStart(parNb_);
+        if (p >= pos_ && p <= parStart + par->Length + 1) {
+            const int32_t target = p - parStart;
             if (textOffset_ == kUnresolved) {
                 parOffset_ = target;
                 pos_ = p;
@@ -201,8 +202,8 @@ void TCodeNavigator::SetPos(int32_t p)
         }
         textOffset_ = kUnresolved;
         lineInPar_ = kUnresolved;
-        if (p >= par->Start && p <= par->Start + par->Length + 1)
-            parOffset_ = p - par->Start;
+        if (p >= parStart && p <= parStart + par->Length + 1)
+            parOffset_ = p - parStart;
         else
             parNb_ = -1;
     }
@@ -242,7 +243,7 @@ int32_t TCodeNavigator::LineInPar()
 int32_t TCodeNavigator::DisplayLine()
 {
     ResolveLine();
-    return lineInPar_ + ParRec()->FirstLine;
+    return lineInPar_ + memo_->ParFirstLine(parNb_);
 }
 
 void TCodeNavigator::SetDisplayLine(int32_t line)
@@ -261,21 +262,21 @@ void TCodeNavigator::SetDisplayLine(int32_t line)
         int32_t lo = 0, hi = static_cast<int32_t>(P - 1);
         while (lo < hi) { // last paragraph whose FirstLine <= line
             int32_t mid = lo + (hi - lo + 1) / 2;
-            if (pars.At(mid).FirstLine <= line)
+            if (pars.FirstLine(mid) <= line)
                 lo = mid;
             else
                 hi = mid - 1;
         }
         i = lo;
     };
-    while (i > 0 && pars.At(i).FirstLine > line) {
+    while (i > 0 && pars.FirstLine(i) > line) {
         if (++steps > 32) {
             bisect();
             break;
         }
         --i;
     }
-    while (i < P - 1 && pars.At(i).FirstLine + pars.At(i).Lines->Count() <= line) {
+    while (i < P - 1 && pars.FirstLine(i) + pars.At(i).Lines->Count() <= line) {
         if (++steps > 64) {
             bisect();
             break;
@@ -283,7 +284,7 @@ void TCodeNavigator::SetDisplayLine(int32_t line)
         ++i;
     }
     const TParagraphRec &par = pars.At(i);
-    int32_t lip = line - par.FirstLine;
+    int32_t lip = line - pars.FirstLine(i);
     lip = std::clamp(lip, 0, par.Lines->Count() - 1);
     const TLineRec &rec = par.Lines->At(lip);
     int32_t offset;
@@ -304,7 +305,7 @@ void TCodeNavigator::SetDisplayLine(int32_t line)
     lineInPar_ = lip;
     parOffset_ = offset;
     textOffset_ = rec.StartByte;
-    pos_ = par.Start + offset;
+    pos_ = pars.Start(i) + offset;
     runningStyle_ = rec.Style;
     dyn_ = rec.DynStyle;
 }
@@ -416,7 +417,7 @@ bool TCodeNavigator::FindPrevMark()
                 parNb_ = i;
                 textOffset_ = found;
                 parOffset_ = foundPos;
-                pos_ = par.Start + foundPos;
+                pos_ = pars.Start(i) + foundPos;
                 lineInPar_ = kUnresolved;
                 return true;
             }
@@ -445,7 +446,7 @@ bool TCodeNavigator::FindNextMark()
                     parNb_ = i;
                     textOffset_ = o;
                     parOffset_ = count;
-                    pos_ = par.Start + count;
+                    pos_ = pars.Start(i) + count;
                     lineInPar_ = kUnresolved;
                     return true;
                 }

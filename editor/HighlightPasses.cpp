@@ -62,7 +62,7 @@ void TCodeMemo::ApplyDynStyle(TCodeNavigator &first, TCodeNavigator &last, bool 
         }
         if (off >= par->Length) {
             // over the paragraph break
-            W.SetPos(std::min(par->Start + par->Length + 2, E));
+            W.SetPos(std::min(ParStart(W.ParNb()) + par->Length + 2, E));
             continue;
         }
         W.SetPos(W.Pos() + 1);
@@ -383,8 +383,7 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
     TCodeNavigator &tmp = *work_[wkTemp];
 
     while (pi < ParagraphCount()) {
-        const TParagraphRec &par = Par(pi);
-        const int32_t S = par.Start;
+        const int32_t S = ParStart(pi);
         if (S > lastPos && scan <= S)
             break;
         const std::string text = parText(pi);
@@ -430,7 +429,7 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
                         std::string t2 = parText(q);
                         size_t f2 = t2.find(stop);
                         if (f2 != std::string::npos) {
-                            end = Par(q).Start + static_cast<int64_t>(f2 + stop.size());
+                            end = ParStart(q) + static_cast<int64_t>(f2 + stop.size());
                             break;
                         }
                     }
@@ -493,9 +492,9 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
             continue;
         back = 0;
         ++pi;
-        if (pi >= ParagraphCount() || Par(pi).Start > lastPos)
+        if (pi >= ParagraphCount() || ParStart(pi) > lastPos)
             break;
-        scan = Par(pi).Start;
+        scan = ParStart(pi);
     }
     for (TCodeNavigator *n : navigators_)
         if (n->ParResolved() && n->pos_ > first.Pos())

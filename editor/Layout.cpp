@@ -31,10 +31,7 @@ int TCodeMemo::AvailableWidth(int width) const
 
 void TCodeMemo::ShiftFirstLines(int32_t fromPar, int32_t delta)
 {
-    if (delta == 0)
-        return;
-    for (int32_t p = fromPar; p < ParagraphCount(); ++p)
-        Par(p).FirstLine += delta;
+    paragraphs_->Shift(fromPar, 0, delta);
 }
 
 namespace {
@@ -204,7 +201,7 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
     if (lines.Capacity() > lines.Count() + 8)
         lines.SetCapacity(lines.Count());
     lineCount_ += lines.Count() - oldCount;
-    return par.FirstLine + lines.Count() - 1;
+    return ParFirstLine(pi) + lines.Count() - 1;
 }
 
 void TCodeMemo::FormatOne(int32_t p, TSurface &canvas, int width, int32_t &delta)
@@ -238,10 +235,10 @@ void TCodeMemo::FormatRange(int32_t first, int32_t last)
     const int32_t oldWidest = widest_;
     formatting_ = true;
     int32_t delta = 0;
-    int32_t running = Par(first).FirstLine;
+    int32_t running = ParFirstLine(first);
     bool reported = false;
     for (int32_t p = first; p <= last; ++p) {
-        Par(p).FirstLine = running;
+        paragraphs_->SetFirstLine(p, running);
         if (OnProgress && TickCount() - lastFormatProgress_ > 500) {
             progress_ = static_cast<int>(static_cast<int64_t>(p) * 100 / ParagraphCount());
             OnProgress(this);
@@ -310,12 +307,12 @@ void TCodeMemo::BackgroundStep()
     const uint32_t start = TickCount();
     int32_t delta = 0;
     formatting_ = true;
-    int32_t running = Par(first).FirstLine;
+    int32_t running = ParFirstLine(first);
     while (nextToFormat_ < ParagraphCount() && nextToFormat_ <= lastToFormat_ && TickCount() - start < 25) {
         // a small batch between clock readings
         for (int k = 0; k < 64 && nextToFormat_ < ParagraphCount() && nextToFormat_ <= lastToFormat_; ++k) {
             const int32_t p = nextToFormat_;
-            Par(p).FirstLine = running;
+            paragraphs_->SetFirstLine(p, running);
             if (OnProgress && TickCount() - lastFormatProgress_ > 500) {
                 const int32_t base = progressBase_ == lastToFormat_ ? progressBase_ - 1 : progressBase_;
                 progress_ = static_cast<int>(static_cast<int64_t>(p - base) * 100 / std::max(1, lastToFormat_ - base));
@@ -622,7 +619,7 @@ void TCodeMemo::ChangedRange(int32_t firstPar, int32_t lastPar)
     lastPar = std::min(lastPar, ParagraphCount() - 1);
     if (firstPar > lastPar)
         return;
-    InvalidateLines(Par(firstPar).FirstLine, Par(lastPar).FirstLine + Par(lastPar).Lines->Count() - 1);
+    InvalidateLines(ParFirstLine(firstPar), ParFirstLine(lastPar) + Par(lastPar).Lines->Count() - 1);
 }
 
 void TCodeMemo::ReformatAfterEdit(int32_t firstPar, int32_t lastPar, int32_t before)
@@ -634,9 +631,9 @@ void TCodeMemo::ReformatAfterEdit(int32_t firstPar, int32_t lastPar, int32_t bef
     const int32_t oldWidest = widest_;
     const int32_t top = TopLine();
     int32_t delta = 0;
-    int32_t running = Par(firstPar).FirstLine;
+    int32_t running = ParFirstLine(firstPar);
     for (int32_t p = firstPar; p <= lastPar; ++p) {
-        Par(p).FirstLine = running;
+        paragraphs_->SetFirstLine(p, running);
         const bool visible = running >= top && running < top + visibleLines_ + 1;
         if (p == firstPar || updateMode_ == umImmediate || visible) {
             FormatOne(p, canvas, width, delta);
@@ -661,7 +658,7 @@ void TCodeMemo::ReformatAfterEdit(int32_t firstPar, int32_t lastPar, int32_t bef
         host_->ScrollRangesChanged();
         // down to the window's bottom, wherever the top stands now: while the first
         // paragraph was being laid out again the top's line could read short
-        InvalidateLines(Par(firstPar).FirstLine, lineCount_ + visibleLines_);
+        InvalidateLines(ParFirstLine(firstPar), lineCount_ + visibleLines_);
     } else {
         ChangedRange(firstPar, lastPar);
         if (widest_ != oldWidest)

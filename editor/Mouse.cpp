@@ -202,7 +202,7 @@ void TCodeMemo::DblClick()
     TCodeNavigator &c = *caretNav_;
     const int32_t p = c.ParNb();
     const std::string text = ParagraphText(p);
-    const int32_t start = Par(p).Start;
+    const int32_t start = ParStart(p);
     int32_t i = std::min(c.ParOffset(), static_cast<int32_t>(text.size()));
     auto ch = [&](int32_t k) { return static_cast<uint8_t>(text[static_cast<size_t>(k)]); };
     while (i > 0 && i < static_cast<int32_t>(text.size()) && (ch(i) == ' ' || ch(i) <= 26))

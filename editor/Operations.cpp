@@ -220,7 +220,7 @@ void TCodeMemo::ReApplyKeywords()
         fresh.EndByte = par.Length;
         fresh.Style = style;
         lines.At(0) = fresh;
-        par.FirstLine = p;
+        paragraphs_->SetFirstLine(p, p);
         par.Formatted = 0;
         par.Parsed = 0;
         par.RegionsPending = regionsLazy ? 1 : 0;
@@ -315,7 +315,7 @@ bool TCodeMemo::FindText(const std::string &what, bool down, bool matchCase)
             const int32_t f = Search(t, len, key, matchCase, true, p == cp ? coff : 0, 0);
             if (f >= 0) {
                 SetSelLength(0);
-                SetSelStart(Par(p).Start + f + n);
+                SetSelStart(ParStart(p) + f + n);
                 SetSelLength(-n);
                 return true;
             }
@@ -327,7 +327,7 @@ bool TCodeMemo::FindText(const std::string &what, bool down, bool matchCase)
             const int32_t f = Search(t, len, key, matchCase, false, 0, p == cp ? coff : len + 1);
             if (f >= 0) {
                 SetSelLength(0);
-                SetSelStart(Par(p).Start + f);
+                SetSelStart(ParStart(p) + f);
                 SetSelLength(n);
                 return true;
             }

@@ -336,7 +336,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
             n += Par(p).Lines->Count();
         return n;
     }();
-    const int32_t oldFirstLine = first.FirstLine;
+    const int32_t oldFirstLine = ParFirstLine(sPar);
     const int32_t oldLenSum = [&] {
         int64_t n = 0;
         for (int32_t p = sPar; p <= ePar; ++p)
@@ -349,7 +349,8 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
     const size_t k = pieces.size();
     std::vector<TParagraphRec> made(k);
     uint16_t running = firstStyle;
-    int32_t start = first.Start;
+    const int32_t firstStart = ParStart(sPar);
+    int32_t start = firstStart;
     for (size_t i = 0; i < k; ++i) {
         std::string bytes;
         if (i == 0)
@@ -364,8 +365,8 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
         r.Capacity = ReplaceBufferSize(static_cast<int64_t>(bytes.size()));
         r.Text = AllocText(r.Capacity);
         std::memcpy(r.Text, bytes.data(), bytes.size());
-        r.Start = start;
-        r.FirstLine = oldFirstLine + static_cast<int32_t>(i);
+        r.RawStart = start; // absolute until stored below
+        r.RawFirstLine = oldFirstLine + static_cast<int32_t>(i);
         r.Lines = new TLL();
         TLineRec line{};
         line.EndByte = static_cast<int32_t>(bytes.size());
@@ -386,7 +387,7 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
         }
         start += positions + 2;
     }
-    const int32_t newLenSum = start - first.Start;
+    const int32_t newLenSum = start - firstStart;
     const int32_t d = newLenSum - oldLenSum;
     const int32_t newLines = static_cast<int32_t>(k);
     const int32_t dl = newLines - oldLines;
@@ -396,16 +397,15 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
         FreeParagraph(Par(p));
     TPLL &pars = *paragraphs_;
     pars.MoveTail(ePar + 1, sPar + static_cast<int32_t>(k));
-    for (size_t i = 0; i < k; ++i)
-        pars.At(sPar + static_cast<int32_t>(i)) = made[i];
-    for (int32_t p = sPar + static_cast<int32_t>(k); p < pars.Count(); ++p) {
-        pars.At(p).Start += d;
-        pars.At(p).FirstLine += dl;
+    for (size_t i = 0; i < k; ++i) {
+        const int32_t p = sPar + static_cast<int32_t>(i);
+        pars.At(p) = made[i];
+        pars.SetStart(p, made[i].RawStart);
+        pars.SetFirstLine(p, made[i].RawFirstLine);
     }
+    pars.Shift(sPar + static_cast<int32_t>(k), d, dl);
     textLength_ += d;
     lineCount_ += dl;
-    if (pars.Capacity() > pars.Count() + pars.Count() / 16 + 8)
-        pars.SetCapacity(pars.Count() + pars.Count() / 32 + 4);
 
     // The window's first line moves with an edit that starts at or before it: into the
     // edit's start when it began inside the replaced text, or to the end of a paragraph

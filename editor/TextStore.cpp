@@ -1,5 +1,6 @@
 #include "TextStore.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -115,6 +116,147 @@ void TLL::operator delete(void *p, size_t size) noexcept
 void FreeText(uint8_t *p)
 {
     std::free(p);
+}
+
+} // namespace quenvel
+
+namespace quenvel {
+
+TPLL::~TPLL()
+{
+    std::free(data_);
+}
+
+void TPLL::Reallocate(int32_t capacity)
+{
+    // the records go to the front, the gap to the end
+    MoveGap(count_);
+    if (capacity == capacity_)
+        return;
+    if (capacity > INT32_MAX / static_cast<int32_t>(sizeof(TParagraphRec)))
+        throw EOutOfMemory();
+    void *p = std::realloc(data_, static_cast<size_t>(std::max(capacity, 1)) * sizeof(TParagraphRec));
+    if (!p)
+        throw EOutOfMemory();
+    data_ = static_cast<TParagraphRec *>(p);
+    capacity_ = capacity;
+    gapAt_ = count_;
+}
+
+void TPLL::SetCapacity(int32_t n)
+{
+    Reallocate(std::max(n, count_));
+}
+
+void TPLL::MoveGap(int32_t at)
+{
+    const int32_t gap = capacity_ - count_;
+    if (gap == 0 || at == gapAt_) {
+        gapAt_ = at;
+        return;
+    }
+    if (at < gapAt_)
+        std::memmove(data_ + at + gap, data_ + at, static_cast<size_t>(gapAt_ - at) * sizeof(TParagraphRec));
+    else
+        std::memmove(data_ + gapAt_, data_ + gapAt_ + gap, static_cast<size_t>(at - gapAt_) * sizeof(TParagraphRec));
+    gapAt_ = at;
+}
+
+void TPLL::MoveStep(int32_t to)
+{
+    if (stepStart_ == 0 && stepLine_ == 0) {
+        stepFrom_ = to;
+        return;
+    }
+    // Settling the whole step can be cheaper than moving it backwards.
+    if (to < stepFrom_ && count_ - stepFrom_ < stepFrom_ - to) {
+        for (int32_t i = stepFrom_; i < count_; ++i) {
+            TParagraphRec &r = At(i);
+            r.RawStart = Sum(r.RawStart, stepStart_);
+            r.RawFirstLine = Sum(r.RawFirstLine, stepLine_);
+        }
+        stepStart_ = stepLine_ = 0;
+        stepFrom_ = to;
+        return;
+    }
+    for (int32_t i = to; i < stepFrom_; ++i) { // records joining the step
+        TParagraphRec &r = At(i);
+        r.RawStart = Difference(r.RawStart, stepStart_);
+        r.RawFirstLine = Difference(r.RawFirstLine, stepLine_);
+    }
+    for (int32_t i = stepFrom_; i < to; ++i) { // records leaving it
+        TParagraphRec &r = At(i);
+        r.RawStart = Sum(r.RawStart, stepStart_);
+        r.RawFirstLine = Sum(r.RawFirstLine, stepLine_);
+    }
+    stepFrom_ = to;
+}
+
+void TPLL::Shift(int32_t from, int32_t dStart, int32_t dLine)
+{
+    if ((dStart == 0 && dLine == 0) || from >= count_)
+        return;
+    MoveStep(std::max(from, 0));
+    stepStart_ = Sum(stepStart_, dStart);
+    stepLine_ = Sum(stepLine_, dLine);
+}
+
+void TPLL::Add(const TParagraphRec &r)
+{
+    MoveTail(count_, count_ + 1);
+    At(count_ - 1) = r;
+    SetStart(count_ - 1, r.RawStart);
+    SetFirstLine(count_ - 1, r.RawFirstLine);
+}
+
+void TPLL::MoveTail(int32_t from, int32_t to)
+{
+    if (from < 0 || from > count_ || to < 0)
+        throw EListError();
+    if (to == from)
+        return;
+    if (to > from) {
+        const int32_t more = to - from;
+        if (more > INT32_MAX - count_)
+            throw EOutOfMemory();
+        if (capacity_ - count_ < more) {
+            // room for this and for more edits nearby
+            const int64_t want = static_cast<int64_t>(count_) + more + count_ / 16 + 64;
+            Reallocate(static_cast<int32_t>(std::min<int64_t>(want, INT32_MAX / sizeof(TParagraphRec))));
+            if (capacity_ - count_ < more)
+                throw EOutOfMemory();
+        }
+        MoveGap(from);
+        std::memset(data_ + from, 0, static_cast<size_t>(more) * sizeof(TParagraphRec));
+        gapAt_ = to;
+        count_ += more;
+        if (stepFrom_ >= from)
+            stepFrom_ += more;
+    } else {
+        MoveGap(from);
+        gapAt_ = to;
+        count_ -= from - to;
+        if (stepFrom_ >= from)
+            stepFrom_ -= from - to;
+        else if (stepFrom_ > to)
+            stepFrom_ = to;
+        // give back a gap that a large deletion left
+        if (capacity_ - count_ > count_ / 8 + 1024)
+            Reallocate(count_ + count_ / 32 + 64);
+    }
+    if (stepFrom_ >= count_) {
+        stepFrom_ = count_;
+        stepStart_ = stepLine_ = 0;
+    }
+}
+
+void TPLL::Clear()
+{
+    count_ = 0;
+    gapAt_ = 0;
+    stepFrom_ = 0;
+    stepStart_ = stepLine_ = 0;
+    Reallocate(4);
 }
 
 } // namespace quenvel

@@ -112,8 +112,10 @@ struct TParagraphRec {
     uint8_t *Text;
     int32_t Length;
     int32_t Capacity;
-    int32_t FirstLine;
-    int32_t Start;
+    // Where the paragraph's first display line and first position stand, as stored: read
+    // and written through TPLL::FirstLine / TPLL::Start, which add the pending shift.
+    int32_t RawFirstLine;
+    int32_t RawStart;
     TLL *Lines;
     int32_t MarkCount;
     uint8_t Formatted;
@@ -123,8 +125,72 @@ struct TParagraphRec {
     int32_t ByteSize() const { return Length + kMarkSize * MarkCount; }
 };
 
-class TPLL : public TTypedArray<TParagraphRec>
+// The paragraph records, in one block with a gap where the last edit was: paragraphs added
+// or removed near the last edit move no other record.
+// An edit that changes the text's length or line count shifts Start and FirstLine of every
+// later paragraph. That shift is kept pending: records from stepFrom_ on lack stepStart_ and
+// stepLine_, which the readers add. When the next edit is elsewhere the pending shift is
+// moved there, at the cost of the records in between, so typing stays cheap however long the
+// document is.
+class TPLL
 {
+public:
+    TPLL() = default;
+    ~TPLL();
+    TPLL(const TPLL &) = delete;
+    TPLL &operator=(const TPLL &) = delete;
+
+    int32_t Count() const { return count_; }
+    int32_t Capacity() const { return capacity_; }
+
+    // No bounds check: for loops that already know the index is valid.
+    TParagraphRec &At(int32_t i) const { return data_[i < gapAt_ ? i : i + (capacity_ - count_)]; }
+    TParagraphRec &operator[](int32_t i) const
+    {
+        if (i < 0 || i >= count_)
+            throw EListError();
+        return At(i);
+    }
+
+    int32_t Start(int32_t i) const { return Shifted(At(i).RawStart, i, stepStart_); }
+    int32_t FirstLine(int32_t i) const { return Shifted(At(i).RawFirstLine, i, stepLine_); }
+    void SetStart(int32_t i, int32_t v) { At(i).RawStart = Unshifted(v, i, stepStart_); }
+    void SetFirstLine(int32_t i, int32_t v) { At(i).RawFirstLine = Unshifted(v, i, stepLine_); }
+    // Adds to Start and FirstLine of every paragraph from `from` on.
+    void Shift(int32_t from, int32_t dStart, int32_t dLine);
+
+    // Appends a record whose RawStart and RawFirstLine hold its real Start and FirstLine.
+    void Add(const TParagraphRec &r);
+    // Moves records [from, count) so that they start at index `to` (count adjusts); records
+    // that open up in between are zeroed.
+    void MoveTail(int32_t from, int32_t to);
+    // Room for n records (at least the count); the gap goes to the end.
+    void SetCapacity(int32_t n);
+    // Drops every record (their owner frees what they point to first).
+    void Clear();
+
+private:
+    static int32_t Sum(int32_t a, int32_t b)
+    {
+        return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+    }
+    static int32_t Difference(int32_t a, int32_t b)
+    {
+        return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+    }
+    int32_t Shifted(int32_t v, int32_t i, int32_t step) const { return i >= stepFrom_ ? Sum(v, step) : v; }
+    int32_t Unshifted(int32_t v, int32_t i, int32_t step) const { return i >= stepFrom_ ? Difference(v, step) : v; }
+    void MoveStep(int32_t to);
+    void MoveGap(int32_t at);
+    void Reallocate(int32_t capacity);
+
+    TParagraphRec *data_ = nullptr;
+    int32_t count_ = 0;
+    int32_t capacity_ = 0;
+    int32_t gapAt_ = 0;
+    int32_t stepFrom_ = 0;
+    int32_t stepStart_ = 0;
+    int32_t stepLine_ = 0;
 };
 
 // Buffer size rules.

@@ -99,8 +99,8 @@ void TCodeMemo::LoadFromStream(TStream &stream)
         if (len)
             std::memcpy(par.Text, cur.Data(), static_cast<size_t>(len));
         par.Length = len;
-        par.FirstLine = pars.Count();
-        par.Start = static_cast<int32_t>(total);
+        par.RawFirstLine = pars.Count();
+        par.RawStart = static_cast<int32_t>(total);
         par.Lines = new TLL();
         TLineRec line{};
         line.EndByte = len;
@@ -110,7 +110,7 @@ void TCodeMemo::LoadFromStream(TStream &stream)
         // amortised growth; trimmed to the exact count at the end
         if (pars.Count() == pars.Capacity())
             pars.SetCapacity(pars.Capacity() < 1024 ? pars.Capacity() * 2 + 4 : pars.Capacity() + pars.Capacity() / 2);
-        pars.Add(&par);
+        pars.Add(par);
         total += len + 2;
         cur.Reset();
         parStartStyle = style;

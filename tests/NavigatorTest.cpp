@@ -303,8 +303,8 @@ TEST(Navigator, LookupOnSkewedDocuments)
         nav.SetPos(p);
         int32_t i = nav.ParNb();
         const TParagraphRec &par = memo.Par(i);
-        EXPECT_LE(par.Start, p);
-        EXPECT_LE(p, par.Start + par.Length + 1) << p;
+        EXPECT_LE(memo.ParStart(i), p);
+        EXPECT_LE(p, memo.ParStart(i) + par.Length + 1) << p;
     }
     for (int32_t line : {0, 1, 35000, 69999, 70000}) {
         nav.SetDisplayLine(line);

@@ -125,3 +125,63 @@ TEST(Store, ClearResetsUndoAndNavigators)
     EXPECT_EQ(nav.Pos(), 0);
     EXPECT_EQ(nav.CharAt(), 'x');
 }
+
+// The paragraph array against a plain vector, over random insertions, removals and shifts
+// near and far from each other: the gap and the pending shift must never show.
+TEST(ParagraphArray, BehavesLikeAPlainArray)
+{
+    struct Model {
+        int32_t start, line, tag;
+    };
+    for (uint32_t seed : {1u, 2u, 3u, 4u}) {
+        TPLL pars;
+        std::vector<Model> model;
+        uint32_t r = seed;
+        auto rnd = [&](uint32_t n) {
+            r = r * 1664525u + 1013904223u;
+            return n ? (r >> 8) % n : 0;
+        };
+        int32_t tag = 0;
+        for (int step = 0; step < 4000; ++step) {
+            const int32_t n = static_cast<int32_t>(model.size());
+            const uint32_t what = rnd(10);
+            // edits cluster around a moving point, as typing does, with jumps now and then
+            const int32_t at = static_cast<int32_t>(rnd(static_cast<uint32_t>(n + 1)));
+            if (what < 4 || n == 0) {
+                const int32_t k = static_cast<int32_t>(1 + rnd(what == 0 ? 300 : 3));
+                pars.MoveTail(at, at + k);
+                model.insert(model.begin() + at, static_cast<size_t>(k), Model{});
+                for (int32_t i = at; i < at + k; ++i) {
+                    model[static_cast<size_t>(i)] = {static_cast<int32_t>(rnd(1000000)), static_cast<int32_t>(rnd(1000)), ++tag};
+                    pars.At(i).MarkCount = tag;
+                    pars.SetStart(i, model[static_cast<size_t>(i)].start);
+                    pars.SetFirstLine(i, model[static_cast<size_t>(i)].line);
+                }
+            } else if (what < 7) {
+                const int32_t k = std::min<int32_t>(n - std::min(at, n - 1), static_cast<int32_t>(1 + rnd(what == 4 ? 500 : 3)));
+                const int32_t from = std::min(at, n - 1);
+                pars.MoveTail(from + k, from);
+                model.erase(model.begin() + from, model.begin() + from + k);
+            } else {
+                const int32_t ds = static_cast<int32_t>(rnd(2001)) - 1000, dl = static_cast<int32_t>(rnd(5)) - 2;
+                pars.Shift(at, ds, dl);
+                for (size_t i = static_cast<size_t>(at); i < model.size(); ++i) {
+                    model[i].start += ds;
+                    model[i].line += dl;
+                }
+            }
+            ASSERT_EQ(pars.Count(), static_cast<int32_t>(model.size()));
+            if (step % 50 == 0 || pars.Count() < 40)
+                for (int32_t i = 0; i < pars.Count(); ++i) {
+                    const Model &m = model[static_cast<size_t>(i)];
+                    ASSERT_EQ(pars.At(i).MarkCount, m.tag) << "seed " << seed << " step " << step;
+                    ASSERT_EQ(pars.Start(i), m.start) << "seed " << seed << " step " << step;
+                    ASSERT_EQ(pars.FirstLine(i), m.line) << "seed " << seed << " step " << step;
+                }
+        }
+        pars.SetCapacity(pars.Count());
+        EXPECT_EQ(pars.Capacity(), pars.Count());
+        for (int32_t i = 0; i < pars.Count(); ++i)
+            ASSERT_EQ(pars.Start(i), model[static_cast<size_t>(i)].start);
+    }
+}

@@ -127,7 +127,7 @@ TEST(Load, EventsAndState)
     for (int i = 0; i < memo.ParagraphCount(); ++i) {
         EXPECT_FALSE(memo.Par(i).Parsed);
         EXPECT_FALSE(memo.Par(i).Formatted);
-        EXPECT_EQ(memo.Par(i).FirstLine, i);
+        EXPECT_EQ(memo.ParFirstLine(i), i);
     }
 }
 
