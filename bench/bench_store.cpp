@@ -23,6 +23,15 @@ using quenvel::bench::PeakRssKb;
 
 namespace {
 
+// Takes what is written and keeps nothing: the cost of the writer alone.
+struct TNullStream : TStream {
+    int64_t size = 0;
+    int64_t Read(void *, int64_t) override { return 0; }
+    void Write(const void *, int64_t count) override { size += count; }
+    int64_t Seek(int64_t, Origin) override { return size; }
+    int64_t Size() override { return size; }
+};
+
 double Ms(const std::function<void()> &f)
 {
     auto t0 = std::chrono::steady_clock::now();
@@ -45,7 +54,7 @@ int main(int argc, char **argv)
     const std::string data = ss.str();
     const double mb = data.size() / (1024.0 * 1024.0);
 
-    double tRead = 1e30, tLoad = 1e30, tLoadSpans = 1e30, tSave = 1e30, tRtf = 1e30;
+    double tRead = 1e30, tLoad = 1e30, tLoadSpans = 1e30, tSave = 1e30, tSaveAlone = 1e30, tRtf = 1e30;
     double tHl[4] = {1e30, 1e30, 1e30, 1e30};
     size_t lines = 0;
     for (int r = 0; r < runs; ++r) {
@@ -76,6 +85,10 @@ int main(int argc, char **argv)
                                  TMemoryStream out;
                                  memo.SaveToStream(out);
                              }));
+            tSaveAlone = std::min(tSaveAlone, Ms([&] {
+                                      TNullStream out;
+                                      memo.SaveToStream(out);
+                                  }));
             tRtf = std::min(tRtf, Ms([&] {
                                 TMemoryStream out;
                                 memo.SaveToRTFStream(out);
@@ -109,6 +122,8 @@ int main(int argc, char **argv)
     std::printf("%-44s %9.1f ms %8.0f MiB/s  ratio to read %.2f\n", "load (no highlighting)", tLoad,
                 mb / tLoad * 1000, tLoad / tRead);
     std::printf("%-44s %9.1f ms %8.0f MiB/s\n", "save plain text (PackCodes)", tSave, mb / tSave * 1000);
+    std::printf("%-44s %9.1f ms %8.0f MiB/s\n", "  the writer alone (output discarded)", tSaveAlone,
+                mb / tSaveAlone * 1000);
     std::printf("%-44s %9.1f ms %8.0f MiB/s\n", "save RTF", tRtf, mb / tRtf * 1000);
     std::printf("%-44s %9.1f ms  ratio to load %.2f\n", "load with string/REM spans", tLoadSpans,
                 tLoadSpans / tLoad);

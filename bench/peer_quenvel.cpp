@@ -18,6 +18,18 @@ using namespace quenvel;
 
 namespace {
 
+// A write-only stream that appends to a QByteArray.
+struct TByteArrayStream : TStream {
+    QByteArray bytes;
+    int64_t Read(void *, int64_t) override { return 0; }
+    void Write(const void *buffer, int64_t count) override
+    {
+        bytes.append(static_cast<const char *>(buffer), static_cast<qsizetype>(count));
+    }
+    int64_t Seek(int64_t, Origin) override { return bytes.size(); }
+    int64_t Size() override { return bytes.size(); }
+};
+
 class QuenvelPeer : public PeerAdapter
 {
 public:
@@ -36,7 +48,7 @@ public:
     void setText(const QString &text) override
     {
         const QByteArray bytes = text.toLatin1();
-        doc_.LoadBytes(std::vector<uint8_t>(bytes.begin(), bytes.end()), "opl.opl");
+        doc_.LoadBytes(reinterpret_cast<const uint8_t *>(bytes.constData()), static_cast<size_t>(bytes.size()), "opl.opl");
     }
 
     void forceFullHighlight() override
@@ -73,12 +85,12 @@ public:
 
     QByteArray textForSave() override
     {
-        // the bytes Save writes; the real path streams them to the file in large blocks,
-        // so the buffer here is sized once rather than grown
-        TMemoryStream s;
-        s.Data().reserve(static_cast<size_t>(doc_.Memo().TextLength()) + 2);
+        // the bytes Save writes; the real path streams them to the file in 1 MB blocks,
+        // here they go to the array the driver writes out
+        TByteArrayStream s;
+        s.bytes.reserve(static_cast<qsizetype>(doc_.Memo().TextLength()) + 2);
         doc_.Memo().SaveToStream(s);
-        return QByteArray(reinterpret_cast<const char *>(s.Data().data()), static_cast<qsizetype>(s.Data().size()));
+        return std::move(s.bytes);
     }
 
     int lineCount() override { return doc_.Memo().ParagraphCount(); }

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "CodeNavigator.h"
-#include "DynArray.h"
+#include "Errors.h"
 #include "Highlighting.h"
 #include "Streams.h"
 #include "Surface.h"

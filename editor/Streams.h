@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "DynArray.h"
+#include "Errors.h"
 
 namespace quenvel {
 

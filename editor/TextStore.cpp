@@ -82,7 +82,7 @@ public:
 private:
     union Node {
         Node *next;
-        alignas(16) uint8_t bytes[sizeof(TLL)];
+        alignas(alignof(TLL)) uint8_t bytes[sizeof(TLL)];
     };
     Node *free_ = nullptr;
     std::vector<Node *> chunks_; // kept for the life of the program
@@ -111,6 +111,53 @@ void TLL::operator delete(void *p, size_t size) noexcept
         ::operator delete(p);
     else
         LinePool().Give(p);
+}
+
+TLL::~TLL()
+{
+    if (data_ != &one_)
+        std::free(data_);
+}
+
+void TLL::SetCapacity(int32_t n)
+{
+    n = std::max(n, 1);
+    if (n == capacity_)
+        return;
+    if (n > INT32_MAX / static_cast<int32_t>(sizeof(TLineRec)))
+        throw EOutOfMemory();
+    const int32_t keep = std::min(count_, n);
+    if (n == 1) {
+        if (keep)
+            std::memmove(&one_, data_, sizeof(TLineRec));
+        std::free(data_);
+        data_ = &one_;
+    } else {
+        void *p = std::malloc(static_cast<size_t>(n) * sizeof(TLineRec));
+        if (!p)
+            throw EOutOfMemory();
+        std::memcpy(p, data_, static_cast<size_t>(keep) * sizeof(TLineRec));
+        if (data_ != &one_)
+            std::free(data_);
+        data_ = static_cast<TLineRec *>(p);
+    }
+    capacity_ = n;
+    count_ = keep;
+}
+
+void TLL::SetCount(int32_t n)
+{
+    n = std::max(n, 0);
+    if (n > capacity_)
+        SetCapacity(n);
+    count_ = n;
+}
+
+int32_t TLL::Add(const TLineRec *r)
+{
+    SetCount(count_ + 1);
+    data_[count_ - 1] = *r;
+    return count_ - 1;
 }
 
 void FreeText(uint8_t *p)

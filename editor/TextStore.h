@@ -1,7 +1,7 @@
 // The paragraph store: records, style bits and the byte format of paragraph text.
 #pragma once
 
-#include "DynArray.h"
+#include "Errors.h"
 
 #include <cstdint>
 #include <cstring>
@@ -96,17 +96,38 @@ struct TLineRec {
 
 // A paragraph's display lines. Most paragraphs have one, kept inside the object; the
 // objects come from a pool, as a document holds one per paragraph.
-class TLL : public TTypedArray<TLineRec>
+class TLL
 {
 public:
-    TLL() { UseInline(one_, 1); }
+    TLL() = default;
+    ~TLL();
+    TLL(const TLL &) = delete;
+    TLL &operator=(const TLL &) = delete;
     static void *operator new(size_t size);
     static void operator delete(void *p, size_t size) noexcept;
 
+    int32_t Count() const { return count_; }
+    int32_t Capacity() const { return capacity_; }
+    // No bounds check: for loops that already know the index is valid.
+    TLineRec &At(int32_t i) const { return data_[i]; }
+    TLineRec &operator[](int32_t i) const
+    {
+        if (i < 0 || i >= count_)
+            throw EListError();
+        return data_[i];
+    }
+    // Room for exactly n records (at least one; records beyond n are dropped).
+    void SetCapacity(int32_t n);
+    // Grows the room exactly when needed; new records are left as they were.
+    void SetCount(int32_t n);
+    int32_t Add(const TLineRec *r);
+
 private:
-    alignas(16) uint8_t one_[48];
+    TLineRec *data_ = &one_; // one_ while the room is one record
+    int32_t count_ = 0;
+    int32_t capacity_ = 1;
+    TLineRec one_{};
 };
-static_assert(sizeof(TLineRec) <= 48, "one line record fits inside a TLL");
 
 struct TParagraphRec {
     uint8_t *Text;

@@ -21,16 +21,6 @@ struct TLoadClasses {
 };
 constexpr TLoadClasses kLoad;
 
-struct TCodeBytes {
-    bool is[256];
-    constexpr TCodeBytes() : is{}
-    {
-        for (int b : {1, 2, 3, 4, 21})
-            is[b] = true;
-    }
-};
-constexpr TCodeBytes kCodeByte;
-
 // Collects one paragraph's bytes, then gives them an exact block.
 class TParagraphBuilder
 {
@@ -208,16 +198,58 @@ void TCodeMemo::LoadFromStream(TStream &stream)
     Change();
 }
 
+namespace {
+
+// Collects output in a large block and hands it to the stream when full; a piece larger
+// than the block goes straight through.
+class TBlockWriter
+{
+public:
+    explicit TBlockWriter(TStream &s) : stream_(s), buf_(kBlock) {}
+    void Put(const uint8_t *p, size_t n)
+    {
+        if (n > kBlock - used_) {
+            Flush();
+            if (n > kBlock) {
+                stream_.Write(p, static_cast<int64_t>(n));
+                return;
+            }
+        }
+        std::memcpy(buf_.data() + used_, p, n);
+        used_ += n;
+    }
+    void Flush()
+    {
+        if (used_)
+            stream_.Write(buf_.data(), static_cast<int64_t>(used_));
+        used_ = 0;
+    }
+
+private:
+    static constexpr size_t kBlock = 1 << 20;
+    TStream &stream_;
+    std::vector<uint8_t> buf_;
+    size_t used_ = 0;
+};
+
+// Whether the bytes hold a style code; written without an early exit, so that it is
+// checked many bytes at a time.
+bool HasStyleCode(const uint8_t *p, int32_t n)
+{
+    uint8_t any = 0;
+    for (int32_t o = 0; o < n; ++o)
+        any |= static_cast<uint8_t>((static_cast<uint8_t>(p[o] - 1) < 4) | (p[o] == 21));
+    return any != 0;
+}
+
+} // namespace
+
 void TCodeMemo::SaveToStream(TStream &stream)
 {
     lastProgress_ = TickCount();
-    std::vector<uint8_t> out;
-    out.reserve(1 << 20);
+    TBlockWriter out(stream);
     std::vector<uint8_t> tmp;
-    auto flush = [&]() {
-        stream.Write(out.data(), static_cast<int64_t>(out.size()));
-        out.clear();
-    };
+    static const uint8_t crlf[2] = {13, 10};
     const int32_t P = paragraphs_->Count();
     for (int32_t i = 0; i < P; ++i) {
         const TParagraphRec &par = paragraphs_->At(i);
@@ -237,11 +269,8 @@ void TCodeMemo::SaveToStream(TStream &stream)
             }
             text = tmp.data();
         }
-        bool hasCodes = false;
-        if (PackCodes)
-            for (int32_t o = 0; o < n && !hasCodes; ++o)
-                hasCodes = kCodeByte.is[text[o]];
-        if (PackCodes && hasCodes) {
+        if (PackCodes && HasStyleCode(text, n)) {
+            // a code and the same code again with only other codes between cancel out
             if (text != tmp.data())
                 tmp.assign(text, text + n);
             size_t k = 0;
@@ -262,21 +291,12 @@ void TCodeMemo::SaveToStream(TStream &stream)
             text = tmp.data();
             n = static_cast<int32_t>(tmp.size());
         }
-        if (out.size() + static_cast<size_t>(n) + 2 > (1u << 20)) {
-            flush();
-            if (n > (1 << 20)) {
-                stream.Write(text, n);
-                n = 0;
-            }
-        }
-        out.insert(out.end(), text, text + n);
-        if (i < P - 1) {
-            out.push_back(13);
-            out.push_back(10);
-        }
+        out.Put(text, static_cast<size_t>(n));
+        if (i < P - 1)
+            out.Put(crlf, 2);
         ReportProgress();
     }
-    flush();
+    out.Flush();
 }
 
 namespace {

@@ -5,48 +5,6 @@
 using namespace quenvel;
 using namespace quenvel::test;
 
-TEST(DynArray, StrideRoundsUpToSixteen)
-{
-    EXPECT_EQ(TDynArray(40).Stride(), 48);
-    EXPECT_EQ(TDynArray(32).Stride(), 32);
-    EXPECT_EQ(TDynArray(33).Stride(), 48);
-    EXPECT_EQ(TDynArray(1).Stride(), 16);
-}
-
-TEST(DynArray, CountCapacityAndBounds)
-{
-    TDynArray a(8);
-    a.SetCount(-5);
-    EXPECT_EQ(a.Count(), 0);
-    EXPECT_EQ(a.Capacity(), 0);
-    int64_t v = 0x1122334455667788;
-    for (int i = 0; i < 10; ++i) {
-        v += i;
-        EXPECT_EQ(a.Add(&v), i);
-        EXPECT_EQ(a.Capacity(), i + 1) << "growth is exact";
-    }
-    int64_t w = 0;
-    a.Get(9, &w);
-    EXPECT_EQ(w, v);
-    a.Put(0, &w);
-    a.Get(0, &v);
-    EXPECT_EQ(v, w);
-    try {
-        a.Item(10);
-        FAIL() << "no error for an index at count";
-    } catch (const EListError &e) {
-        EXPECT_STREQ(e.what(), "List index out of bounds");
-    }
-    EXPECT_THROW(a.Item(-1), EListError);
-    EXPECT_THROW(a.Get(10, &w), EListError);
-    a.SetCapacity(20);
-    EXPECT_EQ(a.Capacity(), 20);
-    EXPECT_EQ(a.Count(), 10);
-    a.Get(0, &v);
-    EXPECT_EQ(v, w) << "records survive reallocation";
-    EXPECT_THROW(a.SetCapacity(INT32_MAX), EOutOfMemory);
-}
-
 TEST(Store, EmptyControl)
 {
     TCodeMemo memo;

@@ -163,15 +163,15 @@ void CheckLines(const uint8_t *p, size_t n, const std::string &path)
 
 } // namespace
 
-void TDocument::LoadBytes(const std::vector<uint8_t> &data, const std::string &path)
+void TDocument::LoadBytes(const uint8_t *bytes, size_t count, const std::string &path)
 {
-    if (IsUnicodeOplFile(data.data(), data.size()))
+    if (IsUnicodeOplFile(bytes, count))
         throw EStreamError("Cannot open file " + path +
                            " (it is a Unicode OPL source file, whose UTF-16 text Quenvel cannot read)");
     TCodeMemo &m = *memo_;
     ForgetLoadNotes();
-    if (IsOpl32File(data.data(), data.size())) {
-        std::string text = ConvertOpl32(data.data(), data.size());
+    if (IsOpl32File(bytes, count)) {
+        std::string text = ConvertOpl32(bytes, count);
         // The converted text holds no NUL (the loader would stop there): show it as a space.
         std::replace(text.begin(), text.end(), '\0', ' ');
         CheckLines(reinterpret_cast<const uint8_t *>(text.data()), text.size(), path);
@@ -182,10 +182,10 @@ void TDocument::LoadBytes(const std::vector<uint8_t> &data, const std::string &p
         m.LoadFromStream(s);
         m.SetModified(true);
     } else {
-        CheckLines(data.data(), data.size(), path);
+        CheckLines(bytes, count, path);
         TProtMemStream s;
-        s.Attach(data.data(), static_cast<int64_t>(data.size()));
-        const int64_t size = static_cast<int64_t>(data.size());
+        s.Attach(bytes, static_cast<int64_t>(count));
+        const int64_t size = static_cast<int64_t>(count);
         m.OnProgress = [this, &s, size](TCodeMemo *) {
             if (OnProgressText && size > 0)
                 OnProgressText(Percent("Loading ", s.Position(), size));
@@ -203,12 +203,12 @@ void TDocument::LoadBytes(const std::vector<uint8_t> &data, const std::string &p
         if (loaded < size)
             cutAtNul_ = loaded;
         // the byte 5 cannot stay in the text: the loader shows it as 167
-        for (const uint8_t *p = data.data(), *end = data.data() + loaded;
+        for (const uint8_t *p = bytes, *end = bytes + loaded;
              loaded > 0 &&
              (p = static_cast<const uint8_t *>(std::memchr(p, 5, static_cast<size_t>(end - p)))) != nullptr;
              ++p) {
             if (fiveAt_ < 0)
-                fiveAt_ = p - data.data();
+                fiveAt_ = p - bytes;
             ++fiveCount_;
         }
         if (cutAtNul_ >= 0 || fiveAt_ >= 0)

@@ -91,7 +91,11 @@ public:
     // file is loaded as plain text. On failure ("Cannot open file %s") nothing changes.
     void LoadFile(const std::string &path);
     // The same for a file's bytes already in memory, named `path`.
-    void LoadBytes(const std::vector<uint8_t> &data, const std::string &path);
+    void LoadBytes(const uint8_t *bytes, size_t count, const std::string &path);
+    void LoadBytes(const std::vector<uint8_t> &data, const std::string &path)
+    {
+        LoadBytes(data.data(), data.size(), path);
+    }
     // Writes the document under its name, plain or RTF, never truncating a good file first.
     void WriteFile();
     // Writes the document to another file without renaming it (the command line's --convert).
