@@ -224,6 +224,18 @@ public:
             stream_.Write(buf_.data(), static_cast<int64_t>(used_));
         used_ = 0;
     }
+    // Room for n more bytes in the block (nullptr when n is larger than a block); what
+    // is written there counts once Commit says so.
+    uint8_t *Room(size_t n)
+    {
+        if (n > kBlock - used_) {
+            Flush();
+            if (n > kBlock)
+                return nullptr;
+        }
+        return buf_.data() + used_;
+    }
+    void Commit(size_t n) { used_ += n; }
 
 private:
     static constexpr size_t kBlock = 1 << 20;
@@ -250,26 +262,35 @@ void TCodeMemo::SaveToStream(TStream &stream)
     TBlockWriter out(stream);
     std::vector<uint8_t> tmp;
     static const uint8_t crlf[2] = {13, 10};
+    // the characters between the marks
+    auto strip = [](const TParagraphRec &par, uint8_t *w) {
+        const uint8_t *src = par.Text, *stop = par.Text + par.ByteSize();
+        while (src < stop) {
+            const uint8_t *m = static_cast<const uint8_t *>(std::memchr(src, scMark, static_cast<size_t>(stop - src)));
+            const uint8_t *runEnd = m ? m : stop;
+            std::memcpy(w, src, static_cast<size_t>(runEnd - src));
+            w += runEnd - src;
+            src = m ? m + kMarkSize : stop;
+        }
+    };
     const int32_t P = paragraphs_->Count();
     for (int32_t i = 0; i < P; ++i) {
         const TParagraphRec &par = paragraphs_->At(i);
-        const uint8_t *text = par.Text;
-        int32_t n = par.Length;
-        if (par.MarkCount != 0) {
-            // the characters between the marks
-            tmp.resize(static_cast<size_t>(n));
-            uint8_t *w = tmp.data();
-            const uint8_t *src = par.Text, *stop = par.Text + par.ByteSize();
-            while (src < stop) {
-                const uint8_t *m = static_cast<const uint8_t *>(std::memchr(src, scMark, static_cast<size_t>(stop - src)));
-                const uint8_t *runEnd = m ? m : stop;
-                std::memcpy(w, src, static_cast<size_t>(runEnd - src));
-                w += runEnd - src;
-                src = m ? m + kMarkSize : stop;
-            }
+        const size_t n = static_cast<size_t>(par.Length);
+        // straight into the output block, the line end too
+        uint8_t *w = out.Room(n + 2);
+        const uint8_t *text = w;
+        if (w) {
+            if (par.MarkCount != 0)
+                strip(par, w);
+            else
+                std::memcpy(w, par.Text, n);
+        } else {
+            tmp.resize(n);
+            strip(par, tmp.data());
             text = tmp.data();
         }
-        if (PackCodes && HasStyleCode(text, n)) {
+        if (PackCodes && HasStyleCode(text, par.Length)) {
             // a code and the same code again with only other codes between cancel out
             if (text != tmp.data())
                 tmp.assign(text, text + n);
@@ -288,10 +309,12 @@ void TCodeMemo::SaveToStream(TStream &stream)
                 }
                 ++k;
             }
-            text = tmp.data();
-            n = static_cast<int32_t>(tmp.size());
+            out.Put(tmp.data(), tmp.size());
+        } else if (w) {
+            out.Commit(n);
+        } else {
+            out.Put(text, n);
         }
-        out.Put(text, static_cast<size_t>(n));
         if (i < P - 1)
             out.Put(crlf, 2);
         ReportProgress();
