@@ -69,6 +69,8 @@ public:
     void Write(const void *buffer, int64_t count) override;
     int64_t Seek(int64_t offset, Origin origin) override;
     int64_t Size() override { return size_; }
+    // The bytes themselves, for readers that need no copy.
+    const uint8_t *Data() const { return data_; }
 
 private:
     const uint8_t *data_ = nullptr;

@@ -21,25 +21,56 @@ struct TLoadClasses {
 };
 constexpr TLoadClasses kLoad;
 
-// Collects one paragraph's bytes, then gives them an exact block.
+// Collects one paragraph's bytes, then gives them an exact block. Bytes that stand in one
+// piece in the input are only pointed at, not copied, while the input stays in place.
 class TParagraphBuilder
 {
 public:
     ~TParagraphBuilder() { std::free(buf_); }
     void Append(const uint8_t *p, size_t n)
     {
+        if (size_ == 0) {
+            lent_ = p;
+            size_ = n;
+            return;
+        }
+        if (lent_ && p == lent_ + size_) {
+            size_ += n;
+            return;
+        }
+        Own();
         Reserve(size_ + n);
         std::memcpy(buf_ + size_, p, n);
         size_ += n;
     }
-    void Push(uint8_t b)
+    // The byte at p, or `b` in its place.
+    void Put(const uint8_t *p, uint8_t b)
     {
+        if (*p == b) {
+            Append(p, 1);
+            return;
+        }
+        Own();
         Reserve(size_ + 1);
         buf_[size_++] = b;
     }
+    // Copies bytes only pointed at into the builder's own block (before the input moves).
+    void Own()
+    {
+        if (!lent_)
+            return;
+        const uint8_t *p = lent_;
+        lent_ = nullptr;
+        Reserve(size_);
+        std::memcpy(buf_, p, size_);
+    }
     size_t Size() const { return size_; }
-    const uint8_t *Data() const { return buf_; }
-    void Reset() { size_ = 0; }
+    const uint8_t *Data() const { return lent_ ? lent_ : buf_; }
+    void Reset()
+    {
+        size_ = 0;
+        lent_ = nullptr;
+    }
 
 private:
     void Reserve(size_t n)
@@ -54,6 +85,7 @@ private:
         buf_ = static_cast<uint8_t *>(q);
         cap_ = c;
     }
+    const uint8_t *lent_ = nullptr;
     uint8_t *buf_ = nullptr;
     size_t size_ = 0;
     size_t cap_ = 0;
@@ -107,14 +139,23 @@ void TCodeMemo::LoadFromStream(TStream &stream)
         ReportProgress();
     };
 
-    std::vector<uint8_t> chunk(kChunk);
+    // bytes already in memory are read where they stand, in one piece
+    auto *inMemory = dynamic_cast<TProtMemStream *>(&stream);
+    std::vector<uint8_t> chunk(inMemory ? 0 : kChunk);
     bool done = false;
     try {
         while (!done) {
-            const int64_t got = stream.Read(chunk.data(), kChunk);
+            const uint8_t *p = chunk.data();
+            int64_t got;
+            if (inMemory) {
+                p = inMemory->Data() + stream.Position();
+                got = stream.Size() - stream.Position();
+                stream.Seek(got, TStream::soCurrent);
+            } else {
+                got = stream.Read(chunk.data(), kChunk);
+            }
             if (got <= 0)
                 break;
-            const uint8_t *p = chunk.data();
             int64_t i = 0;
             while (i < got) {
                 // a run of ordinary bytes
@@ -158,14 +199,16 @@ void TCodeMemo::LoadFromStream(TStream &stream)
                 if (cur.Size() >= static_cast<size_t>(kMaxParagraphBytes))
                     endParagraph();
                 if (b == scMark) {
-                    cur.Push(167);
+                    cur.Put(p + i, 167);
                 } else {
                     style ^= StyleCodeBit(b);
-                    cur.Push(b);
+                    cur.Put(p + i, b);
                 }
                 ++i;
             }
             consumed += got;
+            if (!inMemory)
+                cur.Own(); // the chunk is read over next
         }
     } catch (...) {
         // keep what was read, in a consistent store; closing the paragraph being read may

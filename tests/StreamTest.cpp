@@ -86,10 +86,28 @@ TEST(Load, LongLinesLoadByteExactly)
     EXPECT_EQ(memo.ParagraphText(2), big.substr(0, 65499));
     EXPECT_EQ(memo.Par(1).Capacity, (1 << 20) + 128);
     EXPECT_EQ(SaveString(memo), text);
-    // a break pair split across two read chunks still pairs
-    std::string split = std::string(65499, 'q') + "\r\nz";
-    LoadString(memo, split);
-    EXPECT_EQ(memo.ParagraphCount(), 2);
+}
+
+// Bytes in memory are read where they stand; a stream is read in 65,500-byte pieces. Both
+// give the same store, whatever falls on a piece's edge.
+TEST(Load, InPiecesAsInOnePiece)
+{
+    const std::string edge(65499, 'q');
+    for (const std::string &text : {edge + "\r\nz", edge + "\n\rz", edge + "\x05\x02x\x02", edge + "a\rb",
+                                     edge + "ab" + std::string(70000, 'r') + "\r\n\r\n", edge + "\x02\x02" + "\0tail",
+                                     std::string(3 * 65500, 'w')}) {
+        TCodeMemo whole, pieces;
+        LoadString(whole, text);
+        TMemoryStream s;
+        s.Write(text.data(), static_cast<int64_t>(text.size()));
+        s.SetPosition(0);
+        pieces.LoadFromStream(s);
+        EXPECT_EQ(pieces.CheckInvariants(), "");
+        ASSERT_EQ(pieces.ParagraphCount(), whole.ParagraphCount());
+        for (int32_t i = 0; i < whole.ParagraphCount(); ++i)
+            EXPECT_EQ(pieces.ParagraphText(i), whole.ParagraphText(i)) << i;
+        EXPECT_EQ(s.Position(), static_cast<int64_t>(std::min(text.find('\0'), text.size())));
+    }
 }
 
 TEST(Load, BufferSizesFollowTheLoadingRule)
