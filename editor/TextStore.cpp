@@ -248,7 +248,7 @@ void TPLL::Shift(int32_t from, int32_t dStart, int32_t dLine)
     stepLine_ = Sum(stepLine_, dLine);
 }
 
-void TPLL::Add(const TParagraphRec &r)
+void TPLL::AddSlowly(const TParagraphRec &r)
 {
     MoveTail(count_, count_ + 1);
     At(count_ - 1) = r;

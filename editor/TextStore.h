@@ -100,6 +100,8 @@ class TLL
 {
 public:
     TLL() = default;
+    // One line record to begin with.
+    explicit TLL(const TLineRec &first) : count_(1), one_(first) {}
     ~TLL();
     TLL(const TLL &) = delete;
     TLL &operator=(const TLL &) = delete;
@@ -181,7 +183,16 @@ public:
     void Shift(int32_t from, int32_t dStart, int32_t dLine);
 
     // Appends a record whose RawStart and RawFirstLine hold its real Start and FirstLine.
-    void Add(const TParagraphRec &r);
+    void Add(const TParagraphRec &r)
+    {
+        if (gapAt_ != count_ || count_ == capacity_ || stepStart_ != 0 || stepLine_ != 0) {
+            AddSlowly(r);
+            return;
+        }
+        data_[count_++] = r;
+        gapAt_ = count_;
+        stepFrom_ = count_;
+    }
     // Moves records [from, count) so that they start at index `to` (count adjusts); records
     // that open up in between are zeroed.
     void MoveTail(int32_t from, int32_t to);
@@ -201,6 +212,7 @@ private:
     }
     int32_t Shifted(int32_t v, int32_t i, int32_t step) const { return i >= stepFrom_ ? Sum(v, step) : v; }
     int32_t Unshifted(int32_t v, int32_t i, int32_t step) const { return i >= stepFrom_ ? Difference(v, step) : v; }
+    void AddSlowly(const TParagraphRec &r);
     void MoveStep(int32_t to);
     void MoveGap(int32_t at);
     void Reallocate(int32_t capacity);

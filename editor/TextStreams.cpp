@@ -123,11 +123,10 @@ void TCodeMemo::LoadFromStream(TStream &stream)
         par.Length = len;
         par.RawFirstLine = pars.Count();
         par.RawStart = static_cast<int32_t>(total);
-        par.Lines = new TLL();
         TLineRec line{};
         line.EndByte = len;
         line.Style = parStartStyle;
-        par.Lines->Add(&line);
+        par.Lines = new TLL(line);
         par.RegionsPending = lazyRegions ? 1 : 0;
         // amortised growth; trimmed to the exact count at the end
         if (pars.Count() == pars.Capacity())

@@ -154,6 +154,8 @@ int64_t LongestLine(const uint8_t *p, size_t n)
 
 void CheckLines(const uint8_t *p, size_t n, const std::string &path)
 {
+    if (static_cast<int64_t>(n) <= TDocument::kMaxLineBytes)
+        return; // no line of it can be longer
     const int64_t longest = LongestLine(p, n);
     if (longest > TDocument::kMaxLineBytes)
         throw EStreamError("Cannot open file " + path + " (a line of it is " + std::to_string(longest >> 20) +
