@@ -41,9 +41,17 @@ bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
                 std::vector<uint8_t>().swap(match);
         }
     } release{matchBuf_};
+    // The text as the keyword pass sees it, where a region's bytes read as byte 5: a copy,
+    // made when the first region is found or when the search marks what it takes.
+    bool copied = false;
+    auto copyText = [&] {
+        if (!copied) {
+            matchBuf_.assign(t, t + len);
+            matchBuf_.push_back(0);
+            copied = true;
+        }
+    };
     // regions, left to right, as a scan of the whole paragraph finds them
-    matchBuf_.assign(t, t + len);
-    matchBuf_.push_back(0);
     if (regions) {
         TStartStopKeyList &ss = *startStopKeys_;
         const int count = std::min(ss.Count(), static_cast<int>(TStartStopKeyList::kMaxPairs));
@@ -62,16 +70,20 @@ bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
             }
             return true;
         };
-        bool firstChar[256] = {};
+        // the bytes a start key may begin with, as bits (cheaper to clear than a table)
+        uint64_t firstChar[4] = {};
+        auto note = [&](uint8_t c) { firstChar[c >> 6] |= uint64_t(1) << (c & 63); };
         for (int k = 0; k < count; ++k)
             if (!ss.StartKey(k).empty()) {
                 const uint8_t c = static_cast<uint8_t>(ss.StartKey(k)[0]);
-                firstChar[c] = true;
-                if (!mc)
-                    firstChar[UpperAscii(c)] = firstChar[c >= 'A' && c <= 'Z' ? c + 32 : c] = true;
+                note(c);
+                if (!mc) {
+                    note(UpperAscii(c));
+                    note(c >= 'A' && c <= 'Z' ? static_cast<uint8_t>(c + 32) : c);
+                }
             }
         for (int32_t i = 0; i < len;) {
-            if (!firstChar[t[i]]) {
+            if (!((firstChar[t[i] >> 6] >> (t[i] & 63)) & 1)) {
                 ++i;
                 continue;
             }
@@ -93,6 +105,7 @@ bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
                         break;
                     }
             runs.push_back({i, end, RegionStyle(ss, found)});
+            copyText();
             std::memset(matchBuf_.data() + i, scMark, static_cast<size_t>(end - i));
             i = end;
         }
@@ -101,11 +114,14 @@ bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
     occ.clear();
     TKeywordMatcher *matcher = nullptr;
     if (keywords && keywords_->Count() > 0) {
-        KeywordOccurrences(t, matchBuf_.data(), 0, len, len, 0, len, occ);
+        // the word lookup only reads the match text: without regions it is the text itself
+        matcher = &Matcher();
+        if (!matcher->wordLookup)
+            copyText();
+        KeywordOccurrences(t, copied ? matchBuf_.data() : par.Text, 0, len, len, 0, len, occ);
         auto byOffset = [](const TKeywordOcc &x, const TKeywordOcc &y) { return x.off < y.off; };
         if (!std::is_sorted(occ.begin(), occ.end(), byOffset))
             std::sort(occ.begin(), occ.end(), byOffset);
-        matcher = &Matcher();
     }
     // The regions and the keywords merged in text order, without copying the keywords
     // (a long line has millions): the next one's span, and whether it is a region.
@@ -224,15 +240,15 @@ bool TCodeMemo::RecolourKeywords(const TKeywordList &previous)
             for (int32_t k = o; k < close; ++k)
                 if (!IsStyleCode(t[k]))
                     word.push_back(static_cast<char>(UpperAscii(t[k])));
-            const auto found = m.upper.find(word);
-            if (found == m.upper.end())
+            const int found = m.LookupUpper(reinterpret_cast<const uint8_t *>(word.data()), static_cast<int32_t>(word.size()));
+            if (found < 0)
                 return false;
             TDynStyle closing = ReadMark(t + close);
             TDynStyle expected = open;
             expected.StyleBits &= static_cast<uint8_t>(~fsDynamic);
             if (std::memcmp(&closing, &expected, sizeof closing) != 0)
                 return false;
-            const TDynStyle fresh = KeywordStyle(m.recs[static_cast<size_t>(found->second)]);
+            const TDynStyle fresh = KeywordStyle(m.recs[static_cast<size_t>(found)]);
             closing = fresh;
             closing.StyleBits &= static_cast<uint8_t>(~fsDynamic);
             WriteMark(t + at, fresh);

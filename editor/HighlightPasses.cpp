@@ -95,37 +95,29 @@ void TCodeMemo::KeywordOccurrences(const uint8_t *plain, uint8_t *match, int32_t
     const int32_t n = cTo - cFrom;
 
     if (m.wordLookup) {
-        std::string word;
+        const uint8_t *delim = m.DelimiterTable(kl.Delimiters);
+        const size_t lengths = m.firstByLength.size();
         int32_t a = from;
         while (a < to) {
-            if (kl.Delimiters[plain[a]]) {
+            if (delim[plain[a]]) {
                 ++a;
                 continue;
             }
             int32_t b = a;
-            while (b < cTo && !kl.Delimiters[plain[b]])
+            while (b < cTo && !delim[plain[b]])
                 ++b;
             const int32_t L = b - a;
             // a whole word inside the searched part of the examined text
-            if (L <= maxLen && static_cast<size_t>(L) < m.firstByLength.size() &&
-                m.firstByLength[static_cast<size_t>(L)][plain[a]] && (a == 0 || kl.Delimiters[plain[a - 1]]) &&
-                a >= lo - L && b <= std::min(hi + L, to)) {
+            if (L <= maxLen && static_cast<size_t>(L) < lengths && m.firstByLength[static_cast<size_t>(L)][plain[a]] &&
+                (a == 0 || delim[plain[a - 1]]) && a >= lo - L && b <= std::min(hi + L, to)) {
                 bool dynamicInside = false;
-                for (int32_t k = a; k < b; ++k)
+                uint32_t h = TKeywordMatcher::HashStart();
+                for (int32_t k = a; k < b; ++k) {
                     dynamicInside |= match[k] == scMark;
+                    h = TKeywordMatcher::HashStep(h, UpperAscii(plain[k]));
+                }
                 if (!dynamicInside) {
-                    int best = -1;
-                    word.assign(reinterpret_cast<const char *>(plain + a), static_cast<size_t>(L));
-                    if (!m.exact.empty()) {
-                        auto it = m.exact.find(word);
-                        if (it != m.exact.end())
-                            best = it->second;
-                    }
-                    for (auto &c : word)
-                        c = static_cast<char>(UpperAscii(static_cast<uint8_t>(c)));
-                    auto it = m.upper.find(word);
-                    if (it != m.upper.end() && (best < 0 || it->second < best))
-                        best = it->second;
+                    const int best = m.Lookup(h, plain + a, L);
                     if (best >= 0)
                         occ.push_back({best, a, L});
                 }

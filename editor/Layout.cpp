@@ -308,16 +308,17 @@ void TCodeMemo::BackgroundStep()
     int32_t delta = 0;
     formatting_ = true;
     int32_t running = ParFirstLine(first);
-    while (nextToFormat_ < ParagraphCount() && nextToFormat_ <= lastToFormat_ && TickCount() - start < 25) {
-        // a small batch between clock readings
+    uint32_t now = start;
+    while (nextToFormat_ < ParagraphCount() && nextToFormat_ <= lastToFormat_ && (now = TickCount()) - start < 25) {
+        // a small batch between clock readings (the progress report reads the batch's one)
         for (int k = 0; k < 64 && nextToFormat_ < ParagraphCount() && nextToFormat_ <= lastToFormat_; ++k) {
             const int32_t p = nextToFormat_;
             paragraphs_->SetFirstLine(p, running);
-            if (OnProgress && TickCount() - lastFormatProgress_ > 500) {
+            if (OnProgress && now - lastFormatProgress_ > 500) {
                 const int32_t base = progressBase_ == lastToFormat_ ? progressBase_ - 1 : progressBase_;
                 progress_ = static_cast<int>(static_cast<int64_t>(p - base) * 100 / std::max(1, lastToFormat_ - base));
                 OnProgress(this);
-                lastFormatProgress_ = TickCount();
+                lastFormatProgress_ = now = TickCount();
             }
             if (!Par(p).Formatted)
                 FormatOne(p, canvas, width, delta);

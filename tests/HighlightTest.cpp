@@ -330,6 +330,31 @@ TEST(OplHighlighting, WordLookupAgreesWithTheGeneralSearch)
     }
 }
 
+// The same with lists that spell one word several ways, with and without match case,
+// listed twice, in any order: the first entry that accepts a word wins either way.
+TEST(Keywords, WordLookupAgreesWithTheGeneralSearchOnCaseVariants)
+{
+    static const char *spellings[] = {"ab", "AB", "Ab", "aB", "abc", "ABC", "x", "X", "abd", "b"};
+    std::mt19937 rng(99);
+    for (int round = 0; round < 300; ++round) {
+        std::vector<std::pair<const char *, uint8_t>> words;
+        for (int n = 1 + static_cast<int>(rng() % 8); n > 0; --n)
+            words.push_back({spellings[rng() % std::size(spellings)],
+                             static_cast<uint8_t>(koWholeWords | (rng() % 2 ? koMatchCase : 0))});
+        TSmallList fast({}), slow({});
+        for (size_t i = 0; i < words.size(); ++i)
+            for (TSmallList *l : {&fast, &slow}) // each entry its own colour, to tell which one won
+                l->memo.Keywords().AddKeyword(words[i].first, words[i].second, fsBold, 1, 0, 0,
+                                              static_cast<TColor>(i + 1));
+        // a delimiter inside an entry forces the general search
+        slow.memo.Keywords().AddKeyword("no such", koWholeWords, fsBold, 1, 0, 0, clRed);
+        std::string text;
+        for (int n = static_cast<int>(rng() % 12); n > 0; --n)
+            text += std::string(spellings[rng() % std::size(spellings)]) + " ";
+        ASSERT_EQ(fast.Load(text), slow.Load(text)) << testing::PrintToString(text);
+    }
+}
+
 // Writing a fresh paragraph's highlighting in one pass gives the very bytes the passes write.
 TEST(OplHighlighting, OnePassWritingMatchesThePasses)
 {
