@@ -139,14 +139,17 @@ bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
         }
         return false;
     };
-    // runs that touch each other are left to the passes, which write extra marks there
+    // Runs that touch each other are left to the passes, which write extra marks there;
+    // but for a region that starts where another ends (a string that goes on with a doubled
+    // quote): there the passes end the first one with a mark that has no style bits.
     int32_t from = 0, to = 0, lastTo = 0;
-    bool region = false;
+    bool region = false, lastRegion = false;
     size_t count = 0;
     while (next(from, to, region)) {
-        if (count > 0 && from <= lastTo)
+        if (count > 0 && from <= lastTo && !(from == lastTo && region && lastRegion))
             return false;
         lastTo = to;
+        lastRegion = region;
         ++count;
     }
     if (static_cast<int64_t>(len) + 2 * int64_t(kMarkSize) * static_cast<int64_t>(count) > kMaxParagraphBytes)
@@ -156,9 +159,16 @@ bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
         uint8_t *buf = AllocText(size);
         uint8_t *w = buf;
         int32_t at = 0;
+        uint8_t *lastClose = nullptr;
         ri = oi = 0;
         while (next(from, to, region)) {
             const TDynStyle open = region ? runs[ri - 1].open : KeywordStyle(matcher->recs[static_cast<size_t>(occ[oi - 1].kw)]);
+            if (lastClose && from == at) {
+                // a region right after a region (the only runs that touch here)
+                TDynStyle ended = ReadMark(lastClose);
+                ended.StyleBits = 0;
+                WriteMark(lastClose, ended);
+            }
             std::memcpy(w, t + at, static_cast<size_t>(from - at));
             w += from - at;
             WriteMark(w, open);
@@ -168,6 +178,7 @@ bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
             TDynStyle close = open;
             close.StyleBits &= static_cast<uint8_t>(~fsDynamic);
             WriteMark(w, close);
+            lastClose = w;
             w += kMarkSize;
             at = to;
         }
