@@ -266,6 +266,10 @@ public:
     // Style bits that paint a character, and the font for them.
     uint8_t EffectiveBits(uint16_t running, const TDynStyle &dyn) const;
     void SelectStyleFont(TSurface &canvas, uint8_t effective);
+    // The widths of the bytes in an effective style's font on the canvas, kept per style
+    // while the canvas and the fonts stay the same; null when the canvas does not measure a
+    // text as the sum of its bytes. Selects fonts on the canvas when it has to ask it.
+    const int *StyleByteWidths(TSurface &canvas, uint8_t effective);
     // Keeps the window's view in step after a resize.
     void Resized(int oldClientWidth);
 
@@ -368,6 +372,13 @@ private:
 
     TFontDesc font_{"MS Sans Serif", 8, 0, clBlack, 0};
     TFontDesc altFont_{"MS Sans Serif", 8, 0, clBlack, 0};
+    struct TWidthCache {
+        uint64_t surface = 0; // the identity of the surface measured; 0: nothing kept
+        bool additive = true; // the surface gave a table, and it agreed with TextWidth
+        bool known[64] = {};
+        int widths[64][256];
+    };
+    std::unique_ptr<TWidthCache> widthCache_;
     TColor color_ = clSystemWindow;
     TColor highlightColor_ = clRed;
     TColor highlightBackgnd_ = clSystemWindow;

@@ -44,6 +44,108 @@ int NextTab(int x, int tabStops, int spaceWidth)
 
 } // namespace
 
+const int *TCodeMemo::StyleByteWidths(TSurface &canvas, uint8_t effective)
+{
+    if (!widthCache_)
+        widthCache_ = std::make_unique<TWidthCache>();
+    TWidthCache &c = *widthCache_;
+    if (c.surface != canvas.Identity()) {
+        c.surface = canvas.Identity();
+        c.additive = true;
+        std::fill(std::begin(c.known), std::end(c.known), false);
+    }
+    effective &= 63;
+    if (!c.additive)
+        return nullptr;
+    if (!c.known[effective]) {
+        SelectStyleFont(canvas, effective);
+        const int *w = canvas.ByteWidths();
+        // the table must say what measuring each byte on its own says
+        for (int b = 0; w && b < 256; ++b) {
+            const uint8_t byte = static_cast<uint8_t>(b);
+            if (w[b] != canvas.TextWidth(&byte, 1))
+                w = nullptr;
+        }
+        if (!w) {
+            c.additive = false;
+            return nullptr;
+        }
+        std::copy(w, w + 256, c.widths[effective]);
+        c.known[effective] = true;
+    }
+    return c.widths[effective];
+}
+
+namespace {
+
+// Measuring a line's text through the canvas, the font following the style.
+struct TCanvasStyleRun : TStyleRun {
+    using TStyleRun::TStyleRun;
+    bool failed = false;
+    int Width(const uint8_t *t, int n) { return canvas.TextWidth(t, n); }
+};
+
+// The same walk over the styles, measuring with the byte widths the memo keeps for each
+// style's font: no font is selected on the canvas style by style. `failed` says that some
+// style's widths could not be had; what was measured then is of no use.
+struct TCachedStyleRun {
+    TCodeMemo &memo;
+    TSurface &canvas;
+    uint16_t style;
+    TDynStyle dyn;
+    uint8_t eff;
+    int spaceW = 1;
+    const int *widths = nullptr;
+    bool failed = false;
+
+    TCachedStyleRun(TCodeMemo &m, TSurface &c, uint16_t s, const TDynStyle &d)
+        : memo(m), canvas(c), style(s), dyn(d), eff(m.EffectiveBits(s, d))
+    {
+        Use(eff);
+    }
+    void Use(uint8_t e)
+    {
+        static const int none[256] = {};
+        eff = e;
+        widths = memo.StyleByteWidths(canvas, e);
+        if (!widths) {
+            failed = true;
+            widths = none;
+        }
+        spaceW = widths[' '] > 0 ? widths[' '] : 1;
+    }
+    void Apply(const uint8_t *t, int32_t &at)
+    {
+        if (t[at] == scMark) {
+            dyn = ReadMark(t + at);
+            at += kMarkSize;
+        } else {
+            style ^= StyleCodeBit(t[at]);
+            ++at;
+        }
+        const uint8_t e = memo.EffectiveBits(style, dyn);
+        if (e != eff)
+            Use(e);
+    }
+    void Reset(uint16_t s, const TDynStyle &d)
+    {
+        style = s;
+        dyn = d;
+        const uint8_t e = memo.EffectiveBits(s, d);
+        if (e != eff)
+            Use(e);
+    }
+    int Width(const uint8_t *t, int n) const
+    {
+        int w = 0;
+        for (int i = 0; i < n; ++i)
+            w += widths[t[i]];
+        return w;
+    }
+};
+
+} // namespace
+
 int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canvas, int width, bool selectFont)
 {
     EnsureParsed(pi, true);
@@ -56,144 +158,166 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
     const int32_t end = par.ByteSize();
     const int avail = AvailableWidth(width);
 
-    TStyleRun st(*this, canvas, from.Style, from.DynStyle, selectFont);
-    uint16_t &style = st.style;
-    TDynStyle &dyn = st.dyn;
-    int &spaceW = st.spaceW;
     const int32_t oldCount = lines.Count();
-
     static std::vector<TLineRec> made; // reused: layout never re-enters itself
-    made.clear();
-    TLineRec cur{};
-    cur.StartByte = from.StartByte;
-    cur.Style = style;
-    cur.DynStyle = dyn;
-    int x = 0, spaces = 0;
-    int32_t justifyFrom = cur.StartByte;
-    int32_t o = cur.StartByte;
 
-    auto applyCode = [&](int32_t &at) { st.Apply(t, at); };
-    auto endLine = [&](int32_t at, int w, int sp, int32_t jf) {
-        cur.EndByte = at;
-        cur.Width = w;
-        cur.SpaceCount = std::max(sp, 0);
-        cur.JustifyFrom = jf;
-        widest_ = std::max(widest_, w);
-        made.push_back(cur);
-        cur = TLineRec{};
-        cur.StartByte = at;
+    // Breaks the lines into `made`, walking the styles with st.
+    auto breakLines = [&](auto &st) {
+        uint16_t &style = st.style;
+        TDynStyle &dyn = st.dyn;
+        int &spaceW = st.spaceW;
+        made.clear();
+        TLineRec cur{};
+        cur.StartByte = from.StartByte;
         cur.Style = style;
         cur.DynStyle = dyn;
-    };
+        int x = 0, spaces = 0;
+        int32_t justifyFrom = cur.StartByte;
+        int32_t o = cur.StartByte;
 
-    while (true) {
-        // whitespace before the word
-        const int xBeforeWs = x;
-        int wsSpaces = 0;
-        while (o < end && (t[o] == ' ' || t[o] == '\t')) {
-            if (t[o] == ' ') {
-                x += spaceW;
-                ++spaces;
-                ++wsSpaces;
-            } else {
-                x = NextTab(x, tabStops_, spaceW);
-                spaces = 0;
-                wsSpaces = 0;
-                justifyFrom = o;
+        auto applyCode = [&](int32_t &at) { st.Apply(t, at); };
+        auto endLine = [&](int32_t at, int w, int sp, int32_t jf) {
+            cur.EndByte = at;
+            cur.Width = w;
+            cur.SpaceCount = std::max(sp, 0);
+            cur.JustifyFrom = jf;
+            widest_ = std::max(widest_, w);
+            made.push_back(cur);
+            cur = TLineRec{};
+            cur.StartByte = at;
+            cur.Style = style;
+            cur.DynStyle = dyn;
+        };
+
+        while (true) {
+            // whitespace before the word
+            const int xBeforeWs = x;
+            int wsSpaces = 0;
+            while (o < end && (t[o] == ' ' || t[o] == '\t')) {
+                if (t[o] == ' ') {
+                    x += spaceW;
+                    ++spaces;
+                    ++wsSpaces;
+                } else {
+                    x = NextTab(x, tabStops_, spaceW);
+                    spaces = 0;
+                    wsSpaces = 0;
+                    justifyFrom = o;
+                }
+                ++o;
             }
-            ++o;
-        }
-        const int32_t wordStart = o;
-        const uint16_t styleAtWord = style;
-        const TDynStyle dynAtWord = dyn;
-        int wordW = 0;
-        while (o < end && t[o] != ' ' && t[o] != '\t') {
-            if (t[o] > 26) {
-                int32_t r = o;
-                while (r < end && t[r] > 26 && t[r] != ' ')
-                    ++r;
-                wordW += canvas.TextWidth(t + o, r - o);
-                o = r;
-            } else {
-                applyCode(o);
-            }
-        }
-        x += wordW;
-        if (x <= avail || wordStart >= end) {
-            if (o >= end)
-                break;
-            continue;
-        }
-        if (wordStart > cur.StartByte && xBeforeWs > 0) {
-            // the word goes to the next line; its whitespace stays at the end of this one
-            const uint16_t s2 = style;
-            const TDynStyle d2 = dyn;
-            style = styleAtWord;
-            dyn = dynAtWord;
-            endLine(wordStart, xBeforeWs, spaces - wsSpaces, justifyFrom);
-            style = s2;
-            dyn = d2;
-            spaces = 0;
-            justifyFrom = wordStart;
-            x = wordW;
-            if (wordW <= avail)
-                continue;
-            // too wide for a line of its own: break it as below
-        }
-        // break inside the word, which starts the line: at least one character per line
-        o = wordStart;
-        st.Reset(styleAtWord, dynAtWord);
-        int w = x - wordW; // what precedes the word on this line
-        for (;;) {
-            bool any = false;
-            while (o < end && t[o] != ' ' && t[o] != '\t' && w < avail) {
+            const int32_t wordStart = o;
+            const uint16_t styleAtWord = style;
+            const TDynStyle dynAtWord = dyn;
+            int wordW = 0;
+            while (o < end && t[o] != ' ' && t[o] != '\t') {
                 if (t[o] > 26) {
-                    w += canvas.TextWidth(t + o, 1);
-                    ++o;
-                    any = true;
+                    int32_t r = o;
+                    while (r < end && t[r] > 26 && t[r] != ' ')
+                        ++r;
+                    wordW += st.Width(t + o, r - o);
+                    o = r;
                 } else {
                     applyCode(o);
                 }
             }
-            if (o >= end || t[o] == ' ' || t[o] == '\t') {
-                // the rest of the word fits
-                x = w;
-                break;
+            x += wordW;
+            if (x <= avail || wordStart >= end) {
+                if (o >= end)
+                    break;
+                continue;
             }
-            if (!any) {
-                // nothing taken yet: take one character (with the codes before it)
-                while (o < end && t[o] <= 26 && t[o] != '\t')
-                    applyCode(o);
-                if (o < end && t[o] != ' ' && t[o] != '\t') {
-                    w += canvas.TextWidth(t + o, 1);
-                    ++o;
+            if (wordStart > cur.StartByte && xBeforeWs > 0) {
+                // the word goes to the next line; its whitespace stays at the end of this one
+                const uint16_t s2 = style;
+                const TDynStyle d2 = dyn;
+                style = styleAtWord;
+                dyn = dynAtWord;
+                endLine(wordStart, xBeforeWs, spaces - wsSpaces, justifyFrom);
+                style = s2;
+                dyn = d2;
+                spaces = 0;
+                justifyFrom = wordStart;
+                x = wordW;
+                if (wordW <= avail)
+                    continue;
+                // too wide for a line of its own: break it as below
+            }
+            // break inside the word, which starts the line: at least one character per line
+            o = wordStart;
+            st.Reset(styleAtWord, dynAtWord);
+            int w = x - wordW; // what precedes the word on this line
+            for (;;) {
+                bool any = false;
+                while (o < end && t[o] != ' ' && t[o] != '\t' && w < avail) {
+                    if (t[o] > 26) {
+                        w += st.Width(t + o, 1);
+                        ++o;
+                        any = true;
+                    } else {
+                        applyCode(o);
+                    }
                 }
                 if (o >= end || t[o] == ' ' || t[o] == '\t') {
+                    // the rest of the word fits
                     x = w;
                     break;
                 }
+                if (!any) {
+                    // nothing taken yet: take one character (with the codes before it)
+                    while (o < end && t[o] <= 26 && t[o] != '\t')
+                        applyCode(o);
+                    if (o < end && t[o] != ' ' && t[o] != '\t') {
+                        w += st.Width(t + o, 1);
+                        ++o;
+                    }
+                    if (o >= end || t[o] == ' ' || t[o] == '\t') {
+                        x = w;
+                        break;
+                    }
+                }
+                endLine(o, w, 0, o);
+                spaces = 0;
+                justifyFrom = o;
+                w = 0;
             }
-            endLine(o, w, 0, o);
-            spaces = 0;
-            justifyFrom = o;
-            w = 0;
+            if (o >= end)
+                break;
         }
-        if (o >= end)
-            break;
-    }
-    // the last line
-    int lastW = x;
-    if (end > cur.StartByte && t[end - 1] == ' ') {
-        // without one trailing run of spaces
-        int32_t q = end;
-        int n = 0;
-        while (q > cur.StartByte && t[q - 1] == ' ') {
-            --q;
-            ++n;
+        // the last line
+        int lastW = x;
+        if (end > cur.StartByte && t[end - 1] == ' ') {
+            // without one trailing run of spaces
+            int32_t q = end;
+            int n = 0;
+            while (q > cur.StartByte && t[q - 1] == ' ') {
+                --q;
+                ++n;
+            }
+            lastW = std::max(0, x - n * spaceW);
         }
-        lastW = std::max(0, x - n * spaceW);
+        endLine(end, lastW, 0, end);
+    };
+
+    // With the widths of each style's font at hand, the canvas is left in the font the
+    // paragraph ends in, as measuring through it leaves it.
+    bool measured = false;
+    if (selectFont) {
+        const int32_t widestBefore = widest_;
+        TCachedStyleRun st(*this, canvas, from.Style, from.DynStyle);
+        if (!st.failed) {
+            breakLines(st);
+            measured = !st.failed;
+            if (measured)
+                SelectStyleFont(canvas, st.eff);
+            else
+                widest_ = widestBefore;
+        }
     }
-    endLine(end, lastW, 0, end);
+    if (!measured) {
+        TCanvasStyleRun st(*this, canvas, from.Style, from.DynStyle, selectFont);
+        breakLines(st);
+    }
 
     lines.SetCount(fromLine + static_cast<int32_t>(made.size()));
     for (size_t k = 0; k < made.size(); ++k)

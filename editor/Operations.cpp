@@ -9,12 +9,16 @@ namespace quenvel {
 void TCodeMemo::SetFont(const TFontDesc &f)
 {
     font_ = f;
+    if (widthCache_)
+        widthCache_->surface = 0;
     FontChanged();
 }
 
 void TCodeMemo::SetAltFont(const TFontDesc &f)
 {
     altFont_ = f;
+    if (widthCache_)
+        widthCache_->surface = 0;
     AltFontChanged();
 }
 

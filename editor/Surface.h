@@ -3,6 +3,7 @@
 
 #include "TextStore.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -26,12 +27,26 @@ struct TTextMetrics {
 class TSurface
 {
 public:
+    TSurface() : identity_(NewIdentity()) {}
+    // A copy, or a surface given another's state, measures as a surface of its own.
+    TSurface(const TSurface &) : identity_(NewIdentity()) {}
+    TSurface &operator=(const TSurface &)
+    {
+        identity_ = NewIdentity();
+        return *this;
+    }
     virtual ~TSurface() = default;
+    // Tells this surface from any other, and from what stood at its address before.
+    uint64_t Identity() const { return identity_; }
     // Selects a font: the face and size of `font` with the style bits given
     // (bold, italic, underline, strike-out).
     virtual void SelectFont(const TFontDesc &font, uint8_t style) = 0;
     // Width in pixels of bytes of 8-bit text in the selected font.
     virtual int TextWidth(const uint8_t *text, int n) = 0;
+    // The width of each of the 256 bytes in the selected font, from a surface whose
+    // TextWidth is always the sum of its bytes' widths and whose fonts, once selected,
+    // keep their widths; null from any other surface.
+    virtual const int *ByteWidths() { return nullptr; }
     virtual TTextMetrics Metrics() = 0;
     // Draws text with its baseline at y; back < 0 draws transparently. Returns the advance.
     virtual int TextOut(int x, int baseline, const uint8_t *text, int n, TColor fore, TColor back) = 0;
@@ -39,6 +54,14 @@ public:
     virtual void InvertRect(int x, int y, int w, int h) = 0;
     // Limits drawing to a rectangle (w < 0: no limit).
     virtual void SetClip(int x, int y, int w, int h) = 0;
+
+private:
+    static uint64_t NewIdentity()
+    {
+        static std::atomic<uint64_t> next{0};
+        return ++next;
+    }
+    uint64_t identity_;
 };
 
 } // namespace quenvel

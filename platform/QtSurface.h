@@ -30,6 +30,8 @@ public:
 
     void SelectFont(const TFontDesc &font, uint8_t style) override;
     int TextWidth(const uint8_t *text, int n) override;
+    // TextWidth adds up these, and a font's entry never changes once made
+    const int *ByteWidths() override { return current_ ? current_->advance : nullptr; }
     TTextMetrics Metrics() override;
     int TextOut(int x, int baseline, const uint8_t *text, int n, TColor fore, TColor back) override;
     void FillRect(int x, int y, int w, int h, TColor color) override;

@@ -306,3 +306,92 @@ TEST(Layout, EditingWrappedTextKeepsEverythingConsistent)
     memo.SetHost(nullptr);
     }
 }
+
+namespace {
+
+// Bytes of uneven widths, per style; the surface may offer its table of byte widths, or
+// a table that is wrong in one place.
+class TUnevenSurface : public TFixedSurface
+{
+public:
+    enum TOffer { kNothing, kTrue, kWrong } offer = kNothing;
+    int widths[16][256];
+    int wrong[256];
+    TUnevenSurface()
+    {
+        for (int s = 0; s < 16; ++s)
+            for (int b = 0; b < 256; ++b)
+                widths[s][b] = b < 32 ? 0 : 3 + (b * 7 + s * 5) % 9;
+        std::copy(std::begin(widths[0]), std::end(widths[0]), wrong);
+        wrong['e'] += 1;
+    }
+    int TextWidth(const uint8_t *t, int n) override
+    {
+        int w = 0;
+        for (int i = 0; i < n; ++i)
+            w += widths[style & 15][t[i]];
+        return w;
+    }
+    const int *ByteWidths() override
+    {
+        return offer == kNothing ? nullptr : offer == kTrue ? widths[style & 15] : wrong;
+    }
+};
+
+class TUnevenHost : public TFakeHost
+{
+public:
+    TUnevenSurface uneven;
+    TSurface &Canvas() override { return uneven; }
+};
+
+} // namespace
+
+// Measuring from the byte widths a surface offers gives the very line records measuring
+// through it gives, and leaves it in the same font; a table that disagrees with the
+// surface's own measuring is not used.
+TEST(Layout, KeptByteWidthsMeasureAsTheSurfaceDoes)
+{
+    static const char *pieces[] = {"PRINT ", "x", " ", "\"", "rem ", "\r\n", "gCLS ", "\t", "\x02", "weekend ",
+                                   "IF ", "\x01", "ENDWH", "e", "  ", "\"s\""};
+    std::mt19937 rng(5);
+    for (const auto offer : {TUnevenSurface::kTrue, TUnevenSurface::kWrong}) {
+        for (int round = 0; round < 200; ++round) {
+            std::string text;
+            for (int n = static_cast<int>(rng() % 60); n > 0; --n)
+                text += pieces[rng() % std::size(pieces)];
+            const int width = 40 + static_cast<int>(rng() % 200);
+            const bool wrap = round % 4 != 0;
+            TUnevenHost hosts[2];
+            TCodeMemo memos[2];
+            std::unique_ptr<TKeywordList> tables[2];
+            for (int k = 0; k < 2; ++k) {
+                hosts[k].width = width;
+                hosts[k].uneven.offer = k == 0 ? TUnevenSurface::kNothing : offer;
+                RegisterOplSpans(memos[k]);
+                ApplyOplDialect(memos[k], odOpl5, tables[k]);
+                memos[k].SetWordWrap(wrap);
+                memos[k].SetUpdateMode(umImmediate);
+                memos[k].SetHost(&hosts[k]);
+                LoadString(memos[k], text);
+            }
+            ASSERT_EQ(memos[0].LineCount(), memos[1].LineCount()) << testing::PrintToString(text);
+            EXPECT_EQ(memos[0].WidestLine(), memos[1].WidestLine());
+            EXPECT_EQ(hosts[0].uneven.style, hosts[1].uneven.style) << "the font the surface is left in";
+            for (int32_t p = 0; p < memos[0].ParagraphCount(); ++p) {
+                const TLL &a = *memos[0].Par(p).Lines, &b = *memos[1].Par(p).Lines;
+                ASSERT_EQ(a.Count(), b.Count());
+                for (int32_t i = 0; i < a.Count(); ++i) {
+                    const TLineRec &x = a.At(i), &y = b.At(i);
+                    ASSERT_TRUE(x.StartByte == y.StartByte && x.EndByte == y.EndByte && x.Width == y.Width &&
+                                x.SpaceCount == y.SpaceCount && x.JustifyFrom == y.JustifyFrom &&
+                                x.Style == y.Style && x.DynStyle.StyleBits == y.DynStyle.StyleBits &&
+                                x.DynStyle.Foregnd == y.DynStyle.Foregnd && x.DynStyle.StartLen == y.DynStyle.StartLen)
+                        << testing::PrintToString(text) << " paragraph " << p << " line " << i;
+                }
+            }
+            for (auto &m : memos)
+                m.SetHost(nullptr);
+        }
+    }
+}
