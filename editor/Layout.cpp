@@ -83,6 +83,16 @@ struct TCanvasStyleRun : TStyleRun {
     using TStyleRun::TStyleRun;
     bool failed = false;
     int Width(const uint8_t *t, int n) { return canvas.TextWidth(t, n); }
+    // The width of the characters from t[o] up to a code, a tab or a space; o moves past them.
+    int Characters(const uint8_t *t, int32_t &o, int32_t end)
+    {
+        int32_t r = o;
+        while (r < end && t[r] > 26 && t[r] != ' ')
+            ++r;
+        const int w = canvas.TextWidth(t + o, r - o);
+        o = r;
+        return w;
+    }
 };
 
 // The same walk over the styles, measuring with the byte widths the memo keeps for each
@@ -140,6 +150,13 @@ struct TCachedStyleRun {
         int w = 0;
         for (int i = 0; i < n; ++i)
             w += widths[t[i]];
+        return w;
+    }
+    int Characters(const uint8_t *t, int32_t &o, int32_t end) const
+    {
+        int w = 0;
+        for (; o < end && t[o] > 26 && t[o] != ' '; ++o)
+            w += widths[t[o]];
         return w;
     }
 };
@@ -212,11 +229,7 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
             int wordW = 0;
             while (o < end && t[o] != ' ' && t[o] != '\t') {
                 if (t[o] > 26) {
-                    int32_t r = o;
-                    while (r < end && t[r] > 26 && t[r] != ' ')
-                        ++r;
-                    wordW += st.Width(t + o, r - o);
-                    o = r;
+                    wordW += st.Characters(t, o, end);
                 } else {
                     applyCode(o);
                 }
