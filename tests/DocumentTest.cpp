@@ -1,5 +1,6 @@
 // The document layer: File commands with scripted answers, safe saving, the settings file
 // and the dialect switch.
+#include "ScriptedUi.h"
 #include "TestUtil.h"
 
 #include "app/cli/Cli.h"
@@ -17,28 +18,6 @@ using namespace quenvel;
 using namespace quenvel::test;
 
 namespace {
-
-
-// Answers the document's questions from a script and remembers what was asked.
-struct TScriptedUi : TDocumentUi {
-    TAnswer answer = aCancel;
-    std::optional<std::string> saveName, openName;
-    bool confirm = false;
-    std::vector<std::string> asked;
-    TAnswer ConfirmSave(const std::string &q) override
-    {
-        asked.push_back(q);
-        return answer;
-    }
-    bool Confirm(const std::string &q) override
-    {
-        asked.push_back(q);
-        return confirm;
-    }
-    std::optional<std::string> OpenFileName() override { return openName; }
-    std::optional<std::string> SaveFileName() override { return saveName; }
-    void Warn(const std::string &m) override { asked.push_back(m); }
-};
 
 void Type(TDocument &doc, const char *text)
 {
@@ -153,27 +132,39 @@ TEST(Document, OpenFailureChangesNothingAndNewGivesTheTemplate)
     EXPECT_TRUE(doc.FileName().empty());
 }
 
-// A file cut at a NUL byte: said on Open, asked before Save writes over it.
-TEST(Document, FileCutAtNulIsNotOverwrittenUnasked)
+// A file cut at a NUL byte, or holding the byte 5 (which cannot stay in the text): said on
+// Open, and asked once before Save writes over it; declined, the file stays as it was.
+TEST(Document, FileNotLoadedAsItIsIsNotOverwrittenUnasked)
 {
-    TTempDir t;
-    const std::string bytes("PROC a:\r\n\0tail after the NUL", 27);
-    WriteFile(t / "n.opl", bytes);
-    TDocument doc;
-    TScriptedUi ui;
-    ui.openName = t / "n.opl";
-    ASSERT_TRUE(doc.Open(ui));
-    EXPECT_TRUE(doc.CutAtNul());
-    ASSERT_EQ(ui.asked.size(), 1u);
-    EXPECT_NE(ui.asked[0].find("NUL byte at offset 9"), std::string::npos) << ui.asked[0];
-    Type(doc, "x");
-    ui.confirm = false;
-    EXPECT_FALSE(doc.Save(ui));
-    EXPECT_EQ(ReadFile(t / "n.opl"), bytes);
-    EXPECT_TRUE(doc.Memo().Modified());
-    ui.confirm = true;
-    EXPECT_TRUE(doc.Save(ui));
-    EXPECT_EQ(ReadFile(t / "n.opl"), "xPROC a:\r\n");
+    const struct {
+        std::string Bytes, Says, Loaded;
+    } cases[] = {
+        {std::string("PROC a:\r\n\0tail after the NUL", 27), "NUL byte at offset 9", "PROC a:\r\n"},
+        {"PRINT \"a\x05" "b\x05\"", "byte 5 at offset 8 (2 in all)", "PRINT \"a\xa7" "b\xa7\""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Says);
+        TTempDir t;
+        WriteFile(t / "n.opl", c.Bytes);
+        TDocument doc;
+        TScriptedUi ui;
+        ui.openName = t / "n.opl";
+        ASSERT_TRUE(doc.Open(ui));
+        ASSERT_EQ(ui.asked.size(), 1u);
+        EXPECT_NE(ui.asked[0].find(c.Says), std::string::npos) << ui.asked[0];
+        EXPECT_EQ(doc.Memo().Text(), c.Loaded);
+        EXPECT_FALSE(doc.Memo().Modified());
+        Type(doc, "x");
+        EXPECT_FALSE(doc.Save(ui));
+        EXPECT_EQ(ReadFile(t / "n.opl"), c.Bytes);
+        EXPECT_TRUE(doc.Memo().Modified());
+        ui.confirm = true;
+        EXPECT_TRUE(doc.Save(ui));
+        EXPECT_EQ(ReadFile(t / "n.opl"), "x" + c.Loaded);
+        const size_t asked = ui.asked.size();
+        EXPECT_TRUE(doc.Save(ui));
+        EXPECT_EQ(ui.asked.size(), asked) << "asked once only";
+    }
 }
 
 // The dialect switch re-highlights in place: the same highlighting as a fresh load, with
@@ -325,14 +316,4 @@ TEST(CommandLine, FileAndLineArgument)
     EXPECT_EQ(FileAndLine(t / "b:7"), std::make_pair(t / "b:7", 0)) << "an existing name wins";
     EXPECT_EQ(FileAndLine(t / "c.opl:3"), std::make_pair(t / "c.opl:3", 0));
     EXPECT_EQ(FileAndLine(t / "a.opl:x"), std::make_pair(t / "a.opl:x", 0));
-}
-
-// A navigator kept by someone else outlives the control without being freed twice.
-TEST(Document, ForeignNavigatorIsNotFreedByTheControl)
-{
-    auto memo = std::make_unique<TCodeMemo>();
-    auto nav = std::make_unique<TCodeNavigator>(memo.get());
-    memo.reset();
-    nav.reset();
-    SUCCEED();
 }

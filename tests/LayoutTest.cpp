@@ -16,11 +16,27 @@ namespace {
 struct TLaidOut {
     TFakeHost host;
     TCodeMemo memo;
-    explicit TLaidOut(bool wrap = true, int width = 400)
+    explicit TLaidOut(bool wrap = true, int width = 400, TUpdateMode mode = umImmediate)
     {
         host.width = width;
         memo.SetWordWrap(wrap);
+        memo.SetUpdateMode(mode);
         memo.SetHost(&host);
+    }
+    // Runs the background formatter's posted steps until it posts no more; the steps run.
+    int FinishBackground()
+    {
+        int steps = 0;
+        for (; host.posted > 0 && steps < 10000; ++steps) {
+            host.posted = 0;
+            memo.BackgroundStep();
+        }
+        return steps;
+    }
+    void ExpectAllFormatted()
+    {
+        for (int32_t p = 0; p < memo.ParagraphCount(); ++p)
+            ASSERT_TRUE(memo.Par(p).Formatted) << "paragraph " << p;
     }
     ~TLaidOut() { memo.SetHost(nullptr); }
     void Load(const std::string &text) { LoadString(memo, text); }
@@ -120,10 +136,8 @@ TEST(Layout, JustifyAndAlignmentKeepTheLineCount)
     l.memo.SetJustified(true);
     EXPECT_EQ(l.memo.LineCount(), lines);
     // a stretched line ends at the right margin; the last line is not stretched
-    const TLineRec first = l.memo.Par(0).Lines->At(0);
     const int32_t firstLen = static_cast<int32_t>(l.memo.LineText(0).size());
     EXPECT_GE(l.memo.XAtColumn(0, 0, firstLen - 1), 200 - 8 - 16);
-    (void)first;
     EXPECT_EQ(l.memo.XAtColumn(1, 0, 5), 8 + 40) << "last line stays left";
     l.memo.SetJustified(false);
     l.memo.SetAlignment(taCenter);
@@ -166,60 +180,41 @@ TEST(Layout, ColumnAtXInvertsXAtColumn)
 
 TEST(Layout, OnNeedFormatsOnlyWhatIsAskedFor)
 {
-    TFakeHost host;
-    TCodeMemo memo;
-    memo.SetUpdateMode(umOnNeed);
-    memo.SetHost(&host);
-    host.width = 100;
+    TLaidOut l(true, 100, umOnNeed);
     std::string text;
     for (int i = 0; i < 50; ++i)
         text += std::string(30, 'q') + "\r\n";
-    LoadString(memo, text);
-    EXPECT_EQ(memo.LineCount(), 51 + 2) << "only the caret's paragraph is laid out (three lines)";
-    memo.FormatRange(0, 9);
-    EXPECT_EQ(memo.LineCount(), 51 + 10 * 2) << "ten paragraphs of three lines";
-    EXPECT_EQ(memo.CheckInvariants(), "");
-    memo.SetHost(nullptr);
+    l.Load(text);
+    EXPECT_EQ(l.memo.LineCount(), 51 + 2) << "only the caret's paragraph is laid out (three lines)";
+    l.memo.FormatRange(0, 9);
+    EXPECT_EQ(l.memo.LineCount(), 51 + 10 * 2) << "ten paragraphs of three lines";
+    EXPECT_EQ(l.memo.CheckInvariants(), "");
 }
 
 TEST(Layout, BackgroundStepsReportRisingProgress)
 {
-    TFakeHost host;
-    TCodeMemo memo;
+    TLaidOut l(true, 400, umBackground);
     uint32_t now = 0;
-    memo.TickCount = [&] { return now += 3; };
-    memo.SetUpdateMode(umBackground);
-    memo.SetHost(&host);
-    std::vector<int> progress;
-    std::vector<uint32_t> when;
-    memo.OnProgress = [&](TCodeMemo *m) {
-        progress.push_back(m->Progress());
-        when.push_back(now);
-    };
+    l.memo.TickCount = [&] { return now += 3; };
     std::string text;
     for (int i = 0; i < 3000; ++i)
         text += "PRINT x\r\n";
-    LoadString(memo, text);
-    progress.clear();
-    when.clear();
-    int steps = 0;
-    while (host.posted > 0 && steps < 10000) {
-        host.posted = 0;
-        memo.BackgroundStep();
-        ++steps;
-    }
-    EXPECT_GT(steps, 1) << "the work is cut into slices";
+    l.Load(text);
+    std::vector<int> progress;
+    std::vector<uint32_t> when;
+    l.memo.OnProgress = [&](TCodeMemo *m) {
+        progress.push_back(m->Progress());
+        when.push_back(now);
+    };
+    EXPECT_GT(l.FinishBackground(), 1) << "the work is cut into slices";
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), 100);
     for (size_t i = 1; i < progress.size(); ++i) {
         EXPECT_GE(progress[i], progress[i - 1]);
-        if (i + 1 < progress.size()) {
+        if (i + 1 < progress.size())
             EXPECT_GE(when[i] - when[i - 1], 500u);
-        }
     }
-    for (int32_t p = 0; p < memo.ParagraphCount(); ++p)
-        ASSERT_TRUE(memo.Par(p).Formatted);
-    memo.SetHost(nullptr);
+    l.ExpectAllFormatted();
 }
 
 // Edits that add or remove paragraphs while the background formatter is halfway keep
@@ -227,18 +222,16 @@ TEST(Layout, BackgroundStepsReportRisingProgress)
 TEST(Layout, BackgroundFormattingFinishesAfterEditsThatMoveParagraphs)
 {
     for (const bool insert : {true, false}) {
-        TFakeHost host;
-        host.width = 60; // "PRINT x" takes two lines
-        TCodeMemo memo;
+        SCOPED_TRACE(insert ? "insert" : "delete");
+        TLaidOut l(true, 60, umBackground); // "PRINT x" takes two lines
+        TCodeMemo &memo = l.memo;
         uint32_t now = 0;
         memo.TickCount = [&] { return now += 10; };
-        memo.SetUpdateMode(umBackground);
-        memo.SetHost(&host);
         std::string text;
         for (int i = 0; i < 3000; ++i)
             text += "PRINT x\r\n";
-        LoadString(memo, text);
-        host.posted = 0;
+        l.Load(text);
+        l.host.posted = 0;
         memo.BackgroundStep();
         memo.BackgroundStep();
         // an edit in the part already laid out
@@ -252,58 +245,48 @@ TEST(Layout, BackgroundFormattingFinishesAfterEditsThatMoveParagraphs)
             memo.SetSelLength(memo.ParagraphStart(1500) - memo.SelStart());
             memo.SetSelTextBuf("");
         }
-        for (int steps = 0; host.posted > 0 && steps < 10000; ++steps) {
-            host.posted = 0;
-            memo.BackgroundStep();
-        }
-        for (int32_t p = 0; p < memo.ParagraphCount(); ++p)
-            ASSERT_TRUE(memo.Par(p).Formatted) << (insert ? "insert" : "delete") << " paragraph " << p;
+        l.FinishBackground();
+        l.ExpectAllFormatted();
         EXPECT_EQ(memo.LineCount(), 2 * (memo.ParagraphCount() - 1) + 1);
         EXPECT_EQ(memo.CheckInvariants(), "");
-        memo.SetHost(nullptr);
     }
 }
 
-// Editing with word wrap on: the store stays consistent and highlighting matches a fresh load.
+// Editing with word wrap on: the store stays consistent, every paragraph stays laid out,
+// and the highlighting matches a fresh load.
 TEST(Layout, EditingWrappedTextKeepsEverythingConsistent)
 {
-    for (unsigned seed : {99u, 7u, 1234u, 42u}) {
-    std::mt19937 rng(seed);
-    TFakeHost host;
-    host.width = 120;
-    TCodeMemo memo;
-    std::unique_ptr<TKeywordList> table;
-    RegisterOplSpans(memo);
-    ApplyOplDialect(memo, odOpl3, table);
-    memo.SetUpdateMode(umImmediate);
-    memo.SetHost(&host);
-    LoadString(memo, "PROC main:\r\n  PRINT \"a long string that wraps\" :REM and a comment too\r\nENDP");
     static const char *pieces[] = {"PRINT ", "x", " ", "\"", "rem ", "\r\n", "gCLS ", "\t", "\x02", "word "};
-    for (int step = 0; step < 1500; ++step) {
-        const int32_t T = memo.TextLength();
-        int32_t s = static_cast<int32_t>(rng() % static_cast<unsigned>(T + 1));
-        int32_t e = std::min(T, s + static_cast<int32_t>(rng() % 6));
-        if (s > 0 && memo.CharAt(s) == 10 && memo.CharAt(s - 1) == 13)
-            --s;
-        if (e > 0 && e < T && memo.CharAt(e) == 10 && memo.CharAt(e - 1) == 13)
-            --e;
-        memo.SetSelLength(0);
-        memo.SetSelStart(s);
-        memo.SetSelLength(e - s);
-        memo.SetSelTextBuf(pieces[rng() % (sizeof pieces / sizeof *pieces)]);
-        ASSERT_EQ(memo.CheckInvariants(), "") << "seed " << seed << " step " << step;
-        for (int32_t p = 0; p < memo.ParagraphCount(); ++p)
-            ASSERT_TRUE(memo.Par(p).Formatted);
-    }
-    TCodeMemo fresh;
-    std::unique_ptr<TKeywordList> t2;
-    RegisterOplSpans(fresh);
-    ApplyOplDialect(fresh, odOpl3, t2);
-    LoadString(fresh, memo.Text());
-    fresh.ParseAllKeywords();
-    memo.ParseAllKeywords();
-    EXPECT_EQ(HighlightRuns(memo), HighlightRuns(fresh));
-    memo.SetHost(nullptr);
+    for (unsigned seed : {99u, 7u, 1234u, 42u}) {
+        std::mt19937 rng(seed);
+        TLaidOut l(true, 120);
+        TCodeMemo &memo = l.memo;
+        std::unique_ptr<TKeywordList> table;
+        RegisterOplSpans(memo);
+        ApplyOplDialect(memo, odOpl3, table);
+        l.Load("PROC main:\r\n  PRINT \"a long string that wraps\" :REM and a comment too\r\nENDP");
+        for (int step = 0; step < 1500; ++step) {
+            const int32_t T = memo.TextLength();
+            int32_t s = static_cast<int32_t>(rng() % static_cast<unsigned>(T + 1));
+            int32_t e = std::min(T, s + static_cast<int32_t>(rng() % 6));
+            // never between CR and LF
+            s -= s > 0 && memo.CharAt(s) == 10 && memo.CharAt(s - 1) == 13;
+            e -= e > 0 && e < T && memo.CharAt(e) == 10 && memo.CharAt(e - 1) == 13;
+            memo.SetSelLength(0);
+            memo.SetSelStart(s);
+            memo.SetSelLength(e - s);
+            memo.SetSelTextBuf(pieces[rng() % std::size(pieces)]);
+            ASSERT_EQ(memo.CheckInvariants(), "") << "seed " << seed << " step " << step;
+            ASSERT_NO_FATAL_FAILURE(l.ExpectAllFormatted());
+        }
+        TCodeMemo fresh;
+        std::unique_ptr<TKeywordList> freshTable;
+        RegisterOplSpans(fresh);
+        ApplyOplDialect(fresh, odOpl3, freshTable);
+        LoadString(fresh, memo.Text());
+        fresh.ParseAllKeywords();
+        memo.ParseAllKeywords();
+        EXPECT_EQ(HighlightRuns(memo), HighlightRuns(fresh));
     }
 }
 

@@ -1,5 +1,6 @@
 // Failing disks, killed saves, permissions and hostile files: no crash, no hang, nothing
 // lost, and no failure reported as success. The command-line cases run the real program.
+#include "ScriptedUi.h"
 #include "TestUtil.h"
 
 #include "app/document/Document.h"
@@ -24,9 +25,6 @@ extern char **environ;
 
 namespace {
 
-
-
-
 bool Exists(const std::string &path)
 {
     struct stat st{};
@@ -46,25 +44,6 @@ std::vector<std::string> Names(const std::string &dir)
     std::sort(v.begin(), v.end());
     return v;
 }
-
-struct TScriptedUi : TDocumentUi {
-    bool confirm = false;
-    std::optional<std::string> openName, saveName;
-    std::vector<std::string> said;
-    TAnswer ConfirmSave(const std::string &q) override
-    {
-        said.push_back(q);
-        return aCancel;
-    }
-    bool Confirm(const std::string &q) override
-    {
-        said.push_back(q);
-        return confirm;
-    }
-    std::optional<std::string> OpenFileName() override { return openName; }
-    std::optional<std::string> SaveFileName() override { return saveName; }
-    void Warn(const std::string &m) override { said.push_back(m); }
-};
 
 std::string RandomBytes(size_t n, uint32_t seed)
 {
@@ -364,32 +343,6 @@ TEST(HostileFiles, CommandLineOnUnusualInputs)
     r = RunProgram("--convert " + Q(t / "line.opl") + " " + Q(t / "line2.opl"));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(std::system(("cmp -s " + Q(t / "line.opl") + " " + Q(t / "line2.opl")).c_str()), 0);
-}
-
-// The byte 5 cannot stay in the text: Open says so, and Save asks before writing over the
-// file; declined, the file stays as it was.
-TEST(HostileFiles, ByteFiveIsToldOnOpenAndAskedBeforeSave)
-{
-    TTempDir t;
-    const std::string bytes = "PRINT \"a\x05" "b\x05\"";
-    WriteFile(t / "five.opl", bytes);
-    TDocument doc;
-    TScriptedUi ui;
-    ui.openName = t / "five.opl";
-    ASSERT_TRUE(doc.Open(ui));
-    ASSERT_EQ(ui.said.size(), 1u);
-    EXPECT_NE(ui.said[0].find("byte 5 at offset 8 (2 in all)"), std::string::npos) << ui.said[0];
-    EXPECT_FALSE(doc.Memo().Modified());
-    EXPECT_EQ(doc.Memo().Text(), "PRINT \"a\xa7" "b\xa7\"");
-    ui.confirm = false;
-    EXPECT_FALSE(doc.Save(ui));
-    EXPECT_EQ(ReadFile(t / "five.opl"), bytes);
-    ui.confirm = true;
-    EXPECT_TRUE(doc.Save(ui));
-    EXPECT_EQ(ReadFile(t / "five.opl"), "PRINT \"a\xa7" "b\xa7\"");
-    const size_t asked = ui.said.size();
-    EXPECT_TRUE(doc.Save(ui));
-    EXPECT_EQ(ui.said.size(), asked) << "asked once only";
 }
 
 // Series 5 files cut short at every length: never an error, and the text is what the file

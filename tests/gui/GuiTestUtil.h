@@ -106,42 +106,27 @@ struct TViewRig {
         QCoreApplication::sendEvent(view.get(), &release);
     }
 
+    // Types ASCII text as key presses: letters, digits and the punctuation of OPL below;
+    // CR is Enter.
     void Type(const std::string &s)
     {
+        static const std::string punct = " \":(),.%$";
+        static const int punctKeys[] = {Qt::Key_Space,      Qt::Key_QuoteDbl, Qt::Key_Colon,
+                                        Qt::Key_ParenLeft,  Qt::Key_ParenRight, Qt::Key_Comma,
+                                        Qt::Key_Period,     Qt::Key_Percent,  Qt::Key_Dollar};
         for (char c : s) {
             if (c == '\r') {
                 Key(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
                 continue;
             }
-            const QString text = QString(QChar(static_cast<unsigned char>(c)));
-            int k = Qt::Key_unknown;
-            Qt::KeyboardModifiers mods = Qt::NoModifier;
-            if (c >= 'a' && c <= 'z')
-                k = Qt::Key_A + (c - 'a');
-            else if (c >= 'A' && c <= 'Z') {
-                k = Qt::Key_A + (c - 'A');
-                mods = Qt::ShiftModifier;
-            } else if (c >= '0' && c <= '9')
-                k = Qt::Key_0 + (c - '0');
-            else if (c == ' ')
-                k = Qt::Key_Space;
-            else if (c == '"')
-                k = Qt::Key_QuoteDbl;
-            else if (c == ':')
-                k = Qt::Key_Colon;
-            else if (c == '(')
-                k = Qt::Key_ParenLeft;
-            else if (c == ')')
-                k = Qt::Key_ParenRight;
-            else if (c == ',')
-                k = Qt::Key_Comma;
-            else if (c == '.')
-                k = Qt::Key_Period;
-            else if (c == '%')
-                k = Qt::Key_Percent;
-            else if (c == '$')
-                k = Qt::Key_Dollar;
-            Key(k, mods, text);
+            const bool upper = c >= 'A' && c <= 'Z';
+            const size_t p = punct.find(c);
+            const int k = c >= 'a' && c <= 'z' ? Qt::Key_A + (c - 'a')
+                          : upper              ? Qt::Key_A + (c - 'A')
+                          : c >= '0' && c <= '9' ? Qt::Key_0 + (c - '0')
+                          : p != std::string::npos ? punctKeys[p]
+                                                   : Qt::Key_unknown;
+            Key(k, upper ? Qt::ShiftModifier : Qt::NoModifier, QString(QChar(static_cast<unsigned char>(c))));
         }
     }
 
@@ -251,7 +236,7 @@ struct TViewRig {
         return QRect(x0, y, x1 - x0, m.RowHeight());
     }
 
-    // Caret state as (position, display line, column).
+    // The caret's display line and column.
     int32_t CaretLine() { return Memo().CaretNav().DisplayLine(); }
     int32_t CaretColumn() { return Memo().CaretNav().Column(); }
 };

@@ -77,17 +77,6 @@ TEST_F(Keys, TypingReplacesTheSelectionAndUndoTakesBackTheTyping)
     EXPECT_EQ(memo.Text(), "one 222 three");
 }
 
-TEST_F(Keys, TabInsertsATabCharacter)
-{
-    rig.Load("ab");
-    Put(1);
-    rig.Key(Qt::Key_Tab, Qt::NoModifier, "\t");
-    Expect("a\tb", 2);
-    // Alt+Tab belongs to the window system
-    rig.Key(Qt::Key_Tab, Qt::AltModifier, "\t");
-    Expect("a\tb", 2);
-}
-
 TEST_F(Keys, HotKeysInsertStyleCodesOnlyWhenEnabled)
 {
     rig.Load("ab");
@@ -97,64 +86,30 @@ TEST_F(Keys, HotKeysInsertStyleCodesOnlyWhenEnabled)
     Expect("ab", 1);
     memo.EnableHotKeys = true;
     rig.Key(Qt::Key_B, Qt::ControlModifier);
-    Expect("a\x02\x02"
-           "b",
-           2);
+    Expect("a\x02\x02" "b", 2);
     rig.Type("x");
-    EXPECT_EQ(memo.Text(), "a\x02x\x02"
-                           "b");
+    EXPECT_EQ(memo.Text(), "a\x02x\x02" "b");
     EXPECT_EQ(memo.CaretStyle() & fsBold, fsBold) << "typed between the codes: bold";
     // around a selection: the codes wrap it and the caret keeps its end
     Put(0, 1);
     rig.Key(Qt::Key_I, Qt::ControlModifier);
-    EXPECT_EQ(memo.Text(), "\x01"
-                           "a\x01\x02x\x02"
-                           "b");
-    EXPECT_EQ(memo.SelText(), "\x01"
-                              "a\x01");
+    EXPECT_EQ(memo.Text(), "\x01" "a\x01\x02x\x02" "b");
+    EXPECT_EQ(memo.SelText(), "\x01" "a\x01");
     // a page break paragraph
     rig.Key(Qt::Key_End, Qt::ControlModifier);
     rig.Key(Qt::Key_P, Qt::ControlModifier);
-    EXPECT_EQ(memo.Text(), "\x01"
-                           "a\x01\x02x\x02"
-                           "b\r\n\x10\r\n");
+    EXPECT_EQ(memo.Text(), "\x01" "a\x01\x02x\x02" "b\r\n\x10\r\n");
     EXPECT_EQ(memo.ParagraphText(1), "\x10");
     // read-only refuses them
     memo.ReadOnly = true;
     rig.Key(Qt::Key_U, Qt::ControlModifier);
-    EXPECT_EQ(memo.Text(), "\x01"
-                           "a\x01\x02x\x02"
-                           "b\r\n\x10\r\n");
+    EXPECT_EQ(memo.Text(), "\x01" "a\x01\x02x\x02" "b\r\n\x10\r\n");
 }
 
 // ---- deleting ----
 
-TEST_F(Keys, BackspaceAfterAClosingStyleCodeKeepsTheCode)
-{
-    for (bool pass : {false, true}) {
-        SCOPED_TRACE(pass ? "passing over codes" : "stopping at codes");
-        memo.PassOverCodes = pass;
-        rig.Load("a\x02"
-                 "bc\x02"
-                 "d");
-        rig.Key(Qt::Key_End);
-        rig.Key(Qt::Key_Left);
-        ASSERT_EQ(memo.SelStart(), 5);
-        rig.Key(Qt::Key_Backspace, Qt::NoModifier, "\b");
-        // the last bold character goes; the closing code stays so "d" stays plain
-        Expect("a\x02"
-               "b\x02"
-               "d",
-               4);
-        rig.Key(Qt::Key_Backspace, Qt::NoModifier, "\b");
-        Expect("a\x02\x02"
-               "d",
-               3);
-    }
-}
-
-// One deleting key on a text with the caret (and selection) placed: the text and caret after it.
-TEST_F(Keys, DeletingKeysTakeWhatTheyShould)
+// One editing key on a text with the caret (and selection) placed: the text and caret after it.
+TEST_F(Keys, DeletingKeysAndTabDoWhatTheyShould)
 {
     struct TCase {
         const char *Why;
@@ -164,10 +119,18 @@ TEST_F(Keys, DeletingKeysTakeWhatTheyShould)
         Qt::KeyboardModifiers Mods;
         const char *Result;
         int32_t Caret;
+        bool PassOverCodes = false;
     };
-    const auto bs = Qt::Key_Backspace, del = Qt::Key_Delete;
-    const auto none = Qt::NoModifier, ctrl = Qt::ControlModifier;
+    const auto bs = Qt::Key_Backspace, del = Qt::Key_Delete, tab = Qt::Key_Tab;
+    const auto none = Qt::NoModifier, ctrl = Qt::ControlModifier, alt = Qt::AltModifier;
     const TCase cases[] = {
+        // the last bold character goes; the closing code stays so "d" stays plain
+        {"backspace after a closing code", "a\x02" "bc\x02" "d", 5, 0, bs, none, "a\x02" "b\x02" "d", 4},
+        {"backspace after a closing code, passing over codes", "a\x02" "bc\x02" "d", 5, 0, bs, none,
+         "a\x02" "b\x02" "d", 4, true},
+        {"backspace of the last bold character", "a\x02" "b\x02" "d", 4, 0, bs, none, "a\x02\x02" "d", 3},
+        {"backspace of the last bold character, passing over codes", "a\x02" "b\x02" "d", 4, 0, bs, none,
+         "a\x02\x02" "d", 3, true},
         {"backspace just before a closing code: only the character", "a\x02" "bc\x02" "d", 4, 0, bs, none,
          "a\x02" "b\x02" "d", 3},
         {"backspace at a paragraph start joins", "ab\r\ncd\r\n\r\nef", 4, 0, bs, none, "abcd\r\n\r\nef", 2},
@@ -185,12 +148,15 @@ TEST_F(Keys, DeletingKeysTakeWhatTheyShould)
         {"Ctrl+Delete to the line's end", "hello world\r\nnext", 6, 0, del, ctrl, "hello \r\nnext", 6},
         {"Ctrl+Delete from a selection's start", "hello \r\nnext", 1, 2, del, ctrl, "h\r\nnext", 1},
         {"Ctrl+Delete of a selection over two lines", "h\r\nnext", 0, 5, del, ctrl, "xt", 0},
+        {"Tab inserts a tab character", "ab", 1, 0, tab, none, "a\tb", 2},
+        {"Alt+Tab belongs to the window system", "ab", 1, 0, tab, alt, "ab", 1},
     };
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.Why);
+        memo.PassOverCodes = c.PassOverCodes;
         rig.Load(c.Text);
         Put(c.Pos, c.Len);
-        rig.Key(c.Key, c.Mods, c.Key == bs ? "\b" : "");
+        rig.Key(c.Key, c.Mods, c.Key == bs ? "\b" : c.Key == tab ? "\t" : "");
         Expect(c.Result, c.Caret);
     }
 }
@@ -233,9 +199,7 @@ TEST_F(Keys, RightThenLeftWalkTheSamePositionsBackwards)
 
 TEST_F(Keys, ArrowsStopAtStyleCodesUnlessPassingOverThem)
 {
-    const std::string text = "a\x02"
-                             "bc\x02"
-                             "d";
+    const std::string text = "a\x02" "bc\x02" "d";
     auto walk = [&](int key, int32_t from) {
         rig.Load(text);
         Put(from);
@@ -416,8 +380,7 @@ TEST_F(Keys, EditsStartingBetweenCrAndLfStayInsideTheText)
 
     // reached from the keyboard: Left passing over codes at a paragraph's start stops on the LF
     memo.PassOverCodes = true;
-    rig.Load("ab\r\n\x02\x02"
-             "cd");
+    rig.Load("ab\r\n\x02\x02" "cd");
     Put(5);
     rig.Key(Qt::Key_Left);
     rig.Key(Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
