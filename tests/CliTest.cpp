@@ -86,39 +86,29 @@ TEST(Opl32, RecognisedByBytesEightToElevenOnlyBeyond32Bytes)
     EXPECT_FALSE(memo.Modified());
 }
 
-TEST(Opl32, LengthPrefixInAllThreeForms)
+// Series 5 source files convert to their text: with the length in each of its three forms,
+// with the Series 5's special bytes, and without a usable length (a bad form: from offset
+// 38; a length past the end: from the text's start) up to the byte 1 or the end, the
+// unended last line kept as the normal path keeps it.
+TEST(Opl32, ConvertsToTheTextOfTheFile)
 {
-    for (int form : {1, 2, 4}) {
-        std::string text = form == 1 ? std::string("PROC a:\x06" "ENDP\x06", 13)
-                                     : std::string("PROC a:\x06\tPRINT \"x\"\x06" "ENDP\x06");
-        if (form == 4)
-            text = std::string("REM ") + std::string(20000, 'z') + "\x06" "ENDP\x06";
-        std::string f = MakeOpl32(text, form);
-        std::string conv = ConvertOpl32(reinterpret_cast<const uint8_t *>(f.data()), f.size());
-        std::string expect = text;
-        expect.pop_back();
-        for (size_t k = 0; (k = expect.find('\x06', k)) != std::string::npos;)
-            expect.replace(k, 1, "\r\n");
-        EXPECT_EQ(conv, expect) << "form " << form;
-    }
-}
-
-TEST(Opl32, Series5SpecialBytesAndLastLine)
-{
-    std::string text = std::string("a\x10" "b\x0f" "c\x0a" "d\x0b" "e\x06" "last", 14);
-    std::string f = MakeOpl32(text, 1);
-    EXPECT_EQ(ConvertOpl32(reinterpret_cast<const uint8_t *>(f.data()), f.size()), "a b c\td-e\r\nlast");
-    // without a usable length (a bad form: from offset 38; a length past the end: from the
-    // text's start) up to the byte 1 or the end; the unended last line is kept, as the
-    // normal path keeps it
-    std::string g = MakeOpl32("", 1);
-    g.resize(36);
-    for (const std::string &lengthCode : {std::string("\xff\xff"), std::string("\xfd\x03")}) {
-        std::string h = g + lengthCode + "one\x06two\x06three";
-        EXPECT_EQ(ConvertOpl32(reinterpret_cast<const uint8_t *>(h.data()), h.size()), "one\r\ntwo\r\nthree");
-        h += std::string("\x01junk\x06", 6);
-        EXPECT_EQ(ConvertOpl32(reinterpret_cast<const uint8_t *>(h.data()), h.size()), "one\r\ntwo\r\nthree");
-    }
+    const std::string z(20000, 'z'), bad = MakeOpl32("", 1).substr(0, 36);
+    const std::string lines = "one\x06two\x06three", junk = "\x01junk\x06";
+    const struct {
+        std::string File, Text;
+    } cases[] = {
+        {MakeOpl32("PROC a:\x06" "ENDP\x06", 1), "PROC a:\r\nENDP"},
+        {MakeOpl32("PROC a:\x06\tPRINT \"x\"\x06" "ENDP\x06", 2), "PROC a:\r\n\tPRINT \"x\"\r\nENDP"},
+        {MakeOpl32("REM " + z + "\x06" "ENDP\x06", 4), "REM " + z + "\r\nENDP"},
+        {MakeOpl32("a\x10" "b\x0f" "c\x0a" "d\x0b" "e\x06" "last", 1), "a b c\td-e\r\nlast"},
+        {bad + "\xff\xff" + lines, "one\r\ntwo\r\nthree"},
+        {bad + "\xff\xff" + lines + junk, "one\r\ntwo\r\nthree"},
+        {bad + "\xfd\x03" + lines, "one\r\ntwo\r\nthree"},
+        {bad + "\xfd\x03" + lines + junk, "one\r\ntwo\r\nthree"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ConvertOpl32(reinterpret_cast<const uint8_t *>(c.File.data()), c.File.size()), c.Text)
+            << testing::PrintToString(c.File.substr(0, 60));
 }
 
 TEST(Opl32, OpenedDocumentStaysModified)

@@ -17,10 +17,7 @@ struct TRunText {
     std::string text;
     int style;
     TColor fg, bg;
-    bool operator==(const TRunText &o) const
-    {
-        return par == o.par && text == o.text && style == o.style && fg == o.fg && bg == o.bg;
-    }
+    bool operator==(const TRunText &) const = default;
 };
 
 std::ostream &operator<<(std::ostream &os, const TRunText &r)
@@ -40,6 +37,14 @@ std::vector<TRunText> Runs(TCodeMemo &memo)
     return v;
 }
 
+std::vector<TRunText> LoadAndRun(TCodeMemo &memo, const std::string &text)
+{
+    LoadString(memo, text);
+    memo.ParseAllKeywords();
+    EXPECT_EQ(memo.CheckInvariants(), "");
+    return Runs(memo);
+}
+
 // A control highlighting with a small list of its own.
 struct TSmallList {
     TCodeMemo memo;
@@ -51,13 +56,7 @@ struct TSmallList {
             memo.Keywords().Delimiters.set(static_cast<uint8_t>(*d));
         memo.KeywordsActive = true;
     }
-    std::vector<TRunText> Load(const std::string &text)
-    {
-        LoadString(memo, text);
-        memo.ParseAllKeywords();
-        EXPECT_EQ(memo.CheckInvariants(), "");
-        return Runs(memo);
-    }
+    std::vector<TRunText> Load(const std::string &text) { return LoadAndRun(memo, text); }
 };
 
 struct TOplControl {
@@ -68,13 +67,7 @@ struct TOplControl {
         RegisterOplSpans(memo);
         ApplyOplDialect(memo, dialect, table);
     }
-    std::vector<TRunText> Load(const std::string &text)
-    {
-        LoadString(memo, text);
-        memo.ParseAllKeywords();
-        EXPECT_EQ(memo.CheckInvariants(), "");
-        return Runs(memo);
-    }
+    std::vector<TRunText> Load(const std::string &text) { return LoadAndRun(memo, text); }
 };
 
 } // namespace

@@ -7,31 +7,30 @@ using namespace quenvel::test;
 
 namespace {
 
-// A flat model of a store: per paragraph, its bytes with marks as 16-byte groups.
+// A flat model of a store: per paragraph, its bytes as stored, marks (16 bytes starting
+// with the byte 5) included.
 struct TModel {
-    std::vector<std::string> pars; // raw bytes as stored (marks included)
+    std::vector<std::string> pars;
 
+    // Calls f with the byte offset of each character of a paragraph, marks skipped.
+    template <class F> static void Chars(const std::string &raw, F f)
+    {
+        for (size_t o = 0; o < raw.size(); o += raw[o] == 5 ? 16 : 1)
+            if (raw[o] != 5)
+                f(o);
+    }
     static std::string Positions(const std::string &raw)
     {
         std::string s;
-        for (size_t o = 0; o < raw.size();) {
-            if (raw[o] == 5) {
-                o += 16;
-            } else {
-                s.push_back(raw[o++]);
-            }
-        }
+        Chars(raw, [&](size_t o) { s += raw[o]; });
         return s;
     }
     std::string Flat() const
     {
-        std::string s;
-        for (size_t i = 0; i < pars.size(); ++i) {
-            if (i)
-                s += "\r\n";
-            s += Positions(pars[i]);
-        }
-        return s;
+        std::vector<std::string> v;
+        for (const std::string &p : pars)
+            v.push_back(Positions(p));
+        return Join(v);
     }
     // paragraph, offset in it
     std::pair<int, int> Locate(int p) const
@@ -45,36 +44,28 @@ struct TModel {
         }
         return {0, 0};
     }
+    // The byte offset just after the off-th character (before any marks that follow it).
     int TextOffset(int par, int off) const
     {
         const std::string &raw = pars[static_cast<size_t>(par)];
-        int len = static_cast<int>(Positions(raw).size());
-        if (off > len)
+        if (off > static_cast<int>(Positions(raw).size()))
             return static_cast<int>(raw.size());
-        int o = 0, count = 0;
-        while (count < off) {
-            if (raw[static_cast<size_t>(o)] == 5) {
-                o += 16;
-            } else {
-                ++o;
-                ++count;
-            }
-        }
-        return o;
+        int to = 0, n = 0;
+        Chars(raw, [&](size_t o) {
+            if (n++ < off)
+                to = static_cast<int>(o) + 1;
+        });
+        return to;
     }
     uint16_t RunningStyle(int par, int textOffset) const
     {
         uint16_t s = 0;
         for (int i = 0; i <= par; ++i) {
             const std::string &raw = pars[static_cast<size_t>(i)];
-            int end = i == par ? textOffset : static_cast<int>(raw.size());
-            for (int o = 0; o < end;) {
-                if (raw[static_cast<size_t>(o)] == 5) {
-                    o += 16;
-                } else {
-                    s ^= StyleCodeBit(static_cast<uint8_t>(raw[static_cast<size_t>(o++)]));
-                }
-            }
+            Chars(raw, [&](size_t o) {
+                if (i < par || static_cast<int>(o) < textOffset)
+                    s ^= StyleCodeBit(static_cast<uint8_t>(raw[o]));
+            });
         }
         return s;
     }
@@ -99,7 +90,7 @@ TModel ModelOf(TCodeMemo &memo)
     return m;
 }
 
-void ExpectAgrees(TCodeMemo &memo, const TModel &m, TCodeNavigator &nav, const char *how)
+void ExpectAgrees(const TModel &m, TCodeNavigator &nav, const char *how)
 {
     const int p = nav.Pos();
     auto [par, off] = m.Locate(p);
@@ -114,7 +105,6 @@ void ExpectAgrees(TCodeMemo &memo, const TModel &m, TCodeNavigator &nav, const c
     ASSERT_EQ(nav.LineInPar(), 0);
     ASSERT_EQ(nav.DisplayLine(), par);
     ASSERT_EQ(nav.RunningStyle(), m.RunningStyle(par, to)) << how << " at " << p;
-    (void)memo;
 }
 
 } // namespace
@@ -249,15 +239,15 @@ TEST(Navigator, RandomStoresAgreeWithBruteForce)
         for (int p = 0; p <= memo.TextLength(); ++p) {
             TCodeNavigator fresh(&memo);
             fresh.SetPos(p);
-            ExpectAgrees(memo, m, fresh, "fresh");
+            ExpectAgrees(m, fresh, "fresh");
             walker.SetPos(p);
-            ExpectAgrees(memo, m, walker, "walked");
+            ExpectAgrees(m, walker, "walked");
         }
         // random jumps
         TCodeNavigator jumper(&memo);
         for (int k = 0; k < 50; ++k) {
             jumper.SetPos(static_cast<int32_t>(rng() % static_cast<unsigned>(memo.TextLength() + 1)));
-            ExpectAgrees(memo, m, jumper, "jumped");
+            ExpectAgrees(m, jumper, "jumped");
         }
     }
 }

@@ -58,9 +58,6 @@ TEST_F(Keys, TypedCharactersLandAtTheCaretAndEnterBreaksTheParagraph)
     Put(2);
     rig.Type("Z");
     Expect("PRZINT x\r\ny", 3);
-    // the word is no longer a keyword; the highlighting follows the edit
-    memo.ParseAllKeywords();
-    EXPECT_EQ(HighlightRuns(memo), FreshRuns(memo.Text()));
 }
 
 TEST_F(Keys, TypingReplacesTheSelectionAndUndoTakesBackTheTyping)
@@ -291,31 +288,42 @@ TEST_F(Keys, PageDownAndPageUpMoveByAPageAndStopAtTheEnds)
     EXPECT_EQ(memo.SelText(), memo.GetTextPart(3, memo.ParagraphStart(visible - 1) + 3));
 }
 
-TEST_F(Keys, HomeEndAndTheirCtrlFormsReachLineAndTextEnds)
+// One moving key from a caret (and selection): where the caret and selection end.
+TEST_F(Keys, HomeEndAndCtrlArrowsLandWhereTheyShould)
 {
-    rig.Load("  hello\r\nworld wide\r\nend");
-    Put(12); // line 1, column 3
-    rig.Key(Qt::Key_End);
-    EXPECT_EQ(rig.CaretLine(), 1);
-    EXPECT_EQ(rig.CaretColumn(), 10);
-    rig.Key(Qt::Key_Home);
-    EXPECT_EQ(memo.SelStart(), 9);
-    rig.Key(Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(memo.SelStart(), memo.TextLength());
-    rig.Key(Qt::Key_Home, Qt::ControlModifier);
-    EXPECT_EQ(memo.SelStart(), 0);
-    // with Shift they select
-    Put(12);
-    rig.Key(Qt::Key_End, Qt::ShiftModifier);
-    EXPECT_EQ(memo.SelText(), "ld wide");
-    EXPECT_EQ(memo.SelStart(), 19) << "the caret is at the far end";
-    rig.Key(Qt::Key_Home, Qt::ShiftModifier);
-    EXPECT_EQ(memo.SelText(), "wor");
-    EXPECT_EQ(memo.SelStart(), 9);
-    rig.Key(Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(memo.SelText(), "  hello\r\nwor");
+    struct TCase {
+        const char *Text;
+        int32_t Pos, Len;
+        int Key;
+        Qt::KeyboardModifiers Mods;
+        int32_t Caret, SelLength; // the caret is at the selection's far end
+    };
+    const char *lines = "  hello\r\nworld wide\r\nend", *words = "PRINT a, b\r\n  next";
+    const auto none = Qt::NoModifier, ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier;
+    const auto home = Qt::Key_Home, end = Qt::Key_End, left = Qt::Key_Left, right = Qt::Key_Right;
+    const TCase cases[] = {
+        {lines, 12, 0, end, none, 19, 0},   {lines, 12, 0, home, none, 9, 0},
+        {lines, 12, 0, end, ctrl, 24, 0},   {lines, 12, 0, home, ctrl, 0, 0},
+        {lines, 12, 0, end, shift, 19, -7}, {lines, 12, 0, home, shift, 9, 3},
+        {lines, 12, 0, home, ctrl | shift, 0, 12},
+        {words, 0, 0, right, ctrl, 6, 0},   {words, 6, 0, right, ctrl, 9, 0},
+        {words, 9, 0, right, ctrl, 14, 0},  {words, 14, 0, right, ctrl, 18, 0},
+        {words, 18, 0, right, ctrl, 18, 0}, {words, 18, 0, left, ctrl, 14, 0},
+        {words, 14, 0, left, ctrl, 9, 0},
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Text << " from " << c.Pos << " key " << c.Key << " " << c.Mods);
+        rig.Load(c.Text);
+        Put(c.Pos, c.Len);
+        rig.Key(c.Key, c.Mods);
+        EXPECT_EQ(memo.SelStart(), c.Caret);
+        EXPECT_EQ(memo.SelLength(), c.SelLength);
+    }
+    // a move without Shift drops the selection
+    rig.Load(lines);
+    Put(0, 12);
     rig.Key(Qt::Key_Right);
-    EXPECT_EQ(memo.SelLength(), 0) << "a move without Shift drops the selection";
+    EXPECT_EQ(memo.SelLength(), 0);
 }
 
 TEST_F(Keys, ShiftMovesThereAndBackLeaveNoSelection)
@@ -350,21 +358,6 @@ TEST_F(Keys, ShiftMovesThereAndBackLeaveNoSelection)
             EXPECT_EQ(memo.SelStart(), start);
         }
     }
-}
-
-TEST_F(Keys, CtrlArrowsMoveByWords)
-{
-    rig.Load("PRINT a, b\r\n  next");
-    std::vector<int32_t> stops;
-    for (int i = 0; i < 5; ++i) {
-        rig.Key(Qt::Key_Right, Qt::ControlModifier);
-        stops.push_back(memo.SelStart());
-    }
-    EXPECT_EQ(stops, (std::vector<int32_t>{6, 9, 14, 18, 18}));
-    rig.Key(Qt::Key_Left, Qt::ControlModifier);
-    EXPECT_EQ(memo.SelStart(), 14);
-    rig.Key(Qt::Key_Left, Qt::ControlModifier);
-    EXPECT_EQ(memo.SelStart(), 9);
 }
 
 TEST_F(Keys, EditsStartingBetweenCrAndLfStayInsideTheText)
