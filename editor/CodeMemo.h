@@ -303,8 +303,11 @@ public:
     void ScrollInView();
 
     // ---- painting ----
-    // Paints window rows [firstRow, lastRow] (counted from the top of the window).
-    void PaintRows(TSurface &canvas, int firstRow, int lastRow);
+    // Paints window rows [firstRow, lastRow] (counted from the top of the window), each
+    // across the whole client width. Returns the y below the last row painted; rows from
+    // there on (past the text's end) are left to the caller, as is everything when it
+    // returns -1.
+    int PaintRows(TSurface &canvas, int firstRow, int lastRow);
     void SetPrintLayout(TSurface *canvas, int width);
     void PrintParagraph(int32_t line, TSurface &canvas, int x, int y);
     // The height of a line as PrintParagraph lays it out on a canvas.

@@ -8,10 +8,10 @@
 
 namespace quenvel {
 
-void TCodeMemo::PaintRows(TSurface &canvas, int firstRow, int lastRow)
+int TCodeMemo::PaintRows(TSurface &canvas, int firstRow, int lastRow)
 {
     if (formatting_ || !host_)
-        return;
+        return -1;
     const int32_t top = TopLine();
     {
         const int32_t tp = topNav_->ParNb();
@@ -19,13 +19,16 @@ void TCodeMemo::PaintRows(TSurface &canvas, int firstRow, int lastRow)
             FormatRange(tp, tp);
     }
     firstRow = std::max(firstRow, 0);
+    int below = -1;
     for (int row = firstRow; row <= lastRow; ++row) {
         const int32_t line = top + row;
         if (line >= lineCount_)
             break;
         PaintLine(canvas, line, LineToY(row), false);
+        below = LineToY(row + 1);
     }
     SelectStyleFont(canvas, EffectiveBits(0, NoDynStyle()));
+    return below;
 }
 
 void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)

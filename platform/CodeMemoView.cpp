@@ -230,11 +230,23 @@ void TCodeMemoView::paintEvent(QPaintEvent *e)
 {
     QPainter p(viewport());
     const QRect r = e->rect();
-    p.fillRect(r, ToQColor(memo_.Color()));
-    paint_.Begin(&p);
     const int lh = std::max(1, memo_.RowHeight());
-    memo_.PaintRows(paint_, r.top() / lh, (r.bottom()) / lh);
+    // The rows of text cover the whole width: only the paper below them is filled here,
+    // before them, as any glyph reaching down into it is drawn over it.
+    const QColor paper = ToQColor(memo_.Color());
+    auto fill = [&](int fromY, int toY) {
+        const QRect band = r & QRect(r.left(), fromY, r.width(), toY - fromY);
+        if (!band.isEmpty())
+            p.fillRect(band, paper);
+    };
+    const qint64 textRows = std::max<qint64>(0, memo_.LineCount() - memo_.TopLine());
+    const int textBottom = static_cast<int>(std::min<qint64>(textRows * lh, r.bottom() + 1));
+    fill(textBottom, r.bottom() + 1);
+    paint_.Begin(&p);
+    const int below = memo_.PaintRows(paint_, r.top() / lh, (r.bottom()) / lh);
     paint_.End();
+    // rows the control left unpainted after all (it was busy, or the text became shorter)
+    fill(below < 0 ? r.top() : below, textBottom);
     if (hasFocus() && caretOn_ && !memo_.DisplayOnly && memo_.CaretY() >= 0) {
         p.setCompositionMode(QPainter::RasterOp_NotDestination);
         p.fillRect(caretRect_, Qt::black);

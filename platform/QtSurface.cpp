@@ -57,6 +57,9 @@ TQtSurface::TFontEntry &TQtSurface::Entry(const TFontDesc &desc, uint8_t style)
     }
     e->underline = style & fsUnderline;
     e->strikeOut = style & fsStrikeOut;
+    e->underlinePos = fm.underlinePos();
+    e->strikeOutPos = fm.strikeOutPos();
+    e->lineWidth = std::max(1, fm.lineWidth());
     e->metrics.Height = fm.height();
     e->metrics.Ascent = fm.ascent();
     e->metrics.Descent = fm.descent();
@@ -81,7 +84,17 @@ void TQtSurface::SelectFont(const TFontDesc &font, uint8_t style)
         byStyle_[style] = &Entry(font, style);
     current_ = byStyle_[style];
     if (painter_)
-        painter_->setFont(current_->font);
+        FontToPainter();
+}
+
+void TQtSurface::FontToPainter()
+{
+    // setFont resolves the font against the device's each time: worth skipping when
+    // a run's style changes back and forth between two faces
+    if (onPainter_ == current_)
+        return;
+    painter_->setFont(current_->font);
+    onPainter_ = current_;
 }
 
 int TQtSurface::TextWidth(const uint8_t *text, int n)
@@ -110,33 +123,27 @@ int TQtSurface::TextOut(int x, int baseline, const uint8_t *text, int n, TColor 
         painter_->fillRect(x, baseline - current_->metrics.Ascent, w, current_->metrics.Height, ToQColor(back));
     painter_->setPen(ToQColor(fore));
     if (current_->raw.isValid()) {
-        QList<quint32> glyphs;
-        QList<QPointF> positions;
-        glyphs.reserve(n);
-        positions.reserve(n);
+        glyphs_.clear();
+        positions_.clear();
         int cx = x;
         for (int i = 0; i < n; ++i) {
             const uint8_t b = text[i];
             if (b != ' ') {
-                glyphs.append(current_->glyphIndex[b]);
-                positions.append(QPointF(cx, baseline));
+                glyphs_.push_back(current_->glyphIndex[b]);
+                positions_.emplace_back(cx, baseline);
             }
             cx += current_->advance[b];
         }
-        if (!glyphs.isEmpty()) {
+        if (!glyphs_.empty()) {
             QGlyphRun run;
             run.setRawFont(current_->raw);
-            run.setGlyphIndexes(glyphs);
-            run.setPositions(positions);
+            run.setRawData(glyphs_.data(), positions_.data(), static_cast<int>(glyphs_.size()));
             painter_->drawGlyphRun(QPointF(0, 0), run);
         }
-        if (current_->underline || current_->strikeOut) {
-            QFontMetrics fm(current_->font);
-            if (current_->underline)
-                painter_->fillRect(x, baseline + fm.underlinePos(), w, std::max(1, fm.lineWidth()), ToQColor(fore));
-            if (current_->strikeOut)
-                painter_->fillRect(x, baseline - fm.strikeOutPos(), w, std::max(1, fm.lineWidth()), ToQColor(fore));
-        }
+        if (current_->underline)
+            painter_->fillRect(x, baseline + current_->underlinePos, w, current_->lineWidth, ToQColor(fore));
+        if (current_->strikeOut)
+            painter_->fillRect(x, baseline - current_->strikeOutPos, w, current_->lineWidth, ToQColor(fore));
         return w;
     }
     int cx = x;

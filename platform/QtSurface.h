@@ -11,6 +11,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace quenvel {
 
@@ -25,7 +26,13 @@ public:
     TQtSurface(TCodePage cp, int dpi) : cp_(cp), dpi_(dpi) {}
     void SetCodePage(TCodePage cp) { cp_ = cp; }
     // Drawing goes to this painter; without one the surface only measures.
-    void Begin(QPainter *painter) { painter_ = painter; if (painter_ && current_) painter_->setFont(current_->font); }
+    void Begin(QPainter *painter)
+    {
+        painter_ = painter;
+        onPainter_ = nullptr;
+        if (painter_ && current_)
+            FontToPainter();
+    }
     void End() { painter_ = nullptr; }
 
     void SelectFont(const TFontDesc &font, uint8_t style) override;
@@ -49,14 +56,21 @@ private:
         QRawFont raw;
         quint32 glyphIndex[256];
         bool underline = false, strikeOut = false;
+        int underlinePos = 0, strikeOutPos = 0, lineWidth = 1;
     };
     TFontEntry &Entry(const TFontDesc &font, uint8_t style);
+    // The painter gets the selected font only when it has another.
+    void FontToPainter();
 
     TCodePage cp_;
     int dpi_ = 0;
     QPainter *painter_ = nullptr;
     std::map<std::string, std::unique_ptr<TFontEntry>> fonts_;
     TFontEntry *current_ = nullptr;
+    TFontEntry *onPainter_ = nullptr; // the font last handed to painter_
+    // one run's glyphs and their positions, kept between runs
+    std::vector<quint32> glyphs_;
+    std::vector<QPointF> positions_;
     TFontEntry *byStyle_[16] = {};
     int currentSize_ = -1, currentPitch_ = 0;
     std::string currentName_;
