@@ -1,5 +1,7 @@
 #include "CodeMemoView.h"
 
+#include "ScrollBar.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -59,6 +61,8 @@ void TCodeMemoView::Init()
     viewport()->setMouseTracking(true);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     resize(100, 60);
+    setVerticalScrollBar(new TScrollBar(Qt::Vertical));
+    setHorizontalScrollBar(new TScrollBar(Qt::Horizontal));
     memo_.Clipboard = &clipboard_;
     blink_.setInterval(QApplication::cursorFlashTime() > 0 ? QApplication::cursorFlashTime() / 2 : 500);
     connect(&blink_, &QTimer::timeout, this, [this] { BlinkCaret(); });

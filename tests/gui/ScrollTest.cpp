@@ -1,8 +1,9 @@
-// Scrolling the editor view: scroll bar scaling on very long documents, and the caret
-// kept in view by every caret move. (That the caret is drawn at its text position however
-// the view scrolls is checked after every step of the random input test.)
+// Scrolling the editor view: scroll bar scaling on very long documents, the caret kept in
+// view by every caret move, and the bars' pictures. (That the caret is drawn at its text
+// position however the view scrolls is checked after every step of the random input test.)
 #include "GuiTestUtil.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -239,3 +240,60 @@ TEST(CaretInView, LongLinesScrollSidewaysInStepsOfFiveSpaces)
 }
 
 } // namespace
+
+// The bars keep their last picture while they are at rest: after every change, each shows
+// exactly what a bar of its own settings, newly drawn, shows.
+TEST(ScrollBars, AtRestShowWhatTheStyleDrawsAfterEveryChange)
+{
+    TViewRig rig{umImmediate, 500, 300};
+    TCodeMemo &memo = rig.Memo();
+    rig.Load(NumberedLines(300) + "\r\n" + std::string(200, 'x'));
+    QScrollBar *bars[] = {rig.view->verticalScrollBar(), rig.view->horizontalScrollBar()};
+    auto expectFresh = [&](const char *step) {
+        rig.Settle();
+        for (QScrollBar *bar : bars) {
+            QScrollBar fresh(bar->orientation(), rig.view.get()); // in the same window, never shown
+            fresh.setRange(bar->minimum(), bar->maximum());
+            fresh.setPageStep(bar->pageStep());
+            fresh.setSingleStep(bar->singleStep());
+            fresh.setValue(bar->value());
+            fresh.setEnabled(bar->isEnabled());
+            fresh.setPalette(bar->palette());
+            fresh.resize(bar->size());
+            QImage shown(bar->size(), QImage::Format_RGB32), drawn(bar->size(), QImage::Format_RGB32);
+            shown.fill(Qt::magenta);
+            drawn.fill(Qt::magenta);
+            bar->render(&shown);
+            bar->render(&shown); // the second time from the kept picture
+            fresh.render(&drawn);
+            EXPECT_EQ(shown, drawn) << step << (bar->orientation() == Qt::Vertical ? ", vertical" : ", horizontal");
+        }
+    };
+    using Step = std::pair<const char *, std::function<void()>>;
+    const Step steps[] = {
+        {"loaded", [] {}},
+        {"scrolled down", [&] { memo.SetTopLine(120); }},
+        {"scrolled sideways", [&] { memo.SetHOffset(40); }},
+        {"lines added", [&] {
+             for (int k = 0; k < 30; ++k)
+                 rig.Key(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+         }},
+        {"page clicked", [&] {
+             const QRect r = bars[0]->rect();
+             QTest::mouseClick(bars[0], Qt::LeftButton, Qt::NoModifier, QPoint(r.center().x(), r.bottom() - 30));
+         }},
+        {"disabled", [&] { rig.view->setEnabled(false); }},
+        {"enabled", [&] { rig.view->setEnabled(true); }},
+        {"new palette", [&] {
+             QPalette p = rig.view->palette();
+             p.setColor(QPalette::Button, Qt::darkCyan);
+             p.setColor(QPalette::Window, Qt::yellow);
+             rig.view->setPalette(p);
+         }},
+        {"resized", [&] { rig.view->resize(420, 260); }},
+    };
+    for (const Step &s : steps) {
+        s.second();
+        expectFresh(s.first);
+    }
+}
