@@ -8,6 +8,13 @@
 
 namespace quenvel {
 
+namespace {
+
+// Bytes drawn in one go at most: a run split anywhere draws the same glyphs at the same places.
+constexpr int32_t kPaintRunBytes = 256;
+
+} // namespace
+
 int TCodeMemo::PaintRows(TSurface &canvas, int firstRow, int lastRow)
 {
     if (formatting_ || !host_)
@@ -97,7 +104,12 @@ void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
     int32_t o = rec.StartByte;
     const int32_t end = rec.EndByte;
     bool pageBreak = false;
+    // On screen, text further than this past either edge cannot reach into the window,
+    // not even a slanted glyph's overhang.
+    const int reach = 2 * lh;
     while (o < end) {
+        if (!print && base + rel > clientW + reach)
+            break; // the rest of the line is out of sight; the selection is cut below
         if (o == selS && startX == INT_MIN)
             startX = base + rel;
         if (o == selE && endX == INT_MIN)
@@ -142,12 +154,23 @@ void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
             ++o; // other control bytes take no room and are not drawn
             continue;
         }
-        // a run of characters up to the next code, tab, page break or selection boundary
+        // a run of characters up to the next code, tab, page break or selection boundary, and
+        // short enough that the test above soon stops a line running out of the window
         int32_t r = o;
-        while (r < end && t[r] > 26 && !(stretched && t[r] == ' ' && r >= rec.JustifyFrom)) {
+        const int32_t longest = print ? end : std::min(end, o + kPaintRunBytes);
+        while (r < longest && t[r] > 26 && !(stretched && t[r] == ' ' && r >= rec.JustifyFrom)) {
             if (r > o && (r == selS || r == selE))
                 break;
             ++r;
+        }
+        if (!print && base + rel < -reach) {
+            // left of the window (scrolled sideways): only its width counts
+            const int w = canvas.TextWidth(t + o, r - o);
+            if (base + rel + w < -reach) {
+                rel += w;
+                o = r;
+                continue;
+            }
         }
         if (back >= 0)
             canvas.FillRect(base + rel, y, canvas.TextWidth(t + o, r - o), lh, back);

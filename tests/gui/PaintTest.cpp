@@ -360,4 +360,34 @@ TEST_F(Painting, PrintedLineIsClippedToTheTargetWidth)
     EXPECT_GT(ink.Box.right(), ox + memo.LeftMargin() + width - 40) << "drawn up to the edge";
 }
 
+TEST_F(Painting, LongLineScrolledSidewaysShowsWhatFitsTheWindowUnscrolled)
+{
+    // Digits and blanks (no keyword, no remark) in lines many windows wide, and a page break;
+    // the first line selected from the left of the window to far past its right edge.
+    // Scrolled past n characters, the window shows exactly what the n characters after them,
+    // a little wider than the window, show unscrolled.
+    std::string line;
+    for (int i = 0; i < 900; ++i)
+        line += i % 9 == 8 ? ' ' : static_cast<char>('0' + i * 7 % 10);
+    memo.SetHideSelection(false);
+    auto picture = [&](const std::string &l, int32_t selFrom, int hOffset) {
+        rig.Load(l + "\r\n" + l + "\r\n\x10\r\n" + l);
+        memo.SetSelStart(selFrom);
+        memo.SetSelLength(static_cast<int32_t>(l.size()) - selFrom);
+        memo.SetHOffset(hOffset);
+        rig.Settle();
+        return rig.Grab();
+    };
+    const int n = 400;
+    rig.Load(line);
+    const int cw = rig.Cells(0, 0, 1).width();
+    ASSERT_GT(cw, 0);
+    const int fits = rig.Viewport()->width() / cw + 2;
+    ASSERT_GT(static_cast<int>(line.size()) - n, 3 * fits);
+    const QImage scrolled = picture(line, n + 6, n * cw), fitting = picture(line.substr(n, fits), 6, 0);
+    // (the left margin shows the scrolled text's previous character)
+    const QRect pastMargin(memo.LeftMargin(), 0, fitting.width() - memo.LeftMargin(), fitting.height());
+    EXPECT_EQ(scrolled.copy(pastMargin), fitting.copy(pastMargin));
+}
+
 } // namespace
