@@ -135,6 +135,7 @@ int main(int argc, char **argv)
              middle();
          }},
         {"scrolled", [&] { m.SetHOffset(3 * m.RowHeight()); }},
+        {"far", [&] { m.SetHOffset(60 * m.RowHeight()); }},
         {"wrapped", [&] { m.SetWordWrap(true); }},
         {"justified", [&] {
              m.SetWordWrap(true);
