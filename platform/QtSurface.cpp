@@ -89,8 +89,8 @@ void TQtSurface::SelectFont(const TFontDesc &font, uint8_t style)
 
 void TQtSurface::FontToPainter()
 {
-    // setFont resolves the font against the device's each time: worth skipping when
-    // a run's style changes back and forth between two faces
+    // setFont resolves the font against the device's each time: worth skipping when the
+    // font selected is the one the painter has, as at most lines' starts
     if (onPainter_ == current_)
         return;
     painter_->setFont(current_->font);
