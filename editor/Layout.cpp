@@ -126,13 +126,7 @@ struct TCachedStyleRun {
     }
     void Apply(const uint8_t *t, int32_t &at)
     {
-        if (t[at] == scMark) {
-            dyn = ReadMark(t + at);
-            at += kMarkSize;
-        } else {
-            style ^= StyleCodeBit(t[at]);
-            ++at;
-        }
+        StepOverStyle(t, at, style, dyn);
         const uint8_t e = memo.EffectiveBits(style, dyn);
         if (e != eff)
             Use(e);

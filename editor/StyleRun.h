@@ -44,6 +44,18 @@ struct TJustify {
     }
 };
 
+// Applies the code or the mark at t[at] to the style in force and steps over it.
+inline void StepOverStyle(const uint8_t *t, int32_t &at, uint16_t &style, TDynStyle &dyn)
+{
+    if (t[at] == scMark) {
+        dyn = ReadMark(t + at);
+        at += kMarkSize;
+    } else {
+        style ^= StyleCodeBit(t[at]);
+        ++at;
+    }
+}
+
 struct TStyleRun {
     TCodeMemo &memo;
     TSurface &canvas;
@@ -68,13 +80,7 @@ struct TStyleRun {
     // Applies the code or the mark at t[at] and steps over it.
     void Apply(const uint8_t *t, int32_t &at)
     {
-        if (t[at] == scMark) {
-            dyn = ReadMark(t + at);
-            at += kMarkSize;
-        } else {
-            style ^= StyleCodeBit(t[at]);
-            ++at;
-        }
+        StepOverStyle(t, at, style, dyn);
         const uint8_t e = memo.EffectiveBits(style, dyn);
         const uint8_t mask = colourOnlyHighlight ? static_cast<uint8_t>(~fsHighlight) : 0xFF;
         if ((e & mask) != (eff & mask)) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace quenvel {
 
@@ -247,42 +248,48 @@ namespace {
 class TBlockWriter
 {
 public:
-    explicit TBlockWriter(TStream &s) : stream_(s), buf_(kBlock) {}
+    // A block no larger than the whole output needs; it is not cleared first.
+    TBlockWriter(TStream &s, int64_t total)
+        : stream_(s), block_(static_cast<size_t>(std::clamp<int64_t>(total, 1, kMaxBlock))),
+          buf_(std::make_unique_for_overwrite<uint8_t[]>(block_))
+    {
+    }
     void Put(const uint8_t *p, size_t n)
     {
-        if (n > kBlock - used_) {
+        if (n > block_ - used_) {
             Flush();
-            if (n > kBlock) {
+            if (n > block_) {
                 stream_.Write(p, static_cast<int64_t>(n));
                 return;
             }
         }
-        std::memcpy(buf_.data() + used_, p, n);
+        std::memcpy(buf_.get() + used_, p, n);
         used_ += n;
     }
     void Flush()
     {
         if (used_)
-            stream_.Write(buf_.data(), static_cast<int64_t>(used_));
+            stream_.Write(buf_.get(), static_cast<int64_t>(used_));
         used_ = 0;
     }
     // Room for n more bytes in the block (nullptr when n is larger than a block); what
     // is written there counts once Commit says so.
     uint8_t *Room(size_t n)
     {
-        if (n > kBlock - used_) {
+        if (n > block_ - used_) {
             Flush();
-            if (n > kBlock)
+            if (n > block_)
                 return nullptr;
         }
-        return buf_.data() + used_;
+        return buf_.get() + used_;
     }
     void Commit(size_t n) { used_ += n; }
 
 private:
-    static constexpr size_t kBlock = 1 << 20;
+    static constexpr int64_t kMaxBlock = 1 << 20;
     TStream &stream_;
-    std::vector<uint8_t> buf_;
+    size_t block_;
+    std::unique_ptr<uint8_t[]> buf_;
     size_t used_ = 0;
 };
 
@@ -301,7 +308,7 @@ bool HasStyleCode(const uint8_t *p, int32_t n)
 void TCodeMemo::SaveToStream(TStream &stream)
 {
     lastProgress_ = TickCount();
-    TBlockWriter out(stream);
+    TBlockWriter out(stream, static_cast<int64_t>(textLength_) + 2);
     std::vector<uint8_t> tmp;
     static const uint8_t crlf[2] = {13, 10};
     // the characters between the marks
