@@ -311,16 +311,22 @@ void TCodeMemo::SaveToStream(TStream &stream)
     TBlockWriter out(stream, static_cast<int64_t>(textLength_) + 2);
     std::vector<uint8_t> tmp;
     static const uint8_t crlf[2] = {13, 10};
-    // the characters between the marks
+    // The characters between the marks, and whether a style code is among them. The runs
+    // between marks are short: a byte at a time beats a search per run.
     auto strip = [](const TParagraphRec &par, uint8_t *w) {
         const uint8_t *src = par.Text, *stop = par.Text + par.ByteSize();
+        bool codes = false;
         while (src < stop) {
-            const uint8_t *m = static_cast<const uint8_t *>(std::memchr(src, scMark, static_cast<size_t>(stop - src)));
-            const uint8_t *runEnd = m ? m : stop;
-            std::memcpy(w, src, static_cast<size_t>(runEnd - src));
-            w += runEnd - src;
-            src = m ? m + kMarkSize : stop;
+            const uint8_t b = *src;
+            if (b == scMark) {
+                src += kMarkSize;
+            } else {
+                codes |= StyleCodeBit(b) != 0;
+                *w++ = b;
+                ++src;
+            }
         }
+        return codes;
     };
     const int32_t P = paragraphs_->Count();
     for (int32_t i = 0; i < P; ++i) {
@@ -329,17 +335,18 @@ void TCodeMemo::SaveToStream(TStream &stream)
         // straight into the output block, the line end too
         uint8_t *w = out.Room(n + 2);
         const uint8_t *text = w;
-        if (w) {
-            if (par.MarkCount != 0)
-                strip(par, w);
-            else
-                std::memcpy(w, par.Text, n);
+        bool codes;
+        if (w && par.MarkCount == 0) {
+            std::memcpy(w, par.Text, n);
+            codes = HasStyleCode(w, par.Length);
+        } else if (w) {
+            codes = strip(par, w);
         } else {
             tmp.resize(n);
-            strip(par, tmp.data());
+            codes = strip(par, tmp.data());
             text = tmp.data();
         }
-        if (PackCodes && HasStyleCode(text, par.Length)) {
+        if (PackCodes && codes) {
             // a code and the same code again with only other codes between cancel out
             if (text != tmp.data())
                 tmp.assign(text, text + n);
