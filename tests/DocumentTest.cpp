@@ -253,6 +253,7 @@ TEST(Settings, UnusableValuesGiveDefaults)
         {"Window", "Width", "0x10", &TSettings::Width, 16},
         {"Window", "Width", "12abc", &TSettings::Width, 608},
         {"Window", "Width", "99999999999", &TSettings::Width, 608},
+        {"Window", "Width", "0x80000005", &TSettings::Left, 1073742333}, // centred, without overflow
         {"Window", "Height", "", &TSettings::Height, 459},
         {"Edition", "Tabs", "0", &TSettings::Tabs, 8},
         {"Edition", "Tabs", "13", &TSettings::Tabs, 13},

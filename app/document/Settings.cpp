@@ -214,9 +214,13 @@ TSettings TSettings::Read(const TProfile &p, int screenWidth, int screenHeight)
     TSettings s;
     s.Width = p.ReadInteger("Window", "Width", 608);
     s.Height = p.ReadInteger("Window", "Height", 459);
-    // centred with the size just read; the division rounds toward zero
-    s.Top = p.ReadInteger("Window", "Top", (screenHeight - s.Height) / 2);
-    s.Left = p.ReadInteger("Window", "Left", (screenWidth - s.Width) / 2);
+    // centred with the size just read (whatever size a hand-edited file gives); the
+    // division rounds toward zero
+    auto centred = [](int screen, int size) {
+        return static_cast<int>((static_cast<int64_t>(screen) - size) / 2);
+    };
+    s.Top = p.ReadInteger("Window", "Top", centred(screenHeight, s.Height));
+    s.Left = p.ReadInteger("Window", "Left", centred(screenWidth, s.Width));
     s.State = p.ReadInteger("Window", "State", 0);
     if (s.State < 0 || s.State > 2)
         s.State = 0;
