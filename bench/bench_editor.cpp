@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 
 #include <algorithm>
+#include "BenchLayout.h"
 #include "BenchUtil.h"
 
 #include <chrono>
@@ -21,6 +22,7 @@
 
 using namespace quenvel;
 using quenvel::bench::PeakRssKb;
+using quenvel::bench::WaitForLayout;
 
 namespace {
 
@@ -29,26 +31,6 @@ using Clock = std::chrono::steady_clock;
 double MsSince(Clock::time_point t0)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-bool AllDone(TCodeMemo &m)
-{
-    for (int32_t p = m.ParagraphCount() - 1; p >= 0; p -= 1) {
-        if (!m.Par(p).Formatted || !m.Par(p).Parsed)
-            return false;
-        if (p < m.ParagraphCount() - 64)
-            break; // the background formatter works front to back
-    }
-    for (int32_t p = 0; p < m.ParagraphCount(); ++p)
-        if (!m.Par(p).Formatted || !m.Par(p).Parsed)
-            return false;
-    return true;
-}
-
-void WaitForLayout(TCodeMemo &m)
-{
-    while (!AllDone(m))
-        QCoreApplication::processEvents();
 }
 
 std::pair<double, double> MeanP99(std::vector<double> v)

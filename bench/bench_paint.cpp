@@ -9,6 +9,8 @@
 #include "opl/OplKeywords.h"
 #include "platform/CodeMemoView.h"
 
+#include "BenchLayout.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QScrollBar>
@@ -23,6 +25,8 @@
 #include <vector>
 
 using namespace quenvel;
+
+using quenvel::bench::WaitForLayout;
 
 namespace {
 
@@ -43,21 +47,6 @@ TFigure Time(int repeats, const std::function<void()> &paint)
     }
     std::sort(us.begin(), us.end());
     return {us.front(), us[us.size() / 2]};
-}
-
-void WaitForLayout(TCodeMemo &m)
-{
-    for (;;) {
-        bool done = true;
-        for (int32_t p = m.ParagraphCount() - 1; p >= 0; --p)
-            if (!m.Par(p).Formatted) {
-                done = false;
-                break;
-            }
-        if (done)
-            return;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "bench_driver.h"
 
 #include "app/document/Document.h"
+#include "bench/BenchLayout.h"
 #include "editor/HighlightRuns.h"
 #include "opl/OplKeywords.h"
 #include "platform/CodeMemoView.h"
@@ -63,13 +64,13 @@ public:
             bgBeforeFullMs_ = view_->BackgroundMs();
             bgBeforeFullSet_ = true;
         }
-        WaitUntilLaidOut();
+        quenvel::bench::WaitForLayout(doc_.Memo());
     }
 
     void setKeywordsAndRestyleAll(const opl::KeywordSet *) override
     {
         doc_.SetDialect(doc_.Dialect() == odSiena ? odOpl5 : odSiena);
-        WaitUntilLaidOut();
+        quenvel::bench::WaitForLayout(doc_.Memo());
     }
 
     void placeCaret(int line, int col) override
@@ -134,22 +135,6 @@ public:
 
 private:
     double toLatin1Ms_ = 0, loadBytesMs_ = 0;
-    // Runs the event loop until every paragraph is highlighted and laid out.
-    void WaitUntilLaidOut()
-    {
-        TCodeMemo &m = doc_.Memo();
-        for (;;) {
-            bool done = true;
-            for (int32_t p = m.ParagraphCount() - 1; p >= 0; --p)
-                if (!m.Par(p).Formatted) {
-                    done = false;
-                    break;
-                }
-            if (done)
-                break;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        }
-    }
 
     TDocument doc_;
     std::unique_ptr<TCodeMemoView> view_;
