@@ -3,6 +3,7 @@
 
 #include "app/document/Document.h"
 #include "editor/HighlightRuns.h"
+#include "tests/TestUtil.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,19 +31,8 @@ inline void CheckStore(TCodeMemo &m, const char *when)
         Fail(std::string(when) + ": " + bad);
 }
 
-inline void LoadBytes(TCodeMemo &m, const std::string &bytes)
-{
-    TProtMemStream s;
-    s.Attach(bytes.data(), static_cast<int64_t>(bytes.size()));
-    m.LoadFromStream(s);
-}
-
-inline std::string SaveBytes(TCodeMemo &m)
-{
-    TMemoryStream s;
-    m.SaveToStream(s);
-    return s.AsString();
-}
+using test::LoadString;
+using test::SaveString;
 
 // The whole text's highlighting, every paragraph parsed as laying it out does.
 inline std::vector<THighlightRun> Highlighting(TCodeMemo &m)

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     m.Clipboard = &clip;
     std::string start = in.ConsumeRandomLengthString(200);
     start = start.substr(0, start.find('\0'));
-    LoadBytes(m, start);
+    LoadString(m, start);
     std::string model = m.Text();
 
     for (int step = 0; step < 40 && in.remaining_bytes() > 0; ++step) {
@@ -122,7 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     TDocument fresh;
     fresh.SetDialect(dialect, false);
-    LoadBytes(fresh.Memo(), ForFreshLoad(model));
+    LoadString(fresh.Memo(), ForFreshLoad(model));
     Check(Highlighting(m) == Highlighting(fresh.Memo()), "highlighting differs from a fresh load");
     return 0;
 }

@@ -11,7 +11,7 @@ std::vector<THighlightRun> Fresh(int dialect, const std::string &text)
 {
     TDocument d;
     d.SetDialect(dialect, false);
-    LoadBytes(d.Memo(), ForFreshLoad(text));
+    LoadString(d.Memo(), ForFreshLoad(text));
     return Highlighting(d.Memo());
 }
 
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     TDocument doc;
     doc.SetDialect(first, false);
     TCodeMemo &m = doc.Memo();
-    LoadBytes(m, bytes);
+    LoadString(m, bytes);
     Highlighting(m);
     doc.SetDialect(second);
     CheckStore(m, "after a dialect switch");
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     TDocument typed;
     typed.SetDialect(second, false);
     TCodeMemo &t = typed.Memo();
-    LoadBytes(t, bytes.substr(0, split));
+    LoadString(t, bytes.substr(0, split));
     Highlighting(t);
     t.SetSelStart(t.TextLength());
     t.SetSelTextBuf(bytes.substr(split).c_str());

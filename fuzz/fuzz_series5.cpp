@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // the text is at most the file (two bytes per line end for one)
     Check(text.size() <= 2 * file.size(), "more text than the file can hold");
     TDocument doc;
-    LoadBytes(doc.Memo(), text);
+    LoadString(doc.Memo(), text);
     CheckStore(doc.Memo(), "after loading converted text");
     return 0;
 }

@@ -89,9 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::string in(reinterpret_cast<const char *>(data), size);
     TDocument doc;
     TCodeMemo &m = doc.Memo();
-    LoadBytes(m, in);
+    LoadString(m, in);
     CheckStore(m, "after load");
-    const std::string saved = SaveBytes(m);
+    const std::string saved = SaveString(m);
     Check(saved == ExpectedSave(in), "plain text written differs from the bytes read");
     Check(saved.find('\0') == std::string::npos && saved.find('\5') == std::string::npos,
           "plain text written holds a NUL or a 5");
@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     pieces.SetPosition(0);
     again.LoadFromStream(pieces);
     CheckStore(again, "after reload");
-    Check(SaveBytes(again) == saved, "second round trip changed the text");
+    Check(SaveString(again) == saved, "second round trip changed the text");
 
     TMemoryStream rtf;
     m.SaveToRTFStream(rtf);

@@ -92,11 +92,13 @@ struct TTempDir {
     std::string operator/(const std::string &name) const { return path + "/" + name; }
 };
 
+#ifdef QUENVEL_TEST_DATA
 // A file of the test data.
 inline std::string Data(const std::string &name)
 {
     return std::string(QUENVEL_TEST_DATA) + "/" + name;
 }
+#endif
 
 // A path quoted for the shell.
 inline std::string Q(const std::string &path)
