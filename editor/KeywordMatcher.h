@@ -56,6 +56,13 @@ struct TCodeMemo::TKeywordMatcher {
 
     static uint32_t HashStart() { return 2166136261u; }
     static uint32_t HashStep(uint32_t h, uint8_t upperByte) { return (h ^ upperByte) * 16777619u; }
+    static uint32_t UpperHash(const uint8_t *text, int32_t len)
+    {
+        uint32_t h = HashStart();
+        for (int32_t j = 0; j < len; ++j)
+            h = HashStep(h, UpperAscii(text[j]));
+        return h;
+    }
 
     // The slot for upper-cased bytes of a hash already computed, or null.
     const TSlot *Find(uint32_t h, const uint8_t *text, int32_t len) const
@@ -100,9 +107,7 @@ struct TCodeMemo::TKeywordMatcher {
     // The first entry without match case for an upper-cased word; -1 when none.
     int LookupUpper(const uint8_t *text, int32_t len) const
     {
-        uint32_t h = HashStart();
-        for (int32_t j = 0; j < len; ++j)
-            h = HashStep(h, UpperAscii(text[j]));
+        const uint32_t h = UpperHash(text, len);
         const TSlot *s = Find(h, text, len);
         if (!s)
             return -1;
@@ -117,9 +122,7 @@ struct TCodeMemo::TKeywordMatcher {
     {
         const uint8_t *b = reinterpret_cast<const uint8_t *>(w.data());
         const int32_t len = static_cast<int32_t>(w.size());
-        uint32_t h = HashStart();
-        for (int32_t j = 0; j < len; ++j)
-            h = HashStep(h, UpperAscii(b[j]));
+        const uint32_t h = UpperHash(b, len);
         if (const TSlot *s = Find(h, b, len))
             return const_cast<TSlot &>(*s);
         uint32_t i = h & mask;
