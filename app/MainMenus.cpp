@@ -12,8 +12,6 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
-#include <QColorDialog>
-#include <QFontDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -106,6 +104,7 @@ void TFrmMain::CreateMenus()
 
     QMenu *setup = bar->addMenu(QStringLiteral("Se&tup"));
     AddAction(setup, QStringLiteral("&Font..."), &TFrmMain::Font1Click);
+    AddAction(setup, QStringLiteral("Font Co&lor..."), &TFrmMain::FontColor1Click);
     AddAction(setup, QStringLiteral("Size of Tab Spaces"), &TFrmMain::TabSize1Click);
     setup->addSeparator();
     AddAction(setup, QStringLiteral("&Background Color..."), &TFrmMain::BackgroundColor1Click);
@@ -245,8 +244,7 @@ void TFrmMain::Gotoline1Click()
         const std::string current = std::to_string(m.SelLine() + 1);
         // a cancelled box gives its default text: the caret goes to the start of its line
         const std::string answer = ui_->Ask("Input Box", "Line Number?", current).value_or(current);
-        m.SetSelLine(LineIndexForNumber(ParseLineNumber(answer), m.LineCount()));
-        m.ScrollInView();
+        doc_.GoToLine(LineIndexForNumber(ParseLineNumber(answer), m.LineCount()));
     });
 }
 
@@ -256,23 +254,20 @@ void TFrmMain::Font1Click()
 {
     Guard([&] {
         TCodeMemo &m = doc_.Memo();
-        const TFontDesc &f = m.Font();
-        QFont initial(FromLocal(f.Name), f.Size);
-        initial.setBold(f.Style & fsBold);
-        initial.setItalic(f.Style & fsItalic);
-        initial.setUnderline(f.Style & fsUnderline);
-        initial.setStrikeOut(f.Style & fsStrikeOut);
-        bool ok = false;
-        const QFont chosen = QFontDialog::getFont(&ok, initial, this, QStringLiteral("Font"));
-        if (!ok)
-            return;
-        TFontDesc d = f;
-        d.Name = ToLocal(chosen.family());
-        d.Size = chosen.pointSize() > 0 ? chosen.pointSize() : f.Size;
-        d.Style = static_cast<uint8_t>((chosen.bold() ? fsBold : 0) | (chosen.italic() ? fsItalic : 0) |
-                                       (chosen.underline() ? fsUnderline : 0) |
-                                       (chosen.strikeOut() ? fsStrikeOut : 0));
-        m.SetFont(d);
+        if (const std::optional<TFontDesc> chosen = ui_->ChooseFont(m.Font()))
+            m.SetFont(*chosen);
+    });
+}
+
+void TFrmMain::FontColor1Click()
+{
+    Guard([&] {
+        TCodeMemo &m = doc_.Memo();
+        if (const std::optional<TColor> chosen = ui_->ChooseColor("Font Color", m.Font().Color)) {
+            TFontDesc f = m.Font();
+            f.Color = *chosen;
+            m.SetFont(f);
+        }
     });
 }
 
@@ -293,11 +288,10 @@ void TFrmMain::BackgroundColor1Click()
 {
     Guard([&] {
         TCodeMemo &m = doc_.Memo();
-        const QColor chosen = QColorDialog::getColor(ToQColor(m.Color()), this, QStringLiteral("Color"));
-        if (!chosen.isValid())
-            return;
-        m.SetColor(static_cast<TColor>(chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16)));
-        CodeMemo1->viewport()->update();
+        if (const std::optional<TColor> chosen = ui_->ChooseColor("Color", m.Color())) {
+            m.SetColor(*chosen);
+            CodeMemo1->viewport()->update();
+        }
     });
 }
 

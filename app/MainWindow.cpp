@@ -5,6 +5,7 @@
 #include "opl/OplKeywords.h"
 #include "opl/OplSetup.h"
 #include "platform/CodeMemoView.h"
+#include "platform/CodePageText.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -51,7 +52,6 @@ void TFrmMain::Guard(const std::function<void()> &f)
     try {
         f();
     } catch (const std::exception &e) {
-        QApplication::restoreOverrideCursor();
         ShowError(e.what());
     }
 }
@@ -164,8 +164,12 @@ void TFrmMain::CreatePanes()
             shownCodePage_ = doc_.Memo().CodePage;
             CodeMemo1->SetCodePage(shownCodePage_);
         }
+        ShowDialect(doc_.Dialect());
     };
     CodeMemo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    CodeMemo1->SetOnMissingCharacter([this](char32_t c) {
+        StatusBar->SetText(0, MissingCharacterText(c, doc_.Memo().CodePage));
+    });
 }
 
 void TFrmMain::FormCreate(const std::string &file, int line)
@@ -178,16 +182,15 @@ void TFrmMain::FormCreate(const std::string &file, int line)
     ApplySettings(TSettings::Read(profile_, screen.width(), screen.height()));
     if (!file.empty()) {
         Guard([&] {
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            doc_.LoadFile(file);
-            QApplication::restoreOverrideCursor();
+            {
+                TBusy busy(*ui_);
+                doc_.LoadFile(file);
+            }
             openedFromCommandLine_ = true;
             if (const std::string warning = doc_.LoadWarning(); !warning.empty())
                 ui_->Warn(warning);
-            if (line > 0) {
-                doc_.Memo().SetSelLine(line - 1);
-                doc_.Memo().ScrollInView();
-            }
+            if (line > 0)
+                doc_.GoToLine(line - 1);
         });
     }
     if (!openedFromCommandLine_)
@@ -202,7 +205,6 @@ void TFrmMain::ApplySettings(const TSettings &s)
         setWindowState(Qt::WindowMinimized);
     else if (s.State == 2)
         setWindowState(Qt::WindowMaximized);
-    ShowDialect(OplDialectFromSyntax(s.Syntax));
     doc_.SetDialect(OplDialectFromSyntax(s.Syntax), false);
     TCodeMemo &m = doc_.Memo();
     TFontDesc font = m.Font();
@@ -370,14 +372,12 @@ void TFrmMain::ChooseDialect(int dialect)
     Guard([&] {
         TCodeMemo &m = doc_.Memo();
         const int32_t line = m.SelLine();
-        ShowDialect(dialect);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        doc_.SetDialect(dialect);
-        QApplication::restoreOverrideCursor();
-        if (dialect != 0) {
-            m.SetSelLine(line);
-            m.ScrollInView();
+        {
+            TBusy busy(*ui_);
+            doc_.SetDialect(dialect);
         }
+        if (dialect != 0)
+            doc_.GoToLine(line);
         CodeMemo1SelMove();
     });
 }

@@ -76,6 +76,7 @@ public:
     void TreeViewHelpKeysDblClick(bool showEntry);
     void ShowSyntaxHint();
     void Font1Click();
+    void FontColor1Click();
     void TabSize1Click();
     void BackgroundColor1Click();
     void About1Click();
@@ -116,7 +117,7 @@ private:
     void CreateAids();
     void CodeMemo1KeyPress(char ch);
     void CodeMemo1KeyUp();
-    void PrintTo(QPaintDevice &device, const std::function<bool()> &newPage);
+    void PrintTo(QPaintDevice &device, const std::function<bool()> &newPage, const std::string &failure);
     void ApplySettings(const TSettings &s);
     TSettings GatherSettings() const;
     // The checks, the toolbar and the document for a dialect (-1: none chosen).

@@ -22,8 +22,9 @@ struct TPrintReport {
 // the text one inch narrower on each side than the page, starting 1.25 inch from the left
 // and the top, the header (`header`, in Courier New 12 pt) half an inch from the top, a line
 // every 1.5 line heights, a new page once the next top passes half an inch above the page's
-// end. `newPage` starts the next page of the same job. The selection is kept.
+// end. `newPage` starts the next page of the same job. The selection is kept. A device that
+// cannot be painted on, or a page that cannot be started, throws `failure`.
 TPrintReport PrintDocument(TCodeMemo &memo, QPaintDevice &device, const std::function<bool()> &newPage,
-                           const std::string &header);
+                           const std::string &header, const std::string &failure);
 
 } // namespace quenvel

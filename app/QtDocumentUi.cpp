@@ -1,7 +1,12 @@
 #include "QtDocumentUi.h"
 
+#include "platform/QtSurface.h"
+
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -121,6 +126,38 @@ std::optional<std::string> TQtDocumentUi::PdfFileName(const std::string &suggest
         return std::nullopt;
     lastPdf_ = dlg.selectedFiles().first();
     return ToLocal(lastPdf_);
+}
+
+std::optional<TFontDesc> TQtDocumentUi::ChooseFont(const TFontDesc &current)
+{
+    QFont initial(FromLocal(current.Name), current.Size);
+    initial.setBold(current.Style & fsBold);
+    initial.setItalic(current.Style & fsItalic);
+    initial.setUnderline(current.Style & fsUnderline);
+    initial.setStrikeOut(current.Style & fsStrikeOut);
+    // A family the system lacks opens as the family that stands in for it, and keeps its
+    // own name when that is what the person keeps.
+    const QString shown = QFontInfo(initial).family();
+    initial.setFamily(shown);
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, initial, parent_, QStringLiteral("Font"));
+    if (!ok)
+        return std::nullopt;
+    TFontDesc d = current;
+    if (chosen.family() != shown)
+        d.Name = ToLocal(chosen.family());
+    d.Size = chosen.pointSize() > 0 ? chosen.pointSize() : current.Size;
+    d.Style = static_cast<uint8_t>((chosen.bold() ? fsBold : 0) | (chosen.italic() ? fsItalic : 0) |
+                                   (chosen.underline() ? fsUnderline : 0) | (chosen.strikeOut() ? fsStrikeOut : 0));
+    return d;
+}
+
+std::optional<TColor> TQtDocumentUi::ChooseColor(const std::string &caption, TColor current)
+{
+    const QColor chosen = QColorDialog::getColor(ToQColor(current), parent_, FromLocal(caption));
+    if (!chosen.isValid())
+        return std::nullopt;
+    return static_cast<TColor>(chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16));
 }
 
 } // namespace quenvel

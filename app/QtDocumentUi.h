@@ -1,4 +1,5 @@
-// The dialogs the document commands use: message boxes and the open and save dialogs.
+// The dialogs the window's commands use: message boxes, input boxes, the open, save, font
+// and colour dialogs.
 #pragma once
 
 #include "app/document/Document.h"
@@ -24,6 +25,8 @@ public:
     std::optional<std::string> Ask(const std::string &caption, const std::string &prompt,
                                    const std::string &initial) override;
     std::optional<std::string> PdfFileName(const std::string &suggested) override;
+    std::optional<TFontDesc> ChooseFont(const TFontDesc &current) override;
+    std::optional<TColor> ChooseColor(const std::string &caption, TColor current) override;
 
 private:
     QWidget *parent_;

@@ -1,4 +1,5 @@
-// The status bar: five panels of fixed width, addressed by index.
+// The status bar: five panels addressed by index; the caret's line and column always show
+// in full.
 #pragma once
 
 #include <QStatusBar>
@@ -19,6 +20,7 @@ public:
 
 private:
     std::array<QLabel *, 5> panels_{};
+    std::array<int, 5> minimum_{};
 };
 
 } // namespace quenvel

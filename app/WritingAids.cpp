@@ -12,6 +12,7 @@
 #include "opl/HelpTree.h"
 #include "opl/SyntaxHints.h"
 #include "platform/CodeMemoView.h"
+#include "platform/CodePageText.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -25,6 +26,7 @@ namespace quenvel {
 void TFrmMain::CreateAids()
 {
     frmModules_ = new TfrmModules(doc_.Memo(), this);
+    frmModules_->OnJump = [this](int32_t line) { Guard([&] { doc_.GoToLine(line); }); };
     frmModules_->OnChosen = [this] {
         activateWindow();
         CodeMemo1->setFocus();
@@ -50,6 +52,7 @@ void TFrmMain::CreateAids()
     });
 
     TCodeMemo &m = doc_.Memo();
+    m.OnChange = [this](TCodeMemo *) { frmModules_->TextChanged(); };
     m.OnKeyPress = [this](TCodeMemo *, char &ch) { CodeMemo1KeyPress(ch); };
     m.OnKeyUp = [this](TCodeMemo *, uint16_t &, TShiftState) { CodeMemo1KeyUp(); };
 }
@@ -76,25 +79,23 @@ void TFrmMain::Find1Click()
 void TFrmMain::FindDialog1Find()
 {
     Guard([&] {
-        const std::string text = ToLocal(FindDialog1->FindText());
-        if (text.empty())
+        if (FindDialog1->FindText().isEmpty())
             return;
         TCodeMemo &m = doc_.Memo();
-        // the dialog's text, in the editor's character set
-        std::string bytes;
-        for (char32_t c : FindDialog1->FindText().toStdU32String()) {
-            const int b = UnicodeToByte(m.CodePage, c);
-            bytes.push_back(static_cast<char>(b < 0 ? '?' : b));
+        // the dialog's text in the editor's character set: a character the set lacks is in
+        // no text, so nothing is found
+        const std::optional<std::string> bytes = ExactBytes(FindDialog1->FindText(), m.CodePage);
+        bool found = false;
+        if (bytes) {
+            TBusy busy(*ui_);
+            found = m.FindText(*bytes, FindDialog1->Down(), FindDialog1->MatchCase());
         }
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const bool found = m.FindText(bytes, FindDialog1->Down(), FindDialog1->MatchCase());
-        QApplication::restoreOverrideCursor();
         if (found)
             m.ScrollInView();
         else
             ui_->Tell("Search string not found");
-        activateWindow();
-        CodeMemo1->setFocus();
+        // the focus stays where the search was started: in the dialog, Enter finds the next
+        // match and Escape closes it; from the window (F3), the editor keeps it
         FindNext1->setEnabled(true);
     });
 }
@@ -107,16 +108,10 @@ void TFrmMain::FindNext1Click()
 
 // ---- printing ----
 
-void TFrmMain::PrintTo(QPaintDevice &device, const std::function<bool()> &newPage)
+void TFrmMain::PrintTo(QPaintDevice &device, const std::function<bool()> &newPage, const std::string &failure)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        PrintDocument(doc_.Memo(), device, newPage, doc_.FileName());
-    } catch (...) {
-        QApplication::restoreOverrideCursor();
-        throw;
-    }
-    QApplication::restoreOverrideCursor();
+    TBusy busy(*ui_);
+    PrintDocument(doc_.Memo(), device, newPage, doc_.FileName(), failure);
 }
 
 void TFrmMain::SpeedBtnPrintClick()
@@ -127,7 +122,8 @@ void TFrmMain::SpeedBtnPrintClick()
             throw EQuenvelError("There is no default printer currently selected");
         QPrinter printer(info, QPrinter::HighResolution);
         printer.setDocName(QStringLiteral("Quenvel "));
-        PrintTo(printer, [&] { return printer.newPage(); });
+        PrintTo(printer, [&] { return printer.newPage(); },
+                "The printer " + ToLocal(info.printerName()) + " refused the listing");
     });
 }
 
@@ -149,7 +145,7 @@ void TFrmMain::PrintToPdf1Click()
         printer.setFullPage(true);
         printer.setOutputFileName(FromLocal(*path));
         printer.setDocName(QStringLiteral("Quenvel "));
-        PrintTo(printer, [&] { return printer.newPage(); });
+        PrintTo(printer, [&] { return printer.newPage(); }, "Cannot create file " + *path);
     });
 }
 

@@ -1,6 +1,7 @@
 #include "Streams.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -200,6 +201,44 @@ std::string FollowLinks(const std::string &path)
 
 } // namespace
 
+namespace {
+
+// A temporary file for the text: beside the target when its folder takes one, else in the
+// user's cache folder. Returns the descriptor (-1 when neither can be made).
+int MakeTemporary(const std::string &target, std::string &temp, bool &beside)
+{
+    std::string dir = ".";
+    auto slash = target.find_last_of('/');
+    if (slash != std::string::npos)
+        dir = target.substr(0, slash == 0 ? 1 : slash);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::vector<std::string> candidates{(dir == "/" ? std::string("/") : dir + "/") + "." + base + ".XXXXXX"};
+    std::string cache;
+    if (const char *x = std::getenv("XDG_CACHE_HOME"); x && *x == '/')
+        cache = x;
+    else if (const char *h = std::getenv("HOME"); h && *h == '/')
+        cache = std::string(h) + "/.cache";
+    if (!cache.empty()) {
+        ::mkdir(cache.c_str(), 0700);
+        ::mkdir((cache + "/quenvel").c_str(), 0700);
+        candidates.push_back(cache + "/quenvel/" + base + ".XXXXXX");
+    }
+    candidates.push_back("/tmp/quenvel-" + base + ".XXXXXX");
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        std::vector<char> buf(candidates[i].begin(), candidates[i].end());
+        buf.push_back('\0');
+        const int fd = ::mkstemp(buf.data());
+        if (fd >= 0) {
+            temp = buf.data();
+            beside = i == 0;
+            return fd;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
 TSafeFileStream::TSafeFileStream(const std::string &path) : target_(FollowLinks(path))
 {
     path_ = path;
@@ -209,26 +248,29 @@ TSafeFileStream::TSafeFileStream(const std::string &path) : target_(FollowLinks(
         throw EStreamError("Cannot create file " + path + " (it is a folder)");
     if (exists && !S_ISREG(st.st_mode))
         throw EStreamError("Cannot create file " + path + " (it is not a regular file)");
-    // A file with other names (hard links) is rewritten in place after the new text is
-    // safely written beside it, so that every name keeps showing the same file.
-    inPlace_ = exists && st.st_nlink > 1;
-    std::string dir = ".";
-    auto slash = target_.find_last_of('/');
-    if (slash != std::string::npos)
-        dir = target_.substr(0, slash == 0 ? 1 : slash);
-    std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
-    std::string pattern = (dir == "/" ? std::string("/") : dir + "/") + "." + base + ".XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    int fd = ::mkstemp(buf.data());
-    if (fd < 0)
+    // A read-only file stays as it is, even for a user the system would let replace it.
+    if (exists && ((st.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0))
+        throw EStreamError("Cannot create file " + path + " (it is read-only)");
+    bool beside = false;
+    const int fd = MakeTemporary(target_, temp_, beside);
+    if (fd < 0 || (!beside && !exists)) {
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(temp_.c_str());
+            temp_.clear();
+        }
         throw EStreamError("Cannot create file " + path);
-    temp_ = buf.data();
-    // Keep the permissions (and, where allowed, the owner) of the file being replaced.
+    }
+    // A file with other names (hard links), or in a folder that takes no new file, is
+    // rewritten in place after the new text is safely written elsewhere, so that every
+    // name keeps showing the same file.
+    inPlace_ = exists && (st.st_nlink > 1 || !beside);
+    // Keep the permissions and, where the system allows, the owner and group of the file
+    // being replaced.
     if (exists) {
         ::fchmod(fd, st.st_mode & 07777);
-        if (::geteuid() == 0 && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
-            // the owner stays the writer's; the permissions are kept all the same
+        if (beside && ::fchown(fd, st.st_uid, st.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
+            // the owner and group stay the writer's; the permissions are kept all the same
         }
     } else {
         mode_t um = ::umask(0);

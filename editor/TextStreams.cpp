@@ -462,7 +462,6 @@ void TCodeMemo::SaveToRTFStream(TStream &stream)
         ReportProgress();
     }
     out += "\\par }";
-    out.push_back('\0');
     stream.WriteString(out);
 }
 

@@ -381,10 +381,12 @@ void TCodeMemoView::keyPressEvent(QKeyEvent *e)
             const QList<uint> u = e->text().toUcs4();
             if (!u.isEmpty() && u[0] >= 32) {
                 const int b = UnicodeToByte(memo_.CodePage, u[0]);
-                if (b < 0)
-                    QApplication::beep(); // no such character in the code page
-                else
+                if (b >= 0)
                     ch = b;
+                else if (OnMissingCharacter)
+                    OnMissingCharacter(u[0]); // no such character in the code page
+                else
+                    QApplication::beep();
             }
         }
     }

@@ -42,6 +42,13 @@ public:
     void ProcessMessages() override;
     void UpdateNow() override;
 
+    // Told of a typed or pasted character the code page lacks (it is not inserted).
+    void SetOnMissingCharacter(std::function<void(char32_t)> f)
+    {
+        OnMissingCharacter = f;
+        clipboard_.OnMissingCharacter = std::move(f);
+    }
+
     // Milliseconds spent so far in the control's background layout steps.
     double BackgroundMs() const { return backgroundMs_; }
 
@@ -77,6 +84,7 @@ private:
     TQtSurface measure_;
     TQtSurface paint_;
     TQtClipboard clipboard_;
+    std::function<void(char32_t)> OnMissingCharacter;
     QTimer blink_;
     QTimer autoScroll_;
     bool caretOn_ = true;

@@ -2,17 +2,11 @@
 #pragma once
 
 #include "editor/CodeMemo.h"
-#include "editor/CodePage.h"
+#include "platform/CodePageText.h"
 
-#include <QString>
+#include <functional>
 
 namespace quenvel {
-
-// Bytes to text and back. A character the code page lacks becomes its closest
-// representable form (an accented letter without its accent, a compatibility
-// character in its plain form) and "?" only when there is none.
-QString BytesToQString(const std::string &bytes, TCodePage cp);
-std::string QStringToBytes(const QString &text, TCodePage cp);
 
 class TQtClipboard : public TClipboard
 {
@@ -22,6 +16,8 @@ public:
     bool HasText() override;
     std::string GetText() override;
     void SetText(const std::string &bytes) override;
+    // Told of each character of a paste that the code page lacks (left out of the text).
+    std::function<void(char32_t)> OnMissingCharacter;
 
 private:
     TCodePage cp_;

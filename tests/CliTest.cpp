@@ -69,6 +69,11 @@ TEST(Cli, ConvertToRtfByExtensionInAnyCase)
     EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fnil Courier New;}{\\f1\\fnil MS Sans Serif;}}\r\n", 0), 0u);
     EXPECT_NE(rtf.find("\\pard\\ql\\plain\\f0\\fs20\\cf0\\cb2 \r\n\\par a\\\\b\\par }"), std::string::npos);
     EXPECT_NE(rtf.find("\\red255\\green255\\blue255;\\red255\\green255\\blue255;}"), std::string::npos);
+    // Quenvel reads back what it wrote: no NUL after the closing brace, no warning
+    EXPECT_EQ(rtf.back(), '}');
+    r = RunProgram("--convert " + Q(t / "out.RtF") + " " + Q(t / "back.opl"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(t / "back.opl"), rtf);
 }
 
 TEST(Opl32, RecognisedByBytesEightToElevenOnlyBeyond32Bytes)

@@ -167,6 +167,68 @@ TEST(Document, FileNotLoadedAsItIsIsNotOverwrittenUnasked)
     }
 }
 
+// A NUL that is a file's last byte loses nothing: no warning, no question. A file refused
+// on Open (a line too long) leaves the earlier file's warning in force.
+TEST(Document, TrailingNulLosesNothingAndARefusedOpenKeepsTheWarning)
+{
+    TTempDir t;
+    WriteFile(t / "end.opl", std::string("PROC a:\r\nENDP\0", 14));
+    WriteFile(t / "cut.opl", std::string("a\0b", 3));
+    WriteFile(t / "long.opl", std::string(static_cast<size_t>(TDocument::kMaxLineBytes) + 1, 'x'));
+    TDocument doc;
+    TScriptedUi ui;
+    ui.openName = t / "end.opl";
+    ASSERT_TRUE(doc.Open(ui));
+    EXPECT_TRUE(ui.asked.empty()) << ui.asked[0];
+    Type(doc, "x");
+    EXPECT_TRUE(doc.Save(ui));
+    EXPECT_TRUE(ui.asked.empty());
+    EXPECT_EQ(ReadFile(t / "end.opl"), "xPROC a:\r\nENDP");
+
+    ui.openName = t / "cut.opl";
+    ASSERT_TRUE(doc.Open(ui));
+    ASSERT_EQ(ui.asked.size(), 1u);
+    Type(doc, "y");
+    ui.openName = t / "long.opl";
+    ui.answer = TDocumentUi::aNo;
+    EXPECT_THROW(doc.Open(ui), std::exception);
+    EXPECT_EQ(doc.FileName(), t / "cut.opl");
+    EXPECT_EQ(doc.Memo().Text(), "ya");
+    EXPECT_TRUE(doc.Memo().Modified());
+    EXPECT_FALSE(doc.Save(ui)) << "the NUL warning was forgotten";
+    EXPECT_EQ(ReadFile(t / "cut.opl"), std::string("a\0b", 3));
+}
+
+// A Series 5 binary source file: Open says it was converted (and that OPL 5 now
+// highlights it, coming from OPL 3); the first Save over it asks, and No keeps it.
+TEST(Document, Series5FileIsConvertedWithNoticeAndSavedOnlyWhenConfirmed)
+{
+    TTempDir t;
+    const std::string s5 = ReadFile(Data("s5/TESTOPX"));
+    WriteFile(t / "TESTOPX", s5);
+    TDocument doc;
+    doc.SetDialect(odOpl3, false);
+    TScriptedUi ui;
+    ui.openName = t / "TESTOPX";
+    ASSERT_TRUE(doc.Open(ui));
+    ASSERT_EQ(ui.asked.size(), 1u);
+    EXPECT_NE(ui.asked[0].find("converted from the Series 5 binary format"), std::string::npos) << ui.asked[0];
+    EXPECT_NE(ui.asked[0].find("OPL 5"), std::string::npos) << ui.asked[0];
+    EXPECT_EQ(doc.Dialect(), odOpl5);
+    EXPECT_TRUE(doc.Memo().Modified());
+    EXPECT_FALSE(doc.Save(ui));
+    EXPECT_EQ(ui.asked.back(), "\u201cTESTOPX\u201d is a Series 5 binary source file. Save it as plain text?");
+    EXPECT_EQ(ReadFile(t / "TESTOPX"), s5);
+    EXPECT_TRUE(doc.Memo().Modified());
+    ui.confirm = true;
+    EXPECT_TRUE(doc.Save(ui));
+    EXPECT_EQ(ReadFile(t / "TESTOPX"), doc.Memo().Text());
+    const size_t asked = ui.asked.size();
+    Type(doc, "x");
+    EXPECT_TRUE(doc.Save(ui));
+    EXPECT_EQ(ui.asked.size(), asked) << "a plain-text file now: no question";
+}
+
 // The dialect switch re-highlights in place: the same highlighting as a fresh load, with
 // the text, the modified state and undo kept.
 TEST(Document, DialectSwitchInPlaceEqualsAFreshLoad)

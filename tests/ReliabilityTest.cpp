@@ -176,10 +176,13 @@ TEST(FaultInjection, PermissionsAndMissingPaths)
     ::chmod((t / "secret.opl").c_str(), 0000);
     ::mkdir((t / "folder.opl").c_str(), 0777);
     ::chmod((t / "in.opl").c_str(), 0644);
+    WriteFile(t / "locked.opl", "locked");
+    ::chmod((t / "locked.opl").c_str(), 0444);
     const struct {
         std::string in, out, says;
     } cases[] = {
-        {t / "in.opl", t / "ro/out.opl", "Cannot create file " + (t / "ro/out.opl")},
+        {t / "in.opl", t / "ro/new.opl", "Cannot create file " + (t / "ro/new.opl")},
+        {t / "in.opl", t / "locked.opl", "Cannot create file " + (t / "locked.opl") + " (it is read-only)"},
         {t / "in.opl", t / "folder.opl", "(it is a folder)"},
         {t / "in.opl", t / "no/such/dir/out.opl", "Cannot create file"},
         {t / "secret.opl", t / "out1.opl", "Cannot open file " + (t / "secret.opl")},
@@ -191,9 +194,13 @@ TEST(FaultInjection, PermissionsAndMissingPaths)
         EXPECT_EQ(r.status, 2) << c.in << " -> " << c.out;
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
     }
+    // a writable file in a folder that takes no new file is written in place
+    const TRun r = RunProgram("--convert " + Q(t / "in.opl") + " " + Q(t / "ro/out.opl"), as);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(t / "ro/out.opl"), "PROC a:\r\nENDP");
     ::chmod((t / "ro").c_str(), 0755);
-    EXPECT_EQ(ReadFile(t / "ro/out.opl"), "old");
     EXPECT_EQ(Names(t / "ro"), std::vector<std::string>{"out.opl"});
+    EXPECT_EQ(ReadFile(t / "locked.opl"), "locked");
     EXPECT_FALSE(Exists(t / "out1.opl") || Exists(t / "out2.opl") || Exists(t / "out3.opl"));
     ::chmod((t / "secret.opl").c_str(), 0600);
     EXPECT_EQ(ReadFile(t / "secret.opl"), "hidden");
@@ -240,8 +247,11 @@ TEST(HostileFiles, EveryWriterAgainstEveryKindOfTarget)
         EXPECT_EQ(ReadFile(t / "made.opl"), "new text") << how;
         EXPECT_EQ(write("h1.opl"), "") << how;
         EXPECT_EQ(ReadFile(t / "h2.opl"), "new text") << how;
-        for (const char *name : {"fifo.opl", "device.opl", "dir.opl"})
+        WriteFile(t / "locked.opl", "old");
+        ::chmod((t / "locked.opl").c_str(), 0444);
+        for (const char *name : {"fifo.opl", "device.opl", "dir.opl", "locked.opl"})
             EXPECT_NE(write(name).find("Cannot create file"), std::string::npos) << how << " " << name;
+        EXPECT_EQ(ReadFile(t / "locked.opl"), "old") << how;
         struct stat st{};
         EXPECT_TRUE(::lstat((t / "link.opl").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
         EXPECT_TRUE(::stat((t / "real.opl").c_str(), &st) == 0 && (st.st_mode & 07777) == 0640) << "permissions kept";

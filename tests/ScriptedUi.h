@@ -1,8 +1,11 @@
-// A document UI that answers from a script and remembers what it was asked or told.
+// The one stand-in for the person at the screen: answers every question of the document
+// and the window from a script, and keeps all it was asked or told, in order (errors
+// prefixed "error: ").
 #pragma once
 
 #include "app/document/Document.h"
 
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,13 +13,19 @@
 namespace quenvel::test {
 
 struct TScriptedUi : TDocumentUi {
-    TAnswer answer = aCancel;
-    std::optional<std::string> saveName, openName;
-    bool confirm = false;
+    TAnswer answer = aCancel;                        // the close query's answer
+    bool confirm = false;                            // the answer to a Yes/No question
+    std::optional<std::string> saveName, openName, pdf;
+    std::deque<std::string> answers;                 // the input boxes', in order (none: cancelled)
+    std::optional<TFontDesc> font;                   // the font dialog's (none: cancelled)
+    std::deque<TColor> colors;                       // the colour dialogs', in order
     std::vector<std::string> asked;
+    int confirmSaves = 0;
+
     TAnswer ConfirmSave(const std::string &q) override
     {
         asked.push_back(q);
+        ++confirmSaves;
         return answer;
     }
     bool Confirm(const std::string &q) override
@@ -27,6 +36,26 @@ struct TScriptedUi : TDocumentUi {
     std::optional<std::string> OpenFileName() override { return openName; }
     std::optional<std::string> SaveFileName() override { return saveName; }
     void Warn(const std::string &m) override { asked.push_back(m); }
+    void Tell(const std::string &m) override { asked.push_back(m); }
+    void ShowError(const std::string &m) override { asked.push_back("error: " + m); }
+    std::optional<std::string> Ask(const std::string &, const std::string &, const std::string &) override
+    {
+        if (answers.empty())
+            return std::nullopt;
+        std::string a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::optional<std::string> PdfFileName(const std::string &) override { return pdf; }
+    std::optional<TFontDesc> ChooseFont(const TFontDesc &) override { return font; }
+    std::optional<TColor> ChooseColor(const std::string &, TColor) override
+    {
+        if (colors.empty())
+            return std::nullopt;
+        const TColor c = colors.front();
+        colors.pop_front();
+        return c;
+    }
 };
 
 } // namespace quenvel::test

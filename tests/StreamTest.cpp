@@ -237,8 +237,7 @@ TEST(Rtf, GoldenDocument)
         "\\par a\\plain\\f0\\fs20\\b\\cf0\\cb2 b"
         "\\par \\\\\\{x\\}\\plain\\f1\\fs16\\b\\cf1\\cb3 y"
         "\\par \\plain\\f1\\fs16\\cf1\\cb3 z"
-        "\\par }" +
-        std::string(1, '\0');
+        "\\par }";
     EXPECT_EQ(s.AsString(), expected);
 }
 

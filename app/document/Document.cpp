@@ -167,11 +167,12 @@ void CheckLines(const uint8_t *p, size_t n, const std::string &path)
 
 void TDocument::LoadBytes(const uint8_t *bytes, size_t count, const std::string &path)
 {
+    // Every check that can refuse the file comes before anything changes: a refused file
+    // leaves the text, its name, its modified state and the notes about it as they were.
     if (IsUnicodeOplFile(bytes, count))
         throw EStreamError("Cannot open file " + path +
                            " (it is a Unicode OPL source file, whose UTF-16 text Quenvel cannot read)");
     TCodeMemo &m = *memo_;
-    ForgetLoadNotes();
     if (IsOpl32File(bytes, count)) {
         std::string text = ConvertOpl32(bytes, count);
         // The converted text holds no NUL (the loader would stop there): show it as a space.
@@ -182,27 +183,22 @@ void TDocument::LoadBytes(const uint8_t *bytes, size_t count, const std::string 
         TProtMemStream s;
         s.Attach(text.data(), static_cast<int64_t>(text.size()));
         m.LoadFromStream(s);
+        ForgetLoadNotes();
+        series5File_ = path;
+        // the Series 5's own dialect, unless the user chose OPL 5 or no highlighting
+        if (dialect_ == odSiena || dialect_ == odOpl3) {
+            SetDialect(odOpl5);
+            switchedToOpl5_ = true;
+        }
         m.SetModified(true);
     } else {
         CheckLines(bytes, count, path);
-        TProtMemStream s;
-        s.Attach(bytes, static_cast<int64_t>(count));
+        LoadPlainText(bytes, count);
+        ForgetLoadNotes();
         const int64_t size = static_cast<int64_t>(count);
-        m.OnProgress = [this, &s, size](TCodeMemo *) {
-            if (OnProgressText && size > 0)
-                OnProgressText(Percent("Loading ", s.Position(), size));
-        };
-        try {
-            m.LoadFromStream(s);
-        } catch (...) {
-            BindFormattingProgress();
-            throw;
-        }
-        BindFormattingProgress();
-        if (OnProgressText)
-            OnProgressText(std::string());
-        const int64_t loaded = s.Position() < size ? s.Position() : size;
-        if (loaded < size)
+        const int64_t loaded = lastLoaded_;
+        // a NUL that ends the file loses nothing
+        if (loaded < size && !(loaded == size - 1 && bytes[loaded] == 0))
             cutAtNul_ = loaded;
         // the byte 5 cannot stay in the text: the loader shows it as 167
         for (const uint8_t *p = bytes, *end = bytes + loaded;
@@ -221,6 +217,28 @@ void TDocument::LoadBytes(const uint8_t *bytes, size_t count, const std::string 
     SetFileName(path);
     if (OnStatus)
         OnStatus();
+}
+
+void TDocument::LoadPlainText(const uint8_t *bytes, size_t count)
+{
+    TCodeMemo &m = *memo_;
+    TProtMemStream s;
+    s.Attach(bytes, static_cast<int64_t>(count));
+    const int64_t size = static_cast<int64_t>(count);
+    m.OnProgress = [this, &s, size](TCodeMemo *) {
+        if (OnProgressText && size > 0)
+            OnProgressText(Percent("Loading ", s.Position(), size));
+    };
+    try {
+        m.LoadFromStream(s);
+    } catch (...) {
+        BindFormattingProgress();
+        throw;
+    }
+    BindFormattingProgress();
+    if (OnProgressText)
+        OnProgressText(std::string());
+    lastLoaded_ = std::min(s.Position(), size);
 }
 
 void TDocument::WriteStream(const std::string &path, bool asRtf)
@@ -254,7 +272,7 @@ void TDocument::WriteStream(const std::string &path, bool asRtf)
 void TDocument::WriteFile()
 {
     WriteStream(fileName_, saveAsRtf_);
-    if (fileName_ == cutFile_)
+    if (fileName_ == cutFile_ || fileName_ == series5File_)
         ForgetLoadNotes();
     memo_->SetModified(false);
     if (OnStatus)
@@ -315,6 +333,21 @@ void TDocument::SetDialect(int dialect, bool rehighlight)
         OnDialectChanged();
 }
 
+void TDocument::GoToLine(int32_t line)
+{
+    // lines shown above a jump's target, so that what leads up to it is in view
+    constexpr int32_t kLinesAbove = 3;
+    TCodeMemo &m = *memo_;
+    line = std::clamp(line, 0, std::max(m.LineCount() - 1, 0));
+    m.SetSelLength(0);
+    m.SetSelLine(line);
+    const int32_t top = m.TopLine();
+    const int32_t visible = std::max(m.VisibleLines(), 1);
+    if (line < top || line >= top + visible)
+        m.SetTopLine(std::max(line - std::min(kLinesAbove, visible / 2), 0));
+    m.ScrollInView();
+}
+
 bool TDocument::CloseQuery(TDocumentUi &ui)
 {
     if (!memo_->Modified())
@@ -334,6 +367,9 @@ bool TDocument::Save(TDocumentUi &ui)
 {
     if (fileName_.empty())
         return SaveAs(ui);
+    if (!series5File_.empty() && fileName_ == series5File_ &&
+        !ui.Confirm("\u201c" + BaseName(fileName_) + "\u201d is a Series 5 binary source file. Save it as plain text?"))
+        return false;
     if ((cutAtNul_ >= 0 || fiveAt_ >= 0) && fileName_ == cutFile_) {
         std::string question;
         if (cutAtNul_ >= 0)
@@ -344,14 +380,8 @@ bool TDocument::Save(TDocumentUi &ui)
         if (!ui.Confirm(question + "Save anyway?"))
             return false;
     }
-    ui.Busy(true);
-    try {
-        WriteFile();
-    } catch (...) {
-        ui.Busy(false);
-        throw;
-    }
-    ui.Busy(false);
+    TBusy busy(ui);
+    WriteFile();
     return true;
 }
 
@@ -388,14 +418,10 @@ bool TDocument::Open(TDocumentUi &ui)
     const std::optional<std::string> path = ui.OpenFileName();
     if (!path || path->empty())
         return false;
-    ui.Busy(true);
-    try {
+    {
+        TBusy busy(ui);
         LoadFile(*path);
-    } catch (...) {
-        ui.Busy(false);
-        throw;
     }
-    ui.Busy(false);
     const std::string warning = LoadWarning();
     if (!warning.empty())
         ui.Warn(warning);
@@ -404,6 +430,8 @@ bool TDocument::Open(TDocumentUi &ui)
 
 void TDocument::ForgetLoadNotes()
 {
+    series5File_.clear();
+    switchedToOpl5_ = false;
     cutAtNul_ = -1;
     fiveAt_ = -1;
     fiveCount_ = 0;
@@ -422,6 +450,13 @@ std::string TDocument::ByteFiveNote() const
 std::string TDocument::LoadWarning() const
 {
     std::string w;
+    if (!series5File_.empty()) {
+        w = "\"" + BaseName(series5File_) +
+            "\" was converted from the Series 5 binary format to text; saving writes it as plain text.";
+        if (switchedToOpl5_)
+            w += " Highlighting is now OPL 5, the Series 5's dialect.";
+        return w;
+    }
     if (cutAtNul_ >= 0)
         w = "\"" + BaseName(cutFile_) + "\" holds a NUL byte at offset " + std::to_string(cutAtNul_) +
             ": only the text before it is shown. Saving it under the same name would lose the rest "

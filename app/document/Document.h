@@ -53,6 +53,31 @@ public:
         (void)suggested;
         return std::nullopt;
     }
+    // The font dialog, opened on `current`; nothing when cancelled.
+    virtual std::optional<TFontDesc> ChooseFont(const TFontDesc &current)
+    {
+        (void)current;
+        return std::nullopt;
+    }
+    // The colour dialog, opened on `current`; nothing when cancelled.
+    virtual std::optional<TColor> ChooseColor(const std::string &caption, TColor current)
+    {
+        (void)caption, (void)current;
+        return std::nullopt;
+    }
+};
+
+// The busy cursor for as long as it lives, however the job ends.
+class TBusy
+{
+public:
+    explicit TBusy(TDocumentUi &ui) : ui_(ui) { ui_.Busy(true); }
+    ~TBusy() { ui_.Busy(false); }
+    TBusy(const TBusy &) = delete;
+    TBusy &operator=(const TBusy &) = delete;
+
+private:
+    TDocumentUi &ui_;
 };
 
 class TDocument
@@ -72,6 +97,8 @@ public:
     bool CutAtNul() const { return cutAtNul_ >= 0; }
     // The file loaded last held the byte 5, which the text cannot hold: it shows as 167.
     bool ReplacedByteFive() const { return fiveAt_ >= 0; }
+    // The file loaded last was a Series 5 binary source file, converted to text.
+    bool ConvertedFromSeries5() const { return !series5File_.empty(); }
     // What Open tells about a file whose text is not shown exactly as it stands; empty
     // when it is.
     std::string LoadWarning() const;
@@ -108,6 +135,11 @@ public:
     // modified state and undo are kept. Without re-highlighting for the first set-up.
     void SetDialect(int dialect, bool rehighlight = true);
 
+    // A jump: a bare caret at the start of a display line (0-based, clipped), the line
+    // brought into view a few lines below the top of the window when it was out of sight.
+    // Every jump (go to line, a procedure, FILE:LINE, a found error) goes through here.
+    void GoToLine(int32_t line);
+
     // ---- commands, with the person's answers ----
     // True when the document may be closed or replaced (saved, or its changes given up).
     bool CloseQuery(TDocumentUi &ui);
@@ -135,6 +167,8 @@ public:
 
 private:
     void BindFormattingProgress();
+    // Loads plain text into the control; notes in lastLoaded_ how far it read.
+    void LoadPlainText(const uint8_t *bytes, size_t count);
     void WriteStream(const std::string &path, bool asRtf);
 
     std::unique_ptr<TCodeMemo> memo_;
@@ -149,6 +183,9 @@ private:
     int64_t fiveAt_ = -1;        // offset of the first byte 5 of the last load
     int64_t fiveCount_ = 0;      // how many there were
     std::string cutFile_;         // the file that was cut or changed
+    int64_t lastLoaded_ = 0;      // how many bytes the last plain-text load read
+    std::string series5File_;     // the Series 5 binary source file loaded last, converted
+    bool switchedToOpl5_ = false; // loading it chose OPL 5
 };
 
 } // namespace quenvel

@@ -18,10 +18,19 @@ TEST(QtClipboard, BytesRoundTripThroughUnicode)
     EXPECT_EQ(BytesToQString("\x9c", cpIbm850), QString::fromUtf8("£"));
 }
 
-TEST(QtClipboard, UnrepresentableCharactersFindTheirClosestForm)
+// A pasted character the code page lacks takes its closest form, or is left out and
+// reported, never replaced by "?"; a search takes the characters exactly or not at all.
+TEST(QtClipboard, UnrepresentableCharactersFindTheirClosestFormOrAreReported)
 {
-    EXPECT_EQ(QStringToBytes(QString::fromUtf8("ā ﬁ x²"), cpWindows1252), std::string("a fi x\xb2"));
-    EXPECT_EQ(QStringToBytes(QString::fromUtf8("日"), cpWindows1252), "?");
+    std::u32string missing;
+    EXPECT_EQ(QStringToBytes(QString::fromUtf8("ā ﬁ x²"), cpWindows1252, &missing), std::string("a fi x\xb2"));
+    EXPECT_TRUE(missing.empty());
+    EXPECT_EQ(QStringToBytes(QString::fromUtf8("a日b€"), cpIbm850, &missing), "ab");
+    EXPECT_EQ(missing, U"日€");
+    EXPECT_EQ(ExactBytes(QString::fromUtf8("é?"), cpWindows1252), std::optional<std::string>("\xe9?"));
+    EXPECT_EQ(ExactBytes(QString::fromUtf8("ā"), cpWindows1252), std::nullopt);
+    EXPECT_EQ(MissingCharacterText(U'€', cpIbm850).toStdString(),
+              "The character \u201c€\u201d does not exist in the Series 3 character set");
 }
 
 TEST(QtClipboard, SystemClipboardCarriesTheBytes)

@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "opl/OplKeywords.h"
 #include "platform/CodeMemoView.h"
+#include "tests/ScriptedUi.h"
 #include "tests/TestUtil.h"
 
 #include <QAction>
@@ -15,20 +16,6 @@ using namespace quenvel;
 using namespace quenvel::test;
 
 namespace {
-
-struct TAnswers : TDocumentUi {
-    TAnswer answer = aCancel;
-    int asked = 0;
-    TAnswer ConfirmSave(const std::string &) override
-    {
-        ++asked;
-        return answer;
-    }
-    bool Confirm(const std::string &) override { return false; }
-    std::optional<std::string> OpenFileName() override { return std::nullopt; }
-    std::optional<std::string> SaveFileName() override { return std::nullopt; }
-    void Warn(const std::string &) override {}
-};
 
 void Settle()
 {
@@ -146,7 +133,7 @@ TEST(MainWindow, DialectMenuAndToolbarAgree)
     EXPECT_TRUE(w->DialectButton("S")->isChecked());
     EXPECT_EQ(m.CodePage, cpIbm850) << "the Series 3 character set";
     EXPECT_EQ(m.Text().substr(0, 8), "PROC p0:");
-    TAnswers no;
+    TScriptedUi no;
     no.answer = TDocumentUi::aNo;
     w->SetDocumentUi(&no);
     EXPECT_TRUE(w->close());
@@ -173,10 +160,10 @@ TEST(MainWindow, MenuShortcutsWinOverTheEditor)
     EXPECT_EQ(w->Document().Memo().Text(), "PROC a:\r\nENDP") << "the typing is one undo step";
     // Ctrl+X asks about the changes first; Cancel keeps the window
     QTest::keyClicks(editor, "d");
-    TAnswers cancel;
+    TScriptedUi cancel;
     w->SetDocumentUi(&cancel);
     QTest::keyClick(editor, Qt::Key_X, Qt::ControlModifier);
-    EXPECT_EQ(cancel.asked, 1);
+    EXPECT_EQ(cancel.confirmSaves, 1);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(ReadFile(t / "a.opl"), "abPROC a:\r\nENDP");
     cancel.answer = TDocumentUi::aNo;

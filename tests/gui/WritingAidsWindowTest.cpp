@@ -6,12 +6,14 @@
 #include "app/Printing.h"
 #include "app/ProcedureWindow.h"
 #include "platform/CodeMemoView.h"
+#include "tests/ScriptedUi.h"
 #include "tests/TestUtil.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPrinterInfo>
 #include <QTest>
 #include <QTextBrowser>
@@ -23,32 +25,9 @@ using namespace quenvel::test;
 
 namespace {
 
-// Answers every question of the window from a script and keeps what it was told.
-struct TScript : TDocumentUi {
-    std::vector<std::string> told;
-    std::vector<std::string> answers; // for the input boxes, in order
-    std::optional<std::string> pdf;
-    TAnswer ConfirmSave(const std::string &) override { return aNo; }
-    bool Confirm(const std::string &) override { return false; }
-    std::optional<std::string> OpenFileName() override { return std::nullopt; }
-    std::optional<std::string> SaveFileName() override { return std::nullopt; }
-    void Warn(const std::string &m) override { told.push_back(m); }
-    void Tell(const std::string &m) override { told.push_back(m); }
-    void ShowError(const std::string &m) override { told.push_back("error: " + m); }
-    std::optional<std::string> Ask(const std::string &, const std::string &, const std::string &) override
-    {
-        if (answers.empty())
-            return std::nullopt;
-        std::string a = answers.front();
-        answers.erase(answers.begin());
-        return a;
-    }
-    std::optional<std::string> PdfFileName(const std::string &) override { return pdf; }
-};
-
 struct TRig {
     TTempDir dir;
-    TScript ui;
+    TScriptedUi ui;
     std::unique_ptr<TFrmMain> w;
     explicit TRig(const std::string &text)
     {
@@ -87,21 +66,40 @@ TEST(WritingAids, ProcedureWindowListsAndJumps)
     EXPECT_EQ(list->topLevelItem(0)->text(0).toStdString(), "main:");
     EXPECT_EQ(list->topLevelItem(0)->text(1).toStdString(), "Entry point");
     EXPECT_EQ(list->topLevelItem(1)->text(2).toStdString(), "7");
+    // a jump leaves a bare caret, whatever was selected before
+    r.Memo().SetSelLength(5);
     list->setCurrentItem(list->topLevelItem(1));
     r.w->ProcedureWindow()->ListView1Click();
     EXPECT_EQ(r.Memo().SelLine(), 6);
-    list->setCurrentItem(list->topLevelItem(0));
+    EXPECT_EQ(r.Memo().SelLength(), 0);
+    EXPECT_TRUE(r.w->ProcedureWindow()->isVisible()) << "a single click never hides the list";
+    // the list follows edits once typing pauses
+    r.Memo().SetSelStart(0);
+    r.Memo().SetSelTextBuf("PROC first:\r\n");
+    QTest::qWait(600);
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    EXPECT_EQ(list->topLevelItem(2)->text(2).toStdString(), "8");
+    list->setCurrentItem(list->topLevelItem(1));
     r.w->ProcedureWindow()->ListView1DblClick();
-    EXPECT_EQ(r.Memo().SelLine(), 1);
+    EXPECT_EQ(r.Memo().SelLine(), 2);
     EXPECT_FALSE(r.w->ProcedureWindow()->isVisible());
+    r.w->Action("Go to module")->trigger();
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_FALSE(r.w->ProcedureWindow()->isVisible()) << "Escape closes the list";
     // Go to line number: clipped to the document; a word is an error and the caret stays
-    r.ui.answers = {"99", "0", "abc"};
-    for (int expect : {7, 0, 0}) {
+    const struct {
+        const char *answer;
+        int32_t line, selLength;
+    } gotos[] = {{"99", 8, 0}, {"0", 0, 0}, {"abc", 0, 3}};
+    for (const auto &g : gotos) {
+        r.Memo().SetSelLength(3);
+        r.ui.answers = {g.answer};
         r.w->Action("Go to line number")->trigger();
-        EXPECT_EQ(r.Memo().SelLine(), expect);
+        EXPECT_EQ(r.Memo().SelLine(), g.line) << g.answer;
+        EXPECT_EQ(r.Memo().SelLength(), g.selLength) << g.answer;
     }
-    ASSERT_FALSE(r.ui.told.empty());
-    EXPECT_EQ(r.ui.told.back(), "error: 'abc' is not a valid integer value");
+    ASSERT_FALSE(r.ui.asked.empty());
+    EXPECT_EQ(r.ui.asked.back(), "error: 'abc' is not a valid integer value");
 }
 
 TEST(WritingAids, FindAndFindNext)
@@ -118,7 +116,7 @@ TEST(WritingAids, FindAndFindNext)
         r.w->Action("Find Next")->trigger();
         EXPECT_EQ(r.Memo().SelStart(), end);
     }
-    EXPECT_EQ(r.ui.told.back(), "Search string not found") << "no match across a line break, no wrap-around";
+    EXPECT_EQ(r.ui.asked.back(), "Search string not found") << "no match across a line break, no wrap-around";
     f->SetFindText(QStringLiteral("PROC"));
     f->SetMatchCase(true);
     f->SetDown(false);
@@ -127,6 +125,37 @@ TEST(WritingAids, FindAndFindNext)
         EXPECT_EQ(r.Memo().SelStart(), start) << "up, match case: the PROC before the caret";
         EXPECT_EQ(r.Memo().SelText(), "PROC");
     }
+    // a character the editor's character set lacks is in no text: nothing found, nothing
+    // else found in its place
+    f->SetFindText(QString::fromUtf8("P\u20acROC"));
+    r.w->FindDialog1Find();
+    EXPECT_EQ(r.ui.asked.back(), "Search string not found");
+    EXPECT_EQ(r.Memo().SelStart(), 0);
+}
+
+// Enter in the Find dialog finds the next match, again and again, and never reaches the
+// text; Escape closes the dialog.
+TEST(WritingAids, EnterInTheFindDialogFindsAndNeverEdits)
+{
+    TRig r("PROC a:\r\n  x%=1\r\n  x%=2\r\nENDP");
+    r.w->Action("Find")->trigger();
+    QCoreApplication::processEvents();
+    auto *edit = r.w->FindDialog()->findChild<QLineEdit *>();
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus();
+    QTest::keyClicks(edit, "x%");
+    for (int32_t caret : {13, 21}) {
+        QWidget *focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        EXPECT_TRUE(r.w->FindDialog()->isAncestorOf(focus)) << "the focus stays in the dialog";
+        QTest::keyClick(focus, Qt::Key_Return);
+        EXPECT_EQ(r.Memo().SelStart(), caret);
+        EXPECT_EQ(r.Memo().SelText(), "x%");
+    }
+    EXPECT_EQ(r.Memo().Text(), "PROC a:\r\n  x%=1\r\n  x%=2\r\nENDP");
+    EXPECT_FALSE(r.Memo().Modified());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(r.w->FindDialog()->isVisible());
 }
 
 // The page layout at a known resolution: an image of a letter-size page at 600 ppi.
@@ -150,7 +179,7 @@ TEST(WritingAids, PrintLayoutAtSixHundredPpi)
             first = page.copy();
         page.fill(Qt::white);
         return true;
-    }, "/some/where/p.opl");
+    }, "/some/where/p.opl", "failed");
     EXPECT_EQ(rep.Left, 750);
     EXPECT_EQ(rep.HeaderTop, 300);
     EXPECT_EQ(rep.FirstTop, 750);
@@ -182,8 +211,8 @@ TEST(WritingAids, PrintWithoutADefaultPrinterKeepsTheSelection)
     r.Memo().SetSelStart(2);
     r.Memo().SetSelLength(3);
     r.w->Action("Print")->trigger();
-    ASSERT_FALSE(r.ui.told.empty());
-    EXPECT_EQ(r.ui.told.back(), "error: There is no default printer currently selected");
+    ASSERT_FALSE(r.ui.asked.empty());
+    EXPECT_EQ(r.ui.asked.back(), "error: There is no default printer currently selected");
     EXPECT_EQ(r.Memo().SelStart(), 2);
     EXPECT_EQ(r.Memo().SelLength(), 3);
 }
@@ -194,7 +223,7 @@ TEST(WritingAids, PrintToPdfWritesTheListing)
     r.ui.pdf = r.dir / "out.pdf";
     r.w->Action("Print to PDF")->trigger();
     const std::string pdf = ReadFile(r.dir / "out.pdf");
-    ASSERT_EQ(pdf.rfind("%PDF", 0), 0u) << (r.ui.told.empty() ? "" : r.ui.told.back());
+    ASSERT_EQ(pdf.rfind("%PDF", 0), 0u) << (r.ui.asked.empty() ? "" : r.ui.asked.back());
     if (std::system("command -v pdftoppm >/dev/null") != 0)
         GTEST_SKIP() << "pdftoppm is not installed: the page is not rendered";
     ASSERT_EQ(std::system(("pdftoppm -r 100 -f 1 -l 1 -png '" + (r.dir / "out.pdf") + "' '" + (r.dir / "page") + "'").c_str()), 0);
@@ -206,6 +235,19 @@ TEST(WritingAids, PrintToPdfWritesTheListing)
     EXPECT_EQ(InkRows(img, 0, 45), 0);
 }
 
+TEST(WritingAids, PrintToPdfThatCannotBeWrittenSaysSoAndKeepsTheSelection)
+{
+    TRig r("PROC main:\r\nENDP");
+    r.Memo().SetSelStart(2);
+    r.Memo().SetSelLength(3);
+    r.ui.pdf = r.dir / "no/such/folder/out.pdf";
+    r.w->Action("Print to PDF")->trigger();
+    ASSERT_FALSE(r.ui.asked.empty());
+    EXPECT_EQ(r.ui.asked.back(), "error: Cannot create file " + *r.ui.pdf);
+    EXPECT_EQ(r.Memo().SelStart(), 2);
+    EXPECT_EQ(r.Memo().SelLength(), 3);
+}
+
 TEST(WritingAids, TabSizeLimitsAndPanes)
 {
     TRig r("x");
@@ -214,7 +256,7 @@ TEST(WritingAids, TabSizeLimitsAndPanes)
         r.w->Action("Size of Tab Spaces")->trigger();
         EXPECT_EQ(r.Memo().TabStops(), expect);
     }
-    EXPECT_EQ(r.ui.told.back(), "error: 'x' is not a valid integer value");
+    EXPECT_EQ(r.ui.asked.back(), "error: 'x' is not a valid integer value");
 }
 
 // The tree's content and its rules are tested without a window; here, that the pane shows
