@@ -54,6 +54,8 @@ void TFrmMain::Guard(const std::function<void()> &f)
     } catch (const std::exception &e) {
         ShowError(e.what());
     }
+    // whatever a command did, the caret stays in view
+    doc_.Memo().ScrollInView();
 }
 
 TFrmMain::TFrmMain(const std::string &settingsPath, const std::string &file, int line)
@@ -189,8 +191,10 @@ void TFrmMain::FormCreate(const std::string &file, int line)
             openedFromCommandLine_ = true;
             if (const std::string warning = doc_.LoadWarning(); !warning.empty())
                 ui_->Warn(warning);
-            if (line > 0)
+            if (line > 0) {
                 doc_.GoToLine(line - 1);
+                startLine_ = line; // again once the window has its size
+            }
         });
     }
     if (!openedFromCommandLine_)
@@ -263,9 +267,12 @@ void TFrmMain::FormActivate()
     if (!FirstActivation)
         return;
     FirstActivation = false;
-    if (!openedFromCommandLine_)
+    if (!openedFromCommandLine_) {
         doc_.NewTemplate();
-    doc_.Memo().SetModified(false);
+        doc_.Memo().SetModified(false);
+    } else if (startLine_ > 0) {
+        doc_.GoToLine(startLine_ - 1);
+    }
     CodeMemo1SelMove();
     SetActivePane(1);
     CodeMemo1->setFocus();

@@ -123,7 +123,8 @@ private:
     // The checks, the toolbar and the document for a dialect (-1: none chosen).
     void ShowDialect(int dialect);
     void ChooseDialect(int dialect);
-    // Runs a command; an error it throws goes to the general error box.
+    // Runs a command; an error it throws goes to the general error box. The caret is
+    // brought into view after it.
     void Guard(const std::function<void()> &f);
     QAction *AddAction(QMenu *menu, const QString &text, void (TFrmMain::*handler)(),
                        const QKeySequence &shortcut = QKeySequence());
@@ -135,6 +136,7 @@ private:
     TDocumentUi *ui_ = nullptr;
     bool FirstActivation = true;
     bool openedFromCommandLine_ = false;
+    int startLine_ = 0; // the line given with the file at start (1-based; 0: none)
     TCodePage shownCodePage_ = cpWindows1252;
     char LastKeyChar = 0;
     int IndentTabCount = 0;

@@ -7,22 +7,29 @@ namespace quenvel {
 
 void TCodeMemo::UpdateCaret()
 {
+    // where the caret stands in the lines: an edit before it can move it to another line
+    // or column at the same position
+    int32_t line = -1, column = -1;
     if (host_) {
         TCodeNavigator &c = *caretNav_;
         const int32_t p = c.ParNb();
         if (!Par(p).Formatted)
             FormatRange(p, p);
-        caretX_ = XAtColumn(c.ParNb(), c.LineInPar(), c.Column());
-        caretY_ = LineToY(c.DisplayLine() - TopLine());
+        line = c.DisplayLine();
+        column = c.Column();
+        caretX_ = XAtColumn(c.ParNb(), c.LineInPar(), column);
+        caretY_ = LineToY(line - TopLine());
         if (caretY_ < 0 || caretY_ >= 32767)
             caretY_ = -lineHeight_;
         host_->CaretChanged();
     }
     const int32_t pos = caretNav_->Pos();
     const int style = caretNav_->EffectiveStyle();
-    const bool moved = pos != lastReportedPos_;
+    const bool moved = pos != lastReportedPos_ || line != lastReportedLine_ || column != lastReportedColumn_;
     const bool restyled = style != lastReportedStyle_;
     lastReportedPos_ = pos;
+    lastReportedLine_ = line;
+    lastReportedColumn_ = column;
     lastReportedStyle_ = style;
     if (moved && OnSelMove)
         OnSelMove(this);

@@ -409,6 +409,8 @@ private:
     int progress_ = -1;
     uint32_t lastFormatProgress_ = 0;
     bool formatting_ = false;
+    bool paintRefused_ = false; // a repaint came while laying out: the window is painted again after
+    void FormattingDone();
     TSurface *printTarget_ = nullptr;
     int printWidth_ = 0;
     int printX_ = 0, printY_ = 0;
@@ -431,7 +433,7 @@ private:
     bool cursorOverridden_ = false;
     int caretX_ = 0;
     int caretY_ = 0;
-    int32_t lastReportedPos_ = -1;
+    int32_t lastReportedPos_ = -1, lastReportedLine_ = -1, lastReportedColumn_ = -1;
     int lastReportedStyle_ = -1;
 
     // undo record

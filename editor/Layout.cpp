@@ -380,7 +380,7 @@ void TCodeMemo::FormatRange(int32_t first, int32_t last)
             FormatOne(p, canvas, width, delta);
         running += Par(p).Lines->Count();
     }
-    formatting_ = false;
+    FormattingDone();
     if (reported && !(lastToFormat_ >= 0 && nextToFormat_ <= lastToFormat_)) {
         // a job that said how far it had come also says that it is done (unless the
         // background layout goes on, which says so when it ends)
@@ -389,6 +389,15 @@ void TCodeMemo::FormatRange(int32_t first, int32_t last)
     }
     SelectStyleFont(canvas, EffectiveBits(0, NoDynStyle()));
     FinishFormat(first, last, delta, oldWidest);
+}
+
+void TCodeMemo::FormattingDone()
+{
+    formatting_ = false;
+    if (paintRefused_ && host_) {
+        paintRefused_ = false;
+        host_->InvalidateAll();
+    }
 }
 
 void TCodeMemo::ReformatAll()
@@ -457,7 +466,7 @@ void TCodeMemo::BackgroundStep()
             ++nextToFormat_;
         }
     }
-    formatting_ = false;
+    FormattingDone();
     FinishFormat(first, nextToFormat_ - 1, delta, oldWidest);
     if (delta != 0)
         host_->InvalidateAll();

@@ -17,8 +17,14 @@ constexpr int32_t kPaintRunBytes = 256;
 
 int TCodeMemo::PaintRows(TSurface &canvas, int firstRow, int lastRow)
 {
-    if (formatting_ || !host_)
+    if (!host_)
         return -1;
+    if (formatting_) {
+        // the lines are being laid out (a progress report repainted the window in the
+        // middle): the window is painted again once they are
+        paintRefused_ = true;
+        return -1;
+    }
     const int32_t top = TopLine();
     {
         const int32_t tp = topNav_->ParNb();

@@ -24,6 +24,45 @@
 
 namespace quenvel::guitest {
 
+// What a view's window shows now: the viewport's part of the window's backing store, as
+// the incremental repaints left it (on the offscreen platform a screen grab reads the
+// backing store and paints nothing).
+inline QImage ScreenOf(TCodeMemoView &view)
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    QWidget *viewport = view.viewport();
+    const QPixmap all = view.screen()->grabWindow(view.window()->winId());
+    const QRect r(viewport->mapTo(view.window(), QPoint(0, 0)), viewport->size());
+    return all.copy(r).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Where a view's window differs from a full repaint of the same text and scroll position:
+// "" when it shows exactly the text, else the first rows that differ.
+inline std::string ScreenDifferenceOf(TCodeMemoView &view)
+{
+    const QImage shown = ScreenOf(view);
+    const QImage fresh = view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (shown.size() != fresh.size())
+        return "screen and render differ in size";
+    TCodeMemo &m = view.Memo();
+    const int lh = std::max(1, m.RowHeight());
+    std::string rows;
+    int count = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        const auto *a = reinterpret_cast<const QRgb *>(shown.constScanLine(y));
+        const auto *b = reinterpret_cast<const QRgb *>(fresh.constScanLine(y));
+        if (std::equal(a, a + shown.width(), b))
+            continue;
+        const int row = y / lh;
+        y = (row + 1) * lh - 1; // next row
+        if (++count > 4)
+            break;
+        rows += " " + std::to_string(row) + " (display line " + std::to_string(m.TopLine() + row) + ")";
+    }
+    return count == 0 ? "" : "the window shows stale rows:" + rows;
+}
+
 // An editor view set up the way the main window sets up its pane: Courier New 10pt,
 // no word wrap, both bars, a 2-pixel caret, no passing over codes, no hot keys, white,
 // the Siena table and the OPL spans.
@@ -187,42 +226,8 @@ struct TViewRig {
     // ---- pixels ----
     QImage Grab() { return Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
-    // What the window shows now: the viewport's part of the window's backing store, as
-    // the incremental repaints left it (on the offscreen platform a screen grab reads the
-    // backing store and paints nothing).
-    QImage Screen()
-    {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-        const QPixmap all = view->screen()->grabWindow(view->window()->winId());
-        const QRect r(Viewport()->mapTo(view->window(), QPoint(0, 0)), Viewport()->size());
-        return all.copy(r).toImage().convertToFormat(QImage::Format_RGB32);
-    }
-
-    // Where the window differs from a full repaint of the same text and scroll position:
-    // "" when it shows exactly the text, else the first rows that differ.
-    std::string ScreenDifference()
-    {
-        const QImage shown = Screen();
-        const QImage fresh = Grab();
-        if (shown.size() != fresh.size())
-            return "screen and render differ in size";
-        const int lh = std::max(1, Memo().RowHeight());
-        std::string rows;
-        int count = 0;
-        for (int y = 0; y < shown.height(); ++y) {
-            const auto *a = reinterpret_cast<const QRgb *>(shown.constScanLine(y));
-            const auto *b = reinterpret_cast<const QRgb *>(fresh.constScanLine(y));
-            if (std::equal(a, a + shown.width(), b))
-                continue;
-            const int row = y / lh;
-            y = (row + 1) * lh - 1; // next row
-            if (++count > 4)
-                break;
-            rows += " " + std::to_string(row) + " (display line " + std::to_string(Memo().TopLine() + row) + ")";
-        }
-        return count == 0 ? "" : "the window shows stale rows:" + rows;
-    }
+    QImage Screen() { return ScreenOf(*view); }
+    std::string ScreenDifference() { return ScreenDifferenceOf(*view); }
 
     // The pixel rectangle of columns [c0, c1) of a display line on the window.
     QRect Cells(int32_t line, int32_t c0, int32_t c1)
