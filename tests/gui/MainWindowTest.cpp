@@ -1,6 +1,7 @@
 // The main window on the offscreen platform: first start, the settings it writes, the
 // dialect menu and toolbar, menu shortcuts over the editor, and the close query.
 #include "app/MainWindow.h"
+#include "app/QtDocumentUi.h"
 #include "opl/OplKeywords.h"
 #include "platform/CodeMemoView.h"
 #include "tests/ScriptedUi.h"
@@ -8,8 +9,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace quenvel;
@@ -171,3 +176,58 @@ TEST(MainWindow, MenuShortcutsWinOverTheEditor)
     EXPECT_FALSE(w->isVisible());
 }
 
+
+// The font and colour dialogs: the font dialog opens on the editor's own font (a family the
+// system lacks shows as the one standing in for it) and OK without a change keeps it; the
+// font colour and the background are chosen apart and reach the settings file.
+TEST(MainWindow, FontDialogOpensOnTheEditorsFontAndColoursAreKept)
+{
+    TTempDir t;
+    auto w = Start(t / "q.ini");
+    TCodeMemo &m = w->Document().Memo();
+    TFontDesc f = m.Font();
+    f.Size = 13;
+    f.Style = fsBold;
+    m.SetFont(f);
+    QString shownFamily;
+    int shownSize = 0;
+    bool shownBold = false;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFontDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shownFamily = dialog->currentFont().family();
+        shownSize = dialog->currentFont().pointSize();
+        shownBold = dialog->currentFont().bold();
+        dialog->accept();
+    });
+    TQtDocumentUi real(w.get());
+    const std::optional<TFontDesc> kept = real.ChooseFont(m.Font());
+    EXPECT_EQ(shownFamily, QFontInfo(QFont(QStringLiteral("Courier New"))).family());
+    EXPECT_EQ(shownSize, 13);
+    EXPECT_TRUE(shownBold);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->Name, "Courier New");
+    EXPECT_EQ(kept->Size, 13);
+    EXPECT_EQ(kept->Style, fsBold);
+
+    TScriptedUi ui;
+    w->SetDocumentUi(&ui);
+    ui.colors = {0x0000FF, 0x00FFFF};
+    w->Action("Font Color")->trigger();
+    w->Action("Background Color")->trigger();
+    EXPECT_EQ(m.Font().Color, 0x0000FFu);
+    EXPECT_EQ(m.Color(), 0x00FFFFu);
+    // a character the Series 3 set lacks is not typed, and the status bar says why
+    w->Action("OPL Siena")->trigger();
+    const std::string before = m.Text();
+    QKeyEvent euro(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("\u20ac"));
+    QCoreApplication::sendEvent(&w->Editor(), &euro);
+    EXPECT_EQ(m.Text(), before);
+    EXPECT_EQ(w->Panel(0)->text().toStdString(),
+              "The character \u201c\u20ac\u201d does not exist in the Series 3 character set");
+    ui.answer = TDocumentUi::aNo;
+    EXPECT_TRUE(w->close());
+    const std::string ini = ReadFile(t / "q.ini");
+    for (const char *line : {"Color=255", "Background=65535", "Size=13"})
+        EXPECT_NE(ini.find(std::string(line) + "\n"), std::string::npos) << line << "\n" << ini;
+}
