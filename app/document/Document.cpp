@@ -25,6 +25,8 @@ void ConfigureEditor(TCodeMemo &memo)
     memo.SetJustified(false);
     memo.ScrollBars = ssBoth;
     memo.CaretWidth = 2;
+    // the selection shows while another window has the focus (the text Find found)
+    memo.SetHideSelection(false);
     memo.PassOverCodes = false;
     memo.SetUpdateMode(umBackground);
     memo.SetColor(clWhite);

@@ -12,6 +12,7 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$program" "$work/prog.opl"
+chmod 644 "$work/prog.opl" # the shared corpus is read-only
 export QUENVEL_SETTINGS="$work/quenvel.ini"
 
 cat >"$work/drive.sh" <<'DRIVE'

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The window's own commands never touch text the user did not edit, driven as a person
+# would under Xvfb: Enter twice in the Find dialog, then Escape; a selection, F8 and a
+# procedure chosen with Enter, then one typed character; a dialect switch with the caret
+# down the file leaves the text area showing text. The saved file must hold exactly the
+# one typed character at the procedure's line.
+# Usage: trust_e2e.sh QUENVEL_BINARY PROGRAM.opl
+set -euo pipefail
+bin=$1 program=$2
+for tool in xvfb-run xdotool import convert; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$program" "$work/prog.opl"
+chmod 644 "$work/prog.opl" # the shared corpus is read-only
+export QUENVEL_SETTINGS="$work/quenvel.ini"
+procline=$("$bin" --procs "$work/prog.opl" | head -1 | cut -f1)
+[ -n "$procline" ] || { echo "FAIL: the program has no procedure"; exit 1; }
+
+cat >"$work/drive.sh" <<'DRIVE'
+#!/usr/bin/env bash
+set -euo pipefail
+bin=$1 work=$2
+findwin() {
+    for _ in $(seq 50); do
+        w=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
+        [ -n "$w" ] && { echo "$w"; return 0; }
+        sleep 0.2
+    done
+    return 1
+}
+"$bin" "$work/prog.opl" & pid=$!
+win=$(findwin "Quenvel 1.21") || { echo "FAIL: no window"; kill $pid; exit 1; }
+xdotool windowfocus --sync "$win"; sleep 0.5
+# Find: a word, Enter twice, Escape
+xdotool key ctrl+f
+find=$(findwin "^Find$") || { echo "FAIL: no find dialog"; kill $pid; exit 1; }
+xdotool windowfocus --sync "$find"; sleep 0.3
+xdotool type --delay 40 'proc'
+xdotool key Return; sleep 0.3; xdotool key Return; sleep 0.3; xdotool key Escape; sleep 0.3
+# a selection, then F8: the first procedure, chosen with Enter; then one character
+xdotool windowfocus --sync "$win"; sleep 0.3
+xdotool key ctrl+Home shift+End F8
+procs=$(findwin "Go to Procedures") || { echo "FAIL: no procedure list"; kill $pid; exit 1; }
+xdotool windowfocus --sync "$procs"; sleep 0.3
+xdotool key Home Return; sleep 0.5
+xdotool windowfocus --sync "$win"; sleep 0.3
+xdotool type --delay 40 'X'
+sleep 0.3
+xdotool key ctrl+s; sleep 0.5
+xdotool key ctrl+x
+for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
+kill -0 $pid 2>/dev/null && { echo "FAIL: the window did not close"; kill $pid; exit 1; }
+
+# the caret down the file, then Setup > HighLighting > OPL 3: the text area shows text
+"$bin" "$work/prog.opl:37" & pid=$!
+win=$(findwin "Quenvel 1.21") || { echo "FAIL: no window"; kill $pid; exit 1; }
+xdotool windowfocus --sync "$win"; sleep 0.8
+xdotool key alt+t; sleep 0.3; xdotool key h; sleep 0.3; xdotool key Up Up Return; sleep 1
+eval "$(xdotool getwindowgeometry --shell "$win")"
+# the editor pane: below the menu, toolbars and title strip, left of the help pane
+import -window root -crop "$((WIDTH * 2 / 3))x$((HEIGHT / 3))+$((X + 10))+$((Y + HEIGHT / 4))" "$work/text.png"
+ink=$(convert "$work/text.png" -colorspace Gray -threshold 60% -format '%[fx:1-mean]' info:)
+echo "ink in the text area after the switch: $ink"
+awk -v ink="$ink" 'BEGIN { exit !(ink > 0.01) }' || { echo "FAIL: the text area is blank"; kill $pid; exit 1; }
+kill $pid
+DRIVE
+chmod +x "$work/drive.sh"
+xvfb-run -a -s "-screen 0 1024x768x24" "$work/drive.sh" "$bin" "$work"
+
+# exactly one character more, at the start of the first procedure's line
+python3 - "$program" "$work/prog.opl" "$procline" <<'CHECK'
+import re, sys
+lines = re.sub(rb'\r\n|\n\r|\r|\n', b'\r\n', open(sys.argv[1], 'rb').read()).split(b'\r\n')
+n = int(sys.argv[3]) - 1
+lines[n] = b'X' + lines[n]
+expected = b'\r\n'.join(lines)
+actual = open(sys.argv[2], 'rb').read()
+if actual != expected:
+    at = next((i for i, (a, b) in enumerate(zip(actual, expected)) if a != b), min(len(actual), len(expected)))
+    print('FAIL: the saved file differs at byte', at, actual[max(0, at - 20):at + 20])
+    sys.exit(1)
+CHECK
+echo "trust end to end: only the typed character changed the file; the text shows after a dialect switch"
