@@ -209,16 +209,7 @@ void TFrmMain::ApplySettings(const TSettings &s)
         setWindowState(Qt::WindowMinimized);
     else if (s.State == 2)
         setWindowState(Qt::WindowMaximized);
-    doc_.SetDialect(OplDialectFromSyntax(s.Syntax), false);
-    TCodeMemo &m = doc_.Memo();
-    TFontDesc font = m.Font();
-    font.Name = s.FontName;
-    font.Size = s.FontSize;
-    font.Style = s.FontStyle;
-    font.Color = s.FontColor;
-    m.SetFont(font);
-    m.SetColor(s.Background);
-    m.SetTabStops(s.Tabs);
+    doc_.ApplySettings(s);
     CommandHelp1->setChecked(s.HelpPane);
     PanelTreeViewHelpKeys->setVisible(s.HelpPane);
     WriteHelp1->setChecked(s.HintPane);
@@ -235,18 +226,7 @@ TSettings TFrmMain::GatherSettings() const
     s.Top = y();
     s.Left = x();
     s.State = isMinimized() ? 1 : isMaximized() ? 2 : 0;
-    s.Syntax = MnuKeywordsNone->isChecked()    ? "None"
-               : MnuKeywordsSiena->isChecked() ? "OPL Siena"
-               : MnuKeywordsOPL3->isChecked()  ? "OPL 3"
-               : MnuKeywordsOPL5->isChecked()  ? "OPL 5"
-                                               : "";
-    TCodeMemo &m = const_cast<TDocument &>(doc_).Memo();
-    s.FontName = m.Font().Name;
-    s.FontSize = m.Font().Size;
-    s.FontStyle = m.Font().Style;
-    s.FontColor = m.Font().Color;
-    s.Background = m.Color();
-    s.Tabs = m.TabStops();
+    doc_.GatherSettings(s);
     s.HelpPane = CommandHelp1->isChecked();
     s.HintPane = WriteHelp1->isChecked();
     return s;
@@ -383,8 +363,11 @@ void TFrmMain::ChooseDialect(int dialect)
             TBusy busy(*ui_);
             doc_.SetDialect(dialect);
         }
-        if (dialect != 0)
-            doc_.GoToLine(line);
+        if (dialect != 0) {
+            // the caret keeps its line (at its start, with nothing selected), the view its place
+            m.SetSelLength(0);
+            m.SetSelLine(line);
+        }
         CodeMemo1SelMove();
     });
 }

@@ -300,6 +300,24 @@ TEST(Settings, DefaultsRoundTripAndUnknownEntriesKept)
     EXPECT_EQ(back.ReadString("Window", "Extra", ""), "1");
     EXPECT_NE(ReadFile(t / "q.ini").find("; mine"), std::string::npos);
     EXPECT_NE(ReadFile(t / "q.ini").find("Background=1193046"), std::string::npos);
+
+    // the document puts the editor's settings in force and reads back the same
+    TSettings e;
+    e.Syntax = "OPL 3";
+    e.FontName = "Arial";
+    e.FontSize = 14;
+    e.FontStyle = 3;
+    e.FontColor = 0xFF;
+    e.Background = 0xABCDEF;
+    e.Tabs = 4;
+    TDocument doc;
+    doc.ApplySettings(e);
+    EXPECT_EQ(doc.Dialect(), odOpl3);
+    EXPECT_EQ(doc.Memo().TabStops(), 4);
+    TSettings g;
+    doc.GatherSettings(g);
+    EXPECT_EQ(std::tie(g.Syntax, g.FontName, g.FontSize, g.FontStyle, g.FontColor, g.Background, g.Tabs),
+              std::tie(e.Syntax, e.FontName, e.FontSize, e.FontStyle, e.FontColor, e.Background, e.Tabs));
 }
 
 TEST(Settings, UnusableValuesGiveDefaults)

@@ -30,7 +30,8 @@ void ConfigureEditor(TCodeMemo &memo)
     memo.PassOverCodes = false;
     memo.SetUpdateMode(umBackground);
     memo.SetColor(clWhite);
-    memo.SetFont(TFontDesc{"Courier New", 10, 0, clBlack, 0});
+    const TSettings defaults;
+    memo.SetFont(TFontDesc{defaults.FontName, defaults.FontSize, defaults.FontStyle, defaults.FontColor, 0});
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string &path)
@@ -335,6 +336,32 @@ void TDocument::SetDialect(int dialect, bool rehighlight)
         OnDialectChanged();
 }
 
+void TDocument::ApplySettings(const TSettings &s)
+{
+    SetDialect(OplDialectFromSyntax(s.Syntax), false);
+    TCodeMemo &m = *memo_;
+    TFontDesc font = m.Font();
+    font.Name = s.FontName;
+    font.Size = s.FontSize;
+    font.Style = s.FontStyle;
+    font.Color = s.FontColor;
+    m.SetFont(font);
+    m.SetColor(s.Background);
+    m.SetTabStops(s.Tabs);
+}
+
+void TDocument::GatherSettings(TSettings &s) const
+{
+    s.Syntax = OplSyntaxValue(dialect_);
+    const TCodeMemo &m = *memo_;
+    s.FontName = m.Font().Name;
+    s.FontSize = m.Font().Size;
+    s.FontStyle = m.Font().Style;
+    s.FontColor = m.Font().Color;
+    s.Background = m.Color();
+    s.Tabs = m.TabStops();
+}
+
 void TDocument::GoToLine(int32_t line)
 {
     // lines shown above a jump's target, so that what leads up to it is in view
@@ -343,10 +370,13 @@ void TDocument::GoToLine(int32_t line)
     line = std::clamp(line, 0, std::max(m.LineCount() - 1, 0));
     m.SetSelLength(0);
     m.SetSelLine(line);
+    // the target and what follows it in view: a line out of sight or in the lower half of
+    // the window comes to a few lines below the top
     const int32_t top = m.TopLine();
     const int32_t visible = std::max(m.VisibleLines(), 1);
-    if (line < top || line >= top + visible)
+    if (line < top || line > top + visible / 2)
         m.SetTopLine(std::max(line - std::min(kLinesAbove, visible / 2), 0));
+    m.SetHOffset(0);
     m.ScrollInView();
 }
 

@@ -3,6 +3,7 @@
 // window, the command-line modes, the tests and the benchmarks all work through it.
 #pragma once
 
+#include "app/document/Settings.h"
 #include "editor/CodeMemo.h"
 
 #include <functional>
@@ -135,8 +136,13 @@ public:
     // modified state and undo are kept. Without re-highlighting for the first set-up.
     void SetDialect(int dialect, bool rehighlight = true);
 
+    // The editor's part of the settings: the dialect, the font, the background and the tab
+    // size, put in force and read back.
+    void ApplySettings(const TSettings &s);
+    void GatherSettings(TSettings &s) const;
+
     // A jump: a bare caret at the start of a display line (0-based, clipped), the line
-    // brought into view a few lines below the top of the window when it was out of sight.
+    // brought a few lines below the top of the window unless it stands in its upper half.
     // Every jump (go to line, a procedure, FILE:LINE, a found error) goes through here.
     void GoToLine(int32_t line);
 

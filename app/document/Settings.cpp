@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <type_traits>
+#include <variant>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -209,55 +211,92 @@ void TProfile::WriteBool(const std::string &section, const std::string &key, boo
     WriteString(section, key, value ? "1" : "0");
 }
 
+namespace {
+
+// One entry of the settings file: where it is kept, the member that holds it (whose value
+// in a default TSettings is its default), and the values it may take.
+struct TSettingEntry {
+    const char *Section;
+    const char *Key;
+    std::variant<int32_t TSettings::*, uint8_t TSettings::*, std::string TSettings::*, bool TSettings::*> Member;
+    int32_t Min = INT32_MIN, Max = INT32_MAX; // integers outside give the default
+    int32_t Mask = -1;                         // bits kept of a small integer
+    bool NonZero = false;                      // 0 gives the default
+};
+
+const TSettingEntry kEntries[] = {
+    {"Window", "Width", &TSettings::Width},
+    {"Window", "Height", &TSettings::Height},
+    {"Window", "Top", &TSettings::Top},
+    {"Window", "Left", &TSettings::Left},
+    {"Window", "State", &TSettings::State, 0, 2},
+    {"Window", "Syntax", &TSettings::Syntax},
+    {"Font", "Type", &TSettings::FontName},
+    // no font of size 0 or of an absurd size
+    {"Font", "Size", &TSettings::FontSize, -kMaxFontSize, kMaxFontSize, -1, true},
+    {"Font", "Style", &TSettings::FontStyle, INT32_MIN, INT32_MAX, 15},
+    {"Font", "Color", &TSettings::FontColor},
+    {"Colors", "Background", &TSettings::Background},
+    // above 12 is taken (the Setup menu offers 1 to 12); a huge value would overflow the
+    // layout's pixel arithmetic
+    {"Edition", "Tabs", &TSettings::Tabs, 1, kMaxTabs},
+    {"Help", "Help Window OPL", &TSettings::HelpPane},
+    {"Help", "Help Window Write OPL", &TSettings::HintPane},
+};
+
+} // namespace
+
 TSettings TSettings::Read(const TProfile &p, int screenWidth, int screenHeight)
 {
     TSettings s;
-    s.Width = p.ReadInteger("Window", "Width", 608);
-    s.Height = p.ReadInteger("Window", "Height", 459);
-    // centred with the size just read (whatever size a hand-edited file gives); the
-    // division rounds toward zero
-    auto centred = [](int screen, int size) {
-        return static_cast<int>((static_cast<int64_t>(screen) - size) / 2);
+    // a window without a saved place is centred with the size read (whatever size a
+    // hand-edited file gives); the division rounds toward zero
+    auto centred = [](int screen, int size) { return static_cast<int>((static_cast<int64_t>(screen) - size) / 2); };
+    auto placed = [&](const char *key) {
+        const std::optional<std::string> v = p.Value("Window", key);
+        return v && TProfile::ParseInteger(*v);
     };
-    s.Top = p.ReadInteger("Window", "Top", centred(screenHeight, s.Height));
-    s.Left = p.ReadInteger("Window", "Left", centred(screenWidth, s.Width));
-    s.State = p.ReadInteger("Window", "State", 0);
-    if (s.State < 0 || s.State > 2)
-        s.State = 0;
-    s.Syntax = p.ReadString("Window", "Syntax", "OPL Siena");
-    s.FontName = p.ReadString("Font", "Type", "Courier New");
-    s.FontSize = p.ReadInteger("Font", "Size", 10);
-    if (s.FontSize == 0 || s.FontSize < -kMaxFontSize || s.FontSize > kMaxFontSize) // no font of that size
-        s.FontSize = 10;
-    s.FontStyle = static_cast<uint8_t>(p.ReadInteger("Font", "Style", 0) & 15);
-    s.FontColor = p.ReadInteger("Font", "Color", 0);
-    s.Background = p.ReadInteger("Colors", "Background", static_cast<int32_t>(0x80000005u));
-    s.Tabs = p.ReadInteger("Edition", "Tabs", 8);
-    // above 12 is taken (the Setup menu offers 1 to 12); a huge value would overflow the
-    // layout's pixel arithmetic
-    if (s.Tabs < 1 || s.Tabs > kMaxTabs)
-        s.Tabs = 8;
-    s.HelpPane = p.ReadBool("Help", "Help Window OPL", true);
-    s.HintPane = p.ReadBool("Help", "Help Window Write OPL", true);
+    const bool hasTop = placed("Top"), hasLeft = placed("Left");
+    for (const TSettingEntry &e : kEntries) {
+        std::visit(
+            [&](auto member) {
+                using T = std::remove_cvref_t<decltype(s.*member)>;
+                if constexpr (std::is_same_v<T, std::string>) {
+                    s.*member = p.ReadString(e.Section, e.Key, s.*member);
+                } else if constexpr (std::is_same_v<T, bool>) {
+                    s.*member = p.ReadBool(e.Section, e.Key, s.*member);
+                } else {
+                    const int32_t def = static_cast<int32_t>(s.*member);
+                    int32_t v = p.ReadInteger(e.Section, e.Key, def);
+                    if (v < e.Min || v > e.Max || (e.NonZero && v == 0))
+                        v = def;
+                    s.*member = static_cast<T>(v & e.Mask);
+                }
+            },
+            e.Member);
+    }
+    if (!hasTop)
+        s.Top = centred(screenHeight, s.Height);
+    if (!hasLeft)
+        s.Left = centred(screenWidth, s.Width);
     return s;
 }
 
 void TSettings::Write(TProfile &p) const
 {
-    p.WriteInteger("Window", "Width", Width);
-    p.WriteInteger("Window", "Height", Height);
-    p.WriteInteger("Window", "Top", Top);
-    p.WriteInteger("Window", "Left", Left);
-    p.WriteInteger("Window", "State", State);
-    p.WriteString("Window", "Syntax", Syntax);
-    p.WriteString("Font", "Type", FontName);
-    p.WriteInteger("Font", "Size", FontSize);
-    p.WriteInteger("Font", "Style", FontStyle);
-    p.WriteInteger("Font", "Color", FontColor);
-    p.WriteInteger("Colors", "Background", Background);
-    p.WriteInteger("Edition", "Tabs", Tabs);
-    p.WriteBool("Help", "Help Window OPL", HelpPane);
-    p.WriteBool("Help", "Help Window Write OPL", HintPane);
+    for (const TSettingEntry &e : kEntries) {
+        std::visit(
+            [&](auto member) {
+                using T = std::remove_cvref_t<decltype(this->*member)>;
+                if constexpr (std::is_same_v<T, std::string>)
+                    p.WriteString(e.Section, e.Key, this->*member);
+                else if constexpr (std::is_same_v<T, bool>)
+                    p.WriteBool(e.Section, e.Key, this->*member);
+                else
+                    p.WriteInteger(e.Section, e.Key, static_cast<int32_t>(this->*member));
+            },
+            e.Member);
+    }
 }
 
 std::string SettingsPath(const std::string &programDir, const char *xdgConfigHome, const char *home)

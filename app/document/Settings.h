@@ -58,7 +58,8 @@ constexpr int32_t kMaxFontSize = 500;
 // The widest tab a settings file may give, in characters.
 constexpr int32_t kMaxTabs = 1000;
 
-// What the settings file keeps from one run to the next.
+// What the settings file keeps from one run to the next, with the defaults of a first
+// start. Each value is one row of the reader's and writer's table (Settings.cpp).
 struct TSettings {
     int32_t Width = 608;
     int32_t Height = 459;
