@@ -7,14 +7,7 @@
 # Usage: trust_e2e.sh QUENVEL_BINARY PROGRAM.opl
 set -euo pipefail
 bin=$1 program=$2
-for tool in xvfb-run xdotool import convert; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp "$program" "$work/prog.opl"
-chmod 644 "$work/prog.opl" # the shared corpus is read-only
-export QUENVEL_SETTINGS="$work/quenvel.ini"
+. "$(dirname "$0")/setup.sh" "$program" xvfb-run xdotool import convert
 procline=$("$bin" --procs "$work/prog.opl" | head -1 | cut -f1)
 [ -n "$procline" ] || { echo "FAIL: the program has no procedure"; exit 1; }
 
