@@ -62,15 +62,6 @@ bool TfrmModules::eventFilter(QObject *watched, QEvent *e)
     return QWidget::eventFilter(watched, e);
 }
 
-void TfrmModules::keyPressEvent(QKeyEvent *e)
-{
-    if (e->key() == Qt::Key_Escape) {
-        hide();
-        return;
-    }
-    QWidget::keyPressEvent(e);
-}
-
 bool TfrmModules::event(QEvent *e)
 {
     if (e->type() == QEvent::WindowActivate)

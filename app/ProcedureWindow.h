@@ -33,7 +33,6 @@ public:
 protected:
     bool event(QEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
-    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     void GoToSelectedRow();

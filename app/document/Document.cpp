@@ -196,10 +196,9 @@ void TDocument::LoadBytes(const uint8_t *bytes, size_t count, const std::string 
         m.SetModified(true);
     } else {
         CheckLines(bytes, count, path);
-        LoadPlainText(bytes, count);
+        const int64_t loaded = LoadPlainText(bytes, count);
         ForgetLoadNotes();
         const int64_t size = static_cast<int64_t>(count);
-        const int64_t loaded = lastLoaded_;
         // a NUL that ends the file loses nothing
         if (loaded < size && !(loaded == size - 1 && bytes[loaded] == 0))
             cutAtNul_ = loaded;
@@ -222,7 +221,7 @@ void TDocument::LoadBytes(const uint8_t *bytes, size_t count, const std::string 
         OnStatus();
 }
 
-void TDocument::LoadPlainText(const uint8_t *bytes, size_t count)
+int64_t TDocument::LoadPlainText(const uint8_t *bytes, size_t count)
 {
     TCodeMemo &m = *memo_;
     TProtMemStream s;
@@ -241,7 +240,7 @@ void TDocument::LoadPlainText(const uint8_t *bytes, size_t count)
     BindFormattingProgress();
     if (OnProgressText)
         OnProgressText(std::string());
-    lastLoaded_ = std::min(s.Position(), size);
+    return std::min(s.Position(), size);
 }
 
 void TDocument::WriteStream(const std::string &path, bool asRtf)

@@ -173,8 +173,8 @@ public:
 
 private:
     void BindFormattingProgress();
-    // Loads plain text into the control; notes in lastLoaded_ how far it read.
-    void LoadPlainText(const uint8_t *bytes, size_t count);
+    // Loads plain text into the control; returns how many bytes it read (up to a NUL).
+    int64_t LoadPlainText(const uint8_t *bytes, size_t count);
     void WriteStream(const std::string &path, bool asRtf);
 
     std::unique_ptr<TCodeMemo> memo_;
@@ -189,7 +189,6 @@ private:
     int64_t fiveAt_ = -1;        // offset of the first byte 5 of the last load
     int64_t fiveCount_ = 0;      // how many there were
     std::string cutFile_;         // the file that was cut or changed
-    int64_t lastLoaded_ = 0;      // how many bytes the last plain-text load read
     std::string series5File_;     // the Series 5 binary source file loaded last, converted
     bool switchedToOpl5_ = false; // loading it chose OPL 5
 };
