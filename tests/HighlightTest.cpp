@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstring>
+
 
 using namespace quenvel;
 using namespace quenvel::test;
@@ -168,7 +171,7 @@ TEST(OplHighlighting, WordsAndBoundaries)
         {"a$=GET$ k%=GET", {"GET$", "GET"}},
         {"PRINT\"hello\" x", {}}, // a double quote is not a delimiter
         {"PRINT \"IF\" :REM PRINT", {"PRINT"}},
-        {"IF A%=1 OR B%=2", {"IF"}},
+        {"IF A%=1 OR NOT B%=2", {"IF", "OR", "NOT"}},
         {"x=VAL(a$)+IOSIGNAL :DELETE f$", {"VAL", "IOSIGNAL", "DELETE"}},
         {"LOADM \"lib\" : dinit \"x\" : h%=GHEIGHT", {"LOADM", "dinit", "GHEIGHT"}},
         {"gPrintClip 1:s&=Datetosecs(0):FindField(a$):gCreateBit(1):GetEventA32 s%",
@@ -185,12 +188,34 @@ TEST(OplHighlighting, WordsAndBoundaries)
     }
 }
 
+// REM opens a comment only where the translator reads it as a word: not against a letter,
+// digit, '_' or type mark on either side.
+TEST(OplHighlighting, RemIsACommentOnlyAsAWordOfItsOwn)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"PRINT 1 REM x", "REM x"}, {"a%=1 :REM x", "REM x"}, {"a%=1:REM x", "REM x"}, {"REM x", "REM x"},
+        {"rem", "rem"}, {"\tRem\tnote", "Rem\tnote"}, {"x=(1)REM.", "REM."}, {"REM\"q\" GLOBAL", "REM\"q\" GLOBAL"},
+        {"GLOBAL lorem$(20)", ""}, {"REMARK", ""}, {"premiumRate=2", ""}, {"PROC remind1942:(a%)", ""},
+        {"extremes&=1", ""}, {"rem%=1", ""}, {"x_rem=rem_1", ""}, {"a$=rem$", ""}, {"rem9 2rem", ""},
+    };
+    TOplControl c(odOpl5);
+    for (const auto &[text, comment] : cases) {
+        std::string got;
+        for (const TRunText &r : c.Load(text))
+            if (r.style == fsItalic && r.fg == clGreen)
+                got += r.text;
+        EXPECT_EQ(got, comment) << text;
+    }
+}
+
 // ---- differential test against a deliberately simple matcher ----
 
 namespace {
 
 std::vector<TRunText> Reference(const std::string &text, const TKeywordList &kl)
 {
+    // REM opens a comment only where no character of a name stands against it
+    auto nameChar = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || std::strchr("_$%&", c); };
     std::vector<TRunText> out;
     auto pars = SplitLikeLoader(text);
     for (size_t p = 0; p < pars.size(); ++p) {
@@ -214,7 +239,8 @@ std::vector<TRunText> Reference(const std::string &text, const TKeywordList &kl)
                 for (size_t k = i; k < e; ++k)
                     owner[k] = -2;
                 i = e;
-            } else if (up.compare(i, 3, "REM") == 0) {
+            } else if (up.compare(i, 3, "REM") == 0 && !(i > 0 && nameChar(s[i - 1])) &&
+                       !(i + 3 < s.size() && nameChar(s[i + 3]))) {
                 rs.push_back({i, s.size(), 1, -1});
                 for (size_t k = i; k < s.size(); ++k)
                     owner[k] = -2;
@@ -263,7 +289,7 @@ std::string RandomOplText(std::mt19937 &rng)
     static const char *pieces[] = {"PRINT", "print", "IF", "endif", "x%", "at", "cat", "get$", "GET", "rem",
                                    "REM", "premium%", "\"", "\"str\"", "gPRINTCLIP", "delete", "val", "(",
                                    ")", ",", " ", " ", " ", "\t", ":", "=", "+", "proc", "ENDP", "a$", "$",
-                                   "gcircle", "const", "errx$", "\xe9", "1", "\r\n", "\r\n", "\n", "\r"};
+                                   "gcircle", "const", "errx$", "\xe9", "1", "\r\n", "\r\n", "\n", "\r", "lorem$", "REMark", "_"};
     std::string s;
     int n = static_cast<int>(rng() % 40);
     for (int i = 0; i < n; ++i)
