@@ -201,13 +201,29 @@ TEST(OplHighlighting, RemIsACommentOnlyAsAWordOfItsOwn)
         {"extremes&=1", ""}, {"rem%=1", ""}, {"x_rem=rem_1", ""}, {"a$=rem$", ""}, {"rem9 2rem", ""},
     };
     TOplControl c(odOpl5);
-    for (const auto &[text, comment] : cases) {
+    auto comment = [&c] {
         std::string got;
-        for (const TRunText &r : c.Load(text))
+        for (const TRunText &r : Runs(c.memo))
             if (r.style == fsItalic && r.fg == clGreen)
                 got += r.text;
-        EXPECT_EQ(got, comment) << text;
+        return got;
+    };
+    for (const auto &[text, expected] : cases) {
+        c.Load(text);
+        EXPECT_EQ(comment(), expected) << text;
     }
+    // typing against a REM unmakes its comment; taking the letter away makes it again
+    c.Load("x=1 REM y");
+    c.memo.SetSelStart(7);
+    c.memo.SetSelText("A");
+    EXPECT_EQ(comment(), "");
+    c.memo.SetSelStart(7);
+    c.memo.SetSelLength(1);
+    c.memo.SetSelText("");
+    EXPECT_EQ(comment(), "REM y");
+    c.memo.SetSelStart(4);
+    c.memo.SetSelText("_");
+    EXPECT_EQ(comment(), "");
 }
 
 // Real programs: names with "rem" inside (rem%, SyRemoteLinkDisable:, _hPreModuleCheck%:)
