@@ -197,6 +197,10 @@ TEST(CliHighlight, PrintsRunsExactly)
                      "2 13 5 2 008000 ffffff\n"
                      "3 1 7 1 0000ff 00ffff\n"
                      "4 0 4 1 808000 000000\n");
+    // REM inside a name is no comment
+    WriteFile(t / "r.opl", "GLOBAL lorem$(2)\r\nremind:\r\nx=1:REM y");
+    EXPECT_EQ(RunProgram("--highlight=opl5 " + Q(t / "r.opl")).out, "1 0 6 1 000000 000000\n"
+                                                                     "3 4 5 2 008000 ffffff\n");
     // style codes count as columns
     WriteFile(t / "c.opl", "\x02 PRINT");
     EXPECT_EQ(RunProgram("--highlight=siena " + Q(t / "c.opl")).out, "1 2 5 1 800000 000000\n");
