@@ -77,17 +77,6 @@ struct TOplControl {
 
 } // namespace
 
-TEST(Keywords, WholeWordsAndDelimiters)
-{
-    TSmallList l({{"if", koWholeWords}});
-    auto r = l.Load("If x");
-    ASSERT_EQ(r.size(), 1u);
-    EXPECT_EQ(r[0].text, "If");
-    EXPECT_TRUE(l.Load("elif x").empty());
-    EXPECT_TRUE(l.Load("ifx").empty());
-    EXPECT_EQ(l.Load("x if").size(), 1u) << "the end of the line is a boundary";
-}
-
 TEST(Keywords, FirstEntryWins)
 {
     TSmallList l({{"end", 0}, {"endif", 0}});

@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 
 using namespace quenvel;
 using namespace quenvel::test;
@@ -245,20 +247,17 @@ std::string EntryOf(const std::string &topic)
     return page.substr(at, std::min(page.find("<h", at + 1), page.find("<p><a href=\"index", at)) - at);
 }
 
-// The machines an entry names on its "Machines:" line.
+// The machines an entry names on its "Machines:" line ("none ..." names none).
 std::set<std::string> MachinesOf(const std::string &entry)
 {
     const size_t at = entry.find("Machines: ");
-    std::set<std::string> m;
     if (at == std::string::npos)
         return {"(no line)"};
-    std::string line = entry.substr(at + 10, entry.find('<', at) - at - 10);
-    if (line.starts_with("none"))
-        return m;
-    for (size_t b = 0, e; b <= line.size(); b = e + 2) {
-        e = std::min(line.find(", ", b), line.size());
-        m.insert(line.substr(b, e - b));
-    }
+    std::set<std::string> m;
+    std::istringstream line(entry.substr(at + 10, entry.find('<', at) - at - 10));
+    for (std::string name; std::getline(line >> std::ws, name, ',');)
+        if (!name.starts_with("none"))
+            m.insert(name);
     return m;
 }
 
@@ -283,8 +282,7 @@ TEST(HelpSet, EveryWordHasAnEntryTrueToTheTranslators)
     }
     auto upper = [](std::string_view w) {
         std::string u(w);
-        for (char &c : u)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        std::transform(u.begin(), u.end(), u.begin(), [](unsigned char c) { return std::toupper(c); });
         return u;
     };
     for (const TOplWord &w : OplWordTable()) {
