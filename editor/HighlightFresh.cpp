@@ -89,7 +89,7 @@ bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
             }
             int found = -1;
             for (int k = 0; k < count && found < 0; ++k)
-                if (!ss.StartKey(k).empty() && same(i, ss.StartKey(k)))
+                if (!ss.StartKey(k).empty() && same(i, ss.StartKey(k)) && ss.OpensAt(k, t, len, i))
                     found = k;
             if (found < 0) {
                 ++i;

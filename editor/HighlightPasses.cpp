@@ -394,7 +394,8 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
                 const int32_t L = static_cast<int32_t>(starts[k].size());
                 if (L == 0 || back >= (i - winStart) + L || i + L > winEnd)
                     continue;
-                if (text.compare(static_cast<size_t>(i), static_cast<size_t>(L), starts[k]) == 0) {
+                if (text.compare(static_cast<size_t>(i), static_cast<size_t>(L), starts[k]) == 0 &&
+                    ss.OpensAt(k, reinterpret_cast<const uint8_t *>(text.data()), len, i)) {
                     found = k;
                     break;
                 }

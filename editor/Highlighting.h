@@ -101,6 +101,19 @@ public:
     bool MatchCase() const { return matchCase_; }
     void SetMatchCase(bool on) { matchCase_ = on; }
 
+    // The characters that continue a word. A pair with the whole-words option opens its
+    // region only where its start key is a word of its own: neither the character before
+    // it nor the one after it is one of these.
+    std::bitset<256> WordChars;
+    // Whether pair k's start key, found at `at` in the `len` bytes of `text`, opens a region.
+    bool OpensAt(int k, const uint8_t *text, int32_t len, int32_t at) const
+    {
+        if (!(attr2_[static_cast<size_t>(k)].Options & koWholeWords))
+            return true;
+        const int32_t end = at + static_cast<int32_t>(startKeys_[static_cast<size_t>(k)].size());
+        return !(at > 0 && WordChars[text[at - 1]]) && !(end < len && WordChars[text[end]]);
+    }
+
 private:
     std::vector<std::string> startKeys_;
     std::vector<std::string> stopKeys_;

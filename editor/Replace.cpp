@@ -524,7 +524,8 @@ bool TCodeMemo::EditTouchesRegionKeys(const TDynStyle &region, int32_t open, int
 {
     if (s - open < region.StartLen || close - end < region.StopLen)
         return true;
-    // the stop key of the region's own pair near the edit would end the region there
+    // the stop key of the region's own pair near the edit would end the region there;
+    // text typed against a start key that must stand as a word of its own may unmake it
     TStartStopKeyList &ss = *startStopKeys_;
     const bool mc = ss.MatchCase();
     auto fold = [&](std::string t) {
@@ -540,6 +541,8 @@ bool TCodeMemo::EditTouchesRegionKeys(const TDynStyle &region, int32_t open, int
     for (int k = 0; k < ss.Count(); ++k) {
         if (fold(ss.StartKey(k)) != opening)
             continue;
+        if (s - open == region.StartLen && (ss.Attr2(k).Options & koWholeWords))
+            return true;
         const std::string stop = ss.StopKey(k).empty() ? std::string("\r\n") : fold(ss.StopKey(k));
         if (window.find(stop) != std::string::npos)
             return true;

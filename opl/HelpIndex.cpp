@@ -78,6 +78,30 @@ const std::map<std::string, std::string, std::less<>> &WordIndex()
     return index;
 }
 
+// Every entry of the help pages by its anchor: the anchors named in the <h3> headings, each
+// with its page ("page.html#anchor"); the first page in name order wins.
+const std::map<std::string, std::string, std::less<>> &EntryAnchors()
+{
+    static const std::map<std::string, std::string, std::less<>> anchors = [] {
+        std::map<std::string, std::string, std::less<>> m;
+        constexpr std::string_view open = "<h3>", close = "</h3>", name = "<a name=\"";
+        for (std::string_view file : HelpFileNames()) {
+            const std::string_view page = *HelpFile(file);
+            for (size_t at = page.find(open); at != std::string_view::npos; at = page.find(open, at)) {
+                const size_t end = std::min(page.find(close, at), page.size());
+                for (size_t a = page.find(name, at); a < end; a = page.find(name, a)) {
+                    a += name.size();
+                    const std::string anchor(page.substr(a, page.find('"', a) - a));
+                    m.emplace(anchor, std::string(file) + "#" + anchor);
+                }
+                at = end;
+            }
+        }
+        return m;
+    }();
+    return anchors;
+}
+
 } // namespace
 
 std::optional<std::string> HelpPageForTopic(std::string_view topic)
@@ -130,10 +154,15 @@ std::string HelpTopicForNode(int node)
 std::optional<std::string> HelpTopicForWord(std::string_view word)
 {
     const auto &index = WordIndex();
-    auto it = index.find(Lower(word));
-    if (it == index.end())
+    if (auto it = index.find(Lower(word)); it != index.end())
+        return it->second;
+    // words the tree does not list have an entry of their own under their anchor
+    if (word.empty())
         return std::nullopt;
-    return it->second;
+    const auto &anchors = EntryAnchors();
+    if (auto it = anchors.find(HelpAnchor(word)); it != anchors.end())
+        return it->second;
+    return std::nullopt;
 }
 
 std::string WordAtCaret(std::string_view line, int32_t col)

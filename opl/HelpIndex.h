@@ -31,7 +31,9 @@ std::string HelpTopicForNode(int node);
 
 // The entry of an OPL word, compared case-insensitively: a leaf whose caption is the word,
 // or names it first or after ".." or "," ("until" finds "do .. until"), or a few closing
-// words ("endwh", "else", "elseif"). The first leaf in tree order wins.
+// words ("endwh", "else", "elseif"); the first leaf in tree order wins. A word that no leaf
+// names finds the entry whose heading carries its anchor (HelpAnchor of the word) on any
+// page.
 std::optional<std::string> HelpTopicForWord(std::string_view word);
 
 // The OPL word at or just before the caret (letters, digits, '_' and the type marks

@@ -166,7 +166,7 @@ constexpr std::string_view kOutline = R"(OPL Help
       gY
       gClock
       gButton
-      gDrawObject [5]
+      gDrawObject [3]
     Displaying graphics text
       gPrint
       gPrintB
@@ -194,7 +194,7 @@ constexpr std::string_view kOutline = R"(OPL Help
       gSaveBit
       gClose
       gUse
-      gColor
+      gColor [5]
       gGrey
       DefaultWin
       gPatt
@@ -203,31 +203,31 @@ constexpr std::string_view kOutline = R"(OPL Help
       gIdentity
       gWidth
       gHeight
-      gInfo
-      gInfo32
+      gInfo [3]
+      gInfo32 [5]
     Sprites
-      CreateSprite
-      AppendSprite
-      ChangeSprite
-      DrawSprite
-      PosSprite
-      CloseSprite
+      CreateSprite [3]
+      AppendSprite [3]
+      ChangeSprite [3]
+      DrawSprite [3]
+      PosSprite [3]
+      CloseSprite [3]
   Menus
     mInit
     mCard
-    mCasc
+    mCasc [5]
     Menu
-    mPopUp
+    mPopUp [5]
   Dialogs
     dInit
     dPosition
     dText
     dEdit
-    dEditMulti
+    dEditMulti [5]
     dXInput
     dFile
     dChoice
-    dCheckBox
+    dCheckBox [5]
     dFloat
     dLong
     dDate

@@ -24,7 +24,7 @@ const char *OplDialectName(int dialect);
 // The style class of a word when the dialect has it.
 enum TOplClass : uint8_t {
     ocProcedure, // bold teal: proc, endp
-    ocStructure, // bold in the editor's own colours: if, do, global, on, ...
+    ocStructure, // bold in the editor's own colours: if, do, global, on, and, ...
     ocCommand,   // bold navy: everything else
 };
 
@@ -34,7 +34,8 @@ enum TOplTag : uint8_t {
     otOpl5,      // OPL 5 only
     otOpl3And5,  // OPL 3 and OPL 5
     otSienaAnd3, // Siena and OPL 3
-    otNowhere,   // no dialect: always shown with the warning style
+    otNowhere,   // no dialect (words of later machines): always shown with the warning style
+    otOpl3,      // OPL 3 only
 };
 
 struct TOplWord {
@@ -43,7 +44,7 @@ struct TOplWord {
     TOplTag Tag;
 };
 
-// Every entry of the keyword tables, in table order (312 entries; "delete", "val" and
+// Every entry of the keyword tables, in table order (339 entries; "delete", "val" and
 // "iosignal" appear twice).
 const std::vector<TOplWord> &OplWordTable();
 

@@ -8,7 +8,15 @@ void RegisterOplSpans(TCodeMemo &memo)
 {
     TStartStopKeyList &ss = memo.StartStopKeys();
     ss.AddStartStop("\"", "\"", 1, 0, 1, 0, clWhite, clNavy, 1);
-    ss.AddStartStop("rem", "", 2, fsItalic, 1, 0, clWhite, clGreen, 0);
+    ss.AddStartStop("rem", "", koWholeWords, fsItalic, 1, 0, clWhite, clGreen, 0);
+    // REM starts a comment only as a word of its own: not inside a name such as lorem$ or
+    // premiumRate, whose characters are letters, digits, '_' and the type marks $ % &
+    ss.WordChars.reset();
+    for (int c = 0; c < 128; ++c)
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
+            ss.WordChars.set(static_cast<size_t>(c));
+    for (char c : {'_', '$', '%', '&'})
+        ss.WordChars.set(static_cast<unsigned char>(c));
 }
 
 int OplDialectFromName(const std::string &name)

@@ -9,7 +9,8 @@
 
 namespace quenvel {
 
-// The string-literal and REM-comment spans, registered once for every dialect.
+// The string-literal and REM-comment spans, registered once for every dialect. A comment
+// starts at REM only where REM is a word of its own, not inside a longer name.
 void RegisterOplSpans(TCodeMemo &memo);
 
 // Dialect from its command-line name: "none" 0, "siena" 1, "opl3" 2, "opl5" 3; -1 when unknown.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <set>
 
 using namespace quenvel;
 using namespace quenvel::test;
@@ -196,6 +197,10 @@ TEST(CliHighlight, PrintsRunsExactly)
                      "2 13 5 2 008000 ffffff\n"
                      "3 1 7 1 0000ff 00ffff\n"
                      "4 0 4 1 808000 000000\n");
+    // REM inside a name is no comment
+    WriteFile(t / "r.opl", "GLOBAL lorem$(2)\r\nremind:\r\nx=1:REM y");
+    EXPECT_EQ(RunProgram("--highlight=opl5 " + Q(t / "r.opl")).out, "1 0 6 1 000000 000000\n"
+                                                                     "3 4 5 2 008000 ffffff\n");
     // style codes count as columns
     WriteFile(t / "c.opl", "\x02 PRINT");
     EXPECT_EQ(RunProgram("--highlight=siena " + Q(t / "c.opl")).out, "1 2 5 1 800000 000000\n");
@@ -226,6 +231,39 @@ TEST(CliCheck, ReportsWordsTheDialectLacks)
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("Cannot open file " + (t / "missing.opl")), std::string::npos);
     EXPECT_NE(r.out.find("'gCircle'"), std::string::npos);
+}
+
+// Every word the translators reserve, checked as a program would hold it: reported exactly
+// where the dialect's machine lacks it. The Siena lacks what the Series 3a lacks and the
+// words of its own list besides.
+TEST(CliCheck, AgreesWithTheTranslatorsWordForWord)
+{
+    const std::vector<TOplFact> facts = ReadOplFacts();
+    if (facts.empty())
+        GTEST_SKIP() << "no translator facts beside the project";
+    TTempDir t;
+    std::string text;
+    for (const TOplFact &f : facts)
+        text += f.Word + "\r\n";
+    WriteFile(t / "all.opl", text);
+    for (const char *dialect : {"siena", "opl3", "opl5"}) {
+        SCOPED_TRACE(dialect);
+        std::set<std::string> lacking;
+        for (const TOplFact &f : facts) {
+            const bool has = dialect[3] == '5' ? f.Series5 : f.Series3a && !(dialect[0] == 's' && SienaLacks(f.Word));
+            if (!has)
+                lacking.insert(f.Word);
+        }
+        const TRun r = RunProgram(std::string("--check=") + dialect + " " + Q(t / "all.opl"));
+        EXPECT_EQ(r.status, lacking.empty() ? 0 : 1);
+        std::set<std::string> reported;
+        std::istringstream out(r.out);
+        for (std::string line; std::getline(out, line);) {
+            const size_t a = line.find('\'') + 1;
+            reported.insert(line.substr(a, line.find('\'', a) - a));
+        }
+        EXPECT_EQ(reported, lacking);
+    }
 }
 
 TEST(CliCheck, RealProgramsOpenAndCheck)

@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <regex>
+
 
 using namespace quenvel;
 using namespace quenvel::test;
@@ -71,17 +76,6 @@ struct TOplControl {
 };
 
 } // namespace
-
-TEST(Keywords, WholeWordsAndDelimiters)
-{
-    TSmallList l({{"if", koWholeWords}});
-    auto r = l.Load("If x");
-    ASSERT_EQ(r.size(), 1u);
-    EXPECT_EQ(r[0].text, "If");
-    EXPECT_TRUE(l.Load("elif x").empty());
-    EXPECT_TRUE(l.Load("ifx").empty());
-    EXPECT_EQ(l.Load("x if").size(), 1u) << "the end of the line is a boundary";
-}
 
 TEST(Keywords, FirstEntryWins)
 {
@@ -168,7 +162,7 @@ TEST(OplHighlighting, WordsAndBoundaries)
         {"a$=GET$ k%=GET", {"GET$", "GET"}},
         {"PRINT\"hello\" x", {}}, // a double quote is not a delimiter
         {"PRINT \"IF\" :REM PRINT", {"PRINT"}},
-        {"IF A%=1 OR B%=2", {"IF"}},
+        {"IF A%=1 OR NOT B%=2", {"IF", "OR", "NOT"}},
         {"x=VAL(a$)+IOSIGNAL :DELETE f$", {"VAL", "IOSIGNAL", "DELETE"}},
         {"LOADM \"lib\" : dinit \"x\" : h%=GHEIGHT", {"LOADM", "dinit", "GHEIGHT"}},
         {"gPrintClip 1:s&=Datetosecs(0):FindField(a$):gCreateBit(1):GetEventA32 s%",
@@ -185,12 +179,50 @@ TEST(OplHighlighting, WordsAndBoundaries)
     }
 }
 
+// REM opens a comment only where the translator reads it as a word: not against a letter,
+// digit, '_' or type mark on either side.
+TEST(OplHighlighting, RemIsACommentOnlyAsAWordOfItsOwn)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"PRINT 1 REM x", "REM x"}, {"a%=1 :REM x", "REM x"}, {"a%=1:REM x", "REM x"}, {"REM x", "REM x"},
+        {"rem", "rem"}, {"\tRem\tnote", "Rem\tnote"}, {"x=(1)REM.", "REM."}, {"REM\"q\" GLOBAL", "REM\"q\" GLOBAL"},
+        {"GLOBAL lorem$(20)", ""}, {"REMARK", ""}, {"premiumRate=2", ""}, {"PROC remind1942:(a%)", ""},
+        {"extremes&=1", ""}, {"rem%=1", ""}, {"x_rem=rem_1", ""}, {"a$=rem$", ""}, {"rem9 2rem", ""},
+    };
+    TOplControl c(odOpl5);
+    auto comment = [&c] {
+        std::string got;
+        for (const TRunText &r : Runs(c.memo))
+            if (r.style == fsItalic && r.fg == clGreen)
+                got += r.text;
+        return got;
+    };
+    for (const auto &[text, expected] : cases) {
+        c.Load(text);
+        EXPECT_EQ(comment(), expected) << text;
+    }
+    // typing against a REM unmakes its comment; taking the letter away makes it again
+    c.Load("x=1 REM y");
+    c.memo.SetSelStart(7);
+    c.memo.SetSelText("A");
+    EXPECT_EQ(comment(), "");
+    c.memo.SetSelStart(7);
+    c.memo.SetSelLength(1);
+    c.memo.SetSelText("");
+    EXPECT_EQ(comment(), "REM y");
+    c.memo.SetSelStart(4);
+    c.memo.SetSelText("_");
+    EXPECT_EQ(comment(), "");
+}
+
 // ---- differential test against a deliberately simple matcher ----
 
 namespace {
 
 std::vector<TRunText> Reference(const std::string &text, const TKeywordList &kl)
 {
+    // REM opens a comment only where no character of a name stands against it
+    auto nameChar = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || std::strchr("_$%&", c); };
     std::vector<TRunText> out;
     auto pars = SplitLikeLoader(text);
     for (size_t p = 0; p < pars.size(); ++p) {
@@ -214,7 +246,8 @@ std::vector<TRunText> Reference(const std::string &text, const TKeywordList &kl)
                 for (size_t k = i; k < e; ++k)
                     owner[k] = -2;
                 i = e;
-            } else if (up.compare(i, 3, "REM") == 0) {
+            } else if (up.compare(i, 3, "REM") == 0 && !(i > 0 && nameChar(s[i - 1])) &&
+                       !(i + 3 < s.size() && nameChar(s[i + 3]))) {
                 rs.push_back({i, s.size(), 1, -1});
                 for (size_t k = i; k < s.size(); ++k)
                     owner[k] = -2;
@@ -263,7 +296,7 @@ std::string RandomOplText(std::mt19937 &rng)
     static const char *pieces[] = {"PRINT", "print", "IF", "endif", "x%", "at", "cat", "get$", "GET", "rem",
                                    "REM", "premium%", "\"", "\"str\"", "gPRINTCLIP", "delete", "val", "(",
                                    ")", ",", " ", " ", " ", "\t", ":", "=", "+", "proc", "ENDP", "a$", "$",
-                                   "gcircle", "const", "errx$", "\xe9", "1", "\r\n", "\r\n", "\n", "\r"};
+                                   "gcircle", "const", "errx$", "\xe9", "1", "\r\n", "\r\n", "\n", "\r", "lorem$", "REMark", "_"};
     std::string s;
     int n = static_cast<int>(rng() % 40);
     for (int i = 0; i < n; ++i)
@@ -285,6 +318,26 @@ TEST(OplHighlighting, AgreesWithASimpleReferenceMatcher)
             ASSERT_EQ(got, want) << testing::PrintToString(text);
         }
     }
+}
+
+// Real programs highlight as the reference says; among them names with "rem" inside (rem%,
+// SyRemoteLinkDisable:, _hPreModuleCheck%:), which stay code.
+TEST(OplHighlighting, CorpusProgramsAgreeWithTheReference)
+{
+    const std::filesystem::path corpus = std::string(QUENVEL_SHARED_CORPUS) + "/plain-text";
+    if (!std::filesystem::exists(corpus))
+        GTEST_SKIP() << "no corpus beside the project";
+    TOplControl c(odOpl5);
+    int names = 0;
+    const std::regex remInName("[A-Za-z0-9_$%&]rem|rem[A-Za-z0-9_$%&]", std::regex::icase);
+    for (const auto &f : std::filesystem::recursive_directory_iterator(corpus)) {
+        if (!f.is_regular_file())
+            continue;
+        const std::string text = ReadFile(f.path().string());
+        EXPECT_EQ(c.Load(text), Reference(text, *c.table)) << f.path();
+        names += static_cast<int>(std::distance(std::sregex_iterator(text.begin(), text.end(), remInName), {}));
+    }
+    EXPECT_GT(names, 30);
 }
 
 // The word-lookup matcher and the general search give the same runs.

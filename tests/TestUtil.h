@@ -106,6 +106,48 @@ inline std::string Q(const std::string &path)
     return "'" + path + "'";
 }
 
+#ifdef QUENVEL_SHARED_FACTS
+// One word of the OPL translators' word tables: its class ("function", "keyword" or
+// "reserved") and whether the Series 3a and the Series 5 translators accept it.
+struct TOplFact {
+    std::string Word, Class;
+    bool Series3a = false, Series5 = false;
+};
+
+// Every word of the shared facts file; empty when the file is not there.
+inline std::vector<TOplFact> ReadOplFacts()
+{
+    std::vector<TOplFact> facts;
+    std::istringstream in(ReadFile(std::string(QUENVEL_SHARED_FACTS) + "/translator-words.tsv"));
+    std::string line;
+    std::getline(in, line); // the column names
+    while (std::getline(in, line)) {
+        std::vector<std::string> f;
+        std::istringstream cols(line);
+        for (std::string c; std::getline(cols, c, '\t');)
+            f.push_back(c);
+        if (f.size() >= 4)
+            facts.push_back({f[0], f[1], f[2] == "yes", f[3] == "yes"});
+    }
+    return facts;
+}
+
+// The words the Siena's table marks as missing although the Series 3a has them (the
+// Siena shares the Series 3a's OPL; no public source says which words it lacks).
+inline bool SienaLacks(const std::string &word)
+{
+    static const char *const words[] = {
+        "CACHE", "COMPRESS", "RECSIZE", "GDRAWOBJECT", "GGREY", "DEFAULTWIN", "GPATT", "GINFO", "CREATESPRITE",
+        "APPENDSPRITE", "CHANGESPRITE", "DRAWSPRITE", "POSSPRITE", "CLOSESPRITE", "TYPE", "EXT", "PATH", "USR",
+        "USR$", "CALL", "OS", "ODBINFO", "LOADLIB", "LINKLIB", "UNLOADLIB", "FINDLIB", "GETLIBH", "NEWOBJ",
+        "NEWOBJH", "SEND", "ENTERSEND", "ENTERSEND0", "CACHETIDY", "CACHEHDR", "CACHEREC"};
+    for (const char *w : words)
+        if (word == w)
+            return true;
+    return false;
+}
+#endif
+
 #ifdef QUENVEL_BINARY
 struct TRun {
     int status = -1;

@@ -4,13 +4,16 @@
 #include "app/document/Document.h"
 #include "opl/HelpIndex.h"
 #include "opl/HelpTree.h"
+#include "opl/OplKeywords.h"
 #include "opl/SyntaxHints.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 
 using namespace quenvel;
 using namespace quenvel::test;
@@ -34,13 +37,10 @@ TEST(HelpTree, CountsShapeAndBadges)
     ASSERT_EQ(nodes.size(), 229u);
     EXPECT_EQ(nodes[0].Caption, "OPL Help");
     int groups = 0, inner = 0, leaves = 0;
-    std::map<THelpBadge, std::vector<std::string_view>> badges;
     std::vector<int> children(nodes.size());
     for (size_t i = 0; i < nodes.size(); ++i) {
         groups += nodes[i].Level == 1;
         (nodes[i].IsLeaf() ? leaves : inner)++;
-        if (nodes[i].Badge != THelpBadge::None)
-            badges[nodes[i].Badge].push_back(nodes[i].Caption);
         if (i > 0) {
             ASSERT_LT(nodes[i].Parent, static_cast<int>(i));
             EXPECT_EQ(nodes[static_cast<size_t>(nodes[i].Parent)].Level, nodes[i].Level - 1);
@@ -53,11 +53,12 @@ TEST(HelpTree, CountsShapeAndBadges)
     EXPECT_EQ(groups, 12);
     EXPECT_EQ(inner, 24);
     EXPECT_EQ(leaves, 205);
-    EXPECT_EQ(badges[THelpBadge::Opl5].size(), 22u);
-    EXPECT_EQ(badges[THelpBadge::Opl3], (std::vector<std::string_view>{"Cache", "Compress", "RecSize"}));
-    for (const char *c : {"Errx$", "Include", "gDrawObject"})
-        EXPECT_EQ(nodes[static_cast<size_t>(FindNode(c))].Badge, THelpBadge::Opl5) << c;
-    EXPECT_EQ(nodes[static_cast<size_t>(FindNode("copy"))].Badge, THelpBadge::None);
+    // "5": the Series 5 only; "3": not on the Series 5 (every badge is checked against its entry)
+    const std::pair<const char *, THelpBadge> badged[] = {
+        {"Errx$", THelpBadge::Opl5}, {"mCasc", THelpBadge::Opl5}, {"Cache", THelpBadge::Opl3},
+        {"gDrawObject", THelpBadge::Opl3}, {"gInfo", THelpBadge::Opl3}, {"copy", THelpBadge::None}};
+    for (const auto &[caption, badge] : badged)
+        EXPECT_EQ(nodes[static_cast<size_t>(FindNode(caption))].Badge, badge) << caption;
 }
 
 TEST(HelpTree, CaptionsAreSpeltAsOplSpellsThem)
@@ -99,14 +100,14 @@ TEST(SyntaxHint, TypingAndMovingTheCaret)
             hint = NextSyntaxHint(text.substr(0, n), static_cast<int32_t>(n), hint);
         return hint;
     };
-    const std::string dtext = "dTEXT var prompt%, body$, type%";
+    const std::string dtext = "dTEXT prompt$, body$[, type%]";
     EXPECT_EQ(typed("dtext"), dtext);
     EXPECT_EQ(typed("dtext "), dtext);
     EXPECT_EQ(typed("  DText"), dtext);
     EXPECT_EQ(typed("do"), "DO ... UNTIL");
     EXPECT_EQ(typed("dox"), "DO ... UNTIL");
     EXPECT_EQ(typed("dox "), "(none)");
-    EXPECT_EQ(typed("\tprint"), "PRINT var str$");
+    EXPECT_EQ(typed("\tprint"), "PRINT expression[, or ; expression ...]");
     EXPECT_EQ(typed("dlong x&, 9 remark"), "REM comment");
 
     // Moving the caret without typing: line, column, the hint before, the hint after.
@@ -121,8 +122,8 @@ TEST(SyntaxHint, TypingAndMovingTheCaret)
         {"dinit", 0, "old", "old"},                                                // columns 0 and 1 never change it
         {"dinit", 1, "old", "old"},
         {"a dinit", 2, "old", "(none)"},                         // a space before the caret resets it
-        {"dposition\tx", 10, "old", "dPOSITION var x&, y&"},     // a TAB ends a word too
-        {"mcard", 5, "", "mCARD var Title1$, %FastKey1, Title2$, %FastKey2,..."},
+        {"dposition\tx", 10, "old", "dPOSITION x%, y%"},     // a TAB ends a word too
+        {"mcard", 5, "", "mCARD title$, item1$, key1%, item2$, key2%, ..."},
         {"rem", 3, "", "REM comment"},
         {"x", 5, "old", "old"},                                  // a column past the end changes nothing
         {"PRINT\"hi\"", 3, "old", "old"},                         // only blanks end a word
@@ -132,10 +133,16 @@ TEST(SyntaxHint, TypingAndMovingTheCaret)
         EXPECT_EQ(NextSyntaxHint(c.line, c.col, c.before), c.after) << c.line << " @" << c.col;
 }
 
+// Every hint starts with its own command; "var" marks exactly the dialog items that write
+// a variable, and only as their first argument.
 TEST(SyntaxHint, EveryHintSpellsItsOwnCommand)
 {
     ASSERT_EQ(SyntaxHintTable().size(), 19u);
+    const std::set<std::string_view> byReference = {"DLONG", "DFLOAT", "DDATE", "DTIME",
+                                                    "DCHOICE", "DFILE", "DXINPUT", "DEDIT"};
     for (const TSyntaxHint &h : SyntaxHintTable()) {
+        EXPECT_EQ(h.Text.find(" var "), byReference.count(h.Key) ? h.Key.size() : std::string_view::npos) << h.Text;
+        EXPECT_EQ(h.Text.find(" var ", h.Key.size() + 1), std::string_view::npos) << h.Text;
         std::string head(h.Text.substr(0, h.Key.size()));
         for (char &c : head)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -146,6 +153,10 @@ TEST(SyntaxHint, EveryHintSpellsItsOwnCommand)
     }
     EXPECT_EQ(FindSyntaxHint("DFloat")->Key, "DFLOAT");
     EXPECT_EQ(FindSyntaxHint("rem")->Text, "REM comment");
+    EXPECT_EQ(FindSyntaxHint("dinit")->Text, "dINIT [title$[, flags%]]");
+    EXPECT_EQ(FindSyntaxHint("proc")->Text, "PROC name:(parameters)");
+    EXPECT_EQ(FindSyntaxHint("while")->Text, "WHILE ... ENDWH");
+    EXPECT_EQ(FindSyntaxHint("dedit")->Text, "dEDIT var str$, prompt$[, len%]");
 }
 
 TEST(EnterIndentation, TabsCarryOverToTheNewLine)
@@ -185,7 +196,7 @@ TEST(HelpSet, EveryNodeHasAnEntryAndEveryLinkResolves)
     // The anchors of every page; none twice on one page.
     std::map<std::string, std::set<std::string>> anchors;
     const std::regex nameRe("<a name=\"([^\"]+)\">"), hrefRe("href=\"([^\"]*)\"");
-    ASSERT_EQ(HelpFileNames().size(), 13u);
+    ASSERT_EQ(HelpFileNames().size(), 16u);
     for (std::string_view name : HelpFileNames()) {
         const std::string page(*HelpFile(name));
         std::set<std::string> &set = anchors[std::string(name)];
@@ -209,24 +220,92 @@ TEST(HelpSet, EveryNodeHasAnEntryAndEveryLinkResolves)
             linked.insert((*it)[1].str().substr(0, (*it)[1].str().find('#')));
         }
     }
-    EXPECT_EQ(linked.size(), 14u) << "every page is reached (\"\" is a link within a page)";
+    EXPECT_EQ(linked.size(), 17u) << "every page is reached (\"\" is a link within a page)";
 
-    // Every node's topic resolves; a leaf's entry gives its syntax and its machines.
+    // Every node's topic resolves (a leaf's entry is checked below).
+    const auto &nodes = HelpTreeNodes();
+    for (int i = 0; i < static_cast<int>(nodes.size()); ++i)
+        ASSERT_TRUE(resolves("", HelpTopicForNode(i))) << nodes[static_cast<size_t>(i)].Caption;
+    // every page but the contents starts with an example
+    for (std::string_view name : HelpFileNames()) {
+        if (name != kHelpContentsPage) {
+            EXPECT_NE(HelpFile(name)->find("<a name=\"example\"></a>Example</h2>\n<pre>"), std::string::npos) << name;
+        }
+    }
+}
+
+namespace {
+
+// The entry a topic ("page.html#anchor") leads to: from its heading to the next heading.
+std::string EntryOf(const std::string &topic)
+{
+    const size_t hash = topic.find('#');
+    const std::string page(HelpFile(topic.substr(0, hash)).value_or(""));
+    const size_t at = page.rfind("<h3>", page.find("<a name=\"" + topic.substr(hash + 1) + "\">"));
+    if (hash == std::string::npos || at == std::string::npos)
+        return "";
+    return page.substr(at, std::min(page.find("<h", at + 1), page.find("<p><a href=\"index", at)) - at);
+}
+
+// The machines an entry names on its "Machines:" line ("none ..." names none).
+std::set<std::string> MachinesOf(const std::string &entry)
+{
+    const size_t at = entry.find("Machines: ");
+    if (at == std::string::npos)
+        return {"(no line)"};
+    std::set<std::string> m;
+    std::istringstream line(entry.substr(at + 10, entry.find('<', at) - at - 10));
+    for (std::string name; std::getline(line >> std::ws, name, ',');)
+        if (!name.starts_with("none"))
+            m.insert(name);
+    return m;
+}
+
+} // namespace
+
+// Every word the editor highlights opens an entry with F1, and every entry names the machines
+// whose translators accept its word; the tree's badges say the same as the entries.
+TEST(HelpSet, EveryWordHasAnEntryTrueToTheTranslators)
+{
+    const std::vector<TOplFact> facts = ReadOplFacts();
+    if (facts.empty())
+        GTEST_SKIP() << "no translator facts beside the project";
+    std::map<std::string, std::set<std::string>> machines; // by upper-case word
+    for (const TOplFact &f : facts) {
+        std::set<std::string> &m = machines[f.Word];
+        if (f.Series3a && !SienaLacks(f.Word))
+            m.insert("Siena");
+        if (f.Series3a)
+            m.insert("Series 3");
+        if (f.Series5)
+            m.insert("Series 5");
+    }
+    auto upper = [](std::string_view w) {
+        std::string u(w);
+        std::transform(u.begin(), u.end(), u.begin(), [](unsigned char c) { return std::toupper(c); });
+        return u;
+    };
+    for (const TOplWord &w : OplWordTable()) {
+        const std::optional<std::string> topic = HelpTopicForWord(w.Word);
+        ASSERT_TRUE(topic) << w.Word << " has no entry";
+        const std::string entry = EntryOf(*topic);
+        EXPECT_NE(entry.find("<pre>"), std::string::npos) << w.Word << " -> " << *topic;
+        EXPECT_EQ(MachinesOf(entry), machines.at(upper(w.Word))) << w.Word << " -> " << *topic;
+    }
+    // a leaf's entry may describe a form of its word that fewer machines have, never more
     const auto &nodes = HelpTreeNodes();
     for (int i = 0; i < static_cast<int>(nodes.size()); ++i) {
-        const std::string topic = HelpTopicForNode(i);
-        ASSERT_TRUE(resolves("", topic)) << nodes[static_cast<size_t>(i)].Caption << " -> " << topic;
-        if (!nodes[static_cast<size_t>(i)].IsLeaf())
+        const THelpNode &n = nodes[static_cast<size_t>(i)];
+        if (!n.IsLeaf())
             continue;
-        const size_t hash = topic.find('#');
-        const std::string page(*HelpFile(topic.substr(0, hash)));
-        const size_t at = page.find("<a name=\"" + topic.substr(hash + 1) + "\">");
-        const std::string entry = page.substr(at, page.find("<h", at + 1) - at);
-        EXPECT_NE(entry.find("<pre>"), std::string::npos) << topic;
-        EXPECT_NE(entry.find("Machines: "), std::string::npos) << topic;
-        if (nodes[static_cast<size_t>(i)].Badge == THelpBadge::Opl5) {
-            EXPECT_NE(entry.find("Machines: Series 5<"), std::string::npos) << topic;
-        }
+        const std::set<std::string> m = MachinesOf(EntryOf(HelpTopicForNode(i)));
+        const std::string word = upper(n.Caption.substr(0, n.Caption.find_first_of(" ,")));
+        for (const std::string &machine : m)
+            EXPECT_TRUE(machines.at(word).count(machine)) << n.Caption << " on the " << machine;
+        const THelpBadge badge = m == std::set<std::string>{"Series 5"} ? THelpBadge::Opl5
+                                 : m.count("Series 5")                  ? THelpBadge::None
+                                                                        : THelpBadge::Opl3;
+        EXPECT_EQ(n.Badge, badge) << n.Caption;
     }
 }
 

@@ -286,9 +286,9 @@ TEST(WritingAids, HintLineEnterIndentationAndHelp)
     QWidget *ed = &r.w->Editor();
     r.Memo().SetSelStart(r.Memo().TextLength());
     QTest::keyClicks(ed, "dtext");
-    EXPECT_EQ(r.w->HintLine()->text().toStdString(), "dTEXT var prompt%, body$, type%");
+    EXPECT_EQ(r.w->HintLine()->text().toStdString(), "dTEXT prompt$, body$[, type%]");
     QTest::keyClicks(ed, " ");
-    EXPECT_EQ(r.w->HintLine()->text().toStdString(), "dTEXT var prompt%, body$, type%");
+    EXPECT_EQ(r.w->HintLine()->text().toStdString(), "dTEXT prompt$, body$[, type%]");
     QTest::keyClicks(ed, "xyz ");
     EXPECT_EQ(r.w->HintLine()->text().toStdString(), "(none)");
     // Enter after a line indented with two TABs starts the next with two TABs
@@ -296,12 +296,38 @@ TEST(WritingAids, HintLineEnterIndentationAndHelp)
     QTest::keyClick(ed, Qt::Key_Return);
     EXPECT_EQ(r.Memo().ParagraphText(1), "\t\t");
     EXPECT_EQ(r.Memo().SelCol(), 2);
-    // Help opens the contents; F1 on a word opens its entry
+    // Help opens the contents
     r.w->Action("Help")->trigger();
     EXPECT_EQ(r.w->HelpWindow()->Browser()->source().fileName().toStdString(), "index.html");
-    r.Memo().SetSelStart(0);
-    r.Memo().SetSelTextBuf("gPRINT ");
-    r.Memo().SetSelStart(3);
-    r.w->HelpOnWord1Click();
-    EXPECT_EQ(r.w->HelpWindow()->Browser()->source().fragment().toStdString(), "gprint");
+}
+
+// F1 pressed in the editor opens the entry of the word at the caret, also for the words that
+// have no place in the tree; elsewhere it opens the contents. Each page starts with an example.
+TEST(WritingAids, F1OpensTheEntryOfAnyHighlightedWord)
+{
+    TRig r("PROC main:\r\n  x = ABS(-1.5)\r\n  GETEVENT32 ev&()\r\n  gPRINT x\r\nENDP\r\n");
+    QWidget *ed = &r.w->Editor();
+    QTextBrowser *browser = r.w->HelpWindow()->Browser();
+    const struct {
+        int32_t line, col;
+        const char *page, *anchor, *heading;
+    } cases[] = {
+        {1, 7, "numbers.html", "abs", "ABS"},
+        {2, 4, "events-and-input-output.html", "getevent32", "GETEVENT32"},
+        {0, 0, "opl-procedures.html", "proc", "PROC"},
+        {3, 3, "graphics.html", "gprint", "gPrint"},
+        {1, 2, "index.html", "", "OPL Help"}, // on no word
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.heading);
+        r.Memo().SetSelStart(r.Memo().ParagraphStart(c.line) + c.col);
+        QTest::keyClick(ed, Qt::Key_F1);
+        ASSERT_TRUE(r.w->HelpWindow()->isVisible());
+        EXPECT_EQ(browser->source().fileName().toStdString(), c.page);
+        EXPECT_EQ(browser->source().fragment().toStdString(), c.anchor);
+        EXPECT_NE(browser->toPlainText().indexOf(QString::fromLatin1(c.heading)), -1);
+    }
+    r.w->HelpWindow()->ShowTopic("graphics.html");
+    const QString page = browser->toPlainText();
+    EXPECT_LT(page.indexOf(QStringLiteral("Example")), page.indexOf(QStringLiteral("gCREATE(10, 10, 200, 100, 1)")));
 }
