@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quenvel {
@@ -371,6 +372,24 @@ private:
     void EnsureRegions(int32_t par);
     bool ParseFresh(int32_t par, bool keywords);
     bool EditTouchesRegionKeys(const TDynStyle &region, int32_t open, int32_t close, int32_t s, int32_t end);
+    // The steps of replacing the selection, in the order SetSelTextBuf takes them.
+    struct TReplacement;
+    void NormaliseSelection();
+    void NoteRemoved(TReplacement &r);
+    void CutAtParagraphLimit(TReplacement &r);
+    void AddCompensation(TReplacement &r);
+    void RecordUndo(const TReplacement &r);
+    std::vector<TParagraphRec> BuildRecords(const TReplacement &r);
+    // Puts the records in place of the replaced paragraphs; returns the change of TextLength.
+    int32_t SpliceRecords(const TReplacement &r, std::vector<TParagraphRec> &made);
+    void CorrectNavigators(const TReplacement &r, int32_t d, int32_t dk);
+    void KeepFormatterRange(const TReplacement &r, int32_t dk);
+    // Returns the paragraphs highlighted anew.
+    std::pair<int32_t, int32_t> RehighlightAfterEdit(const TReplacement &r, int32_t d);
+    void RunPassesAfterEdit(int32_t p0, int32_t p1, int32_t s, int32_t end);
+    void PlaceCaretAfterEdit(int32_t end);
+    void RelayoutAfterEdit(int32_t firstPar, int32_t lastPar, int32_t linesBefore, int32_t topLineBefore,
+                           bool topCollapses);
     void WrapSelection(uint8_t code);
 
     TFontDesc font_{"MS Sans Serif", 8, 0, clBlack, 0};

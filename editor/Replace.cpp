@@ -148,6 +148,97 @@ void TCodeMemo::StripHighlighting(int32_t p0, int32_t p1)
     }
 }
 
+// One replacement of the selection, from the text asked for to the records stored.
+struct TCodeMemo::TReplacement {
+    // the selection replaced, in positions (s <= e), and the caret
+    int32_t s = 0, e = 0, caret = 0;
+    // where its ends lie: paragraphs and byte offsets in them
+    int32_t sPar = 0, ePar = 0, sOff = 0, eOff = 0;
+    // the inserted text, one piece per paragraph it ends up in (the compensation codes
+    // included), and its length in positions without them
+    std::vector<std::string> pieces;
+    int64_t length = 0;
+    int32_t compensation = 0;
+    // the parity of each kind of style code in the removed and the inserted text
+    int removedParity[5] = {};
+    int insertedParity[5] = {};
+    // nothing fits into the paragraph: neither the text nor the compensation go in
+    bool dropAll = false;
+    // the highlighting where the edit starts: marks among the removed bytes, the dynamic
+    // style in force, and the region's opening and closing marks when it is one
+    bool marksRemoved = false;
+    TDynStyle before{};
+    int32_t regionOpen = -1, regionClose = -1;
+
+    int32_t InsertedEnd() const { return static_cast<int32_t>(s + length + compensation); }
+    int32_t NewLastPar() const { return sPar + static_cast<int32_t>(pieces.size()) - 1; }
+};
+
+namespace {
+
+// What a byte 5 in inserted text becomes, so that it cannot forge a style mark.
+constexpr uint8_t kForgedMark = 165;
+// Room kept at the end of a paragraph for the compensation codes, one of each kind.
+constexpr int64_t kCompensationRoom = 5;
+
+// The inserted text cut into pieces at its breaks: a carriage return (with a line feed
+// right after it) ends a piece; a lone line feed stays a character.
+std::vector<std::string> CutAtBreaks(const char *text, size_t textLen)
+{
+    std::vector<std::string> pieces(1);
+    for (size_t i = 0; i < textLen; ++i) {
+        uint8_t b = static_cast<uint8_t>(text[i]);
+        if (b == 13) {
+            if (i + 1 < textLen && text[i + 1] == 10)
+                ++i;
+            pieces.emplace_back();
+            continue;
+        }
+        if (b == scMark)
+            b = kForgedMark;
+        pieces.back().push_back(static_cast<char>(b));
+    }
+    return pieces;
+}
+
+// The marks in a paragraph's bytes; positions gets the number of the other bytes.
+int32_t CountMarks(const std::string &bytes, int32_t &positions)
+{
+    int32_t marks = 0;
+    positions = 0;
+    for (size_t o = 0; o < bytes.size();) {
+        if (bytes[o] == scMark) {
+            ++marks;
+            o += kMarkSize;
+        } else {
+            ++positions;
+            ++o;
+        }
+    }
+    return marks;
+}
+
+// A record for a paragraph made of these bytes, with one line record that starts in the
+// given styles. Its Start and FirstLine are left for the store to set.
+TParagraphRec MakeParagraph(const std::string &bytes, uint16_t style, const TDynStyle &dyn)
+{
+    TParagraphRec r{};
+    int32_t positions = 0;
+    r.MarkCount = CountMarks(bytes, positions);
+    r.Length = positions;
+    r.Capacity = ReplaceBufferSize(static_cast<int64_t>(bytes.size()));
+    r.Text = AllocText(r.Capacity);
+    std::memcpy(r.Text, bytes.data(), bytes.size());
+    TLineRec line{};
+    line.EndByte = static_cast<int32_t>(bytes.size());
+    line.Style = style;
+    line.DynStyle = dyn;
+    r.Lines = new TLL(line);
+    return r;
+}
+
+} // namespace
+
 void TCodeMemo::SetSelTextBuf(const char *textIn)
 {
     const char *text = textIn ? textIn : "";
@@ -156,228 +247,187 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
     if (selLength_ == 0 && textLen == 0)
         return;
     modified_ = true;
+    NormaliseSelection();
 
-    TCodeNavigator &S = *selStartNav_;
-    TCodeNavigator &Eend = *selStopNav_;
+    TReplacement r;
+    r.s = selStartNav_->Pos();
+    r.e = selStopNav_->Pos();
+    r.caret = caretNav_->Pos();
+    r.pieces = CutAtBreaks(text, textLen);
+    NoteRemoved(r);
+    CutAtParagraphLimit(r);
+    AddCompensation(r);
+    RecordUndo(r);
+
+    // The window's first line moves with an edit that starts at or before it: into the
+    // edit's start when it began inside the replaced text, or to the end of a paragraph
+    // an insertion at its start breaks off.
+    const int32_t topLineBefore = host_ ? topNav_->DisplayLine() : 0;
+    const bool topCollapses = topNav_->Pos() > r.s && topNav_->Pos() <= r.e;
+    const int32_t linesBefore = LineCount();
+
+    std::vector<TParagraphRec> made = BuildRecords(r);
+    const int32_t d = SpliceRecords(r, made);
+    const auto [p0, p1] = RehighlightAfterEdit(r, d);
+    if (!host_)
+        ChangedRange(r.sPar, r.NewLastPar());
+    PlaceCaretAfterEdit(r.InsertedEnd());
+    if (host_)
+        RelayoutAfterEdit(std::min(p0, r.sPar), std::max(p1, r.NewLastPar()), linesBefore, topLineBefore,
+                          topCollapses);
+    // listeners hear of the change
+    Change();
+}
+
+void TCodeMemo::NormaliseSelection()
+{
     // A break is replaced whole or not at all: an end on the line feed of a break takes
     // the whole break in; an empty selection there stands at the next paragraph's start.
-    {
-        const bool sOnLf = S.ParOffset() == S.Par()->Length + 1;
-        const bool eOnLf = Eend.ParOffset() == Eend.Par()->Length + 1;
-        if (selLength_ == 0 && sOnLf) {
-            const int32_t p = S.Pos() + 1;
-            S.SetPos(p);
-            Eend.Invalidate();
-            Eend.SetPos(p);
-        } else {
-            if (sOnLf) {
-                const int32_t p = S.Pos() - 1;
-                S.Invalidate();
-                S.SetPos(p);
-            }
-            if (eOnLf)
-                Eend.SetPos(Eend.Pos() + 1);
-        }
+    TCodeNavigator &S = *selStartNav_;
+    TCodeNavigator &E = *selStopNav_;
+    const bool sOnLf = S.ParOffset() == S.Par()->Length + 1;
+    const bool eOnLf = E.ParOffset() == E.Par()->Length + 1;
+    if (selLength_ == 0 && sOnLf) {
+        const int32_t p = S.Pos() + 1;
+        S.SetPos(p);
+        E.Invalidate();
+        E.SetPos(p);
+        return;
     }
-    const int32_t s = S.Pos(), e = Eend.Pos(), c = caretNav_->Pos();
-    const int32_t topLineBefore = host_ ? topNav_->DisplayLine() : 0;
-
-    // the inserted text: byte 5 cannot forge a mark; cut into pieces at breaks
-    std::vector<std::string> pieces(1);
-    int insParity[5] = {};
-    int64_t L = 0;
-    for (size_t i = 0; i < textLen; ++i) {
-        uint8_t b = static_cast<uint8_t>(text[i]);
-        if (b == 13) {
-            if (i + 1 < textLen && text[i + 1] == 10)
-                ++i;
-            pieces.emplace_back();
-            L += 2;
-            continue;
-        }
-        if (b == scMark)
-            b = 165;
-        int ci = CodeIndex(b);
-        if (ci >= 0)
-            insParity[ci] ^= 1;
-        pieces.back().push_back(static_cast<char>(b));
-        ++L;
+    if (sOnLf) {
+        const int32_t p = S.Pos() - 1;
+        S.Invalidate();
+        S.SetPos(p);
     }
+    if (eOnLf)
+        E.SetPos(E.Pos() + 1);
+}
 
-    // what is removed
-    const int32_t sPar = S.ParNb(), ePar = Eend.ParNb();
-    const int32_t sOff = S.TextOffset(), eOff = Eend.TextOffset();
-    int remParity[5] = {};
-    for (int32_t p = sPar; p <= ePar; ++p) {
+void TCodeMemo::NoteRemoved(TReplacement &r)
+{
+    TCodeNavigator &S = *selStartNav_;
+    TCodeNavigator &E = *selStopNav_;
+    r.sPar = S.ParNb();
+    r.ePar = E.ParNb();
+    r.sOff = S.TextOffset();
+    r.eOff = E.TextOffset();
+    for (int32_t p = r.sPar; p <= r.ePar; ++p) {
         const TParagraphRec &par = Par(p);
-        const int32_t a = p == sPar ? sOff : 0;
-        const int32_t b = p == ePar ? eOff : par.ByteSize();
+        const int32_t a = p == r.sPar ? r.sOff : 0;
+        const int32_t b = p == r.ePar ? r.eOff : par.ByteSize();
         for (int32_t o = a; o < b;) {
             if (par.Text[o] == scMark) {
+                r.marksRemoved = true;
                 o += kMarkSize;
                 continue;
             }
-            int ci = CodeIndex(par.Text[o]);
+            const int ci = CodeIndex(par.Text[o]);
             if (ci >= 0)
-                remParity[ci] ^= 1;
+                r.removedParity[ci] ^= 1;
             ++o;
         }
     }
-
-    // Before the change: typing inside a string or comment that does not touch
-    // its keys keeps the region as it is and runs no pass.
-    bool marksRemoved = false;
-    for (int32_t p = sPar; p <= ePar && !marksRemoved; ++p) {
-        const TParagraphRec &par = Par(p);
-        const int32_t a = p == sPar ? sOff : 0;
-        const int32_t b = p == ePar ? eOff : par.ByteSize();
-        for (int32_t o = a; o < b && par.MarkCount; ++o)
-            if (par.Text[o] == scMark) {
-                marksRemoved = true;
-                break;
-            }
-    }
-    const TDynStyle D = S.CurrentDynStyle();
-    int32_t regionOpen = -1, regionClose = -1;
-    if (!marksRemoved && D.IsRegion() && pieces.size() == 1) {
+    // Typing inside a string or comment that does not touch its keys keeps the region
+    // as it is and runs no pass: its marks are looked up before the change.
+    r.before = S.CurrentDynStyle();
+    if (!r.marksRemoved && r.before.IsRegion() && r.pieces.size() == 1) {
         TCodeNavigator t(this);
         t.Assign(S);
         if (t.FindPrevMark())
-            regionOpen = t.Pos();
-        t.Assign(Eend);
+            r.regionOpen = t.Pos();
+        t.Assign(E);
         if (t.FindNextMark())
-            regionClose = t.Pos();
+            r.regionClose = t.Pos();
     }
+}
 
-    // A paragraph may not outgrow its limit: the inserted text gives way, never the
-    // text around it (room is kept for the compensation codes)
-    bool dropAll = false;
-    {
-        const int64_t head = sOff, tail = Par(ePar).ByteSize() - eOff;
-        const size_t n = pieces.size();
-        bool cut = false;
-        for (size_t i = 0; i < n; ++i) {
-            const int64_t around = (i == 0 ? head : 0) + (i + 1 == n ? tail + 5 : 0);
-            const int64_t excess = around + static_cast<int64_t>(pieces[i].size()) - kMaxParagraphBytes;
-            if (excess > 0) {
-                cut = true;
-                if (n == 1 && excess >= static_cast<int64_t>(pieces[i].size()))
-                    dropAll = true;
-                pieces[i].resize(excess >= static_cast<int64_t>(pieces[i].size())
-                                     ? 0
-                                     : pieces[i].size() - static_cast<size_t>(excess));
-            }
-        }
-        if (cut) {
-            L = 2 * static_cast<int64_t>(n - 1);
-            std::fill(std::begin(insParity), std::end(insParity), 0);
-            for (const std::string &piece : pieces)
-                for (char ch : piece) {
-                    const int ci = CodeIndex(static_cast<uint8_t>(ch));
-                    if (ci >= 0)
-                        insParity[ci] ^= 1;
-                    ++L;
-                }
-        }
+void TCodeMemo::CutAtParagraphLimit(TReplacement &r)
+{
+    // A paragraph may not outgrow its limit: the inserted text gives way, never the text
+    // around it (room is kept for the compensation codes).
+    const int64_t head = r.sOff, tail = Par(r.ePar).ByteSize() - r.eOff;
+    const size_t n = r.pieces.size();
+    for (size_t i = 0; i < n; ++i) {
+        std::string &piece = r.pieces[i];
+        const int64_t size = static_cast<int64_t>(piece.size());
+        const int64_t around = (i == 0 ? head : 0) + (i + 1 == n ? tail + kCompensationRoom : 0);
+        const int64_t excess = around + size - kMaxParagraphBytes;
+        if (excess <= 0)
+            continue;
+        if (n == 1 && excess >= size)
+            r.dropAll = true;
+        piece.resize(excess >= size ? 0 : static_cast<size_t>(size - excess));
     }
+    // what is inserted, as it now stands
+    r.length = 2 * static_cast<int64_t>(n - 1);
+    for (const std::string &piece : r.pieces)
+        for (char ch : piece) {
+            const int ci = CodeIndex(static_cast<uint8_t>(ch));
+            if (ci >= 0)
+                r.insertedParity[ci] ^= 1;
+            ++r.length;
+        }
+}
 
-    // style compensation
-    std::string comp;
-    if (compensate_ && !dropAll)
-        for (int k = 0; k < 5; ++k)
-            if (remParity[k] != insParity[k])
-                comp.push_back(static_cast<char>(kCodes[k]));
-    pieces.back() += comp;
-    const int32_t ncomp = static_cast<int32_t>(comp.size());
+void TCodeMemo::AddCompensation(TReplacement &r)
+{
+    // The text after the replacement keeps its running style: each kind of code whose
+    // parity the replacement changes is put back once after the inserted text.
+    if (!compensate_ || r.dropAll)
+        return;
+    for (int k = 0; k < 5; ++k)
+        if (r.removedParity[k] != r.insertedParity[k]) {
+            r.pieces.back().push_back(static_cast<char>(kCodes[k]));
+            ++r.compensation;
+        }
+}
 
-    // undo record (the compensation codes belong to the change, so that undoing
-    // it restores the exact bytes)
+void TCodeMemo::RecordUndo(const TReplacement &r)
+{
+    // the compensation codes belong to the change, so that undoing it restores the
+    // exact bytes
     if (!undoText_)
         undoText_ = std::make_unique<std::string>();
-    const int32_t insertedEnd = static_cast<int32_t>(s + L + ncomp);
+    const int32_t end = r.InsertedEnd();
     if (selLength_ != 0) {
-        *undoText_ = GetTextPart(s, e);
-        undoStart_ = s;
-        undoStop_ = insertedEnd;
-    } else if (c == undoStop_ && c != undoStart_) {
-        undoStop_ = insertedEnd;
+        *undoText_ = GetTextPart(r.s, r.e);
+        undoStart_ = r.s;
+        undoStop_ = end;
+    } else if (r.caret == undoStop_ && r.caret != undoStart_) {
+        // consecutive insertions are one step
+        undoStop_ = end;
     } else {
-        undoStart_ = c;
-        undoStop_ = insertedEnd;
+        undoStart_ = r.caret;
+        undoStop_ = end;
         undoText_->clear();
     }
+}
 
-    // the new paragraph records
-    const TParagraphRec &first = Par(sPar);
-    const TParagraphRec &last = Par(ePar);
-    const std::string head(reinterpret_cast<const char *>(first.Text), static_cast<size_t>(sOff));
-    const std::string tail(reinterpret_cast<const char *>(last.Text) + eOff,
-                           static_cast<size_t>(last.ByteSize() - eOff));
-    auto countMarks = [](const std::string &b, int32_t &positions) {
-        int32_t marks = 0;
-        positions = 0;
-        for (size_t o = 0; o < b.size();) {
-            if (b[o] == scMark) {
-                ++marks;
-                o += kMarkSize;
-            } else {
-                ++positions;
-                ++o;
-            }
-        }
-        return marks;
-    };
-    const uint16_t firstStyle = first.Lines->At(0).Style;
-    const TDynStyle firstDyn = first.Lines->At(0).DynStyle;
-    const uint8_t firstFormatted = first.Formatted, firstParsed = first.Parsed;
-    const int32_t oldLines = [&] {
-        int32_t n = 0;
-        for (int32_t p = sPar; p <= ePar; ++p)
-            n += Par(p).Lines->Count();
-        return n;
-    }();
-    const int32_t oldFirstLine = ParFirstLine(sPar);
-    const int32_t oldLenSum = [&] {
-        int64_t n = 0;
-        for (int32_t p = sPar; p <= ePar; ++p)
-            n += Par(p).Length + 2;
-        return static_cast<int32_t>(n);
-    }();
-
-    // the lines below the edit move on the window when their count changes
-    const int32_t linesBefore = lineCount_;
-    const size_t k = pieces.size();
+std::vector<TParagraphRec> TCodeMemo::BuildRecords(const TReplacement &r)
+{
+    // the first keeps the first old paragraph's head, the last the last one's tail
+    const TParagraphRec &first = Par(r.sPar);
+    const TParagraphRec &last = Par(r.ePar);
+    const std::string head(reinterpret_cast<const char *>(first.Text), static_cast<size_t>(r.sOff));
+    const std::string tail(reinterpret_cast<const char *>(last.Text) + r.eOff,
+                           static_cast<size_t>(last.ByteSize() - r.eOff));
+    const size_t k = r.pieces.size();
     std::vector<TParagraphRec> made(k);
-    uint16_t running = firstStyle;
-    const int32_t firstStart = ParStart(sPar);
-    int32_t start = firstStart;
+    uint16_t running = first.Lines->At(0).Style;
     for (size_t i = 0; i < k; ++i) {
         std::string bytes;
         if (i == 0)
             bytes += head;
-        bytes += pieces[i];
+        bytes += r.pieces[i];
         if (i + 1 == k)
             bytes += tail;
-        TParagraphRec &r = made[i];
-        int32_t positions = 0;
-        r.MarkCount = countMarks(bytes, positions);
-        r.Length = positions;
-        r.Capacity = ReplaceBufferSize(static_cast<int64_t>(bytes.size()));
-        r.Text = AllocText(r.Capacity);
-        std::memcpy(r.Text, bytes.data(), bytes.size());
-        r.RawStart = start; // absolute until stored below
-        r.RawFirstLine = oldFirstLine + static_cast<int32_t>(i);
-        r.Lines = new TLL();
-        TLineRec line{};
-        line.EndByte = static_cast<int32_t>(bytes.size());
-        line.Style = running;
-        line.DynStyle = i == 0 ? firstDyn : NoDynStyle();
-        r.Lines->Add(&line);
-        r.Formatted = i == 0 ? firstFormatted : 0;
-        r.Parsed = i == 0 ? firstParsed : 0;
-        r.RegionsPending = 0;
+        made[i] = MakeParagraph(bytes, running, i == 0 ? first.Lines->At(0).DynStyle : NoDynStyle());
+        if (i == 0) {
+            made[i].Formatted = first.Formatted;
+            made[i].Parsed = first.Parsed;
+        }
         for (size_t o = 0; o < bytes.size();) {
-            uint8_t b = static_cast<uint8_t>(bytes[o]);
+            const uint8_t b = static_cast<uint8_t>(bytes[o]);
             if (b == scMark) {
                 o += kMarkSize;
                 continue;
@@ -385,71 +435,87 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
             running ^= StyleCodeBit(b);
             ++o;
         }
-        start += positions + 2;
     }
-    const int32_t newLenSum = start - firstStart;
-    const int32_t d = newLenSum - oldLenSum;
-    const int32_t newLines = static_cast<int32_t>(k);
-    const int32_t dl = newLines - oldLines;
-    const int32_t dk = static_cast<int32_t>(k) - (ePar - sPar + 1);
+    return made;
+}
 
-    for (int32_t p = sPar; p <= ePar; ++p)
-        FreeParagraph(Par(p));
+int32_t TCodeMemo::SpliceRecords(const TReplacement &r, std::vector<TParagraphRec> &made)
+{
     TPLL &pars = *paragraphs_;
-    pars.MoveTail(ePar + 1, sPar + static_cast<int32_t>(k));
-    for (size_t i = 0; i < k; ++i) {
-        const int32_t p = sPar + static_cast<int32_t>(i);
-        pars.At(p) = made[i];
-        pars.SetStart(p, made[i].RawStart);
-        pars.SetFirstLine(p, made[i].RawFirstLine);
+    int32_t oldLines = 0, oldLenSum = 0, newLenSum = 0;
+    for (int32_t p = r.sPar; p <= r.ePar; ++p) {
+        oldLines += Par(p).Lines->Count();
+        oldLenSum += Par(p).Length + 2;
     }
-    pars.Shift(sPar + static_cast<int32_t>(k), d, dl);
+    const int32_t k = static_cast<int32_t>(made.size());
+    int32_t start = ParStart(r.sPar);
+    const int32_t firstLine = ParFirstLine(r.sPar);
+    for (int32_t p = r.sPar; p <= r.ePar; ++p)
+        FreeParagraph(Par(p));
+    pars.MoveTail(r.ePar + 1, r.sPar + k);
+    for (int32_t i = 0; i < k; ++i) {
+        const int32_t p = r.sPar + i;
+        pars.At(p) = made[i];
+        pars.SetStart(p, start);
+        pars.SetFirstLine(p, firstLine + i);
+        start += made[i].Length + 2;
+        newLenSum += made[i].Length + 2;
+    }
+    const int32_t d = newLenSum - oldLenSum;
+    const int32_t dl = k - oldLines;
+    const int32_t dk = k - (r.ePar - r.sPar + 1);
+    pars.Shift(r.sPar + k, d, dl);
     textLength_ += d;
     lineCount_ += dl;
+    CorrectNavigators(r, d, dk);
+    KeepFormatterRange(r, dk);
+    return d;
+}
 
-    // The window's first line moves with an edit that starts at or before it: into the
-    // edit's start when it began inside the replaced text, or to the end of a paragraph
-    // an insertion at its start breaks off.
-    const bool topCollapses = topNav_->pos_ > s && topNav_->pos_ <= e;
-
-    // navigators: before the edit they keep their position, inside it they collapse
-    // to its start, behind it they shift
+void TCodeMemo::CorrectNavigators(const TReplacement &r, int32_t d, int32_t dk)
+{
+    // before the edit they keep their position, inside it they collapse to its start,
+    // behind it they shift
     for (TCodeNavigator *n : navigators_) {
-        if (n->pos_ < s) {
-            if (n->parNb_ >= sPar)
+        if (n->pos_ < r.s) {
+            if (n->parNb_ >= r.sPar)
                 n->DropOffsets();
-        } else if (n->pos_ <= e) {
+        } else if (n->pos_ <= r.e) {
             n->Invalidate();
-            n->pos_ = s;
+            n->pos_ = r.s;
         } else {
             n->Invalidate();
             n->pos_ += d;
         }
-        if (n->parNb_ >= 0 && dk != 0 && n->parNb_ > ePar)
+        if (n->parNb_ >= 0 && dk != 0 && n->parNb_ > r.ePar)
             n->parNb_ += dk;
     }
+}
 
+void TCodeMemo::KeepFormatterRange(const TReplacement &r, int32_t dk)
+{
     // the paragraphs still to be laid out keep their place in the formatter's range
-    if (lastToFormat_ >= 0) {
-        const int32_t newLast = sPar + static_cast<int32_t>(k) - 1;
-        if (nextToFormat_ > ePar)
-            nextToFormat_ += dk;
-        else if (nextToFormat_ > sPar)
-            nextToFormat_ = sPar;
-        if (lastToFormat_ > ePar)
-            lastToFormat_ += dk;
-        else if (lastToFormat_ >= sPar)
-            lastToFormat_ = newLast;
-    }
+    if (lastToFormat_ < 0)
+        return;
+    if (nextToFormat_ > r.ePar)
+        nextToFormat_ += dk;
+    else if (nextToFormat_ > r.sPar)
+        nextToFormat_ = r.sPar;
+    if (lastToFormat_ > r.ePar)
+        lastToFormat_ += dk;
+    else if (lastToFormat_ >= r.sPar)
+        lastToFormat_ = r.NewLastPar();
+}
 
+std::pair<int32_t, int32_t> TCodeMemo::RehighlightAfterEdit(const TReplacement &r, int32_t d)
+{
     bool keepRegion = false;
-    if (regionOpen >= 0 && regionClose >= 0)
-        keepRegion = !EditTouchesRegionKeys(D, regionOpen, regionClose + d, s, insertedEnd);
-
-    // highlighting: the touched paragraphs are highlighted anew, widened to
-    // whole regions that run into or out of them
+    if (r.regionOpen >= 0 && r.regionClose >= 0)
+        keepRegion = !EditTouchesRegionKeys(r.before, r.regionOpen, r.regionClose + d, r.s, r.InsertedEnd());
+    // the touched paragraphs are highlighted anew, widened to whole regions that run
+    // into or out of them
     const bool passes = (StartStopActive || KeywordsActive) && !keepRegion;
-    int32_t p0 = sPar, p1 = sPar + static_cast<int32_t>(k) - 1;
+    int32_t p0 = r.sPar, p1 = r.NewLastPar();
     while (p0 > 0 && Par(p0).Lines->At(0).DynStyle.IsRegion())
         --p0;
     while (p1 + 1 < ParagraphCount() && Par(p1 + 1).Lines->At(0).DynStyle.IsRegion())
@@ -461,62 +527,64 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
             if (n->parNb_ >= p0)
                 n->DropOffsets();
     }
-    if (passes) {
-        for (int32_t p = p0; p <= p1; ++p)
-            Par(p).RegionsPending = 0;
-        if (OnParse)
-            OnParse(this, s, insertedEnd);
-        TCodeNavigator &a = *work_[7];
-        TCodeNavigator &b = *work_[8];
-        a.PlaceInParagraph(p0, 0);
-        b.PlaceInParagraph(p1, Par(p1).Length);
-        if (StartStopActive)
-            ParseStartStop(a, b);
-        if (KeywordsActive) {
-            const int32_t lastPar = b.ParNb();
-            for (int32_t p = p0; p <= lastPar; ++p) {
-                if (updateMode_ == umImmediate || Par(p).Parsed) {
-                    TParagraphRec &par = Par(p);
-                    // a paragraph left parsed keeps only the runs the pass writes now
-                    ParseParagraphKeywords(p, 0, par.Length);
-                    Par(p).Parsed = 1;
-                }
+    if (passes)
+        RunPassesAfterEdit(p0, p1, r.s, r.InsertedEnd());
+    return {p0, p1};
+}
+
+void TCodeMemo::RunPassesAfterEdit(int32_t p0, int32_t p1, int32_t s, int32_t end)
+{
+    for (int32_t p = p0; p <= p1; ++p)
+        Par(p).RegionsPending = 0;
+    if (OnParse)
+        OnParse(this, s, end);
+    TCodeNavigator &a = *work_[7];
+    TCodeNavigator &b = *work_[8];
+    a.PlaceInParagraph(p0, 0);
+    b.PlaceInParagraph(p1, Par(p1).Length);
+    if (StartStopActive)
+        ParseStartStop(a, b);
+    if (KeywordsActive) {
+        const int32_t lastPar = b.ParNb();
+        for (int32_t p = p0; p <= lastPar; ++p) {
+            if (updateMode_ == umImmediate || Par(p).Parsed) {
+                // a paragraph left parsed keeps only the runs the pass writes now
+                ParseParagraphKeywords(p, 0, Par(p).Length);
+                Par(p).Parsed = 1;
             }
         }
-        a.Invalidate();
-        b.Invalidate();
-        for (TCodeNavigator *n : navigators_)
-            if (n->parNb_ >= p0)
-                n->DropOffsets();
     }
-    if (!host_)
-        ChangedRange(sPar, sPar + static_cast<int32_t>(k) - 1);
+    a.Invalidate();
+    b.Invalidate();
+    for (TCodeNavigator *n : navigators_)
+        if (n->parNb_ >= p0)
+            n->DropOffsets();
+}
 
-    // the caret after the inserted text
+void TCodeMemo::PlaceCaretAfterEdit(int32_t end)
+{
     selLength_ = 0;
     selStartNav_->Invalidate();
-    selStartNav_->pos_ = insertedEnd;
+    selStartNav_->pos_ = end;
     selStopNav_->Assign(*selStartNav_);
     caretNav_ = selStartNav_;
+}
 
-    // lay the changed paragraphs out again
-    if (host_) {
-        ReformatAfterEdit(std::min(p0, sPar), std::max(p1, sPar + static_cast<int32_t>(k) - 1), linesBefore);
-        if (topCollapses || topNav_->DisplayLine() != topLineBefore) {
-            // from its new line on, the window shows other lines than before
-            topNav_->SetDisplayLine(topNav_->DisplayLine());
-            host_->InvalidateAll();
-            host_->ScrollRangesChanged();
-            if (OnVScroll)
-                OnVScroll(this);
-        }
-        UpdateCaret();
-        if (!noScroll_)
-            ScrollInView();
+void TCodeMemo::RelayoutAfterEdit(int32_t firstPar, int32_t lastPar, int32_t linesBefore, int32_t topLineBefore,
+                                  bool topCollapses)
+{
+    ReformatAfterEdit(firstPar, lastPar, linesBefore);
+    if (topCollapses || topNav_->DisplayLine() != topLineBefore) {
+        // from its new line on, the window shows other lines than before
+        topNav_->SetDisplayLine(topNav_->DisplayLine());
+        host_->InvalidateAll();
+        host_->ScrollRangesChanged();
+        if (OnVScroll)
+            OnVScroll(this);
     }
-
-    // listeners hear of the change
-    Change();
+    UpdateCaret();
+    if (!noScroll_)
+        ScrollInView();
 }
 
 bool TCodeMemo::EditTouchesRegionKeys(const TDynStyle &region, int32_t open, int32_t close, int32_t s,
