@@ -4,6 +4,7 @@
 #include "CodeNavigator.h"
 #include "Errors.h"
 #include "Highlighting.h"
+#include "ParagraphStore.h"
 #include "Streams.h"
 #include "Surface.h"
 #include "CodePage.h"
@@ -77,19 +78,24 @@ public:
     TCodeMemo &operator=(const TCodeMemo &) = delete;
 
     // ---- store ----
-    TPLL &Paragraphs() const { return *paragraphs_; }
-    TParagraphRec &Par(int32_t i) const { return (*paragraphs_)[i]; }
-    int32_t TextLength() const { return textLength_; }
-    int32_t LineCount() const { return lineCount_; }
-    int32_t ParagraphCount() const { return paragraphs_->Count(); }
-    int32_t ParagraphStart(int32_t i) const;
+    TParagraphStore &Store() { return store_; }
+    TPLL &Paragraphs() const { return store_.Paragraphs(); }
+    TParagraphRec &Par(int32_t i) const { return store_.Par(i); }
+    int32_t TextLength() const { return store_.TextLength(); }
+    int32_t LineCount() const { return store_.LineCount(); }
+    int32_t ParagraphCount() const { return store_.Count(); }
+    int32_t ParagraphStart(int32_t i) const
+    {
+        (void)store_.Par(i);
+        return store_.Start(i);
+    }
     // Unchecked: where paragraph i begins, in positions and in display lines.
-    int32_t ParStart(int32_t i) const { return paragraphs_->Start(i); }
-    int32_t ParFirstLine(int32_t i) const { return paragraphs_->FirstLine(i); }
+    int32_t ParStart(int32_t i) const { return store_.Start(i); }
+    int32_t ParFirstLine(int32_t i) const { return store_.FirstLine(i); }
     // Copies n positions from nav's position into buf (n + 1 bytes), NUL-terminated.
-    void CopyText(TCodeNavigator &nav, uint8_t *buf, int32_t n);
-    // The paragraph's characters (marks removed); nullopt-like empty when out of range.
-    std::string ParagraphText(int32_t i) const;
+    void CopyText(TCodeNavigator &nav, uint8_t *buf, int32_t n) { store_.CopyText(nav, buf, n); }
+    // The paragraph's characters (marks removed); empty when out of range.
+    std::string ParagraphText(int32_t i) const { return store_.ParagraphText(i); }
     std::string LineText(int32_t line);
     uint8_t CharAt(int32_t p);
     // New NUL-terminated text of positions [start, stop); empty when stop < start.
@@ -97,7 +103,7 @@ public:
     std::string Text(); // the whole text as GetTextPart(0, TextLength) gives it
 
     // ---- navigators ----
-    const std::vector<TCodeNavigator *> &Navigators() const { return navigators_; }
+    const std::vector<TCodeNavigator *> &Navigators() const { return store_.Navigators(); }
     TCodeNavigator &TopNav() { return *topNav_; }
     TCodeNavigator &SelStartNav() { return *selStartNav_; }
     TCodeNavigator &SelStopNav() { return *selStopNav_; }
@@ -317,7 +323,7 @@ public:
     void InvalidateLines(int32_t first, int32_t last);
 
     // Checks the store's invariants; returns an empty string when all hold.
-    std::string CheckInvariants();
+    std::string CheckInvariants() const { return store_.CheckInvariants(); }
 
 protected:
     virtual void Change();
@@ -333,24 +339,16 @@ protected:
     virtual void UpdateModeChanged();
 
 private:
-    friend class TCodeNavigator;
-    void CreateStore();
     void ClearStore();
-    void FreeParagraph(TParagraphRec &p);
-    void RegisterNavigator(TCodeNavigator *n) { navigators_.push_back(n); }
-    void UnregisterNavigator(TCodeNavigator *n);
-    void InvalidateAllNavigators(int32_t pos);
     void ReportProgress();
     void ResetUndo();
     // After the whole text was loaded or stripped of its highlighting.
     void WholeTextReplaced(bool regionsLazy);
 
-    TPLL *paragraphs_ = nullptr;
-    int32_t textLength_ = 0;
-    int32_t lineCount_ = 0;
+    // first: the navigators below register with it, and it outlives them
+    TParagraphStore store_;
     bool modified_ = false;
     int32_t selLength_ = 0;
-    std::vector<TCodeNavigator *> navigators_;
     TCodeNavigator *topNav_ = nullptr;
     TCodeNavigator *selStartNav_ = nullptr;
     TCodeNavigator *selStopNav_ = nullptr;
@@ -365,8 +363,6 @@ private:
 
     bool compensate_ = true;
     bool noScroll_ = false;
-    // Removes the highlighting of paragraphs [p0, p1] so the passes can write it anew.
-    void StripHighlighting(int32_t p0, int32_t p1);
     bool MarksIn(int32_t p0, int32_t p1) const;
     bool RegionsStayInParagraph() const;
     void EnsureRegions(int32_t par);
@@ -380,9 +376,6 @@ private:
     void AddCompensation(TReplacement &r);
     void RecordUndo(const TReplacement &r);
     std::vector<TParagraphRec> BuildRecords(const TReplacement &r);
-    // Puts the records in place of the replaced paragraphs; returns the change of TextLength.
-    int32_t SpliceRecords(const TReplacement &r, std::vector<TParagraphRec> &made);
-    void CorrectNavigators(const TReplacement &r, int32_t d, int32_t dk);
     void KeepFormatterRange(const TReplacement &r, int32_t dk);
     // Returns the paragraphs highlighted anew.
     std::pair<int32_t, int32_t> RehighlightAfterEdit(const TReplacement &r, int32_t d);
@@ -433,7 +426,6 @@ private:
     TSurface *printTarget_ = nullptr;
     int printWidth_ = 0;
     int printX_ = 0, printY_ = 0;
-    void ShiftFirstLines(int32_t fromPar, int32_t delta);
     void FontChangeSteps(bool reformat);
     void FormatOne(int32_t p, TSurface &canvas, int width, int32_t &delta);
     void FinishFormat(int32_t first, int32_t last, int32_t delta, int32_t oldWidest);

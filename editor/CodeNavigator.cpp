@@ -11,27 +11,28 @@ TCodeNavigator::TCodeNavigator(TComponent *owner)
     memo_ = dynamic_cast<TCodeMemo *>(owner);
     if (!memo_)
         throw EQuenvelError("Internal error: component is not a TCodeMemo");
-    memo_->RegisterNavigator(this);
+    store_ = &memo_->Store();
+    store_->Register(this);
 }
 
 TCodeNavigator::~TCodeNavigator()
 {
-    if (memo_)
-        memo_->UnregisterNavigator(this);
+    if (store_)
+        store_->Unregister(this);
 }
 
 TParagraphRec *TCodeNavigator::ParRec() const
 {
-    return &memo_->Paragraphs().At(parNb_);
+    return &store_->Paragraphs().At(parNb_);
 }
 
 void TCodeNavigator::ResolvePar()
 {
     if (parNb_ >= 0)
         return;
-    TPLL &pars = memo_->Paragraphs();
+    TPLL &pars = store_->Paragraphs();
     const int64_t P = pars.Count();
-    const int64_t T = memo_->TextLength();
+    const int64_t T = store_->TextLength();
     const int64_t p = pos_;
     if (P <= 0)
         throw EListError();
@@ -87,7 +88,7 @@ void TCodeNavigator::PlaceInParagraph(int32_t par, int32_t offset)
 {
     parNb_ = par;
     parOffset_ = offset;
-    pos_ = memo_->ParStart(parNb_) + offset;
+    pos_ = store_->Start(parNb_) + offset;
     textOffset_ = kUnresolved;
     lineInPar_ = kUnresolved;
 }
@@ -159,7 +160,7 @@ void TCodeNavigator::SetPos(int32_t p)
 {
     if (parNb_ >= 0) {
         const TParagraphRec *par = ParRec();
-        const int32_t parStart = memo_->ParStart(parNb_);
+        const int32_t parStart = store_->Start(parNb_);
         if (p >= pos_ && p <= parStart + par->Length + 1) {
             const int32_t target = p - parStart;
             if (textOffset_ == kUnresolved) {
@@ -243,13 +244,13 @@ int32_t TCodeNavigator::LineInPar()
 int32_t TCodeNavigator::DisplayLine()
 {
     ResolveLine();
-    return lineInPar_ + memo_->ParFirstLine(parNb_);
+    return lineInPar_ + store_->FirstLine(parNb_);
 }
 
 void TCodeNavigator::SetDisplayLine(int32_t line)
 {
-    TPLL &pars = memo_->Paragraphs();
-    const int32_t lineCount = memo_->LineCount();
+    TPLL &pars = store_->Paragraphs();
+    const int32_t lineCount = store_->LineCount();
     if (line >= lineCount)
         line = lineCount - 1;
     if (line < 0)
@@ -388,15 +389,13 @@ uint16_t TCodeNavigator::RunningStyle()
 uint8_t TCodeNavigator::EffectiveStyle()
 {
     ResolveLine();
-    if (dyn_.StyleBits & fsDynamic)
-        return dyn_.StyleBits & 63;
-    return static_cast<uint8_t>(((runningStyle_ & 15) ^ (memo_->Font().Style & 15)) | (runningStyle_ & 48));
+    return memo_->EffectiveBits(runningStyle_, dyn_);
 }
 
 bool TCodeNavigator::FindPrevMark()
 {
     ResolveTextOffset();
-    TPLL &pars = memo_->Paragraphs();
+    TPLL &pars = store_->Paragraphs();
     int32_t i = parNb_;
     int32_t limit = textOffset_;
     for (;;) {
@@ -432,7 +431,7 @@ bool TCodeNavigator::FindPrevMark()
 bool TCodeNavigator::FindNextMark()
 {
     ResolveTextOffset();
-    TPLL &pars = memo_->Paragraphs();
+    TPLL &pars = store_->Paragraphs();
     const int32_t P = pars.Count();
     int32_t i = parNb_;
     int32_t o = textOffset_;
@@ -482,12 +481,7 @@ void TCodeNavigator::InsertMark(const TDynStyle &style)
         lines.At(k).StartByte += kMarkSize;
         lines.At(k).EndByte += kMarkSize;
     }
-    for (TCodeNavigator *n : memo_->Navigators()) {
-        if (n != this && n->parNb_ == parNb_ && n->textOffset_ != kUnresolved && n->textOffset_ > b) {
-            n->textOffset_ += kMarkSize;
-            n->lineInPar_ = kUnresolved;
-        }
-    }
+    store_->MarkMoved(*this, parNb_, b, kMarkSize);
     textOffset_ = b + kMarkSize;
     dyn_ = style;
 }
@@ -508,12 +502,7 @@ void TCodeNavigator::DeleteMark()
         lines.At(k).StartByte -= kMarkSize;
         lines.At(k).EndByte -= kMarkSize;
     }
-    for (TCodeNavigator *n : memo_->Navigators()) {
-        if (n != this && n->parNb_ == parNb_ && n->textOffset_ != kUnresolved && n->textOffset_ > b) {
-            n->textOffset_ -= kMarkSize;
-            n->lineInPar_ = kUnresolved;
-        }
-    }
+    store_->MarkMoved(*this, parNb_, b, -kMarkSize);
     lineInPar_ = kUnresolved;
 }
 
@@ -526,6 +515,29 @@ void TCodeNavigator::Assign(const TCodeNavigator &o)
     textOffset_ = o.textOffset_;
     dyn_ = o.dyn_;
     lineInPar_ = o.lineInPar_;
+}
+
+void TCodeNavigator::FollowSplice(int32_t s, int32_t e, int32_t d, int32_t firstPar, int32_t lastPar, int32_t dk)
+{
+    // before the edit the place stays, inside it the navigator collapses to its start,
+    // behind it it shifts
+    if (pos_ < s) {
+        if (parNb_ >= firstPar)
+            DropOffsets();
+        if (parNb_ > lastPar)
+            parNb_ += dk;
+        return;
+    }
+    pos_ = pos_ <= e ? s : pos_ + d;
+    Invalidate();
+}
+
+void TCodeNavigator::FollowMark(int32_t par, int32_t byteOffset, int32_t delta)
+{
+    if (parNb_ == par && textOffset_ != kUnresolved && textOffset_ > byteOffset) {
+        textOffset_ += delta;
+        lineInPar_ = kUnresolved;
+    }
 }
 
 void TCodeNavigator::Invalidate()

@@ -12,6 +12,7 @@ public:
 };
 
 class TCodeMemo;
+class TParagraphStore;
 
 class TCodeNavigator
 {
@@ -59,17 +60,32 @@ public:
         lineInPar_ = kUnresolved;
     }
     void DropLine() { lineInPar_ = kUnresolved; }
+    // The paragraph index as cached (negative while unresolved), without resolving it.
+    int32_t ResolvedParNb() const { return parNb_; }
     // Moves to an offset of a known paragraph without looking the paragraph up.
     void PlaceInParagraph(int32_t par, int32_t offset);
 
 private:
-    friend class TCodeMemo;
+    // The store moves its navigators when the text changes under them.
+    friend class TParagraphStore;
+    // Paragraphs [firstPar, lastPar], positions [s, e], were replaced, changing the text's
+    // length by d and the paragraph count by dk.
+    void FollowSplice(int32_t s, int32_t e, int32_t d, int32_t firstPar, int32_t lastPar, int32_t dk);
+    // A mark of delta bytes went in or out at a byte offset of a paragraph.
+    void FollowMark(int32_t par, int32_t byteOffset, int32_t delta);
+    // The control is gone.
+    void Detach()
+    {
+        memo_ = nullptr;
+        store_ = nullptr;
+    }
     void ResolvePar();
     void ResolveTextOffset();
     void ResolveLine();
     TParagraphRec *ParRec() const;
 
     TCodeMemo *memo_;
+    TParagraphStore *store_;
     int32_t pos_ = 0;
     int32_t parNb_ = -1; // the paragraph is resolved when this is not negative
     uint16_t runningStyle_ = 0;

@@ -188,9 +188,7 @@ bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
         par.Capacity = size;
         par.MarkCount = 2 * static_cast<int32_t>(count);
         par.Lines->At(0).EndByte = size;
-        for (TCodeNavigator *n : navigators_)
-            if (n->parNb_ == p)
-                n->DropOffsets();
+        store_.DropOffsetsIn(p, p);
     }
     par.RegionsPending = 0;
     if (keywords)
@@ -267,8 +265,7 @@ bool TCodeMemo::RecolourKeywords(const TKeywordList &previous)
             o = close + kMarkSize;
         }
     }
-    for (TCodeNavigator *n : navigators_)
-        n->DropOffsets();
+    store_.DropOffsetsFrom(0);
     if (host_)
         host_->InvalidateAll();
     return true;

@@ -259,9 +259,7 @@ void TCodeMemo::ParseKeywords(TCodeNavigator &first, TCodeNavigator &last)
         applied |= ParseParagraphKeywords(p, lo, hi);
     }
     if (applied) {
-        for (TCodeNavigator *n : navigators_)
-            if (n->ParResolved() && n->parNb_ >= p0 && n->parNb_ <= p1 && n->pos_ > firstPos)
-                n->DropOffsets();
+        store_.DropOffsetsAfter(firstPos, p0, p1);
     }
 }
 
@@ -269,8 +267,7 @@ void TCodeMemo::ParseAllKeywords()
 {
     for (int32_t p = 0; p < ParagraphCount(); ++p)
         EnsureParsed(p, KeywordsActive);
-    for (TCodeNavigator *n : navigators_)
-        n->DropOffsets();
+    store_.DropOffsetsFrom(0);
 }
 
 bool TCodeMemo::RegionsStayInParagraph() const
@@ -351,7 +348,7 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
     A.Invalidate();
     A.SetPos(first.Pos() - back);
     bool moved = false;
-    while (A.Pos() < textLength_ && A.CurrentDynStyle().IsRegion()) {
+    while (A.Pos() < TextLength() && A.CurrentDynStyle().IsRegion()) {
         A.SetPos(A.Pos() + 1);
         moved = true;
     }
@@ -417,7 +414,7 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
                 } else if (ss.Attr1(found).EndAtParEnd) {
                     end = S + len;
                 } else {
-                    end = textLength_;
+                    end = TextLength();
                     for (int32_t q = pi + 1; q < ParagraphCount(); ++q) {
                         std::string t2 = parText(q);
                         size_t f2 = t2.find(stop);
@@ -489,13 +486,11 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
             break;
         scan = ParStart(pi);
     }
-    for (TCodeNavigator *n : navigators_)
-        if (n->ParResolved() && n->pos_ > first.Pos())
-            n->DropOffsets();
+    store_.DropOffsetsAfter(first.Pos());
     A.Invalidate();
-    A.pos_ = 0;
+    A.SetPos(0);
     tmp.Invalidate();
-    tmp.pos_ = 0;
+    tmp.SetPos(0);
 }
 
 } // namespace quenvel

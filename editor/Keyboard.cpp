@@ -67,7 +67,7 @@ void TCodeMemo::KeyDown(uint16_t &key, TShiftState shift)
     if (DisplayOnly) {
         if (key < 33 || key > 40)
             return;
-        const int32_t lastTop = std::max(lineCount_ - visibleLines_, 0);
+        const int32_t lastTop = std::max(LineCount() - visibleLines_, 0);
         const int lastOffset = std::max(widest_ - (host_ ? host_->ClientWidth() : 0) + rightMargin_, 0);
         const int unit = std::max(1, spaceWidth_);
         const int32_t top = TopLine();
@@ -124,7 +124,7 @@ void TCodeMemo::KeyDown(uint16_t &key, TShiftState shift)
     W.Assign(c);
     bool move = false;
 
-    auto isCode = [&](int32_t pos) { return pos < textLength_ && IsStyleCode(CharAt(pos)); };
+    auto isCode = [&](int32_t pos) { return pos < TextLength() && IsStyleCode(CharAt(pos)); };
     auto at = [&](int32_t pos) { return CharAt(pos); };
 
     switch (original) {
@@ -168,14 +168,14 @@ void TCodeMemo::KeyDown(uint16_t &key, TShiftState shift)
     case 34: { // Page Down
         const int32_t cp = c.ParNb();
         FormatRange(cp, std::min(cp + visibleLines_ - 1, ParagraphCount() - 1));
-        W.SetDisplayLine(std::min(c.DisplayLine() + visibleLines_ - 1, lineCount_ - 1));
+        W.SetDisplayLine(std::min(c.DisplayLine() + visibleLines_ - 1, LineCount() - 1));
         KeepX(W, x);
         move = true;
         break;
     }
     case 35: // End
         if (ctrl)
-            W.SetPos(textLength_);
+            W.SetPos(TextLength());
         else
             W.SetColumn(kEndOfLineColumn);
         move = true;
@@ -212,7 +212,7 @@ void TCodeMemo::KeyDown(uint16_t &key, TShiftState shift)
                 --p;
             while (p > 0 && at(p - 1) != ' ' && at(p - 1) != 13 && at(p - 1) != 10)
                 --p;
-            while (p < textLength_ && at(p) <= 26)
+            while (p < TextLength() && at(p) <= 26)
                 ++p;
         }
         W.Invalidate();
@@ -237,25 +237,25 @@ void TCodeMemo::KeyDown(uint16_t &key, TShiftState shift)
         move = true;
         int32_t p = oldPos;
         if (!ctrl) {
-            if (p < textLength_) {
+            if (p < TextLength()) {
                 if (PassOverCodes)
-                    while (p < textLength_ && isCode(p))
+                    while (p < TextLength() && isCode(p))
                         ++p;
-                if (p < textLength_)
+                if (p < TextLength())
                     p += at(p) == 13 ? 2 : 1;
             }
         } else {
-            while (p < textLength_ && at(p) >= 33)
+            while (p < TextLength() && at(p) >= 33)
                 ++p;
-            while (p < textLength_ && at(p) <= 32)
+            while (p < TextLength() && at(p) <= 32)
                 ++p;
         }
         W.Invalidate();
-        W.SetPos(std::min(p, textLength_));
+        W.SetPos(std::min(p, TextLength()));
         break;
     }
     case 40: // Down
-        if (c.DisplayLine() >= lineCount_ - 1)
+        if (c.DisplayLine() >= LineCount() - 1)
             break;
         if (c.LineInPar() == c.Par()->Lines->Count() - 1 && c.ParNb() + 1 < ParagraphCount())
             FormatRange(c.ParNb() + 1, c.ParNb() + 1);
@@ -299,12 +299,12 @@ void TCodeMemo::KeyDown(uint16_t &key, TShiftState shift)
         const TParagraphRec *par = c.Par();
         if (c.ParOffset() < par->Length) {
             int32_t n = 0;
-            while (oldPos + n < textLength_ && isCode(oldPos + n))
+            while (oldPos + n < TextLength() && isCode(oldPos + n))
                 ++n;
             TCodeNavigator e(this);
             e.SetPos(oldPos + n);
             n += e.ParOffset() >= e.Par()->Length ? 2 : 1;
-            SetSelLength(std::min(n, textLength_ - oldPos));
+            SetSelLength(std::min(n, TextLength() - oldPos));
         } else {
             SetSelLength(2);
         }

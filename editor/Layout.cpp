@@ -29,11 +29,6 @@ int TCodeMemo::AvailableWidth(int width) const
     return std::max(w, lineHeight_);
 }
 
-void TCodeMemo::ShiftFirstLines(int32_t fromPar, int32_t delta)
-{
-    paragraphs_->Shift(fromPar, 0, delta);
-}
-
 namespace {
 
 int NextTab(int x, int tabStops, int spaceWidth)
@@ -331,14 +326,14 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
         lines.At(fromLine + static_cast<int32_t>(k)) = made[k];
     if (lines.Capacity() > lines.Count() + 8)
         lines.SetCapacity(lines.Count());
-    lineCount_ += lines.Count() - oldCount;
+    store_.AddLines(lines.Count() - oldCount);
     return ParFirstLine(pi) + lines.Count() - 1;
 }
 
 void TCodeMemo::FormatOne(int32_t p, TSurface &canvas, int width, int32_t &delta)
 {
     const int32_t before = Par(p).Lines->Count();
-    const int32_t lc = lineCount_;
+    const int32_t lc = LineCount();
     FormatParagraph(p, 0, canvas, width, true);
     (void)lc;
     delta += Par(p).Lines->Count() - before;
@@ -346,11 +341,9 @@ void TCodeMemo::FormatOne(int32_t p, TSurface &canvas, int width, int32_t &delta
 
 void TCodeMemo::FinishFormat(int32_t first, int32_t last, int32_t delta, int32_t oldWidest)
 {
-    for (TCodeNavigator *n : navigators_)
-        if (n->parNb_ >= first && n->parNb_ <= last)
-            n->DropLine();
+    store_.DropLinesIn(first, last);
     if (delta != 0)
-        ShiftFirstLines(last + 1, delta);
+        store_.ShiftFirstLines(last + 1, delta);
     if (host_ && (delta != 0 || widest_ != oldWidest))
         host_->ScrollRangesChanged();
 }
@@ -369,7 +362,7 @@ void TCodeMemo::FormatRange(int32_t first, int32_t last)
     int32_t running = ParFirstLine(first);
     bool reported = false;
     for (int32_t p = first; p <= last; ++p) {
-        paragraphs_->SetFirstLine(p, running);
+        store_.SetFirstLine(p, running);
         if (OnProgress && TickCount() - lastFormatProgress_ > 500) {
             progress_ = static_cast<int>(static_cast<int64_t>(p) * 100 / ParagraphCount());
             OnProgress(this);
@@ -453,7 +446,7 @@ void TCodeMemo::BackgroundStep()
         // a small batch between clock readings (the progress report reads the batch's one)
         for (int k = 0; k < 64 && nextToFormat_ < ParagraphCount() && nextToFormat_ <= lastToFormat_; ++k) {
             const int32_t p = nextToFormat_;
-            paragraphs_->SetFirstLine(p, running);
+            store_.SetFirstLine(p, running);
             if (OnProgress && now - lastFormatProgress_ > 500) {
                 const int32_t base = progressBase_ == lastToFormat_ ? progressBase_ - 1 : progressBase_;
                 progress_ = static_cast<int>(static_cast<int64_t>(p - base) * 100 / std::max(1, lastToFormat_ - base));

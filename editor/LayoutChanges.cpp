@@ -45,7 +45,7 @@ void TCodeMemo::FontChangeSteps(bool reformat)
 
 void TCodeMemo::ClampTopLine()
 {
-    const int32_t limit = std::max(lineCount_ - visibleLines_ + 1, 0);
+    const int32_t limit = std::max(LineCount() - visibleLines_ + 1, 0);
     if (TopLine() > limit)
         SetTopLine(limit);
 }
@@ -75,9 +75,9 @@ void TCodeMemo::LayoutChanged()
 {
     if (!host_)
         return;
-    const int32_t before = lineCount_;
+    const int32_t before = LineCount();
     ReformatAll();
-    if (lineCount_ != before)
+    if (LineCount() != before)
         ClampTopLine();
     host_->ScrollRangesChanged();
     host_->InvalidateAll();
@@ -124,7 +124,7 @@ void TCodeMemo::Resized(int oldClientWidth)
 
 void TCodeMemo::SetTopLine(int32_t line)
 {
-    line = std::clamp(line, 0, std::max(lineCount_ - 1, 0));
+    line = std::clamp(line, 0, std::max(LineCount() - 1, 0));
     const int32_t old = topNav_->DisplayLine();
     if (line == old)
         return;
@@ -201,7 +201,7 @@ void TCodeMemo::ReformatAfterEdit(int32_t firstPar, int32_t lastPar, int32_t bef
     int32_t delta = 0;
     int32_t running = ParFirstLine(firstPar);
     for (int32_t p = firstPar; p <= lastPar; ++p) {
-        paragraphs_->SetFirstLine(p, running);
+        store_.SetFirstLine(p, running);
         const bool visible = running >= top && running < top + visibleLines_ + 1;
         if (p == firstPar || updateMode_ == umImmediate || visible) {
             FormatOne(p, canvas, width, delta);
@@ -221,12 +221,12 @@ void TCodeMemo::ReformatAfterEdit(int32_t firstPar, int32_t lastPar, int32_t bef
                 break;
             }
     }
-    if (lineCount_ != before) {
+    if (LineCount() != before) {
         ClampTopLine();
         host_->ScrollRangesChanged();
         // down to the window's bottom, wherever the top stands now: while the first
         // paragraph was being laid out again the top's line could read short
-        InvalidateLines(ParFirstLine(firstPar), lineCount_ + visibleLines_);
+        InvalidateLines(ParFirstLine(firstPar), LineCount() + visibleLines_);
     } else {
         ChangedRange(firstPar, lastPar);
         if (widest_ != oldWidest)

@@ -45,12 +45,12 @@ void TCodeMemo::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
         TCodeNavigator &W = *work_[7];
         W.Assign(c);
         const int32_t row = YToLine(std::max(y, 0));
-        if (row < lineCount_ - TopLine()) {
+        if (row < LineCount() - TopLine()) {
             W.SetDisplayLine(row + TopLine());
             KeepX(W, x);
         } else {
             W.Invalidate();
-            W.SetPos(textLength_);
+            W.SetPos(TextLength());
         }
         ApplyMove(W, shift, oldPos, oldLine);
         UpdateCaret();
@@ -67,15 +67,15 @@ void TCodeMemo::MouseMove(TShiftState shift, int x, int y)
         // what lies under the mouse
         TCodeNavigator &h = *hoverNav_;
         const int32_t line = std::max(YToLine(y) + TopLine(), 0);
-        if (y >= LineToY(lineCount_ - TopLine())) {
+        if (y >= LineToY(LineCount() - TopLine())) {
             h.Invalidate();
-            h.SetPos(textLength_);
+            h.SetPos(TextLength());
         } else {
-            h.SetDisplayLine(std::min(line, lineCount_ - 1));
+            h.SetDisplayLine(std::min(line, LineCount() - 1));
             const int32_t p = h.ParNb();
             if (!Par(p).Formatted) {
                 FormatRange(p, p);
-                h.SetDisplayLine(std::min(line, lineCount_ - 1));
+                h.SetDisplayLine(std::min(line, LineCount() - 1));
             }
             h.SetColumn(ColumnAtX(h.ParNb(), h.LineInPar(), true, x));
         }
@@ -91,8 +91,8 @@ void TCodeMemo::MouseMove(TShiftState shift, int x, int y)
         }
         // dragging
         if (buttonDown_ && !doubleClick_ && !DisplayOnly) {
-            if (YToLine(y) + TopLine() >= lineCount_)
-                y = LineToY(lineCount_ - TopLine()) - 1;
+            if (YToLine(y) + TopLine() >= LineCount())
+                y = LineToY(LineCount() - TopLine()) - 1;
             const int clientH = host_->ClientHeight();
             if (y >= -(lineHeight_ / 2) && y <= clientH) {
                 if (autoScrolling_) {
@@ -123,8 +123,8 @@ void TCodeMemo::MouseMove(TShiftState shift, int x, int y)
             TCodeNavigator &W = *work_[7];
             int32_t row = YToLine(y) + TopLine();
             W.Assign(c);
-            if (row >= lineCount_) {
-                row = lineCount_ - 1;
+            if (row >= LineCount()) {
+                row = LineCount() - 1;
                 x = host_->ClientWidth();
             }
             W.SetDisplayLine(row);
@@ -148,7 +148,7 @@ void TCodeMemo::AutoScrollTick()
     const int32_t top = TopLine();
     if (autoUp_ && top > 0)
         SetTopLine(top - 1);
-    else if (!autoUp_ && top < lineCount_ - visibleLines_)
+    else if (!autoUp_ && top < LineCount() - visibleLines_)
         SetTopLine(top + 1);
     // the pointer stays where it was: the same speed comes out again
     const int clientH = host_->ClientHeight();
@@ -185,7 +185,7 @@ void TCodeMemo::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
         bool markHere = o < par->ByteSize() && par->Text[o] == scMark;
         if (markHere) {
             // the opening mark stands right here: skip past it for the closing search
-            b.SetPos(b.Pos() + 1 <= textLength_ ? b.Pos() + 1 : b.Pos());
+            b.SetPos(b.Pos() + 1 <= TextLength() ? b.Pos() + 1 : b.Pos());
         } else {
             a.FindPrevMark();
         }

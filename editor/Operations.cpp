@@ -148,19 +148,19 @@ void TCodeMemo::SetParagraphText(int32_t i, const std::string &s)
     noScroll_ = true;
     while (ParagraphCount() <= i) {
         SetSelLength(0);
-        SetSelStart(textLength_);
+        SetSelStart(TextLength());
         SetSelTextBuf("\r\n");
     }
-    const int32_t before = textLength_;
+    const int32_t before = TextLength();
     SetSelLength(0);
     SetSelStart(ParagraphStart(i));
     SetSelLength(Par(i).Length);
     SetSelTextBuf(s.c_str());
     noScroll_ = false;
     if (caretLater)
-        caret += textLength_ - before;
+        caret += TextLength() - before;
     SetSelLength(0);
-    SetSelStart(std::clamp(caret, 0, textLength_));
+    SetSelStart(std::clamp(caret, 0, TextLength()));
     if (!caretHere)
         SetSelLength(len);
 }
@@ -199,37 +199,7 @@ void TCodeMemo::ReApplyKeywords()
     // every mark goes, every paragraph is parsed and laid out again, and the text, its
     // positions, the modified state and undo stay as they are.
     const bool regionsLazy = StartStopActive && RegionsStayInParagraph();
-    const int32_t P = paragraphs_->Count();
-    for (int32_t p = 0; p < P; ++p) {
-        TParagraphRec &par = Par(p);
-        if (par.MarkCount != 0) {
-            uint8_t *t = par.Text;
-            const int32_t size = par.ByteSize();
-            int32_t w = 0;
-            for (int32_t o = 0; o < size;) {
-                const void *m = std::memchr(t + o, scMark, static_cast<size_t>(size - o));
-                const int32_t runEnd = m ? static_cast<int32_t>(static_cast<const uint8_t *>(m) - t) : size;
-                if (w != o)
-                    std::memmove(t + w, t + o, static_cast<size_t>(runEnd - o));
-                w += runEnd - o;
-                o = m ? runEnd + kMarkSize : size;
-            }
-            par.MarkCount = 0;
-        }
-        TLL &lines = *par.Lines;
-        const uint16_t style = lines.At(0).Style;
-        if (lines.Count() != 1)
-            lines.SetCount(1);
-        TLineRec fresh{};
-        fresh.EndByte = par.Length;
-        fresh.Style = style;
-        lines.At(0) = fresh;
-        paragraphs_->SetFirstLine(p, p);
-        par.Formatted = 0;
-        par.Parsed = 0;
-        par.RegionsPending = regionsLazy ? 1 : 0;
-    }
-    lineCount_ = P;
+    store_.StripAll(regionsLazy);
     selLength_ = 0;
     WholeTextReplaced(regionsLazy);
     const bool mod = modified_;

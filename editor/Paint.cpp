@@ -35,7 +35,7 @@ int TCodeMemo::PaintRows(TSurface &canvas, int firstRow, int lastRow)
     int below = -1;
     for (int row = firstRow; row <= lastRow; ++row) {
         const int32_t line = top + row;
-        if (line >= lineCount_)
+        if (line >= LineCount())
             break;
         PaintLine(canvas, line, LineToY(row), false);
         below = LineToY(row + 1);

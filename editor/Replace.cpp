@@ -27,7 +27,7 @@ int CodeIndex(uint8_t b)
 
 void TCodeMemo::SetSelStart(int32_t p)
 {
-    p = std::clamp(p, 0, textLength_);
+    p = std::clamp(p, 0, TextLength());
     const int32_t len = selLength_;
     // the old selection is drawn no more
     if (len != 0 && host_)
@@ -47,7 +47,7 @@ void TCodeMemo::SetSelLength(int32_t n)
         return;
     const int32_t c = caretNav_->Pos();
     const int32_t oldFar = host_ ? (caretNav_ == selStartNav_ ? selStopNav_->DisplayLine() : selStartNav_->DisplayLine()) : 0;
-    n = std::clamp<int64_t>(n, -static_cast<int64_t>(c), static_cast<int64_t>(textLength_) - c);
+    n = std::clamp<int64_t>(n, -static_cast<int64_t>(c), static_cast<int64_t>(TextLength()) - c);
     TCodeNavigator *caret = caretNav_;
     if (n < 1) {
         TCodeNavigator tmp(this);
@@ -74,8 +74,8 @@ void TCodeMemo::SetSelLength(int32_t n)
 void TCodeMemo::SelectAll()
 {
     SetSelLength(0);
-    SetSelStart(textLength_);
-    SetSelLength(-textLength_);
+    SetSelStart(TextLength());
+    SetSelLength(-TextLength());
 }
 
 std::string TCodeMemo::SelText()
@@ -110,42 +110,6 @@ void TCodeMemo::Undo()
     SetSelStart(start);
     SetSelLength(stop - start);
     SetSelTextBuf(text.c_str());
-}
-
-void TCodeMemo::StripHighlighting(int32_t p0, int32_t p1)
-{
-    for (int32_t p = p0; p <= p1; ++p) {
-        TParagraphRec &par = Par(p);
-        if (par.MarkCount != 0) {
-            int32_t w = 0;
-            const int32_t size = par.ByteSize();
-            for (int32_t o = 0; o < size;) {
-                if (par.Text[o] == scMark) {
-                    o += kMarkSize;
-                } else {
-                    par.Text[w++] = par.Text[o++];
-                }
-            }
-            par.MarkCount = 0;
-        }
-        TLL &lines = *par.Lines;
-        // one line per paragraph until it is laid out again
-        if (lines.Count() > 1) {
-            const int32_t extra = lines.Count() - 1;
-            lineCount_ -= extra;
-            ShiftFirstLines(p + 1, -extra);
-        }
-        uint16_t style = lines.At(0).Style;
-        TDynStyle keep = lines.At(0).DynStyle;
-        lines.SetCount(1);
-        TLineRec &l = lines.At(0);
-        l.StartByte = 0;
-        l.EndByte = par.Length;
-        l.Style = style;
-        if (p != p0 || !keep.IsDynamic())
-            l.DynStyle = NoDynStyle();
-        par.Formatted = 0;
-    }
 }
 
 // One replacement of the selection, from the text asked for to the records stored.
@@ -267,7 +231,9 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
     const int32_t linesBefore = LineCount();
 
     std::vector<TParagraphRec> made = BuildRecords(r);
-    const int32_t d = SpliceRecords(r, made);
+    const TParagraphStore::TSplice done = store_.Splice(r.sPar, r.ePar, r.s, r.e, made);
+    KeepFormatterRange(r, done.parDelta);
+    const int32_t d = done.lengthDelta;
     const auto [p0, p1] = RehighlightAfterEdit(r, d);
     if (!host_)
         ChangedRange(r.sPar, r.NewLastPar());
@@ -439,59 +405,6 @@ std::vector<TParagraphRec> TCodeMemo::BuildRecords(const TReplacement &r)
     return made;
 }
 
-int32_t TCodeMemo::SpliceRecords(const TReplacement &r, std::vector<TParagraphRec> &made)
-{
-    TPLL &pars = *paragraphs_;
-    int32_t oldLines = 0, oldLenSum = 0, newLenSum = 0;
-    for (int32_t p = r.sPar; p <= r.ePar; ++p) {
-        oldLines += Par(p).Lines->Count();
-        oldLenSum += Par(p).Length + 2;
-    }
-    const int32_t k = static_cast<int32_t>(made.size());
-    int32_t start = ParStart(r.sPar);
-    const int32_t firstLine = ParFirstLine(r.sPar);
-    for (int32_t p = r.sPar; p <= r.ePar; ++p)
-        FreeParagraph(Par(p));
-    pars.MoveTail(r.ePar + 1, r.sPar + k);
-    for (int32_t i = 0; i < k; ++i) {
-        const int32_t p = r.sPar + i;
-        pars.At(p) = made[i];
-        pars.SetStart(p, start);
-        pars.SetFirstLine(p, firstLine + i);
-        start += made[i].Length + 2;
-        newLenSum += made[i].Length + 2;
-    }
-    const int32_t d = newLenSum - oldLenSum;
-    const int32_t dl = k - oldLines;
-    const int32_t dk = k - (r.ePar - r.sPar + 1);
-    pars.Shift(r.sPar + k, d, dl);
-    textLength_ += d;
-    lineCount_ += dl;
-    CorrectNavigators(r, d, dk);
-    KeepFormatterRange(r, dk);
-    return d;
-}
-
-void TCodeMemo::CorrectNavigators(const TReplacement &r, int32_t d, int32_t dk)
-{
-    // before the edit they keep their position, inside it they collapse to its start,
-    // behind it they shift
-    for (TCodeNavigator *n : navigators_) {
-        if (n->pos_ < r.s) {
-            if (n->parNb_ >= r.sPar)
-                n->DropOffsets();
-        } else if (n->pos_ <= r.e) {
-            n->Invalidate();
-            n->pos_ = r.s;
-        } else {
-            n->Invalidate();
-            n->pos_ += d;
-        }
-        if (n->parNb_ >= 0 && dk != 0 && n->parNb_ > r.ePar)
-            n->parNb_ += dk;
-    }
-}
-
 void TCodeMemo::KeepFormatterRange(const TReplacement &r, int32_t dk)
 {
     // the paragraphs still to be laid out keep their place in the formatter's range
@@ -521,11 +434,9 @@ std::pair<int32_t, int32_t> TCodeMemo::RehighlightAfterEdit(const TReplacement &
     while (p1 + 1 < ParagraphCount() && Par(p1 + 1).Lines->At(0).DynStyle.IsRegion())
         ++p1;
     if (!keepRegion && (passes || MarksIn(p0, p1))) {
-        StripHighlighting(p0, p1);
+        store_.StripMarks(p0, p1);
         // lines further on that a stripped region ran into
-        for (TCodeNavigator *n : navigators_)
-            if (n->parNb_ >= p0)
-                n->DropOffsets();
+        store_.DropOffsetsFrom(p0);
     }
     if (passes)
         RunPassesAfterEdit(p0, p1, r.s, r.InsertedEnd());
@@ -556,16 +467,14 @@ void TCodeMemo::RunPassesAfterEdit(int32_t p0, int32_t p1, int32_t s, int32_t en
     }
     a.Invalidate();
     b.Invalidate();
-    for (TCodeNavigator *n : navigators_)
-        if (n->parNb_ >= p0)
-            n->DropOffsets();
+    store_.DropOffsetsFrom(p0);
 }
 
 void TCodeMemo::PlaceCaretAfterEdit(int32_t end)
 {
     selLength_ = 0;
     selStartNav_->Invalidate();
-    selStartNav_->pos_ = end;
+    selStartNav_->SetPos(end);
     selStopNav_->Assign(*selStartNav_);
     caretNav_ = selStartNav_;
 }
@@ -605,7 +514,7 @@ bool TCodeMemo::EditTouchesRegionKeys(const TDynStyle &region, int32_t open, int
     const std::string opening = fold(GetTextPart(open, open + region.StartLen));
     const int32_t slack = std::max<int32_t>(ss.MaxStopLength() - 1, 0);
     const int32_t from = std::max(s - slack, open + region.StartLen);
-    const std::string window = fold(GetTextPart(from, std::min(end + slack, textLength_)));
+    const std::string window = fold(GetTextPart(from, std::min(end + slack, TextLength())));
     for (int k = 0; k < ss.Count(); ++k) {
         if (fold(ss.StartKey(k)) != opening)
             continue;

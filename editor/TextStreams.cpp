@@ -101,9 +101,7 @@ void TCodeMemo::LoadFromStream(TStream &stream)
     ClearStore();
     lastProgress_ = TickCount();
 
-    TPLL &pars = *paragraphs_;
     TParagraphBuilder cur;
-    int64_t total = 0; // running text length
     uint16_t style = 0;
     uint16_t parStartStyle = 0;
     uint8_t pendingPair = 0; // the break byte that ended the last paragraph, while it may still pair
@@ -113,27 +111,7 @@ void TCodeMemo::LoadFromStream(TStream &stream)
     const bool lazyRegions = StartStopActive && RegionsStayInParagraph();
 
     auto endParagraph = [&]() {
-        const int32_t len = static_cast<int32_t>(cur.Size());
-        if (total + len > INT32_MAX - 2)
-            throw EQuenvelError("The text is too long to be edited");
-        TParagraphRec par{};
-        par.Capacity = LoadBufferSize(len);
-        par.Text = AllocText(par.Capacity);
-        if (len)
-            std::memcpy(par.Text, cur.Data(), static_cast<size_t>(len));
-        par.Length = len;
-        par.RawFirstLine = pars.Count();
-        par.RawStart = static_cast<int32_t>(total);
-        TLineRec line{};
-        line.EndByte = len;
-        line.Style = parStartStyle;
-        par.Lines = new TLL(line);
-        par.RegionsPending = lazyRegions ? 1 : 0;
-        // amortised growth; trimmed to the exact count at the end
-        if (pars.Count() == pars.Capacity())
-            pars.SetCapacity(pars.Capacity() < 1024 ? pars.Capacity() * 2 + 4 : pars.Capacity() + pars.Capacity() / 2);
-        pars.Add(par);
-        total += len + 2;
+        store_.AppendLoaded(cur.Data(), static_cast<int32_t>(cur.Size()), parStartStyle, lazyRegions);
         cur.Reset();
         parStartStyle = style;
         ReportProgress();
@@ -217,21 +195,17 @@ void TCodeMemo::LoadFromStream(TStream &stream)
             endParagraph();
         } catch (...) {
             cur.Reset();
-            if (pars.Count() == 0)
+            if (ParagraphCount() == 0)
                 endParagraph();
         }
-        pars.SetCapacity(pars.Count());
-        textLength_ = static_cast<int32_t>(total - 2);
-        lineCount_ = pars.Count();
-        InvalidateAllNavigators(0);
+        store_.EndLoad();
+        store_.PlaceAll(0);
         selLength_ = 0;
         caretNav_ = selStartNav_;
         throw;
     }
     endParagraph();
-    pars.SetCapacity(pars.Count());
-    textLength_ = static_cast<int32_t>(total - 2);
-    lineCount_ = pars.Count();
+    store_.EndLoad();
     selLength_ = 0;
     if (nulAt >= 0)
         stream.SetPosition(startPos + nulAt);
@@ -308,7 +282,7 @@ bool HasStyleCode(const uint8_t *p, int32_t n)
 void TCodeMemo::SaveToStream(TStream &stream)
 {
     lastProgress_ = TickCount();
-    TBlockWriter out(stream, static_cast<int64_t>(textLength_) + 2);
+    TBlockWriter out(stream, static_cast<int64_t>(TextLength()) + 2);
     std::vector<uint8_t> tmp;
     static const uint8_t crlf[2] = {13, 10};
     // The characters between the marks, and whether a style code is among them. The runs
@@ -328,9 +302,9 @@ void TCodeMemo::SaveToStream(TStream &stream)
         }
         return codes;
     };
-    const int32_t P = paragraphs_->Count();
+    const int32_t P = store_.Paragraphs().Count();
     for (int32_t i = 0; i < P; ++i) {
-        const TParagraphRec &par = paragraphs_->At(i);
+        const TParagraphRec &par = store_.Paragraphs().At(i);
         const size_t n = static_cast<size_t>(par.Length);
         // straight into the output block, the line end too
         uint8_t *w = out.Room(n + 2);
@@ -422,9 +396,9 @@ void TCodeMemo::SaveToRTFStream(TStream &stream)
         out += "\\pard\\ql";
     uint16_t style = font_.Style & 15;
     out += charFormat(style) + "\r\n";
-    const int32_t P = paragraphs_->Count();
+    const int32_t P = store_.Paragraphs().Count();
     for (int32_t i = 0; i < P; ++i) {
-        const TParagraphRec &par = paragraphs_->At(i);
+        const TParagraphRec &par = store_.Paragraphs().At(i);
         out += "\\par ";
         const int32_t size = par.ByteSize();
         int32_t o = 0;
@@ -468,7 +442,7 @@ void TCodeMemo::SaveToRTFStream(TStream &stream)
 void TCodeMemo::SetTextBuf(const char *text)
 {
     const size_t n = text ? std::strlen(text) : 0;
-    if (n == 0 && textLength_ == 0)
+    if (n == 0 && TextLength() == 0)
         return;
     modified_ = true;
     TProtMemStream s;
@@ -486,13 +460,13 @@ void TCodeMemo::WholeTextReplaced(bool regionsLazy)
 {
     // the parse event for all of it, the regions found now unless found when first needed,
     // and the caret at the start
-    InvalidateAllNavigators(0);
-    selStopNav_->SetPos(textLength_);
+    store_.PlaceAll(0);
+    selStopNav_->SetPos(TextLength());
     if (OnParse)
-        OnParse(this, 0, textLength_);
+        OnParse(this, 0, TextLength());
     if (StartStopActive && !regionsLazy)
         ParseStartStop(*selStartNav_, *selStopNav_);
-    InvalidateAllNavigators(0);
+    store_.PlaceAll(0);
     caretNav_ = selStartNav_;
 }
 
