@@ -6,31 +6,48 @@
 
 namespace quenvel {
 
+namespace {
+
+// Blocks of paragraph text below this size get room in proportion, larger ones a fixed slack.
+constexpr int64_t kSmallBlock = 4096;
+constexpr int64_t kBlockSlack = 128;
+// The most a replacement asks for: one byte beyond what a paragraph may hold.
+constexpr int64_t kMaxReplaceBlock = static_cast<int64_t>(kMaxParagraphBytes) + 1;
+// TLL objects come in chunks of this many.
+constexpr size_t kLinesPerChunk = 4096;
+// Paragraph records: spare room when the array grows for an edit, the spare room it may
+// keep after a deletion before it gives it back, and its room when emptied.
+constexpr int32_t kSpareRecords = 64;
+constexpr int32_t kKeptGap = 1024;
+constexpr int32_t kClearedCapacity = 4;
+
+// A small block: two bytes and a thirty-second more than asked.
+int64_t WithRoom(int64_t n)
+{
+    return n + 2 + n / 32;
+}
+
+} // namespace
+
 int32_t LoadBufferSize(int64_t n)
 {
-    if (n < 4096)
-        return static_cast<int32_t>(n + 2 + n / 32);
-    if (n < 2147483419)
-        return static_cast<int32_t>(n + 128);
-    return 2147483547;
+    if (n < kSmallBlock)
+        return static_cast<int32_t>(WithRoom(n));
+    if (n < kMaxParagraphBytes - kBlockSlack)
+        return static_cast<int32_t>(n + kBlockSlack);
+    return kMaxParagraphBytes;
 }
 
 int32_t ReplaceBufferSize(int64_t n)
 {
-    int64_t c = n + 2 + n / 32;
-    if (c > 2147483548)
-        c = 2147483548;
-    return static_cast<int32_t>(c);
+    return static_cast<int32_t>(std::min(WithRoom(n), kMaxReplaceBlock));
 }
 
 int32_t MarkBufferSize(int64_t n)
 {
-    if (n < 4096)
-        return static_cast<int32_t>(n + 2 + n / 32);
-    int64_t c = n + 128;
-    if (c > INT32_MAX)
-        c = INT32_MAX;
-    return static_cast<int32_t>(c);
+    if (n < kSmallBlock)
+        return static_cast<int32_t>(WithRoom(n));
+    return static_cast<int32_t>(std::min<int64_t>(n + kBlockSlack, INT32_MAX));
 }
 
 uint8_t *AllocText(int32_t capacity)
@@ -58,12 +75,11 @@ public:
     void *Take()
     {
         if (!free_) {
-            constexpr size_t kPerChunk = 4096;
-            auto *chunk = static_cast<Node *>(std::malloc(kPerChunk * sizeof(Node)));
+            auto *chunk = static_cast<Node *>(std::malloc(kLinesPerChunk * sizeof(Node)));
             if (!chunk)
                 throw EOutOfMemory();
             chunks_.push_back(chunk);
-            for (size_t i = 0; i < kPerChunk; ++i) {
+            for (size_t i = 0; i < kLinesPerChunk; ++i) {
                 chunk[i].next = free_;
                 free_ = &chunk[i];
             }
@@ -268,7 +284,7 @@ void TPLL::MoveTail(int32_t from, int32_t to)
             throw EOutOfMemory();
         if (capacity_ - count_ < more) {
             // room for this and for more edits nearby
-            const int64_t want = static_cast<int64_t>(count_) + more + count_ / 16 + 64;
+            const int64_t want = static_cast<int64_t>(count_) + more + count_ / 16 + kSpareRecords;
             Reallocate(static_cast<int32_t>(std::min<int64_t>(want, INT32_MAX / sizeof(TParagraphRec))));
             if (capacity_ - count_ < more)
                 throw EOutOfMemory();
@@ -288,8 +304,8 @@ void TPLL::MoveTail(int32_t from, int32_t to)
         else if (stepFrom_ > to)
             stepFrom_ = to;
         // give back a gap that a large deletion left
-        if (capacity_ - count_ > count_ / 8 + 1024)
-            Reallocate(count_ + count_ / 32 + 64);
+        if (capacity_ - count_ > count_ / 8 + kKeptGap)
+            Reallocate(count_ + count_ / 32 + kSpareRecords);
     }
     if (stepFrom_ >= count_) {
         stepFrom_ = count_;
@@ -303,7 +319,7 @@ void TPLL::Clear()
     gapAt_ = 0;
     stepFrom_ = 0;
     stepStart_ = stepLine_ = 0;
-    Reallocate(4);
+    Reallocate(kClearedCapacity);
 }
 
 } // namespace quenvel
