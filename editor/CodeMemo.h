@@ -414,6 +414,8 @@ private:
     int spaceWidth_ = 1;
     int32_t widest_ = 0;
     int hOffset_ = 0;
+    // the lines a paragraph is broken into, before they are stored (layout never re-enters)
+    std::vector<TLineRec> layoutLines_;
     int32_t nextToFormat_ = 0;
     int32_t lastToFormat_ = -1;
     bool backgroundRunning_ = false;

@@ -150,6 +150,185 @@ struct TCachedStyleRun {
     }
 };
 
+// Breaks a paragraph's bytes into display lines, from a line's start to the paragraph's end,
+// walking the styles with a style run that measures them; the lines go to `made`.
+template <class Run>
+class TLineBreaker
+{
+public:
+    TLineBreaker(Run &st, const uint8_t *t, int32_t end, int avail, int tabStops, std::vector<TLineRec> &made,
+                 int32_t &widest)
+        : st_(st), t_(t), end_(end), avail_(avail), tabStops_(tabStops), made_(made), widest_(widest)
+    {
+    }
+
+    void Break(int32_t from)
+    {
+        made_.clear();
+        cur_ = TLineRec{};
+        cur_.StartByte = from;
+        cur_.Style = st_.style;
+        cur_.DynStyle = st_.dyn;
+        justifyFrom_ = from;
+        o_ = from;
+        for (;;) {
+            const int xBeforeWs = x_;
+            const int wsSpaces = SkipWhitespace();
+            const int32_t wordStart = o_;
+            const uint16_t styleAtWord = st_.style;
+            const TDynStyle dynAtWord = st_.dyn;
+            const int wordW = MeasureWord();
+            x_ += wordW;
+            if (x_ <= avail_ || wordStart >= end_) {
+                if (o_ >= end_)
+                    break;
+                continue;
+            }
+            if (wordStart > cur_.StartByte && xBeforeWs > 0) {
+                WrapBefore(wordStart, xBeforeWs, wsSpaces, styleAtWord, dynAtWord);
+                x_ = wordW;
+                if (wordW <= avail_)
+                    continue;
+                // too wide for a line of its own: broken inside
+            }
+            BreakInsideWord(wordStart, wordW, styleAtWord, dynAtWord);
+            if (o_ >= end_)
+                break;
+        }
+        EndLastLine();
+    }
+
+private:
+    bool AtBlank() const { return t_[o_] == ' ' || t_[o_] == '\t'; }
+
+    // The whitespace before a word; returns the spaces after its last tab.
+    int SkipWhitespace()
+    {
+        int wsSpaces = 0;
+        while (o_ < end_ && AtBlank()) {
+            if (t_[o_] == ' ') {
+                x_ += st_.spaceW;
+                ++spaces_;
+                ++wsSpaces;
+            } else {
+                x_ = NextTab(x_, tabStops_, st_.spaceW);
+                spaces_ = 0;
+                wsSpaces = 0;
+                justifyFrom_ = o_;
+            }
+            ++o_;
+        }
+        return wsSpaces;
+    }
+
+    int MeasureWord()
+    {
+        int w = 0;
+        while (o_ < end_ && !AtBlank()) {
+            if (t_[o_] > 26)
+                w += st_.Characters(t_, o_, end_);
+            else
+                st_.Apply(t_, o_);
+        }
+        return w;
+    }
+
+    // The word goes to the next line; its whitespace stays at the end of this one.
+    void WrapBefore(int32_t wordStart, int xBeforeWs, int wsSpaces, uint16_t styleAtWord, const TDynStyle &dynAtWord)
+    {
+        const uint16_t style = st_.style;
+        const TDynStyle dyn = st_.dyn;
+        st_.style = styleAtWord;
+        st_.dyn = dynAtWord;
+        EndLine(wordStart, xBeforeWs, spaces_ - wsSpaces, justifyFrom_);
+        st_.style = style;
+        st_.dyn = dyn;
+        spaces_ = 0;
+        justifyFrom_ = wordStart;
+    }
+
+    // A word that starts its line and does not fit: at least one character per line.
+    void BreakInsideWord(int32_t wordStart, int wordW, uint16_t styleAtWord, const TDynStyle &dynAtWord)
+    {
+        o_ = wordStart;
+        st_.Reset(styleAtWord, dynAtWord);
+        int w = x_ - wordW; // what precedes the word on this line
+        for (;;) {
+            bool any = false;
+            while (o_ < end_ && !AtBlank() && w < avail_) {
+                if (t_[o_] > 26) {
+                    w += st_.Width(t_ + o_, 1);
+                    ++o_;
+                    any = true;
+                } else {
+                    st_.Apply(t_, o_);
+                }
+            }
+            if (o_ >= end_ || AtBlank())
+                break; // the rest of the word fits
+            if (!any) {
+                // nothing taken yet: take one character (with the codes before it)
+                while (o_ < end_ && t_[o_] <= 26 && t_[o_] != '\t')
+                    st_.Apply(t_, o_);
+                if (o_ < end_ && !AtBlank()) {
+                    w += st_.Width(t_ + o_, 1);
+                    ++o_;
+                }
+                if (o_ >= end_ || AtBlank())
+                    break;
+            }
+            EndLine(o_, w, 0, o_);
+            spaces_ = 0;
+            justifyFrom_ = o_;
+            w = 0;
+        }
+        x_ = w;
+    }
+
+    void EndLine(int32_t at, int w, int spaces, int32_t justifyFrom)
+    {
+        cur_.EndByte = at;
+        cur_.Width = w;
+        cur_.SpaceCount = std::max(spaces, 0);
+        cur_.JustifyFrom = justifyFrom;
+        widest_ = std::max(widest_, w);
+        made_.push_back(cur_);
+        cur_ = TLineRec{};
+        cur_.StartByte = at;
+        cur_.Style = st_.style;
+        cur_.DynStyle = st_.dyn;
+    }
+
+    // The last line, measured without one trailing run of spaces.
+    void EndLastLine()
+    {
+        int lastW = x_;
+        if (end_ > cur_.StartByte && t_[end_ - 1] == ' ') {
+            int32_t q = end_;
+            int n = 0;
+            while (q > cur_.StartByte && t_[q - 1] == ' ') {
+                --q;
+                ++n;
+            }
+            lastW = std::max(0, x_ - n * st_.spaceW);
+        }
+        EndLine(end_, lastW, 0, end_);
+    }
+
+    Run &st_;
+    const uint8_t *t_;
+    const int32_t end_;
+    const int avail_;
+    const int tabStops_;
+    std::vector<TLineRec> &made_;
+    int32_t &widest_;
+    TLineRec cur_{};
+    int x_ = 0;
+    int spaces_ = 0;
+    int32_t justifyFrom_ = 0;
+    int32_t o_ = 0;
+};
+
 } // namespace
 
 int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canvas, int width, bool selectFont)
@@ -165,141 +344,7 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
     const int avail = AvailableWidth(width);
 
     const int32_t oldCount = lines.Count();
-    static std::vector<TLineRec> made; // reused: layout never re-enters itself
-
-    // Breaks the lines into `made`, walking the styles with st.
-    auto breakLines = [&](auto &st) {
-        uint16_t &style = st.style;
-        TDynStyle &dyn = st.dyn;
-        int &spaceW = st.spaceW;
-        made.clear();
-        TLineRec cur{};
-        cur.StartByte = from.StartByte;
-        cur.Style = style;
-        cur.DynStyle = dyn;
-        int x = 0, spaces = 0;
-        int32_t justifyFrom = cur.StartByte;
-        int32_t o = cur.StartByte;
-
-        auto applyCode = [&](int32_t &at) { st.Apply(t, at); };
-        auto endLine = [&](int32_t at, int w, int sp, int32_t jf) {
-            cur.EndByte = at;
-            cur.Width = w;
-            cur.SpaceCount = std::max(sp, 0);
-            cur.JustifyFrom = jf;
-            widest_ = std::max(widest_, w);
-            made.push_back(cur);
-            cur = TLineRec{};
-            cur.StartByte = at;
-            cur.Style = style;
-            cur.DynStyle = dyn;
-        };
-
-        while (true) {
-            // whitespace before the word
-            const int xBeforeWs = x;
-            int wsSpaces = 0;
-            while (o < end && (t[o] == ' ' || t[o] == '\t')) {
-                if (t[o] == ' ') {
-                    x += spaceW;
-                    ++spaces;
-                    ++wsSpaces;
-                } else {
-                    x = NextTab(x, tabStops_, spaceW);
-                    spaces = 0;
-                    wsSpaces = 0;
-                    justifyFrom = o;
-                }
-                ++o;
-            }
-            const int32_t wordStart = o;
-            const uint16_t styleAtWord = style;
-            const TDynStyle dynAtWord = dyn;
-            int wordW = 0;
-            while (o < end && t[o] != ' ' && t[o] != '\t') {
-                if (t[o] > 26) {
-                    wordW += st.Characters(t, o, end);
-                } else {
-                    applyCode(o);
-                }
-            }
-            x += wordW;
-            if (x <= avail || wordStart >= end) {
-                if (o >= end)
-                    break;
-                continue;
-            }
-            if (wordStart > cur.StartByte && xBeforeWs > 0) {
-                // the word goes to the next line; its whitespace stays at the end of this one
-                const uint16_t s2 = style;
-                const TDynStyle d2 = dyn;
-                style = styleAtWord;
-                dyn = dynAtWord;
-                endLine(wordStart, xBeforeWs, spaces - wsSpaces, justifyFrom);
-                style = s2;
-                dyn = d2;
-                spaces = 0;
-                justifyFrom = wordStart;
-                x = wordW;
-                if (wordW <= avail)
-                    continue;
-                // too wide for a line of its own: break it as below
-            }
-            // break inside the word, which starts the line: at least one character per line
-            o = wordStart;
-            st.Reset(styleAtWord, dynAtWord);
-            int w = x - wordW; // what precedes the word on this line
-            for (;;) {
-                bool any = false;
-                while (o < end && t[o] != ' ' && t[o] != '\t' && w < avail) {
-                    if (t[o] > 26) {
-                        w += st.Width(t + o, 1);
-                        ++o;
-                        any = true;
-                    } else {
-                        applyCode(o);
-                    }
-                }
-                if (o >= end || t[o] == ' ' || t[o] == '\t') {
-                    // the rest of the word fits
-                    x = w;
-                    break;
-                }
-                if (!any) {
-                    // nothing taken yet: take one character (with the codes before it)
-                    while (o < end && t[o] <= 26 && t[o] != '\t')
-                        applyCode(o);
-                    if (o < end && t[o] != ' ' && t[o] != '\t') {
-                        w += st.Width(t + o, 1);
-                        ++o;
-                    }
-                    if (o >= end || t[o] == ' ' || t[o] == '\t') {
-                        x = w;
-                        break;
-                    }
-                }
-                endLine(o, w, 0, o);
-                spaces = 0;
-                justifyFrom = o;
-                w = 0;
-            }
-            if (o >= end)
-                break;
-        }
-        // the last line
-        int lastW = x;
-        if (end > cur.StartByte && t[end - 1] == ' ') {
-            // without one trailing run of spaces
-            int32_t q = end;
-            int n = 0;
-            while (q > cur.StartByte && t[q - 1] == ' ') {
-                --q;
-                ++n;
-            }
-            lastW = std::max(0, x - n * spaceW);
-        }
-        endLine(end, lastW, 0, end);
-    };
+    std::vector<TLineRec> &made = layoutLines_;
 
     // With the widths of each style's font at hand, the canvas is left in the font the
     // paragraph ends in, as measuring through it leaves it.
@@ -308,7 +353,7 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
         const int32_t widestBefore = widest_;
         TCachedStyleRun st(*this, canvas, from.Style, from.DynStyle);
         if (!st.failed) {
-            breakLines(st);
+            TLineBreaker<TCachedStyleRun>(st, t, end, avail, tabStops_, made, widest_).Break(from.StartByte);
             measured = !st.failed;
             if (measured)
                 SelectStyleFont(canvas, st.eff);
@@ -318,7 +363,7 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
     }
     if (!measured) {
         TCanvasStyleRun st(*this, canvas, from.Style, from.DynStyle, selectFont);
-        breakLines(st);
+        TLineBreaker<TCanvasStyleRun>(st, t, end, avail, tabStops_, made, widest_).Break(from.StartByte);
     }
 
     lines.SetCount(fromLine + static_cast<int32_t>(made.size()));
