@@ -32,13 +32,18 @@ TColor ColorToRGB(TColor c)
     }
 }
 
+TCodeMemo::TWorkNavigators::TWorkNavigators(TCodeMemo *memo)
+    : move(memo), paint(memo), editFrom(memo), editTo(memo), regionsFrom(memo), regionsTo(memo), occStart(memo),
+      occStop(memo), apply(memo), scan(memo), temp(memo), regionStart(memo), regionStop(memo)
+{
+}
+
 TCodeMemo::TCodeMemo()
 {
     topNav_ = new TCodeNavigator(this);
     selStartNav_ = new TCodeNavigator(this);
     selStopNav_ = new TCodeNavigator(this);
-    for (auto &w : work_)
-        w = new TCodeNavigator(this);
+    work_ = std::make_unique<TWorkNavigators>(this);
     caretNav_ = selStartNav_;
     ownKeywords_ = std::make_unique<TKeywordList>();
     keywords_ = ownKeywords_.get();
@@ -58,8 +63,7 @@ TCodeMemo::~TCodeMemo()
     delete topNav_;
     delete selStartNav_;
     delete selStopNav_;
-    for (auto &w : work_)
-        delete w;
+    work_.reset();
     // the store lets go of the navigators others own
 }
 

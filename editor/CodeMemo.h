@@ -28,6 +28,35 @@ using TShiftState = uint8_t;
 enum : uint8_t { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
+// The key codes of KeyDown, as the window system's virtual keys number them.
+enum class TKey : uint16_t {
+    Backspace = 8,
+    Tab = 9,
+    Enter = 13,
+    Shift = 16,
+    Control = 17,
+    Alt = 18,
+    Escape = 27,
+    Space = 32,
+    PageUp = 33,
+    PageDown = 34,
+    End = 35,
+    Home = 36,
+    Left = 37,
+    Up = 38,
+    Right = 39,
+    Down = 40,
+    Insert = 45,
+    Delete = 46,
+    FirstCharacter = 48, // digits, letters, function keys: left for KeyPress
+    F1 = 112,
+    Unknown = 255,
+};
+constexpr uint16_t KeyCode(TKey k)
+{
+    return static_cast<uint16_t>(k);
+}
+
 // Resolves a system colour (0x80000000 + index) to its RGB value.
 TColor ColorToRGB(TColor c);
 
@@ -108,7 +137,8 @@ public:
     TCodeNavigator &SelStartNav() { return *selStartNav_; }
     TCodeNavigator &SelStopNav() { return *selStopNav_; }
     TCodeNavigator &CaretNav() { return *caretNav_; }
-    TCodeNavigator &WorkNav(int i) { return *work_[i]; }
+    // Where a key or the mouse takes the caret, before the selection follows.
+    TCodeNavigator &WorkNav() { return work_->move; }
 
     // ---- selection ----
     int32_t SelStart() const { return caretNav_->Pos(); }
@@ -353,7 +383,19 @@ private:
     TCodeNavigator *selStartNav_ = nullptr;
     TCodeNavigator *selStopNav_ = nullptr;
     TCodeNavigator *caretNav_ = nullptr;
-    TCodeNavigator *work_[9] = {};
+    // The control's scratch positions, one for each use, so that no two uses share one.
+    struct TWorkNavigators {
+        explicit TWorkNavigators(TCodeMemo *memo);
+        TCodeNavigator move;                   // where a key or the mouse takes the caret
+        TCodeNavigator paint;                  // the display line being painted
+        TCodeNavigator editFrom, editTo;       // the paragraphs highlighted anew after an edit
+        TCodeNavigator regionsFrom, regionsTo; // a paragraph whose regions are found late
+        TCodeNavigator occStart, occStop;      // a keyword occurrence being applied
+        TCodeNavigator apply;                  // the walk over the marks a run replaces
+        TCodeNavigator scan, temp;             // the start/stop pass: its scan, and a probe
+        TCodeNavigator regionStart, regionStop; // the start/stop pass: the region found
+    };
+    std::unique_ptr<TWorkNavigators> work_;
     std::unique_ptr<TKeywordList> ownKeywords_;
     TKeywordList *keywords_ = nullptr;
     std::unique_ptr<TStartStopKeyList> startStopKeys_;
@@ -437,6 +479,25 @@ private:
     // display-line count before the edit.
     void ReformatAfterEdit(int32_t firstPar, int32_t lastPar, int32_t linesBefore);
     void ApplyMove(TCodeNavigator &to, TShiftState shift, int32_t oldPos, int32_t oldLine);
+    // The keys of KeyDown, each true when it acted.
+    bool ScrollKey(TKey key, bool ctrl);
+    bool HotKey(uint16_t letter);
+    bool EditingKey(TKey key, TShiftState shift);
+    void KeyDownAgain(TKey key, TShiftState shift);
+    // The moves: where the caret goes from position p, or the move navigator set to it.
+    bool IsCodeAt(int32_t p);
+    int32_t PreviousCharPos(int32_t p);
+    int32_t NextCharPos(int32_t p);
+    int32_t PreviousWordPos(int32_t p);
+    int32_t NextWordPos(int32_t p);
+    void GotoPageUp(TCodeNavigator &to, int x);
+    void GotoPageDown(TCodeNavigator &to, int x);
+    void GotoLineEnd(TCodeNavigator &to, bool ctrl);
+    void GotoLineStart(TCodeNavigator &to, bool ctrl);
+    bool GotoLineUp(TCodeNavigator &to, int x, TKey key, TShiftState shift);
+    bool GotoLineDown(TCodeNavigator &to, int x);
+    void DeleteBackward();
+    void DeleteForward(TShiftState shift);
     void KeepX(TCodeNavigator &nav, int x);
     std::unique_ptr<TCodeNavigator> hoverNav_;
     bool keyReleased_ = false;

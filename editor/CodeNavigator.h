@@ -27,6 +27,12 @@ public:
 
     int32_t Pos() const { return pos_; }
     void SetPos(int32_t p);
+    // Forgets what is cached and stands at p (SetPos keeps what it can).
+    void MoveTo(int32_t p)
+    {
+        Invalidate();
+        SetPos(p);
+    }
 
     int32_t ParNb();
     TParagraphRec *Par();

@@ -9,12 +9,6 @@
 
 namespace quenvel {
 
-namespace {
-
-enum { wkOccStart = 0, wkOccStop = 1, wkApply = 2, wkScan = 3, wkTemp = 4, wkRegionStart = 5, wkRegionStop = 6 };
-
-} // namespace
-
 TCodeMemo::TKeywordMatcher &TCodeMemo::Matcher()
 {
     if (!matcher_)
@@ -47,7 +41,7 @@ void TCodeMemo::ApplyDynStyle(TCodeNavigator &first, TCodeNavigator &last, bool 
     }
 
     // Remove every mark inside the range; the last one removed says what resumes after it.
-    TCodeNavigator &W = *work_[wkApply];
+    TCodeNavigator &W = work_->apply;
     W.Assign(*A);
     while (W.Pos() < E) {
         TParagraphRec *par = W.Par();
@@ -232,8 +226,8 @@ bool TCodeMemo::ParseParagraphKeywords(int32_t pi, int32_t lo, int32_t hi)
         par->Text = ReallocText(par->Text, static_cast<int32_t>(need));
         par->Capacity = static_cast<int32_t>(need);
     }
-    TCodeNavigator &s = *work_[wkOccStart];
-    TCodeNavigator &e = *work_[wkOccStop];
+    TCodeNavigator &s = work_->occStart;
+    TCodeNavigator &e = work_->occStop;
     for (const TKeywordOcc &o : occ) {
         s.PlaceInParagraph(pi, o.off);
         e.PlaceInParagraph(pi, o.off + o.len);
@@ -286,8 +280,8 @@ void TCodeMemo::EnsureRegions(int32_t p)
     Par(p).RegionsPending = 0;
     if (!StartStopActive || startStopKeys_->Count() == 0)
         return;
-    TCodeNavigator &a = *work_[wkRegionStart];
-    TCodeNavigator &b = *work_[wkRegionStop];
+    TCodeNavigator &a = work_->regionsFrom;
+    TCodeNavigator &b = work_->regionsTo;
     a.PlaceInParagraph(p, 0);
     b.PlaceInParagraph(p, Par(p).Length);
     ParseStartStop(a, b);
@@ -343,7 +337,7 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
     }
     const int32_t slack = std::max<int32_t>(ss.MaxStartLength() - 1, 0);
 
-    TCodeNavigator &A = *work_[wkScan];
+    TCodeNavigator &A = work_->scan;
     int32_t back = std::min(slack, first.ParOffset());
     A.Invalidate();
     A.SetPos(first.Pos() - back);
@@ -367,9 +361,9 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
         if (!starts[k].empty())
             firstChar[static_cast<uint8_t>(starts[k][0])] = true;
     auto parText = [&](int32_t p) { return fold(ParagraphText(p)); };
-    TCodeNavigator &rs = *work_[wkRegionStart];
-    TCodeNavigator &re = *work_[wkRegionStop];
-    TCodeNavigator &tmp = *work_[wkTemp];
+    TCodeNavigator &rs = work_->regionStart;
+    TCodeNavigator &re = work_->regionStop;
+    TCodeNavigator &tmp = work_->temp;
 
     while (pi < ParagraphCount()) {
         const int32_t S = ParStart(pi);
@@ -434,7 +428,7 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
             }
             if (tmp.CurrentDynStyle().IsRegion()) {
                 if (tmp.FindPrevMark()) {
-                    TCodeNavigator &open = *work_[wkOccStart];
+                    TCodeNavigator &open = work_->occStart;
                     open.Assign(tmp);
                     tmp.DeleteMark();
                     open.Invalidate();

@@ -7,6 +7,7 @@ namespace quenvel {
 
 namespace {
 
+// A column beyond any line's end: the move stops at the end of the line.
 constexpr int32_t kEndOfLineColumn = 2147483547;
 
 } // namespace
@@ -62,267 +63,307 @@ void TCodeMemo::KeyDown(uint16_t &key, TShiftState shift)
         OnKeyDown(this, key, shift);
     if (key == 0)
         return;
-    const bool ctrl = shift & ssCtrl;
-
     if (DisplayOnly) {
-        if (key < 33 || key > 40)
-            return;
-        const int32_t lastTop = std::max(LineCount() - visibleLines_, 0);
-        const int lastOffset = std::max(widest_ - (host_ ? host_->ClientWidth() : 0) + rightMargin_, 0);
-        const int unit = std::max(1, spaceWidth_);
-        const int32_t top = TopLine();
-        switch (key) {
-        case 33: SetTopLine(ctrl ? 0 : std::max(top - 1, 0)); break;
-        case 34: SetTopLine(ctrl ? lastTop : std::min(top + 1, lastTop)); break;
-        case 35: SetHOffset(lastOffset); break;
-        case 36: SetHOffset(0); break;
-        case 37: SetHOffset(std::max(hOffset_ - unit, 0)); break;
-        case 38: SetTopLine(std::max(top - 1, 0)); break;
-        case 39: SetHOffset(std::min(hOffset_ + unit, lastOffset)); break;
-        case 40: SetTopLine(std::min(top + 1, lastTop)); break;
-        }
-        key = 0;
+        if (ScrollKey(static_cast<TKey>(key), shift & ssCtrl))
+            key = 0;
         return;
     }
-
-    // hot keys
-    if (ctrl) {
+    if (shift & ssCtrl) {
         lastReportedPos_ = caretNav_->Pos();
         lastReportedStyle_ = caretNav_->EffectiveStyle();
-        if (!ReadOnly && EnableHotKeys) {
-            bool hot = true;
-            switch (key) {
-            case 'B': SetBold(); break;
-            case 'I': SetItalic(); break;
-            case 'U': SetUnderline(); break;
-            case 'H': SetHighlight(); break;
-            case 'F': SetAltFont(); break;
-            case 'T': SetSelTextBuf("\t"); break;
-            case 'P': SetSelTextBuf("\r\n\x10\r\n"); break;
-            default: hot = false;
-            }
-            if (hot) {
-                key = 0;
-                return;
-            }
+        if (!ReadOnly && EnableHotKeys && HotKey(key)) {
+            key = 0;
+            return;
         }
     }
-    // the keys the control handles itself
-    if (key >= 48)
+    // digits, letters and function keys are left for KeyPress
+    if (key >= KeyCode(TKey::FirstCharacter))
         return;
     const uint16_t original = key;
     key = 0;
-    TCodeNavigator &c = *caretNav_;
-    {
-        const int32_t p = c.ParNb();
-        FormatRange(p, p);
-    }
-    const int32_t oldPos = c.Pos();
-    const int x = caretX_;
-    const int32_t oldLine = c.DisplayLine();
-    TCodeNavigator &W = *work_[7];
-    W.Assign(c);
-    bool move = false;
-
-    auto isCode = [&](int32_t pos) { return pos < TextLength() && IsStyleCode(CharAt(pos)); };
-    auto at = [&](int32_t pos) { return CharAt(pos); };
-
-    switch (original) {
-    case 8: // Backspace
-        if (ReadOnly)
-            break;
-        if (selLength_ != 0) {
-            ClearSelection();
-        } else if (c.ParOffset() == 0) {
-            if (oldPos > 0) {
-                SetSelLength(-2);
-                ClearSelection();
-            }
-        } else {
-            SetSelLength(-1);
-            // take the style codes between the nearest character and the caret
-            while (selStartNav_->Pos() > 0 && isCode(selStartNav_->Pos())) {
-                const int32_t s = selStartNav_->Pos();
-                const int32_t step = selStartNav_->ParOffset() == 0 ? 2 : 1;
-                SetSelLength(selLength_ - std::min(step, s));
-            }
-            ClearSelection();
-        }
-        break;
-    case 9: // Tab
-        if (shift & ssAlt) {
-            key = 9;
-            return;
-        }
-        if (!ReadOnly)
-            SetSelTextBuf("\t");
-        break;
-    case 33: { // Page Up
-        const int32_t cp = c.ParNb();
-        FormatRange(std::max(cp - visibleLines_ + 1, 0), cp);
-        W.SetDisplayLine(std::max(c.DisplayLine() - visibleLines_ + 1, 0));
-        KeepX(W, x);
-        move = true;
-        break;
-    }
-    case 34: { // Page Down
-        const int32_t cp = c.ParNb();
-        FormatRange(cp, std::min(cp + visibleLines_ - 1, ParagraphCount() - 1));
-        W.SetDisplayLine(std::min(c.DisplayLine() + visibleLines_ - 1, LineCount() - 1));
-        KeepX(W, x);
-        move = true;
-        break;
-    }
-    case 35: // End
-        if (ctrl)
-            W.SetPos(TextLength());
-        else
-            W.SetColumn(kEndOfLineColumn);
-        move = true;
-        break;
-    case 36: // Home
-        if (ctrl) {
-            W.Invalidate();
-            W.SetPos(0);
-        } else {
-            W.SetDisplayLine(c.DisplayLine());
-        }
-        move = true;
-        break;
-    case 37: { // Left
-        move = true;
-        int32_t p = oldPos;
-        if (p == 0) {
-            if (OnKeyDown) {
-                uint16_t again = original;
-                OnKeyDown(this, again, shift);
-            }
-            break;
-        }
-        if (!ctrl) {
-            p -= (p >= 2 && at(p - 2) == 13 && at(p - 1) == 10) ? 2 : 1;
-            if (PassOverCodes)
-                while (p > 0 && isCode(p))
-                    --p;
-            // never between the two positions of a break
-            if (p > 0 && at(p) == 10 && at(p - 1) == 13)
-                --p;
-        } else {
-            while (p > 0 && at(p - 1) <= 32)
-                --p;
-            while (p > 0 && at(p - 1) != ' ' && at(p - 1) != 13 && at(p - 1) != 10)
-                --p;
-            while (p < TextLength() && at(p) <= 26)
-                ++p;
-        }
-        W.Invalidate();
-        W.SetPos(p);
-        break;
-    }
-    case 38: // Up
-        if (c.DisplayLine() == 0) {
-            if (OnKeyDown) {
-                uint16_t again = original;
-                OnKeyDown(this, again, shift);
-            }
-            break;
-        }
-        if (c.LineInPar() == 0 && c.ParNb() > 0)
-            FormatRange(c.ParNb() - 1, c.ParNb() - 1);
-        W.SetDisplayLine(c.DisplayLine() - 1);
-        KeepX(W, x);
-        move = true;
-        break;
-    case 39: { // Right
-        move = true;
-        int32_t p = oldPos;
-        if (!ctrl) {
-            if (p < TextLength()) {
-                if (PassOverCodes)
-                    while (p < TextLength() && isCode(p))
-                        ++p;
-                if (p < TextLength())
-                    p += at(p) == 13 ? 2 : 1;
-            }
-        } else {
-            while (p < TextLength() && at(p) >= 33)
-                ++p;
-            while (p < TextLength() && at(p) <= 32)
-                ++p;
-        }
-        W.Invalidate();
-        W.SetPos(std::min(p, TextLength()));
-        break;
-    }
-    case 40: // Down
-        if (c.DisplayLine() >= LineCount() - 1)
-            break;
-        if (c.LineInPar() == c.Par()->Lines->Count() - 1 && c.ParNb() + 1 < ParagraphCount())
-            FormatRange(c.ParNb() + 1, c.ParNb() + 1);
-        W.SetDisplayLine(c.DisplayLine() + 1);
-        KeepX(W, x);
-        move = true;
-        break;
-    case 45: // Insert
-        if ((shift & ssShift) && !ReadOnly)
-            PasteFromClipboard();
-        else if (ctrl)
-            CopyToClipboard();
-        break;
-    case 46: { // Delete
-        if (ReadOnly)
-            break;
-        if (shift & ssShift) {
-            if (selLength_ != 0) {
-                CutToClipboard();
-            } else {
-                SetSelLength(c.ParOffset() == 0 ? -2 : -1);
-                ClearSelection();
-            }
-            break;
-        }
-        if (ctrl && selStartNav_->DisplayLine() == selStopNav_->DisplayLine()) {
-            TCodeNavigator e(this);
-            e.Assign(*selStartNav_);
-            e.SetColumn(kEndOfLineColumn);
-            const int32_t s = selStartNav_->Pos();
-            SetSelLength(0);
-            SetSelStart(s);
-            SetSelLength(e.Pos() - s);
-            ClearSelection();
-            break;
-        }
-        if (selLength_ != 0) {
-            ClearSelection();
-            break;
-        }
-        const TParagraphRec *par = c.Par();
-        if (c.ParOffset() < par->Length) {
-            int32_t n = 0;
-            while (oldPos + n < TextLength() && isCode(oldPos + n))
-                ++n;
-            TCodeNavigator e(this);
-            e.SetPos(oldPos + n);
-            n += e.ParOffset() >= e.Par()->Length ? 2 : 1;
-            SetSelLength(std::min(n, TextLength() - oldPos));
-        } else {
-            SetSelLength(2);
-        }
-        ClearSelection();
-        break;
-    }
-    default:
+    if (!EditingKey(static_cast<TKey>(original), shift)) {
         key = original; // for KeyPress (Enter, Escape, Space ...)
         return;
     }
-    // the move, with or without Shift
-    if (move)
-        ApplyMove(W, shift, oldPos, oldLine);
     // the caret on screen and in view
     UpdateCaret();
     ScrollInView();
     if (host_)
         host_->UpdateNow();
+}
+
+bool TCodeMemo::ScrollKey(TKey key, bool ctrl)
+{
+    // without a caret the keys scroll
+    const int32_t lastTop = std::max(LineCount() - visibleLines_, 0);
+    const int lastOffset = std::max(widest_ - (host_ ? host_->ClientWidth() : 0) + rightMargin_, 0);
+    const int unit = std::max(1, spaceWidth_);
+    const int32_t top = TopLine();
+    switch (key) {
+    case TKey::PageUp: SetTopLine(ctrl ? 0 : std::max(top - 1, 0)); return true;
+    case TKey::PageDown: SetTopLine(ctrl ? lastTop : std::min(top + 1, lastTop)); return true;
+    case TKey::End: SetHOffset(lastOffset); return true;
+    case TKey::Home: SetHOffset(0); return true;
+    case TKey::Left: SetHOffset(std::max(hOffset_ - unit, 0)); return true;
+    case TKey::Up: SetTopLine(std::max(top - 1, 0)); return true;
+    case TKey::Right: SetHOffset(std::min(hOffset_ + unit, lastOffset)); return true;
+    case TKey::Down: SetTopLine(std::min(top + 1, lastTop)); return true;
+    default: return false;
+    }
+}
+
+bool TCodeMemo::HotKey(uint16_t letter)
+{
+    switch (letter) {
+    case 'B': SetBold(); return true;
+    case 'I': SetItalic(); return true;
+    case 'U': SetUnderline(); return true;
+    case 'H': SetHighlight(); return true;
+    case 'F': SetAltFont(); return true;
+    case 'T': SetSelTextBuf("\t"); return true;
+    case 'P': SetSelTextBuf("\r\n\x10\r\n"); return true; // a paragraph holding a page break
+    default: return false;
+    }
+}
+
+bool TCodeMemo::EditingKey(TKey key, TShiftState shift)
+{
+    TCodeNavigator &c = *caretNav_;
+    FormatRange(c.ParNb(), c.ParNb());
+    const int32_t oldPos = c.Pos();
+    const int x = caretX_;
+    const int32_t oldLine = c.DisplayLine();
+    const bool ctrl = shift & ssCtrl;
+    TCodeNavigator &W = work_->move;
+    W.Assign(c);
+    bool move = true;
+    switch (key) {
+    case TKey::Backspace: move = false; DeleteBackward(); break;
+    case TKey::Tab:
+        if (shift & ssAlt)
+            return false; // for the window system
+        move = false;
+        if (!ReadOnly)
+            SetSelTextBuf("\t");
+        break;
+    case TKey::PageUp: GotoPageUp(W, x); break;
+    case TKey::PageDown: GotoPageDown(W, x); break;
+    case TKey::End: GotoLineEnd(W, ctrl); break;
+    case TKey::Home: GotoLineStart(W, ctrl); break;
+    case TKey::Left:
+        if (oldPos == 0)
+            KeyDownAgain(key, shift); // nowhere to go
+        else
+            W.MoveTo(ctrl ? PreviousWordPos(oldPos) : PreviousCharPos(oldPos));
+        break;
+    case TKey::Up: move = GotoLineUp(W, x, key, shift); break;
+    case TKey::Right: W.MoveTo(ctrl ? NextWordPos(oldPos) : NextCharPos(oldPos)); break;
+    case TKey::Down: move = GotoLineDown(W, x); break;
+    case TKey::Insert:
+        move = false;
+        if ((shift & ssShift) && !ReadOnly)
+            PasteFromClipboard();
+        else if (ctrl)
+            CopyToClipboard();
+        break;
+    case TKey::Delete: move = false; DeleteForward(shift); break;
+    default: return false;
+    }
+    // the move, with or without Shift
+    if (move)
+        ApplyMove(W, shift, oldPos, oldLine);
+    return true;
+}
+
+void TCodeMemo::KeyDownAgain(TKey key, TShiftState shift)
+{
+    // a move at the text's bounds goes to the listener once more
+    if (OnKeyDown) {
+        uint16_t again = KeyCode(key);
+        OnKeyDown(this, again, shift);
+    }
+}
+
+bool TCodeMemo::IsCodeAt(int32_t p)
+{
+    return p < TextLength() && IsStyleCode(CharAt(p));
+}
+
+int32_t TCodeMemo::PreviousCharPos(int32_t p)
+{
+    // over a break in one step
+    p -= (p >= 2 && CharAt(p - 2) == 13 && CharAt(p - 1) == 10) ? 2 : 1;
+    if (PassOverCodes)
+        while (p > 0 && IsCodeAt(p))
+            --p;
+    // never between the two positions of a break
+    if (p > 0 && CharAt(p) == 10 && CharAt(p - 1) == 13)
+        --p;
+    return p;
+}
+
+int32_t TCodeMemo::NextCharPos(int32_t p)
+{
+    const int32_t end = TextLength();
+    if (p >= end)
+        return p;
+    if (PassOverCodes)
+        while (p < end && IsCodeAt(p))
+            ++p;
+    if (p < end)
+        p += CharAt(p) == 13 ? 2 : 1;
+    return std::min(p, end);
+}
+
+int32_t TCodeMemo::PreviousWordPos(int32_t p)
+{
+    while (p > 0 && CharAt(p - 1) <= 32)
+        --p;
+    while (p > 0 && CharAt(p - 1) != ' ' && CharAt(p - 1) != 13 && CharAt(p - 1) != 10)
+        --p;
+    while (p < TextLength() && CharAt(p) <= 26)
+        ++p;
+    return p;
+}
+
+int32_t TCodeMemo::NextWordPos(int32_t p)
+{
+    const int32_t end = TextLength();
+    while (p < end && CharAt(p) >= 33)
+        ++p;
+    while (p < end && CharAt(p) <= 32)
+        ++p;
+    return p;
+}
+
+void TCodeMemo::GotoPageUp(TCodeNavigator &W, int x)
+{
+    const int32_t cp = caretNav_->ParNb();
+    FormatRange(std::max(cp - visibleLines_ + 1, 0), cp);
+    W.SetDisplayLine(std::max(caretNav_->DisplayLine() - visibleLines_ + 1, 0));
+    KeepX(W, x);
+}
+
+void TCodeMemo::GotoPageDown(TCodeNavigator &W, int x)
+{
+    const int32_t cp = caretNav_->ParNb();
+    FormatRange(cp, std::min(cp + visibleLines_ - 1, ParagraphCount() - 1));
+    W.SetDisplayLine(std::min(caretNav_->DisplayLine() + visibleLines_ - 1, LineCount() - 1));
+    KeepX(W, x);
+}
+
+void TCodeMemo::GotoLineEnd(TCodeNavigator &W, bool ctrl)
+{
+    if (ctrl)
+        W.SetPos(TextLength());
+    else
+        W.SetColumn(kEndOfLineColumn);
+}
+
+void TCodeMemo::GotoLineStart(TCodeNavigator &W, bool ctrl)
+{
+    if (ctrl)
+        W.MoveTo(0);
+    else
+        W.SetDisplayLine(caretNav_->DisplayLine());
+}
+
+bool TCodeMemo::GotoLineUp(TCodeNavigator &W, int x, TKey key, TShiftState shift)
+{
+    TCodeNavigator &c = *caretNav_;
+    if (c.DisplayLine() == 0) {
+        KeyDownAgain(key, shift);
+        return false;
+    }
+    if (c.LineInPar() == 0 && c.ParNb() > 0)
+        FormatRange(c.ParNb() - 1, c.ParNb() - 1);
+    W.SetDisplayLine(c.DisplayLine() - 1);
+    KeepX(W, x);
+    return true;
+}
+
+bool TCodeMemo::GotoLineDown(TCodeNavigator &W, int x)
+{
+    TCodeNavigator &c = *caretNav_;
+    if (c.DisplayLine() >= LineCount() - 1)
+        return false;
+    if (c.LineInPar() == c.Par()->Lines->Count() - 1 && c.ParNb() + 1 < ParagraphCount())
+        FormatRange(c.ParNb() + 1, c.ParNb() + 1);
+    W.SetDisplayLine(c.DisplayLine() + 1);
+    KeepX(W, x);
+    return true;
+}
+
+void TCodeMemo::DeleteBackward()
+{
+    if (ReadOnly)
+        return;
+    if (selLength_ != 0) {
+        ClearSelection();
+        return;
+    }
+    if (caretNav_->ParOffset() == 0) {
+        // the break before the paragraph
+        if (caretNav_->Pos() > 0) {
+            SetSelLength(-2);
+            ClearSelection();
+        }
+        return;
+    }
+    SetSelLength(-1);
+    // the nearest character with the style codes between it and the caret
+    while (selStartNav_->Pos() > 0 && IsCodeAt(selStartNav_->Pos())) {
+        const int32_t s = selStartNav_->Pos();
+        const int32_t step = selStartNav_->ParOffset() == 0 ? 2 : 1;
+        SetSelLength(selLength_ - std::min(step, s));
+    }
+    ClearSelection();
+}
+
+void TCodeMemo::DeleteForward(TShiftState shift)
+{
+    if (ReadOnly)
+        return;
+    TCodeNavigator &c = *caretNav_;
+    if (shift & ssShift) {
+        if (selLength_ != 0) {
+            CutToClipboard();
+        } else {
+            SetSelLength(c.ParOffset() == 0 ? -2 : -1);
+            ClearSelection();
+        }
+        return;
+    }
+    if ((shift & ssCtrl) && selStartNav_->DisplayLine() == selStopNav_->DisplayLine()) {
+        // to the end of the display line
+        TCodeNavigator e(this);
+        e.Assign(*selStartNav_);
+        e.SetColumn(kEndOfLineColumn);
+        const int32_t s = selStartNav_->Pos();
+        SetSelLength(0);
+        SetSelStart(s);
+        SetSelLength(e.Pos() - s);
+        ClearSelection();
+        return;
+    }
+    if (selLength_ != 0) {
+        ClearSelection();
+        return;
+    }
+    const int32_t pos = c.Pos();
+    if (c.ParOffset() < c.Par()->Length) {
+        // the next character with the style codes before it, or the break
+        int32_t n = 0;
+        while (IsCodeAt(pos + n))
+            ++n;
+        TCodeNavigator e(this);
+        e.SetPos(pos + n);
+        n += e.ParOffset() >= e.Par()->Length ? 2 : 1;
+        SetSelLength(std::min(n, TextLength() - pos));
+    } else {
+        SetSelLength(2);
+    }
+    ClearSelection();
 }
 
 void TCodeMemo::KeyPress(char &ch, bool autoRepeat)

@@ -42,7 +42,7 @@ void TCodeMemo::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
         TCodeNavigator &c = *caretNav_;
         const int32_t oldPos = c.Pos();
         const int32_t oldLine = c.DisplayLine();
-        TCodeNavigator &W = *work_[7];
+        TCodeNavigator &W = work_->move;
         W.Assign(c);
         const int32_t row = YToLine(std::max(y, 0));
         if (row < LineCount() - TopLine()) {
@@ -120,7 +120,7 @@ void TCodeMemo::MouseMove(TShiftState shift, int x, int y)
             TCodeNavigator &c = *caretNav_;
             const int32_t oldPos = c.Pos();
             const int32_t oldLine = c.DisplayLine();
-            TCodeNavigator &W = *work_[7];
+            TCodeNavigator &W = work_->move;
             int32_t row = YToLine(y) + TopLine();
             W.Assign(c);
             if (row >= LineCount()) {

@@ -46,7 +46,7 @@ int TCodeMemo::PaintRows(TSurface &canvas, int firstRow, int lastRow)
 
 void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
 {
-    TCodeNavigator &nav = *work_[6];
+    TCodeNavigator &nav = work_->paint;
     nav.SetDisplayLine(line);
     int32_t pi = nav.ParNb();
     if (!Par(pi).Formatted) {

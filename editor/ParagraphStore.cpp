@@ -201,10 +201,8 @@ void TParagraphStore::Unregister(TCodeNavigator *n)
 
 void TParagraphStore::PlaceAll(int32_t pos)
 {
-    for (TCodeNavigator *n : navigators_) {
-        n->Invalidate();
-        n->SetPos(pos);
-    }
+    for (TCodeNavigator *n : navigators_)
+        n->MoveTo(pos);
 }
 
 void TParagraphStore::DropOffsetsIn(int32_t first, int32_t last)

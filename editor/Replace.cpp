@@ -449,8 +449,8 @@ void TCodeMemo::RunPassesAfterEdit(int32_t p0, int32_t p1, int32_t s, int32_t en
         Par(p).RegionsPending = 0;
     if (OnParse)
         OnParse(this, s, end);
-    TCodeNavigator &a = *work_[7];
-    TCodeNavigator &b = *work_[8];
+    TCodeNavigator &a = work_->editFrom;
+    TCodeNavigator &b = work_->editTo;
     a.PlaceInParagraph(p0, 0);
     b.PlaceInParagraph(p1, Par(p1).Length);
     if (StartStopActive)
@@ -473,8 +473,7 @@ void TCodeMemo::RunPassesAfterEdit(int32_t p0, int32_t p1, int32_t s, int32_t en
 void TCodeMemo::PlaceCaretAfterEdit(int32_t end)
 {
     selLength_ = 0;
-    selStartNav_->Invalidate();
-    selStartNav_->SetPos(end);
+    selStartNav_->MoveTo(end);
     selStopNav_->Assign(*selStartNav_);
     caretNav_ = selStartNav_;
 }

@@ -13,32 +13,32 @@ namespace quenvel {
 int VirtualKeyOf(int k)
 {
     switch (k) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return 9;
-    case Qt::Key_Return: case Qt::Key_Enter: return 13;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
+    case Qt::Key_Backspace: return KeyCode(TKey::Backspace);
+    case Qt::Key_Tab: case Qt::Key_Backtab: return KeyCode(TKey::Tab);
+    case Qt::Key_Return: case Qt::Key_Enter: return KeyCode(TKey::Enter);
+    case Qt::Key_Shift: return KeyCode(TKey::Shift);
+    case Qt::Key_Control: return KeyCode(TKey::Control);
+    case Qt::Key_Alt: return KeyCode(TKey::Alt);
+    case Qt::Key_Escape: return KeyCode(TKey::Escape);
+    case Qt::Key_Space: return KeyCode(TKey::Space);
+    case Qt::Key_PageUp: return KeyCode(TKey::PageUp);
+    case Qt::Key_PageDown: return KeyCode(TKey::PageDown);
+    case Qt::Key_End: return KeyCode(TKey::End);
+    case Qt::Key_Home: return KeyCode(TKey::Home);
+    case Qt::Key_Left: return KeyCode(TKey::Left);
+    case Qt::Key_Up: return KeyCode(TKey::Up);
+    case Qt::Key_Right: return KeyCode(TKey::Right);
+    case Qt::Key_Down: return KeyCode(TKey::Down);
+    case Qt::Key_Insert: return KeyCode(TKey::Insert);
+    case Qt::Key_Delete: return KeyCode(TKey::Delete);
     default:
         if (k >= Qt::Key_0 && k <= Qt::Key_9)
             return k;
         if (k >= Qt::Key_A && k <= Qt::Key_Z)
             return k;
         if (k >= Qt::Key_F1 && k <= Qt::Key_F24)
-            return 112 + (k - Qt::Key_F1);
-        return 255;
+            return KeyCode(TKey::F1) + (k - Qt::Key_F1);
+        return KeyCode(TKey::Unknown);
     }
 }
 

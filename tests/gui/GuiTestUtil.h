@@ -207,7 +207,7 @@ struct TViewRig {
     QPoint At(int32_t line, int32_t column)
     {
         TCodeMemo &m = Memo();
-        TCodeNavigator &w = m.WorkNav(0);
+        TCodeNavigator w(&m);
         w.SetDisplayLine(line);
         const int x = m.XAtColumn(w.ParNb(), w.LineInPar(), column);
         const int y = m.LineToY(line - m.TopLine()) + m.RowHeight() / 2;
@@ -233,7 +233,7 @@ struct TViewRig {
     QRect Cells(int32_t line, int32_t c0, int32_t c1)
     {
         TCodeMemo &m = Memo();
-        TCodeNavigator &w = m.WorkNav(0);
+        TCodeNavigator w(&m);
         w.SetDisplayLine(line);
         const int x0 = m.XAtColumn(w.ParNb(), w.LineInPar(), c0);
         const int x1 = m.XAtColumn(w.ParNb(), w.LineInPar(), c1);

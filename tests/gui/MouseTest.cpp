@@ -20,7 +20,7 @@ protected:
 
     int32_t PosAt(int32_t line, int32_t column)
     {
-        TCodeNavigator &w = memo.WorkNav(1);
+        TCodeNavigator w(&memo);
         w.SetDisplayLine(line);
         w.SetColumn(column);
         return w.Pos();
