@@ -475,6 +475,14 @@ private:
     void FinishFormat(int32_t first, int32_t last, int32_t delta, int32_t oldWidest);
     void ClampTopLine();
     void PaintLine(TSurface &canvas, int32_t row, int y, bool print);
+    struct TLinePaint;
+    void PaintLineText(TLinePaint &lp);
+    // Draws the characters from byte o on; returns where they end.
+    int32_t PaintRun(TLinePaint &lp, int32_t o, TColor fore, TColor back);
+    void PaintPageBreak(TLinePaint &lp, TColor fore, TColor back);
+    void PaintSelection(TLinePaint &lp);
+    // The colours a run draws in: its own, the highlight's or the font's (back -1: none).
+    void RunColours(const TDynStyle &dyn, uint8_t eff, TColor &fore, TColor &back) const;
     // Lays out the paragraphs an edit changed and repaints what moved; linesBefore is the
     // display-line count before the edit.
     void ReformatAfterEdit(int32_t firstPar, int32_t lastPar, int32_t linesBefore);

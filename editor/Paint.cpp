@@ -12,6 +12,8 @@ namespace {
 
 // Bytes drawn in one go at most: a run split anywhere draws the same glyphs at the same places.
 constexpr int32_t kPaintRunBytes = 256;
+// A paragraph holding this byte shows a page break.
+constexpr uint8_t kPageBreak = 16;
 
 } // namespace
 
@@ -44,6 +46,25 @@ int TCodeMemo::PaintRows(TSurface &canvas, int firstRow, int lastRow)
     return below;
 }
 
+// One display line being painted: where it stands, its selection, and how far it got.
+struct TCodeMemo::TLinePaint {
+    TLinePaint(TSurface &c, const TLineRec &r, const uint8_t *t) : canvas(c), rec(r), text(t) {}
+    TSurface &canvas;
+    const TLineRec rec;
+    const uint8_t *text;
+    bool print = false;
+    bool stretched = false; // justified: its spaces from JustifyFrom on stretch
+    bool lastLine = false;  // the last line of its paragraph
+    int y = 0, lh = 0, clientW = 0, baseline = 0;
+    int base = 0;  // x of the line's start
+    int right = 0; // where a page break's dashes end
+    // the selection, as byte offsets in the paragraph (-1 before it, INT32_MAX after it)
+    bool showSel = false;
+    int32_t selS = INT32_MAX, selE = INT32_MAX;
+    int rel = 0; // x from the line's start, as far as drawn
+    int startX = INT_MIN, endX = INT_MIN;
+};
+
 void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
 {
     TCodeNavigator &nav = work_->paint;
@@ -56,150 +77,155 @@ void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
     }
     const TParagraphRec &par = Par(pi);
     const int32_t li = nav.LineInPar();
-    const TLineRec rec = par.Lines->At(li);
-    const uint8_t *t = par.Text;
-    const int lh = lineHeight_;
-    const int clientW = print ? printWidth_ : host_->ClientWidth();
-
-    // the selection in this paragraph, as byte offsets
-    int32_t selS = INT32_MAX, selE = INT32_MAX;
-    const bool showSel = !print && selLength_ != 0 && (!hideSelection_ || host_->Focused());
-    if (showSel) {
+    TLinePaint lp(canvas, par.Lines->At(li), par.Text);
+    const TLineRec &rec = lp.rec;
+    lp.print = print;
+    lp.y = y;
+    lp.lh = lineHeight_;
+    lp.clientW = print ? printWidth_ : host_->ClientWidth();
+    lp.lastLine = li == par.Lines->Count() - 1;
+    lp.showSel = !print && selLength_ != 0 && (!hideSelection_ || host_->Focused());
+    if (lp.showSel) {
         const int32_t sp = selStartNav_->ParNb(), ep = selStopNav_->ParNb();
-        selS = sp < pi ? -1 : sp > pi ? INT32_MAX : selStartNav_->TextOffset();
-        selE = ep < pi ? -1 : ep > pi ? INT32_MAX : selStopNav_->TextOffset();
+        lp.selS = sp < pi ? -1 : sp > pi ? INT32_MAX : selStartNav_->TextOffset();
+        lp.selE = ep < pi ? -1 : ep > pi ? INT32_MAX : selStopNav_->TextOffset();
     }
-
     if (!print)
-        canvas.FillRect(0, y, clientW, lh, ColorToRGB(color_));
-    const bool stretched = justified_ && rec.JustifyFrom < rec.EndByte && rec.SpaceCount >= 1;
-    // x of the line's start
-    const int base = print ? printX_ + leftMargin_ : LineOrigin(rec, clientW, stretched) - hOffset_;
-    int right = print ? base + printWidth_ : clientW - rightMargin_;
-    const int baseline = y + baseline_;
+        canvas.FillRect(0, y, lp.clientW, lp.lh, ColorToRGB(color_));
+    lp.stretched = justified_ && rec.JustifyFrom < rec.EndByte && rec.SpaceCount >= 1;
+    lp.base = print ? printX_ + leftMargin_ : LineOrigin(rec, lp.clientW, lp.stretched) - hOffset_;
+    lp.right = print ? lp.base + printWidth_ : lp.clientW - rightMargin_;
+    lp.baseline = y + baseline_;
     if (print)
-        canvas.SetClip(base - leftMargin_, y, printWidth_ + leftMargin_, lh);
+        canvas.SetClip(lp.base - leftMargin_, y, printWidth_ + leftMargin_, lp.lh);
+    if (rec.StartByte >= lp.selS && rec.StartByte < lp.selE)
+        lp.startX = lp.base;
+    PaintLineText(lp);
+    if (lp.showSel)
+        PaintSelection(lp);
+    if (print)
+        canvas.SetClip(0, 0, -1, -1);
+}
 
+void TCodeMemo::RunColours(const TDynStyle &dyn, uint8_t eff, TColor &fore, TColor &back) const
+{
+    if (dyn.IsDynamic() && (dyn.Foregnd != 0 || dyn.Backgnd != 0)) {
+        fore = ColorToRGB(dyn.Foregnd);
+        back = ColorToRGB(dyn.Backgnd);
+    } else if (eff & fsHighlight) {
+        fore = ColorToRGB(highlightColor_);
+        back = ColorToRGB(highlightBackgnd_);
+    } else {
+        fore = ColorToRGB(font_.Color);
+        back = -1;
+    }
+    if (back == 0)
+        back = -1; // a black background draws transparently
+}
+
+void TCodeMemo::PaintLineText(TLinePaint &lp)
+{
+    TSurface &canvas = lp.canvas;
+    const TLineRec &rec = lp.rec;
+    const uint8_t *t = lp.text;
     TStyleRun st(*this, canvas, rec.Style, rec.DynStyle, true, true);
-    const TDynStyle &dyn = st.dyn;
-    const uint8_t &eff = st.eff;
-    const int &spaceW = st.spaceW;
     TColor fore = 0, back = -1;
-    auto colours = [&]() {
-        if (dyn.IsDynamic() && (dyn.Foregnd != 0 || dyn.Backgnd != 0)) {
-            fore = ColorToRGB(dyn.Foregnd);
-            back = ColorToRGB(dyn.Backgnd);
-        } else if (eff & fsHighlight) {
-            fore = ColorToRGB(highlightColor_);
-            back = ColorToRGB(highlightBackgnd_);
-        } else {
-            fore = ColorToRGB(font_.Color);
-            back = -1;
-        }
-        if (back == 0)
-            back = -1; // a black background draws transparently
-    };
-    colours();
-
-    TJustify j(justified_, rec, clientW - leftMargin_ - rightMargin_);
-
-    int rel = 0; // x from the line's start
-    int startX = INT_MIN, endX = INT_MIN;
-    if (rec.StartByte >= selS && rec.StartByte < selE)
-        startX = base;
-    int32_t o = rec.StartByte;
-    const int32_t end = rec.EndByte;
-    bool pageBreak = false;
+    RunColours(st.dyn, st.eff, fore, back);
+    TJustify j(justified_, rec, lp.clientW - leftMargin_ - rightMargin_);
     // On screen, text further than this past either edge cannot reach into the window,
     // not even a slanted glyph's overhang.
-    const int reach = 2 * lh;
-    while (o < end) {
-        if (!print && base + rel > clientW + reach)
+    const int reach = 2 * lp.lh;
+    for (int32_t o = rec.StartByte; o < rec.EndByte;) {
+        if (!lp.print && lp.base + lp.rel > lp.clientW + reach)
             break; // the rest of the line is out of sight; the selection is cut below
-        if (o == selS && startX == INT_MIN)
-            startX = base + rel;
-        if (o == selE && endX == INT_MIN)
-            endX = base + rel;
+        if (o == lp.selS && lp.startX == INT_MIN)
+            lp.startX = lp.base + lp.rel;
+        if (o == lp.selE && lp.endX == INT_MIN)
+            lp.endX = lp.base + lp.rel;
         const uint8_t b = t[o];
         if (b == scMark || IsStyleCode(b)) {
             st.Apply(t, o);
-            colours();
-            continue;
-        }
-        if (b == 16) {
-            static const uint8_t dash = '-';
-            int x = base + rel;
-            const int dw = std::max(canvas.TextWidth(&dash, 1), 1);
-            while (x <= right) {
-                if (back >= 0)
-                    canvas.FillRect(x, y, dw, lh, back);
-                canvas.TextOut(x, baseline, &dash, 1, fore, -1);
-                x += dw;
-            }
-            rel = x - base;
-            pageBreak = true;
-            o = end;
+            RunColours(st.dyn, st.eff, fore, back);
+        } else if (b == kPageBreak) {
+            PaintPageBreak(lp, fore, back);
             break;
-        }
-        if (b == '\t') {
-            const int stop = std::max(1, tabStops_ * spaceW);
-            rel = (rel / stop + 1) * stop;
-            right = print ? printX_ + printWidth_ + leftMargin_ : clientW;
+        } else if (b == '\t') {
+            const int stop = std::max(1, tabStops_ * st.spaceW);
+            lp.rel = (lp.rel / stop + 1) * stop;
+            lp.right = lp.print ? printX_ + printWidth_ + leftMargin_ : lp.clientW;
             ++o;
-            continue;
-        }
-        if (b == ' ' && stretched && o >= rec.JustifyFrom) {
-            const int w = j.Space(spaceW);
+        } else if (b == ' ' && lp.stretched && o >= rec.JustifyFrom) {
+            const int w = j.Space(st.spaceW);
             if (back >= 0)
-                canvas.FillRect(base + rel, y, w, lh, back);
-            rel += w;
+                canvas.FillRect(lp.base + lp.rel, lp.y, w, lp.lh, back);
+            lp.rel += w;
             ++o;
-            continue;
-        }
-        if (b <= 26) {
+        } else if (b <= 26) {
             ++o; // other control bytes take no room and are not drawn
-            continue;
+        } else {
+            o = PaintRun(lp, o, fore, back);
         }
-        // a run of characters up to the next code, tab, page break or selection boundary, and
-        // short enough that the test above soon stops a line running out of the window
-        int32_t r = o;
-        const int32_t longest = print ? end : std::min(end, o + kPaintRunBytes);
-        while (r < longest && t[r] > 26 && !(stretched && t[r] == ' ' && r >= rec.JustifyFrom)) {
-            if (r > o && (r == selS || r == selE))
-                break;
-            ++r;
+    }
+}
+
+int32_t TCodeMemo::PaintRun(TLinePaint &lp, int32_t o, TColor fore, TColor back)
+{
+    // a run of characters up to the next code, tab, page break or selection boundary, and
+    // short enough that the line stops soon after it runs out of the window
+    const uint8_t *t = lp.text;
+    const TLineRec &rec = lp.rec;
+    int32_t r = o;
+    const int32_t longest = lp.print ? rec.EndByte : std::min(rec.EndByte, o + kPaintRunBytes);
+    while (r < longest && t[r] > 26 && !(lp.stretched && t[r] == ' ' && r >= rec.JustifyFrom)) {
+        if (r > o && (r == lp.selS || r == lp.selE))
+            break;
+        ++r;
+    }
+    TSurface &canvas = lp.canvas;
+    const int reach = 2 * lp.lh;
+    if (!lp.print && lp.base + lp.rel < -reach) {
+        // left of the window (scrolled sideways): only its width counts
+        const int w = canvas.TextWidth(t + o, r - o);
+        if (lp.base + lp.rel + w < -reach) {
+            lp.rel += w;
+            return r;
         }
-        if (!print && base + rel < -reach) {
-            // left of the window (scrolled sideways): only its width counts
-            const int w = canvas.TextWidth(t + o, r - o);
-            if (base + rel + w < -reach) {
-                rel += w;
-                o = r;
-                continue;
-            }
-        }
+    }
+    if (back >= 0)
+        canvas.FillRect(lp.base + lp.rel, lp.y, canvas.TextWidth(t + o, r - o), lp.lh, back);
+    lp.rel += canvas.TextOut(lp.base + lp.rel, lp.baseline, t + o, r - o, fore, -1);
+    return r;
+}
+
+void TCodeMemo::PaintPageBreak(TLinePaint &lp, TColor fore, TColor back)
+{
+    // dashes to the right margin; nothing after it on the line is drawn
+    static const uint8_t dash = '-';
+    int x = lp.base + lp.rel;
+    const int dw = std::max(lp.canvas.TextWidth(&dash, 1), 1);
+    while (x <= lp.right) {
         if (back >= 0)
-            canvas.FillRect(base + rel, y, canvas.TextWidth(t + o, r - o), lh, back);
-        rel += canvas.TextOut(base + rel, baseline, t + o, r - o, fore, -1);
-        o = r;
+            lp.canvas.FillRect(x, lp.y, dw, lp.lh, back);
+        lp.canvas.TextOut(x, lp.baseline, &dash, 1, fore, -1);
+        x += dw;
     }
-    (void)pageBreak;
-    // at the line's end
-    const bool lastLine = li == par.Lines->Count() - 1;
-    if (showSel) {
-        if (startX == INT_MIN && selS <= end && end < selE)
-            startX = base + rel;
-        if (endX == INT_MIN)
-            endX = base + rel;
-        if (startX != INT_MIN && endX != INT_MIN) {
-            if (endX > startX)
-                canvas.InvertRect(startX, y, endX - startX, lh);
-            if (ShowEndParSelected && lastLine && selE == INT32_MAX)
-                canvas.InvertRect(endX, y + lh / 3, spaceWidth_ / 2 + 1, lh / 3);
-        }
-    }
-    if (print)
-        canvas.SetClip(0, 0, -1, -1);
+    lp.rel = x - lp.base;
+}
+
+void TCodeMemo::PaintSelection(TLinePaint &lp)
+{
+    const int32_t end = lp.rec.EndByte;
+    if (lp.startX == INT_MIN && lp.selS <= end && end < lp.selE)
+        lp.startX = lp.base + lp.rel;
+    if (lp.endX == INT_MIN)
+        lp.endX = lp.base + lp.rel;
+    if (lp.startX == INT_MIN)
+        return;
+    if (lp.endX > lp.startX)
+        lp.canvas.InvertRect(lp.startX, lp.y, lp.endX - lp.startX, lp.lh);
+    // the paragraph's break, selected
+    if (ShowEndParSelected && lp.lastLine && lp.selE == INT32_MAX)
+        lp.canvas.InvertRect(lp.endX, lp.y + lp.lh / 3, spaceWidth_ / 2 + 1, lp.lh / 3);
 }
 
 void TCodeMemo::SetPrintLayout(TSurface *canvas, int width)
