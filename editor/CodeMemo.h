@@ -408,7 +408,6 @@ private:
     bool MarksIn(int32_t p0, int32_t p1) const;
     bool RegionsStayInParagraph() const;
     void EnsureRegions(int32_t par);
-    bool ParseFresh(int32_t par, bool keywords);
     bool EditTouchesRegionKeys(const TDynStyle &region, int32_t open, int32_t close, int32_t s, int32_t end);
     // The steps of replacing the selection, in the order SetSelTextBuf takes them.
     struct TReplacement;
@@ -536,6 +535,19 @@ private:
     void KeywordOccurrences(const uint8_t *plain, uint8_t *match, int32_t cFrom, int32_t cTo, int32_t len,
                             int32_t lo, int32_t hi, std::vector<TKeywordOcc> &occ);
     std::unique_ptr<TKeywordMatcher> matcher_;
+    // The highlighting of a paragraph never parsed, written in one pass.
+    bool ParseFresh(int32_t par, bool keywords);
+    struct TFreshRun {
+        int32_t a, b;
+        TDynStyle open;
+    };
+    struct TRunMerge;
+    void CopyForMatching(const uint8_t *t, int32_t len, bool &copied);
+    void FindFreshRegions(const uint8_t *t, int32_t len, bool &copied);
+    void WriteFreshRuns(TParagraphRec &par, size_t count, const TKeywordMatcher *matcher);
+    // scratch lists of the one-pass highlighting (it never re-enters itself)
+    std::vector<TFreshRun> freshRuns_;
+    std::vector<TKeywordOcc> freshOcc_;
     TKeywordMatcher &Matcher();
     void ClearLineDynStyles(TCodeNavigator &from, TCodeNavigator &to);
 };
