@@ -550,6 +550,14 @@ private:
     std::vector<TKeywordOcc> freshOcc_;
     TKeywordMatcher &Matcher();
     void ClearLineDynStyles(TCodeNavigator &from, TCodeNavigator &to);
+    // Text as the start/stop keys compare it: upper-cased unless they match case.
+    std::string FoldedForKeys(std::string s) const;
+    // Where a region of pair k ends that opens in paragraph pi, whose folded text is `text`,
+    // its stop key looked for from offset `from` on: a position.
+    int64_t RegionEnd(int k, const std::string &stop, const std::string &text, int32_t pi, int32_t from);
+    // Removes an older region that a new one ending at `end` runs into; lastPos grows to
+    // take in what must be scanned again.
+    void RemoveRegionRunInto(int32_t pi, int32_t len, int64_t end, int32_t &lastPos);
 };
 
 } // namespace quenvel

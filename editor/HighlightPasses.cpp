@@ -317,23 +317,84 @@ void TCodeMemo::ClearLineDynStyles(TCodeNavigator &from, TCodeNavigator &to)
     }
 }
 
+namespace {
+
+// Places nav on the end of a region, without a lookup when the end lies in paragraph pi
+// (which starts at S and has len positions).
+void PlaceAtEnd(TCodeNavigator &nav, int32_t pi, int32_t S, int32_t len, int64_t end)
+{
+    if (end <= S + len)
+        nav.PlaceInParagraph(pi, static_cast<int32_t>(end - S));
+    else
+        nav.MoveTo(static_cast<int32_t>(end));
+}
+
+} // namespace
+
+std::string TCodeMemo::FoldedForKeys(std::string s) const
+{
+    if (!startStopKeys_->MatchCase())
+        for (auto &c : s)
+            c = static_cast<char>(UpperAscii(static_cast<uint8_t>(c)));
+    return s;
+}
+
+int64_t TCodeMemo::RegionEnd(int k, const std::string &stop, const std::string &text, int32_t pi, int32_t from)
+{
+    const int32_t S = ParStart(pi);
+    const int32_t len = static_cast<int32_t>(text.size());
+    if (stop.empty())
+        return S + len;
+    const size_t f = text.find(stop, static_cast<size_t>(from));
+    if (f != std::string::npos)
+        return S + static_cast<int64_t>(f + stop.size());
+    if (startStopKeys_->Attr1(k).EndAtParEnd)
+        return S + len;
+    for (int32_t q = pi + 1; q < ParagraphCount(); ++q) {
+        const size_t f2 = FoldedForKeys(ParagraphText(q)).find(stop);
+        if (f2 != std::string::npos)
+            return ParStart(q) + static_cast<int64_t>(f2 + stop.size());
+    }
+    return TextLength();
+}
+
+void TCodeMemo::RemoveRegionRunInto(int32_t pi, int32_t len, int64_t end, int32_t &lastPos)
+{
+    // An older region that the new one runs into is removed and its text scanned again.
+    TCodeNavigator &tmp = work_->temp;
+    PlaceAtEnd(tmp, pi, ParStart(pi), len, end);
+    if (!tmp.CurrentDynStyle().IsRegion()) {
+        if (end > lastPos)
+            lastPos = static_cast<int32_t>(end);
+        return;
+    }
+    if (!tmp.FindPrevMark())
+        return;
+    TCodeNavigator &open = work_->occStart;
+    open.Assign(tmp);
+    tmp.DeleteMark();
+    open.MoveTo(tmp.Pos());
+    if (tmp.FindNextMark()) {
+        const int32_t oldEnd = tmp.Pos();
+        tmp.DeleteMark();
+        tmp.MoveTo(oldEnd);
+        ClearLineDynStyles(open, tmp);
+        if (oldEnd > lastPos)
+            lastPos = oldEnd;
+    }
+    open.Invalidate();
+}
+
 void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
 {
     TStartStopKeyList &ss = *startStopKeys_;
     const int count = std::min(ss.Count(), static_cast<int>(TStartStopKeyList::kMaxPairs));
     if (count == 0)
         return;
-    const bool matchCase = ss.MatchCase();
-    auto fold = [&](std::string s) {
-        if (!matchCase)
-            for (auto &c : s)
-                c = static_cast<char>(UpperAscii(static_cast<uint8_t>(c)));
-        return s;
-    };
     std::string starts[TStartStopKeyList::kMaxPairs], stops[TStartStopKeyList::kMaxPairs];
     for (int k = 0; k < count; ++k) {
-        starts[k] = fold(ss.StartKey(k));
-        stops[k] = fold(ss.StopKey(k));
+        starts[k] = FoldedForKeys(ss.StartKey(k));
+        stops[k] = FoldedForKeys(ss.StopKey(k));
     }
     const int32_t slack = std::max<int32_t>(ss.MaxStartLength() - 1, 0);
 
@@ -360,7 +421,6 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
     for (int k = 0; k < count; ++k)
         if (!starts[k].empty())
             firstChar[static_cast<uint8_t>(starts[k][0])] = true;
-    auto parText = [&](int32_t p) { return fold(ParagraphText(p)); };
     TCodeNavigator &rs = work_->regionStart;
     TCodeNavigator &re = work_->regionStop;
     TCodeNavigator &tmp = work_->temp;
@@ -369,7 +429,7 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
         const int32_t S = ParStart(pi);
         if (S > lastPos && scan <= S)
             break;
-        const std::string text = parText(pi);
+        const std::string text = FoldedForKeys(ParagraphText(pi));
         const int32_t len = static_cast<int32_t>(text.size());
         int32_t i = std::max(scan - S, 0);
         int32_t winStart = i;
@@ -396,74 +456,18 @@ void TCodeMemo::ParseStartStop(TCodeNavigator &first, TCodeNavigator &last)
                 continue;
             }
             const int32_t L = static_cast<int32_t>(starts[found].size());
-            // where the region ends
-            int64_t end;
-            const std::string &stop = stops[found];
-            if (stop.empty()) {
-                end = S + len;
-            } else {
-                size_t f = text.find(stop, static_cast<size_t>(i + L));
-                if (f != std::string::npos) {
-                    end = S + static_cast<int64_t>(f + stop.size());
-                } else if (ss.Attr1(found).EndAtParEnd) {
-                    end = S + len;
-                } else {
-                    end = TextLength();
-                    for (int32_t q = pi + 1; q < ParagraphCount(); ++q) {
-                        std::string t2 = parText(q);
-                        size_t f2 = t2.find(stop);
-                        if (f2 != std::string::npos) {
-                            end = ParStart(q) + static_cast<int64_t>(f2 + stop.size());
-                            break;
-                        }
-                    }
-                }
-            }
-            // An older region that the new one runs into is removed and its text scanned again.
-            if (end <= S + len) {
-                tmp.PlaceInParagraph(pi, static_cast<int32_t>(end - S));
-            } else {
-                tmp.Invalidate();
-                tmp.SetPos(static_cast<int32_t>(end));
-            }
-            if (tmp.CurrentDynStyle().IsRegion()) {
-                if (tmp.FindPrevMark()) {
-                    TCodeNavigator &open = work_->occStart;
-                    open.Assign(tmp);
-                    tmp.DeleteMark();
-                    open.Invalidate();
-                    open.SetPos(tmp.Pos());
-                    if (tmp.FindNextMark()) {
-                        const int32_t oldEnd = tmp.Pos();
-                        tmp.DeleteMark();
-                        tmp.Invalidate();
-                        tmp.SetPos(oldEnd);
-                        ClearLineDynStyles(open, tmp);
-                        if (oldEnd > lastPos)
-                            lastPos = oldEnd;
-                    }
-                    open.Invalidate();
-                }
-            } else if (end > lastPos) {
-                lastPos = static_cast<int32_t>(end);
-            }
-            const TDynStyle st = RegionStyle(ss, found);
+            const int64_t end = RegionEnd(found, stops[found], text, pi, i + L);
+            RemoveRegionRunInto(pi, len, end, lastPos);
             rs.PlaceInParagraph(pi, i);
-            if (end <= S + len) {
-                re.PlaceInParagraph(pi, static_cast<int32_t>(end - S));
-            } else {
-                re.Invalidate();
-                re.SetPos(static_cast<int32_t>(end));
-            }
-            ApplyDynStyle(rs, re, true, st);
+            PlaceAtEnd(re, pi, S, len, end);
+            ApplyDynStyle(rs, re, true, RegionStyle(ss, found));
             rs.Invalidate();
             re.Invalidate();
             back = 0;
             scan = static_cast<int32_t>(end);
             if (end > S + len) {
                 // the region ran into a later paragraph: go on from its end there
-                tmp.Invalidate();
-                tmp.SetPos(scan);
+                tmp.MoveTo(scan);
                 pi = tmp.ParNb();
                 jumped = true;
                 break;
