@@ -197,11 +197,12 @@ TEST(Replace, DifferentialAgainstAByteModel)
             fix(s);
             fix(e);
             std::string text = RandomPiece(rng);
-            // navigators outside the range keep answering the same character
+            // navigators outside the range keep answering the same character; one on its
+            // end, inside it, collapses to its start
             std::vector<std::pair<std::unique_ptr<TCodeNavigator>, uint8_t>> watch;
-            for (int k = 0; k < 3; ++k) {
-                int32_t p = static_cast<int32_t>(rng() % static_cast<unsigned>(T + 1));
-                if (p >= s && p <= e)
+            for (int k = 0; k < 4; ++k) {
+                const int32_t p = k == 0 ? e : static_cast<int32_t>(rng() % static_cast<unsigned>(T + 1));
+                if (k > 0 && p >= s && p <= e)
                     continue;
                 auto n = std::make_unique<TCodeNavigator>(&m);
                 n->SetPos(p);
@@ -213,9 +214,10 @@ TEST(Replace, DifferentialAgainstAByteModel)
             model = ModelReplace(model, s, e, text, true);
             ASSERT_EQ(m.Text(), model) << "edit " << edits;
             ASSERT_EQ(m.CheckInvariants(), "") << "edit " << edits;
-            for (auto &[n, ch] : watch)
-                if (n->Pos() < m.TextLength()) {
-                    ASSERT_EQ(n->CharAt(), ch) << "edit " << edits;
+            ASSERT_EQ(watch[0].first->Pos(), s) << "edit " << edits;
+            for (size_t k = 1; k < watch.size(); ++k)
+                if (watch[k].first->Pos() < m.TextLength()) {
+                    ASSERT_EQ(watch[k].first->CharAt(), watch[k].second) << "edit " << edits;
                 }
             TCodeMemo fresh;
             RegisterOplSpans(fresh);
