@@ -491,12 +491,7 @@ private:
     bool HotKey(uint16_t letter);
     bool EditingKey(TKey key, TShiftState shift);
     void KeyDownAgain(TKey key, TShiftState shift);
-    // The moves: where the caret goes from position p, or the move navigator set to it.
-    bool IsCodeAt(int32_t p);
-    int32_t PreviousCharPos(int32_t p);
-    int32_t NextCharPos(int32_t p);
-    int32_t PreviousWordPos(int32_t p);
-    int32_t NextWordPos(int32_t p);
+    // The moves that keep x or go by lines: the move navigator set to where the caret goes.
     void GotoPageUp(TCodeNavigator &to, int x);
     void GotoPageDown(TCodeNavigator &to, int x);
     void GotoLineEnd(TCodeNavigator &to, bool ctrl);

@@ -10,6 +10,58 @@ namespace {
 // A column beyond any line's end: the move stops at the end of the line.
 constexpr int32_t kEndOfLineColumn = 2147483547;
 
+bool IsCodeAt(TCodeMemo &m, int32_t p)
+{
+    return p < m.TextLength() && IsStyleCode(m.CharAt(p));
+}
+
+int32_t PreviousCharPos(TCodeMemo &m, int32_t p)
+{
+    // over a break in one step
+    p -= (p >= 2 && m.CharAt(p - 2) == 13 && m.CharAt(p - 1) == 10) ? 2 : 1;
+    if (m.PassOverCodes)
+        while (p > 0 && IsCodeAt(m, p))
+            --p;
+    // never between the two positions of a break
+    if (p > 0 && m.CharAt(p) == 10 && m.CharAt(p - 1) == 13)
+        --p;
+    return p;
+}
+
+int32_t NextCharPos(TCodeMemo &m, int32_t p)
+{
+    const int32_t end = m.TextLength();
+    if (p >= end)
+        return p;
+    if (m.PassOverCodes)
+        while (p < end && IsCodeAt(m, p))
+            ++p;
+    if (p < end)
+        p += m.CharAt(p) == 13 ? 2 : 1;
+    return std::min(p, end);
+}
+
+int32_t PreviousWordPos(TCodeMemo &m, int32_t p)
+{
+    while (p > 0 && m.CharAt(p - 1) <= 32)
+        --p;
+    while (p > 0 && m.CharAt(p - 1) != ' ' && m.CharAt(p - 1) != 13 && m.CharAt(p - 1) != 10)
+        --p;
+    while (p < m.TextLength() && m.CharAt(p) <= 26)
+        ++p;
+    return p;
+}
+
+int32_t NextWordPos(TCodeMemo &m, int32_t p)
+{
+    const int32_t end = m.TextLength();
+    while (p < end && m.CharAt(p) >= 33)
+        ++p;
+    while (p < end && m.CharAt(p) <= 32)
+        ++p;
+    return p;
+}
+
 } // namespace
 
 void TCodeMemo::KeepX(TCodeNavigator &nav, int x)
@@ -154,10 +206,10 @@ bool TCodeMemo::EditingKey(TKey key, TShiftState shift)
         if (oldPos == 0)
             KeyDownAgain(key, shift); // nowhere to go
         else
-            W.MoveTo(ctrl ? PreviousWordPos(oldPos) : PreviousCharPos(oldPos));
+            W.MoveTo(ctrl ? PreviousWordPos(*this, oldPos) : PreviousCharPos(*this, oldPos));
         break;
     case TKey::Up: move = GotoLineUp(W, x, key, shift); break;
-    case TKey::Right: W.MoveTo(ctrl ? NextWordPos(oldPos) : NextCharPos(oldPos)); break;
+    case TKey::Right: W.MoveTo(ctrl ? NextWordPos(*this, oldPos) : NextCharPos(*this, oldPos)); break;
     case TKey::Down: move = GotoLineDown(W, x); break;
     case TKey::Insert:
         move = false;
@@ -182,58 +234,6 @@ void TCodeMemo::KeyDownAgain(TKey key, TShiftState shift)
         uint16_t again = KeyCode(key);
         OnKeyDown(this, again, shift);
     }
-}
-
-bool TCodeMemo::IsCodeAt(int32_t p)
-{
-    return p < TextLength() && IsStyleCode(CharAt(p));
-}
-
-int32_t TCodeMemo::PreviousCharPos(int32_t p)
-{
-    // over a break in one step
-    p -= (p >= 2 && CharAt(p - 2) == 13 && CharAt(p - 1) == 10) ? 2 : 1;
-    if (PassOverCodes)
-        while (p > 0 && IsCodeAt(p))
-            --p;
-    // never between the two positions of a break
-    if (p > 0 && CharAt(p) == 10 && CharAt(p - 1) == 13)
-        --p;
-    return p;
-}
-
-int32_t TCodeMemo::NextCharPos(int32_t p)
-{
-    const int32_t end = TextLength();
-    if (p >= end)
-        return p;
-    if (PassOverCodes)
-        while (p < end && IsCodeAt(p))
-            ++p;
-    if (p < end)
-        p += CharAt(p) == 13 ? 2 : 1;
-    return std::min(p, end);
-}
-
-int32_t TCodeMemo::PreviousWordPos(int32_t p)
-{
-    while (p > 0 && CharAt(p - 1) <= 32)
-        --p;
-    while (p > 0 && CharAt(p - 1) != ' ' && CharAt(p - 1) != 13 && CharAt(p - 1) != 10)
-        --p;
-    while (p < TextLength() && CharAt(p) <= 26)
-        ++p;
-    return p;
-}
-
-int32_t TCodeMemo::NextWordPos(int32_t p)
-{
-    const int32_t end = TextLength();
-    while (p < end && CharAt(p) >= 33)
-        ++p;
-    while (p < end && CharAt(p) <= 32)
-        ++p;
-    return p;
 }
 
 void TCodeMemo::GotoPageUp(TCodeNavigator &W, int x)
@@ -312,7 +312,7 @@ void TCodeMemo::DeleteBackward()
     }
     SetSelLength(-1);
     // the nearest character with the style codes between it and the caret
-    while (selStartNav_->Pos() > 0 && IsCodeAt(selStartNav_->Pos())) {
+    while (selStartNav_->Pos() > 0 && IsCodeAt(*this, selStartNav_->Pos())) {
         const int32_t s = selStartNav_->Pos();
         const int32_t step = selStartNav_->ParOffset() == 0 ? 2 : 1;
         SetSelLength(selLength_ - std::min(step, s));
@@ -354,7 +354,7 @@ void TCodeMemo::DeleteForward(TShiftState shift)
     if (c.ParOffset() < c.Par()->Length) {
         // the next character with the style codes before it, or the break
         int32_t n = 0;
-        while (IsCodeAt(pos + n))
+        while (IsCodeAt(*this, pos + n))
             ++n;
         TCodeNavigator e(this);
         e.SetPos(pos + n);
