@@ -21,7 +21,9 @@ void TOplParser::Procedure(const TOplToken &t)
     range.First = line_;
     m_.Result.Procs.push_back(range);
     procIndex_ = static_cast<int32_t>(m_.Result.Procs.size() - 1);
-    if (m_.Procedures.count(upper))
+    const auto known = m_.Procedures.find(upper);
+    if (known != m_.Procedures.end() &&
+        m_.Result.Symbols[static_cast<size_t>(known->second)].Kind == TOplSymbolKind::Procedure)
         Report(name.Col, "Duplicate name: procedure " + std::string(name.Text) + ":");
     else
         m_.Procedures[upper] = AddSymbol(TOplSymbolKind::Procedure, upper, name.Col);
@@ -66,6 +68,10 @@ int32_t TOplParser::Dimension()
             ++pos_;
             return static_cast<int32_t>(std::strtol(c->second.Value.c_str(), nullptr, 0));
         }
+        if (c == m_.Constants.end() && m_.IncludeMissing) { // perhaps a constant of the missing include
+            ++pos_;
+            return 1;
+        }
     }
     Fail(t, "Bad declaration: a size must be a whole number");
 }
@@ -80,7 +86,9 @@ void TOplParser::Declaration(const TOplToken &t, TOplSymbolKind kind)
         DeclareName(name, kind);
         ++pos_;
         std::vector<int32_t> dims;
-        if (Tok().Kind == TOplTok::LParen) {
+        if (Tok().Kind == TOplTok::LParen && kind == TOplSymbolKind::External && Peek().Kind == TOplTok::RParen) {
+            pos_ += 2; // an array declared elsewhere: name()
+        } else if (Tok().Kind == TOplTok::LParen) {
             ++pos_;
             dims.push_back(Dimension());
             if (Tok().Kind == TOplTok::Comma) {
@@ -130,6 +138,15 @@ void TOplParser::Constant()
     case TOplTok::Long: v.Type = tyLong; break;
     case TOplTok::Float: v.Type = tyFloat; break;
     case TOplTok::Str: v.Type = tyString; break;
+    case TOplTok::Ident: { // another constant
+        const auto c = m_.Constants.find(Upper(lit.Text));
+        if (c == m_.Constants.end() && !m_.IncludeMissing)
+            Fail(lit, "Syntax error: " + std::string(lit.Text) + " is not a constant");
+        v.Type = c == m_.Constants.end() ? TypeOfName(lit.Text) : c->second.Type;
+        if (c != m_.Constants.end())
+            value += c->second.Value;
+        break;
+    }
     default: Fail(lit, "Syntax error: a constant value expected");
     }
     if (lit.OutOfRange)
@@ -139,7 +156,9 @@ void TOplParser::Constant()
     ++pos_;
     const std::string upper = Upper(name.Text);
     NeedType(v, TypeOfName(upper));
-    if (lit.Kind == TOplTok::Int && (lit.Text[0] == '$' || lit.Text[0] == '%'))
+    if (lit.Kind == TOplTok::Ident)
+        ;
+    else if (lit.Kind == TOplTok::Int && (lit.Text[0] == '$' || lit.Text[0] == '%'))
         value += std::to_string(static_cast<long>(lit.Value));
     else if (lit.Kind == TOplTok::Long && lit.Text[0] == '&')
         value += std::to_string(static_cast<long long>(lit.Value));
@@ -233,6 +252,10 @@ void TOplParser::OpxLine()
 void TOplParser::External()
 {
     const TOplToken &t = Tok();
+    if (t.Kind == TOplTok::Ident && !inOpx_) { // variables declared in another module's procedure
+        Declaration(t, TOplSymbolKind::External);
+        return;
+    }
     if (t.Kind != TOplTok::Call)
         Fail(t, "Syntax error: a procedure name ending in ':' expected");
     const std::string upper = Upper(t.Text);
@@ -285,6 +308,7 @@ void TOplParser::Include()
         return;
     if (found.empty()) {
         Report(t.Col, "Include file not found: " + name, true);
+        m_.IncludeMissing = true;
         return;
     }
     std::error_code ec;

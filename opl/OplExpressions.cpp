@@ -1,5 +1,5 @@
 // Expressions with OPL's precedence, from the lowest: AND OR; = < > <= >= <>; + -;
-// * /; unary minus and NOT; **. A percentage (a+b%) follows the right operand of + - * / < >.
+// * /; unary minus and NOT; **. A percentage (a+b%) marks the operand it follows.
 #include "opl/OplParser.h"
 
 #include "opl/OplKeywords.h"
@@ -84,11 +84,6 @@ TOplValue TOplParser::Comparison()
         const std::string op(Tok().Text);
         ++pos_;
         const TOplValue r = Sum();
-        if (IsOp("%") && (op == "<" || op == ">")) {
-            ++pos_;
-            NeedNumber(v);
-            NeedNumber(r);
-        }
         v.Type = Binary(v, r, op);
         v.Variable = false;
     }
@@ -103,10 +98,6 @@ TOplValue TOplParser::Sum()
         ++pos_;
         const TOplValue r = Product();
         v.Type = Binary(v, r, op);
-        if (IsOp("%")) {
-            ++pos_;
-            v.Type = tyFloat;
-        }
         v.Variable = false;
     }
     return v;
@@ -120,10 +111,6 @@ TOplValue TOplParser::Product()
         ++pos_;
         const TOplValue r = Unary();
         v.Type = Binary(v, r, op);
-        if (IsOp("%")) {
-            ++pos_;
-            v.Type = tyFloat;
-        }
         v.Variable = false;
     }
     return v;
@@ -146,6 +133,12 @@ TOplValue TOplParser::Unary()
 TOplValue TOplParser::Power()
 {
     TOplValue v = Primary();
+    while (IsOp("%")) { // a percentage: the right operand of a+b%
+        NeedNumber(v);
+        ++pos_;
+        v.Type = tyFloat;
+        v.Variable = false;
+    }
     while (IsOp("**")) {
         ++pos_;
         const TOplValue r = Unary();
@@ -241,7 +234,7 @@ TOplValue TOplParser::Argument()
         TOplValue v;
         v.Col = Tok().Col;
         ++pos_;
-        NeedNumber(Unary());
+        NeedNumber(Expression());
         v.Type = tyAny;
         v.Variable = true;
         return v;
@@ -255,8 +248,7 @@ TOplValue TOplParser::FunctionCall(const TOplToken &t, const TOplWordFact &fact)
     CheckWord(t, upper);
     ++pos_;
     std::vector<TOplValue> args;
-    const bool optionalOne = fact.ArgCounts.size() == 1 && fact.ArgCounts[0] == 0 && !fact.Args.empty();
-    if (Tok().Kind == TOplTok::LParen && (fact.ListArgs || fact.ArgCounts.empty() || fact.ArgCounts.back() > 0 || optionalOne)) {
+    if (Tok().Kind == TOplTok::LParen && (fact.ListArgs || fact.OpenTail || fact.ArgCounts.back() > 0)) {
         ++pos_;
         do {
             if (!args.empty())
@@ -273,13 +265,14 @@ TOplValue TOplParser::FunctionCall(const TOplToken &t, const TOplWordFact &fact)
             for (const TOplValue &a : args)
                 NeedNumber(a);
     } else {
-        std::vector<int> counts = fact.ArgCounts;
-        if (optionalOne)
-            counts.push_back(1);
-        if (std::find(counts.begin(), counts.end(), n) == counts.end())
+        const std::vector<int> &counts = fact.ArgCounts;
+        const bool accepted = fact.OpenTail ? n >= counts.front() : std::find(counts.begin(), counts.end(), n) != counts.end();
+        if (!accepted)
             Fail(t, "Wrong number of arguments to " + std::string(t.Text) + " " + OplArgCountNote(n, counts));
         for (size_t i = 0; i < args.size() && i < fact.Args.size(); ++i) {
             const TOplArgFact &f = fact.Args[i];
+            if (f.ByRef && args[i].Type == tyArray)
+                continue; // an array passed by reference: its first element
             if (f.ByRef && !args[i].Variable)
                 Fail(args[i].Col, "Syntax error: a variable is needed as argument " + std::to_string(i + 1) + " of " +
                                       std::string(t.Text));

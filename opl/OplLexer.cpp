@@ -36,6 +36,8 @@ bool EndsOperand(const std::vector<TOplToken> &out, size_t first)
     case TOplTok::Str:
     case TOplTok::RParen:
         return true;
+    case TOplTok::Op:
+        return out.back().Text == "%";
     default:
         return false;
     }

@@ -322,6 +322,8 @@ bool TOplParser::StructureStatement(const TOplToken &t, const std::string &upper
         ++pos_;
         if (upper == "ELSEIF")
             NeedNumber(Expression());
+        else if (!AtEnd())
+            Statement(); // ELSE and a statement on one line
     } else if (upper == "ENDIF" || upper == "ENDWH" || upper == "ENDV") {
         ++pos_;
         inVector_ = false;

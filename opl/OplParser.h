@@ -28,6 +28,7 @@ struct TOplModule {
     std::unordered_map<std::string, int32_t> Procedures; // name -> symbol index
     std::unordered_set<std::string> IncludesRead;
     int IncludeDepth = 0;
+    bool IncludeMissing = false; // names it would have declared are taken on trust
 };
 
 // The value an expression gives and where it starts.

@@ -57,6 +57,12 @@ TOplWordFact Parse(const TOplWordFactRow &r)
         byRef = false;
         f.Args.push_back(a);
     }
+    // an overloaded argument beyond the counts: the translator reads any number of further
+    // arguments (gCREATE's flags, mPOPUP's items, LOC's mode, MENU's initial item)
+    const int most = f.ArgCounts.empty() ? 0 : f.ArgCounts.back();
+    if (!f.ListArgs && static_cast<int>(f.Args.size()) > most && ts.eof() &&
+        std::string(r.ArgTypes).find("overload") != std::string::npos)
+        f.OpenTail = true;
     return f;
 }
 

@@ -34,7 +34,8 @@ struct TOplWordFact {
     bool Series3a = false, Series5 = false;
     TOplType Returns = tyVoid;       // functions; a native value is an integer on OPL 1993
     bool NativeReturn = false;       // long on the Series 5, integer on the others
-    bool ListArgs = false;           // MAX, MEAN, ...: a list of numbers or (array(), count)
+    bool ListArgs = false;
+    bool OpenTail = false;           // any number of arguments from the least count on           // MAX, MEAN, ...: a list of numbers or (array(), count)
     std::vector<int> ArgCounts;      // the counts accepted, ascending
     std::vector<TOplArgFact> Args;   // the type of each argument in order
 };
