@@ -65,6 +65,12 @@ TOplType TOplParser::Binary(const TOplValue &a, const TOplValue &b, const std::s
 
 TOplValue TOplParser::Expression()
 {
+    struct TDepth {
+        int &d;
+        ~TDepth() { --d; }
+    } depth{++depth_};
+    if (depth_ > 64)
+        Fail(Tok(), "Too complex: expressions nested too deeply");
     TOplValue v = Comparison();
     while (IsWord("AND") || IsWord("OR")) {
         ++pos_;
@@ -118,16 +124,19 @@ TOplValue TOplParser::Product()
 
 TOplValue TOplParser::Unary()
 {
-    if (IsOp("-") || IsOp("+") || IsWord("NOT")) {
-        const int32_t col = Tok().Col;
+    const int32_t col = Tok().Col;
+    bool prefixed = false;
+    while (IsOp("-") || IsOp("+") || IsWord("NOT")) {
+        prefixed = true;
         ++pos_;
-        TOplValue v = Unary();
+    }
+    TOplValue v = Power();
+    if (prefixed) {
         NeedNumber(v);
         v.Col = col;
         v.Variable = false;
-        return v;
     }
-    return Power();
+    return v;
 }
 
 TOplValue TOplParser::Power()

@@ -187,21 +187,22 @@ void TOplParser::Statement()
         return;
     }
     switch (t.Kind) {
-    case TOplTok::Label: {
+    case TOplTok::Label:
         if (!inProc_)
             SyntaxError();
-        const std::string name = Upper(t.Text);
-        if (labels_.count(name))
-            Report(t.Col, "Duplicate name: label " + std::string(t.Text) + "::");
-        else {
-            labels_[name] = true;
-            AddSymbol(TOplSymbolKind::Label, name, t.Col);
+        while (Tok().Kind == TOplTok::Label) { // labels, and perhaps a statement after them
+            const std::string name = Upper(Tok().Text);
+            if (labels_.count(name))
+                Report(Tok().Col, "Duplicate name: label " + std::string(Tok().Text) + "::");
+            else {
+                labels_[name] = true;
+                AddSymbol(TOplSymbolKind::Label, name, Tok().Col);
+            }
+            ++pos_;
         }
-        ++pos_;
         if (!AtEnd())
             Statement();
         return;
-    }
     case TOplTok::Call:
         if (!inProc_)
             SyntaxError();

@@ -128,6 +128,7 @@ private:
     int32_t line_ = 0; // 1-based
     std::string_view text_;
     bool failedInLine_ = false;
+    int depth_ = 0; // nesting of expressions being read
 
     // the procedure being read
     bool inProc_ = false;
