@@ -165,7 +165,10 @@ void TProgramCheck::CheckProgram()
     ++generation_;
     result_ = CheckOplProgram(w_.Document().Memo().Text(), Options());
     Show();
-    dock_->show();
+    if (dock_->isHidden()) {
+        dock_->show();
+        w_.resizeDocks({dock_}, {w_.height() / 5}, Qt::Vertical);
+    }
 }
 
 void TProgramCheck::Jump(int32_t line, int32_t col)
