@@ -156,6 +156,11 @@ void TOplParser::Constant()
     ++pos_;
     const std::string upper = Upper(name.Text);
     NeedType(v, TypeOfName(upper));
+    const double n = value == "-" ? -lit.Value : lit.Value;
+    if (lit.Kind != TOplTok::Ident && lit.Kind != TOplTok::Str &&
+        ((TypeOfName(upper) == tyInt && (n < -32768 || n > 65535 || (n > 32767 && lit.Text[0] != '$'))) ||
+         (TypeOfName(upper) == tyLong && (n < -2147483648.0 || n > 4294967295.0 || (n > 2147483647.0 && lit.Text[0] != '&')))))
+        Fail(lit, "Number out of range: " + value + std::string(lit.Text));
     if (lit.Kind == TOplTok::Ident)
         ;
     else if (lit.Kind == TOplTok::Int && (lit.Text[0] == '$' || lit.Text[0] == '%'))

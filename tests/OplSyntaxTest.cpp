@@ -120,6 +120,7 @@ TEST(OplSyntax, EachCheckReportsItsErrorOnceAtItsPlace)
         {odOpl5, "PROC a:\n  s$=1+2\nENDP", "2:6 Type mismatch: number where a string is needed"},
         {odOpl5, "PROC a$:\n  RETURN 1\nENDP", "2:10 Type mismatch: number where a string is needed"},
         {odOpl5, "PROC a:\n  x%=$10000\nENDP", "2:6 Number out of range: $10000"},
+        {odOpl5, "CONST K%=40000\nPROC a:\nENDP", "1:10 Number out of range: 40000"},
         {odOpl5, "PROC a:\n  x=ABS(1,2)\nENDP", "2:5 Wrong number of arguments to ABS (2; exactly 1)"},
         {odOpl5, "PROC a:\n  gCLOCK ON,1,2,\"f\",4,5,6\nENDP", "2:3 Wrong number of arguments to gCLOCK (7; at most 6)"},
         {odOpl5, "PROC a:\n  x=LEN(3)\nENDP", "2:9 Type mismatch: number where a string is needed"},
