@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 namespace quenvel {
 
@@ -38,7 +37,10 @@ bool ReadOplSourceFile(const std::string &path, std::string &text)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    char buf[1 << 16];
+    while (in.read(buf, sizeof buf) || in.gcount() > 0)
+        bytes.append(buf, static_cast<size_t>(in.gcount()));
     if (in.bad())
         return false;
     const auto *data = reinterpret_cast<const uint8_t *>(bytes.data());

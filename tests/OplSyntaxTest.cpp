@@ -108,6 +108,7 @@ TEST(OplSyntax, EachCheckReportsItsErrorOnceAtItsPlace)
         {odOpl5, "PROC a:\n  PRINT\n", "2:1 Structure fault: PROC without ENDP"},
         {odOpl5, "PROC a:\n  top::\n  top::\nENDP", "3:3 Duplicate name: label top::"},
         {odOpl5, "PROC a:\n  GOTO nowhere\nENDP", "2:8 Missing label: NOWHERE"},
+        {odOpl5, "PROC a:\n  VECTOR 1\n    l1,l2\n  ENDV\nl1::\nENDP", "3:8 Missing label: L2"},
         {odOpl5, "PROC a:\n  LOCAL a%,b,a%\nENDP", "2:14 Duplicate name: a%"},
         {odOpl5, "PROC a:\n  GLOBAL n$(5)\n  LOCAL n$(5)\nENDP", "3:9 Duplicate name: n$"},
         {odOpl5, "PROC a:\nENDP\nPROC a:\nENDP", "3:6 Duplicate name: procedure a:"},
