@@ -16,11 +16,14 @@ void TOplParser::Procedure(const TOplToken &t)
     inProc_ = true;
     const std::string upper = Upper(name.Text);
     procType_ = TypeOfName(upper);
-    TOplProcRange range;
-    range.Name = upper;
-    range.First = line_;
-    m_.Result.Procs.push_back(range);
-    procIndex_ = static_cast<int32_t>(m_.Result.Procs.size() - 1);
+    procIndex_ = -1;
+    if (file_.empty()) { // the program's own procedures, in order of place
+        TOplProcRange range;
+        range.Name = upper;
+        range.First = line_;
+        m_.Result.Procs.push_back(range);
+        procIndex_ = static_cast<int32_t>(m_.Result.Procs.size() - 1);
+    }
     const auto known = m_.Procedures.find(upper);
     if (known != m_.Procedures.end() &&
         m_.Result.Symbols[static_cast<size_t>(known->second)].Kind == TOplSymbolKind::Procedure)

@@ -384,6 +384,7 @@ void TOplParser::EndProcedure(const TOplToken *endp)
     line_ = line;
     if (procIndex_ >= 0)
         m_.Result.Procs[static_cast<size_t>(procIndex_)].Last = line_;
+    procIndex_ = -1;
     inProc_ = false;
     inVector_ = false;
     names_.clear();

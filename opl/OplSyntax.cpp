@@ -29,6 +29,9 @@ TOplCheckResult CheckOplProgram(std::string_view text, const TOplCheckOptions &o
     std::stable_sort(own, d.end(), [](const TOplDiagnostic &a, const TOplDiagnostic &b) {
         return a.Line != b.Line ? a.Line < b.Line : a.Col < b.Col;
     });
+    r.ByName.reserve(r.Symbols.size());
+    for (size_t i = 0; i < r.Symbols.size(); ++i)
+        r.ByName.emplace(r.Symbols[i].Name, static_cast<int32_t>(i));
     return r;
 }
 
@@ -78,15 +81,17 @@ const TOplSymbol *FindOplDefinition(const TOplCheckResult &r, std::string_view l
     if (!hit)
         return nullptr;
     const std::string name = UpperName(hit->Text);
+    // the procedure holding the line: the last one starting on or before it
     int32_t proc = -1;
-    for (size_t i = 0; i < r.Procs.size(); ++i)
-        if (line >= r.Procs[i].First && line <= r.Procs[i].Last)
-            proc = static_cast<int32_t>(i);
+    const auto after = std::upper_bound(r.Procs.begin(), r.Procs.end(), line,
+                                        [](int32_t l, const TOplProcRange &p) { return l < p.First; });
+    if (after != r.Procs.begin() && line <= std::prev(after)->Last)
+        proc = static_cast<int32_t>(std::prev(after) - r.Procs.begin());
     const TOplSymbol *best = nullptr;
     int bestRank = 99;
-    for (const TOplSymbol &s : r.Symbols) {
-        if (s.Name != name)
-            continue;
+    const auto [first, last] = r.ByName.equal_range(name);
+    for (auto it = first; it != last; ++it) {
+        const TOplSymbol &s = r.Symbols[static_cast<size_t>(it->second)];
         int rank = 99;
         const bool call = s.Kind == TOplSymbolKind::Procedure || s.Kind == TOplSymbolKind::External;
         if (hit->Kind == TOplTok::Call)
@@ -99,7 +104,7 @@ const TOplSymbol *FindOplDefinition(const TOplCheckResult &r, std::string_view l
             rank = 1;
         else if (s.Kind == TOplSymbolKind::Global)
             rank = 3;
-        if (rank < bestRank) {
+        if (rank < bestRank || (rank == bestRank && rank < 99 && &s < best)) { // the first of equals
             bestRank = rank;
             best = &s;
         }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace quenvel {
@@ -47,7 +48,8 @@ struct TOplCheckOptions {
 struct TOplCheckResult {
     std::vector<TOplDiagnostic> Diagnostics; // in order of line and column
     std::vector<TOplSymbol> Symbols;
-    std::vector<TOplProcRange> Procs;
+    std::vector<TOplProcRange> Procs;              // in order of place
+    std::unordered_multimap<std::string, int32_t> ByName; // symbol name -> index in Symbols
     int Errors() const;
 };
 
