@@ -228,7 +228,8 @@ TEST(OplSyntax, RealProgramsGetAVerdictAndTheCleanOnesCheckClean)
     for (const char *f : {"WARDRND.OPL", "BULLET3A.OPL", "WTCHMK2.OPL", "SUDOKU1.OPL", "SUDOKU2.OPL"})
         EXPECT_EQ(errors[std::string(f) + "/2"], 0) << f;
     for (const char *f : {"OPLSAMP.TPL", "TOOLBAR.TPL", "TBARAPP.TPL", "struct.tpl", "tLProc.tpl", "tMaths.tpl",
-                          "pConst.tpl", "pFont.tpl", "popxprnt.tpl", "tsystem.tpl", "menu.txt", "dialog.txt"})
+                          "pConst.tpl", "pFont.tpl", "popxprnt.tpl", "tsystem.tpl", "menu.txt", "dialog.txt", "DEMO.TPL",
+                          "frame.tpl", "hutils.tpl", "errors.txt"})
         EXPECT_EQ(errors[std::string(f) + "/3"], 0) << f;
 }
 
