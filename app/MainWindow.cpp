@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "ProgramCheck.h"
 
 #include "app/QtDocumentUi.h"
 #include "app/StatusPanels.h"
@@ -68,6 +69,7 @@ TFrmMain::TFrmMain(const std::string &settingsPath, const std::string &file, int
     CreateToolBars();
     CreateAids();
     FormCreate(file, line);
+    programCheck_ = new TProgramCheck(*this);
 }
 
 TFrmMain::~TFrmMain()

@@ -25,6 +25,7 @@ namespace quenvel {
 
 class TCodeMemoView;
 class TFindDialog;
+class TProgramCheck;
 class THelpWindow;
 class TQtDocumentUi;
 class TStatusPanels;
@@ -102,6 +103,7 @@ public:
     THelpWindow *HelpWindow() const { return help_; }
     QTreeWidget *HelpTree() const { return TreeViewHelpKeys; }
     QLabel *HintLine() const { return LblHelpCommand; }
+    TProgramCheck *ProgramCheck() const { return programCheck_; }
 
 protected:
     bool event(QEvent *e) override;
@@ -162,6 +164,7 @@ private:
     TfrmModules *frmModules_ = nullptr;
     TFindDialog *FindDialog1 = nullptr;
     THelpWindow *help_ = nullptr;
+    TProgramCheck *programCheck_ = nullptr;
 };
 
 } // namespace quenvel

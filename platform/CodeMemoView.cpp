@@ -251,9 +251,47 @@ void TCodeMemoView::paintEvent(QPaintEvent *e)
     paint_.End();
     // rows the control left unpainted after all (it was busy, or the text became shorter)
     fill(below < 0 ? r.top() : below, textBottom);
+    PaintWavyMarks(p, r);
     if (hasFocus() && caretOn_ && !memo_.DisplayOnly && memo_.CaretY() >= 0) {
         p.setCompositionMode(QPainter::RasterOp_NotDestination);
         p.fillRect(caretRect_, Qt::black);
+    }
+}
+
+void TCodeMemoView::SetWavyMarks(std::vector<TWavyMark> marks)
+{
+    marks_ = std::move(marks);
+    viewport()->update();
+}
+
+void TCodeMemoView::PaintWavyMarks(QPainter &p, const QRect &r)
+{
+    const int lh = std::max(1, memo_.RowHeight());
+    const int32_t top = memo_.TopLine(), rows = viewport()->height() / lh + 1;
+    p.setPen(QPen(Qt::red, 1));
+    for (const TWavyMark &m : marks_) {
+        if (m.Par < 0 || m.Par >= memo_.ParagraphCount())
+            continue;
+        TParagraphRec &par = memo_.Par(m.Par);
+        const int32_t first = memo_.ParFirstLine(m.Par);
+        if (!par.Formatted || first + par.Lines->Count() <= top || first > top + rows)
+            continue;
+        // the display line of the paragraph that holds the column
+        int32_t line = 0;
+        while (line + 1 < par.Lines->Count() && par.Lines->At(line + 1).StartByte <= m.Col)
+            ++line;
+        const int32_t start = par.Lines->At(line).StartByte;
+        const int x0 = memo_.XAtColumn(m.Par, line, m.Col - start);
+        int x1 = memo_.XAtColumn(m.Par, line, m.Col - start + std::max(1, m.Len));
+        if (x1 <= x0)
+            x1 = x0 + std::max(4, memo_.SpaceWidth());
+        const int y = memo_.LineToY(first + line - top) + lh - 2;
+        if (y < r.top() - lh || y > r.bottom() + lh)
+            continue;
+        QPolygon wave;
+        for (int x = x0, k = 0; x <= x1; x += 2, ++k)
+            wave << QPoint(x, y + (k % 2 ? -1 : 1));
+        p.drawPolyline(wave);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
 namespace quenvel {
 
@@ -52,6 +53,14 @@ public:
     // Milliseconds spent so far in the control's background layout steps.
     double BackgroundMs() const { return backgroundMs_; }
 
+    // Red wavy lines under stretches of text, drawn over it and never stored in it: a
+    // paragraph, its first byte column and a length in bytes.
+    struct TWavyMark {
+        int32_t Par, Col, Len;
+    };
+    void SetWavyMarks(std::vector<TWavyMark> marks);
+    const std::vector<TWavyMark> &WavyMarks() const { return marks_; }
+
     int VerticalScale() const;
     int HorizontalUnit() const;
 
@@ -78,6 +87,7 @@ private:
     void VerticalBarAction(int action);
     void ScrollLines(int32_t delta);
     void BlinkCaret();
+    void PaintWavyMarks(QPainter &p, const QRect &r);
 
     std::unique_ptr<TCodeMemo> own_;
     TCodeMemo &memo_;
@@ -93,6 +103,7 @@ private:
     double backgroundMs_ = 0;
     QRect caretRect_;
     int wheelRest_ = 0; // eighths of a degree not yet scrolled
+    std::vector<TWavyMark> marks_;
 };
 
 // Qt key codes as the Windows virtual key codes the control's key handling uses.

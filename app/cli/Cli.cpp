@@ -5,6 +5,8 @@
 #include "editor/HighlightRuns.h"
 #include "opl/OplKeywords.h"
 #include "opl/OplSetup.h"
+#include "opl/OplSyntax.h"
+#include "app/document/Settings.h"
 #include "opl/ProcScanner.h"
 
 #include <cstdio>
@@ -20,6 +22,7 @@ const char *UsageText()
            "       quenvel --highlight=DIALECT FILE\n"
            "       quenvel --check=DIALECT FILE...\n"
            "       quenvel --procs FILE\n"
+           "       quenvel --syntax=DIALECT FILE... [--include DIR]\n"
            "\n"
            "Edit OPL source for the Psion Siena, Series 3 and Series 5.\n"
            "\n"
@@ -33,15 +36,21 @@ const char *UsageText()
            "                       LINE COL LEN STYLE FG BG\n"
            "  --check=DIALECT      report the words of each FILE that DIALECT lacks;\n"
            "                       exit status 1 when any were found\n"
+           "  --syntax=DIALECT     read each FILE as the DIALECT's translator does and\n"
+           "                       report every error: FILE:LINE:COL: error: MESSAGE;\n"
+           "                       an include file not found is a warning\n"
+           "  --include DIR        with --syntax: look for INCLUDE files in DIR too (after\n"
+           "                       the file's own folder and [Setup] IncludePath)\n"
            "  --procs FILE         print the procedures of FILE, one per line:\n"
            "                       LINE, tab, header text, tab, comment\n"
            "  --help               show this help and exit\n"
            "  --version            show the version and exit\n"
            "\n"
-           "DIALECT is one of none, siena, opl3, opl5.\n"
+           "DIALECT is one of none, siena, opl3, opl5 (--syntax: siena, opl3, opl5).\n"
            "Settings: quenvel.ini beside the program when its folder is writable,\n"
            "otherwise $XDG_CONFIG_HOME/quenvel/quenvel.ini (~/.config/quenvel/).\n"
-           "Exit status: 0 success, 1 words reported by --check, 2 error.\n";
+           "Exit status: 0 success, 1 words reported by --check or errors by --syntax,\n"
+           "2 error.\n";
 }
 
 namespace {
@@ -173,6 +182,57 @@ int Check(const std::string &dialectName, const std::vector<std::string> &files,
     return failed ? 2 : reported ? 1 : 0;
 }
 
+// Every error of each file as its dialect's translator would find it.
+int Syntax(const std::string &dialectName, const std::vector<std::string> &args, std::ostream &out,
+           std::ostream &err)
+{
+    const int dialect = OplDialectFromName(dialectName);
+    if (dialect < odSiena || dialect > odOpl5) {
+        err << "quenvel: --syntax needs a dialect: siena, opl3 or opl5\n";
+        return 2;
+    }
+    TOplCheckOptions options;
+    options.Dialect = dialect;
+    std::vector<std::string> files;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--include") {
+            if (i + 1 == args.size()) {
+                err << "quenvel: --include needs a folder\n";
+                return 2;
+            }
+            options.IncludeDirs.push_back(args[++i]);
+        } else {
+            files.push_back(args[i]);
+        }
+    }
+    if (files.empty()) {
+        err << "quenvel: --syntax needs at least one file\n";
+        return 2;
+    }
+    TProfile profile;
+    profile.Load(SettingsPathForThisProgram());
+    const auto fromSettings = SplitIncludePath(profile.ReadString("Setup", "IncludePath", ""));
+    options.IncludeDirs.insert(options.IncludeDirs.begin(), fromSettings.begin(), fromSettings.end());
+    bool errors = false, failed = false;
+    for (const std::string &file : files) {
+        std::string text;
+        if (!ReadOplSourceFile(file, text)) {
+            err << "quenvel: cannot read " << file << "\n";
+            failed = true;
+            continue;
+        }
+        options.Path = file;
+        std::string buf;
+        for (const TOplDiagnostic &d : CheckOplProgram(text, options).Diagnostics) {
+            buf += (d.File.empty() ? file : d.File) + ":" + std::to_string(d.Line) + ":" + std::to_string(d.Col) +
+                   (d.Warning ? ": warning: " : ": error: ") + d.Message + "\n";
+            errors = errors || !d.Warning;
+        }
+        out << buf;
+    }
+    return failed ? 2 : errors ? 1 : 0;
+}
+
 // One line per procedure: its 1-based line, the header after "PROC ", and the comment of
 // a REM line right below it, separated by TABs; the bytes as they stand in the file.
 int Procs(const std::vector<std::string> &files, std::ostream &out, std::ostream &err)
@@ -249,6 +309,8 @@ std::optional<int> RunCommandLine(const std::vector<std::string> &args, std::ost
         return Highlight(a.substr(12), {args.begin() + 1, args.end()}, out, err);
     if (a.rfind("--check=", 0) == 0)
         return Check(a.substr(8), {args.begin() + 1, args.end()}, out, err);
+    if (a.rfind("--syntax=", 0) == 0)
+        return Syntax(a.substr(9), {args.begin() + 1, args.end()}, out, err);
     if (a == "--procs")
         return Procs({args.begin() + 1, args.end()}, out, err);
     if (a.size() > 1 && a[0] == '-') {

@@ -3,6 +3,7 @@
 #include "editor/Highlighting.h"
 #include "editor/Streams.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -242,6 +243,7 @@ const TSettingEntry kEntries[] = {
     {"Edition", "Tabs", &TSettings::Tabs, 1, kMaxTabs},
     {"Help", "Help Window OPL", &TSettings::HelpPane},
     {"Help", "Help Window Write OPL", &TSettings::HintPane},
+    {"Setup", "IncludePath", &TSettings::IncludePath},
 };
 
 } // namespace
@@ -297,6 +299,23 @@ void TSettings::Write(TProfile &p) const
             },
             e.Member);
     }
+}
+
+std::vector<std::string> SplitIncludePath(const std::string &value)
+{
+    std::vector<std::string> dirs;
+    size_t start = 0;
+    while (start <= value.size()) {
+        const size_t end = std::min(value.find(';', start), value.size());
+        std::string dir = value.substr(start, end - start);
+        while (!dir.empty() && (dir.back() == ' ' || dir.back() == '\t'))
+            dir.pop_back();
+        const size_t first = dir.find_first_not_of(" \t");
+        if (first != std::string::npos)
+            dirs.push_back(dir.substr(first));
+        start = end + 1;
+    }
+    return dirs;
 }
 
 std::string SettingsPath(const std::string &programDir, const char *xdgConfigHome, const char *home)

@@ -75,12 +75,17 @@ struct TSettings {
     int32_t Tabs = 8;
     bool HelpPane = true;  // "Command Help": the help tree pane
     bool HintPane = true;  // "Write Help System": the hint line pane
+    // [Setup] IncludePath: folders searched for INCLUDE files, separated by ';'
+    std::string IncludePath;
 
     // The values of a profile, missing and unusable ones replaced by their defaults; a
     // window without a saved place is centred on a screen of the size given.
     static TSettings Read(const TProfile &p, int screenWidth, int screenHeight);
     void Write(TProfile &p) const;
 };
+
+// The folders of an IncludePath value, in order, empty ones left out.
+std::vector<std::string> SplitIncludePath(const std::string &value);
 
 // Where "quenvel.ini" lives: beside the program when its folder is writable (and not a
 // system folder such as /usr/bin), else in the user's configuration folder

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# A new user under Xvfb: types an IF that never ends and an ENDWH into a procedure; within
+# a second the red wavy lines appear; Ctrl+T opens the list of errors below the editor;
+# F12 on a procedure call jumps to the procedure (a letter typed there lands in its PROC
+# line, as the saved file shows).
+# Usage: program_check_e2e.sh QUENVEL_BINARY
+set -euo pipefail
+bin=$1
+for tool in xvfb-run xdotool import convert; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+printf 'PROC main:\r\n  helper:\r\nENDP\r\nPROC helper:\r\nENDP\r\n' >"$work/prog.opl"
+export QUENVEL_SETTINGS="$work/quenvel.ini"
+printf '[Window]\r\nSyntax=OPL 5\r\n' >"$QUENVEL_SETTINGS"
+
+cat >"$work/drive.sh" <<'DRIVE'
+#!/usr/bin/env bash
+set -euo pipefail
+bin=$1 file=$2 shots=$3
+"$bin" "$file" & pid=$!
+for _ in $(seq 50); do
+    win=$(xdotool search --name "Quenvel 1.21" 2>/dev/null | head -1 || true)
+    [ -n "$win" ] && break
+    sleep 0.2
+done
+[ -n "$win" ] || { echo "no window"; kill $pid; exit 1; }
+xdotool windowfocus --sync "$win"
+sleep 0.5
+red() { import -window root "$shots/$1.png"; convert "$shots/$1.png" txt:- | grep -ci '#FF0000' || true; }
+before=$(red clean)
+# at the end of the call's line: a new line with IF x%, then one with ENDWH
+xdotool key ctrl+Home Down End Return
+xdotool type --delay 30 'IF x%'
+xdotool key Return
+xdotool type --delay 30 'ENDWH'
+sleep 1
+after=$(red typed)
+[ "$after" -gt "$before" ] || { echo "FAIL: no red wavy line a second after typing ($before, $after)"; kill $pid; exit 1; }
+xdotool key ctrl+t
+sleep 0.5
+import -window root "$shots/listed.png"
+if [ "$(compare -metric AE "$shots/typed.png" "$shots/listed.png" null: 2>&1 || true)" = 0 ]; then
+    echo "FAIL: Ctrl+T showed nothing"; kill $pid; exit 1
+fi
+# F12 on the call (line 2), then a letter where the caret landed
+xdotool windowfocus --sync "$win"
+xdotool key ctrl+Home Down End Left Left F12
+xdotool type --delay 30 'X'
+xdotool key ctrl+s
+sleep 0.5
+xdotool key ctrl+x
+for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
+if kill -0 $pid 2>/dev/null; then echo "window did not close"; kill $pid; exit 1; fi
+wait $pid
+DRIVE
+chmod +x "$work/drive.sh"
+mkdir -p "$work/shots"
+xvfb-run -a -s "-screen 0 1024x768x24" "$work/drive.sh" "$bin" "$work/prog.opl" "$work/shots"
+[ -n "${KEEP_SHOTS:-}" ] && cp "$work"/shots/*.png "$KEEP_SHOTS"/
+grep -q $'^PROC Xhelper:\r$' "$work/prog.opl" || { echo "FAIL: F12 did not reach the procedure"; cat -A "$work/prog.opl"; exit 1; }
+grep -q 'ENDWH' "$work/prog.opl" || { echo "FAIL: the typed text was not saved"; exit 1; }
+echo "program check end to end: wavy line, error list and go to definition as expected"
