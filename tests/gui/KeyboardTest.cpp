@@ -93,7 +93,7 @@ TEST_F(Keys, EditingKeysDoWhatTheyShould)
     const auto bs = Qt::Key_Backspace, del = Qt::Key_Delete, tab = Qt::Key_Tab, ret = Qt::Key_Return;
     const auto none = Qt::NoModifier, ctrl = Qt::ControlModifier, alt = Qt::AltModifier;
     const TCase cases[] = {
-        {"a typed character lands at the caret", "PRINT", 2, 0, Qt::Key_Z, none, "PRZINT", 3},
+        {"a typed character lands at the caret", "PRINT", 2, 0, Qt::Key_Z, none, "PRzINT", 3},
         {"typing replaces the selection", "one two", 4, 3, Qt::Key_Z, none, "one z", 5},
         {"Enter breaks the paragraph", "ab", 1, 0, ret, none, "a\r\nb", 3},
         {"Enter replaces the selection", "abcd", 3, -2, ret, none, "a\r\nd", 3},
@@ -229,7 +229,8 @@ TEST(KeysWithoutAWindow, PageDownAndPageUp)
     auto press = [&](uint16_t key, TShiftState shift) {
         std::vector<int32_t> at;
         for (int i = 0; i < 12; ++i) {
-            memo.KeyDown(key, shift);
+            uint16_t k = key; // the control clears a key it has handled
+            memo.KeyDown(k, shift);
             at.push_back(memo.CaretNav().DisplayLine());
             EXPECT_EQ(memo.CaretNav().Column(), 3);
         }

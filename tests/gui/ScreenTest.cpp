@@ -65,6 +65,8 @@ TEST_F(Screen, ChangesByProgramShowExactlyTheText)
         EXPECT_EQ(rig.ScreenDifference(), "");
         ExpectCaretAtItsPosition();
     }
+    memo.SetSelLength(0);
+    memo.SetSelStart(memo.ParagraphStart(3) + 6);
     int moves = 0;
     memo.OnSelMove = [&](TCodeMemo *) { ++moves; };
     memo.SetSelCol(2);
