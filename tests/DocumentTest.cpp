@@ -76,33 +76,33 @@ TEST(Document, SaveAsNamesAndWriters)
         bool rtf;
     } cases[] = {{"prog", "prog.OPL", false}, {"prog.rtf", "prog.rtf", true}, {"prog.txt", "prog.txt", false},
                  {"a.b/prog", "a.b/prog.OPL", false}};
+    TTempDir t;
+    ::mkdir((t / "a.b").c_str(), 0755);
+    TDocument doc;
+    TScriptedUi ui;
     for (const TCase &c : cases) {
-        TTempDir t;
-        ::mkdir((t / "a.b").c_str(), 0755);
-        TDocument doc;
         Type(doc, "PROC x:");
-        TScriptedUi ui;
         ui.saveName = t / c.typed;
         ASSERT_TRUE(doc.SaveAs(ui)) << c.typed;
         EXPECT_EQ(doc.FileName(), t / c.file);
         EXPECT_EQ(doc.SaveAsRTF(), c.rtf);
         EXPECT_EQ(ReadFile(t / c.file).rfind("{\\rtf", 0) == 0, c.rtf) << c.typed;
         EXPECT_FALSE(doc.Memo().Modified());
-        // opening a file clears the RTF choice: the next save writes plain text
-        WriteFile(t / "o.opl", "x");
-        ui.openName = t / "o.opl";
-        ASSERT_TRUE(doc.Open(ui));
-        Type(doc, "y");
-        ASSERT_TRUE(doc.Save(ui));
-        EXPECT_EQ(ReadFile(t / "o.opl"), "yx");
     }
+    // opening a file clears the RTF choice: the next save writes plain text
+    WriteFile(t / "o.opl", "x");
+    ui.openName = t / "o.opl";
+    ASSERT_TRUE(doc.Open(ui));
+    Type(doc, "y");
+    ASSERT_TRUE(doc.Save(ui));
+    EXPECT_EQ(ReadFile(t / "o.opl"), "yx");
     // Save on an untitled document with the dialog cancelled writes nothing
-    TDocument doc;
-    Type(doc, "x");
-    TScriptedUi ui;
-    EXPECT_FALSE(doc.Save(ui));
-    EXPECT_TRUE(doc.FileName().empty());
-    EXPECT_TRUE(doc.Memo().Modified());
+    TDocument untitled;
+    TScriptedUi cancelled;
+    Type(untitled, "x");
+    EXPECT_FALSE(untitled.Save(cancelled));
+    EXPECT_TRUE(untitled.FileName().empty());
+    EXPECT_TRUE(untitled.Memo().Modified());
 }
 
 TEST(Document, OpenFailureChangesNothingAndNewGivesTheTemplate)

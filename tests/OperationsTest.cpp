@@ -28,40 +28,27 @@ void Select(TCodeMemo &m, int32_t s, int32_t e)
 
 } // namespace
 
-TEST(Find, DownSelectsWithTheCaretAtTheEnd)
+// Down leaves the caret at the find's end, up at its start; a miss keeps the selection;
+// no find crosses a paragraph break. (Which occurrences are found: the random test below.)
+TEST(Find, CaretAtTheFarEndAndNeverAcrossBreaks)
 {
     TCodeMemo m;
     LoadString(m, "a word, a Word\r\nword");
-    Select(m, 0, 0);
     ASSERT_TRUE(m.FindText("word", true, false));
     EXPECT_EQ(m.SelStart(), 6);
     EXPECT_EQ(m.SelLength(), -4);
-    ASSERT_TRUE(m.FindText("word", true, false));
-    EXPECT_EQ(m.SelStart(), 14) << "the second occurrence the second time";
-    ASSERT_TRUE(m.FindText("word", true, false));
-    EXPECT_EQ(m.SelStart(), 20);
+    Select(m, 20, 20);
     EXPECT_FALSE(m.FindText("word", true, false)) << "no wrap-around";
     EXPECT_EQ(m.SelStart(), 20);
-    EXPECT_EQ(m.SelLength(), -4) << "selection unchanged when not found";
+    ASSERT_TRUE(m.FindText("WORD", false, false));
+    EXPECT_EQ(m.SelStart(), 16);
+    EXPECT_EQ(m.SelLength(), 4);
+    ASSERT_TRUE(m.FindText("Word", false, true));
+    EXPECT_EQ(m.SelStart(), 10);
     Select(m, 0, 0);
-    ASSERT_TRUE(m.FindText("Word", true, true));
-    EXPECT_EQ(m.SelStart(), 14);
-}
-
-TEST(Find, UpAndNeverAcrossBreaks)
-{
-    TCodeMemo m;
-    LoadString(m, "ab\r\ncd ab");
-    Select(m, 9, 9);
-    ASSERT_TRUE(m.FindText("AB", false, false));
-    EXPECT_EQ(m.SelStart(), 7);
-    EXPECT_EQ(m.SelLength(), 2);
-    ASSERT_TRUE(m.FindText("ab", false, false));
-    EXPECT_EQ(m.SelStart(), 0);
-    EXPECT_FALSE(m.FindText("ab", false, false));
-    Select(m, 0, 0);
-    EXPECT_FALSE(m.FindText("b\r\nc", true, false));
-    EXPECT_FALSE(m.FindText("bc", true, false));
+    EXPECT_FALSE(m.FindText("Word\r\nw", true, false));
+    EXPECT_FALSE(m.FindText("dw", true, false));
+    EXPECT_EQ(m.SelLength(), 0);
 }
 
 TEST(ParagraphTextWrite, AppendsParagraphsAndKeepsTheCaret)
@@ -81,31 +68,35 @@ TEST(ParagraphTextWrite, AppendsParagraphsAndKeepsTheCaret)
     EXPECT_EQ(m.SelStart(), 7) << "a caret in a later paragraph shifts with the change";
 }
 
+// A style command wraps the selection in its codes, or puts an empty pair at the caret,
+// which then types inside it; the caret keeps its end of the selection.
 TEST(StyleCommands, CaretPlacementBySelectionSign)
 {
+    const struct {
+        int32_t from, to;
+        void (TCodeMemo::*command)();
+        const char *text;
+        int32_t caret, length;
+    } cases[] = {
+        {1, 1, &TCodeMemo::SetBold, "a\x02\x02" "bc", 2, 0},
+        {0, 2, &TCodeMemo::SetItalic, "\x01" "ab\x01" "c", 0, 4},
+        {2, 0, &TCodeMemo::SetHighlight, "\x03" "ab\x03" "c", 4, -4},
+    };
+    for (const auto &c : cases) {
+        TCodeMemo m;
+        LoadString(m, "abc");
+        Select(m, c.from, c.to);
+        (m.*c.command)();
+        EXPECT_EQ(m.Text(), c.text);
+        EXPECT_EQ(m.SelStart(), c.caret);
+        EXPECT_EQ(m.SelLength(), c.length);
+    }
     TCodeMemo m;
     LoadString(m, "abc");
     Select(m, 1, 1);
     m.SetBold();
-    EXPECT_EQ(m.Text(), "a\x02\x02" "bc");
-    EXPECT_EQ(m.SelStart(), 2);
-    EXPECT_EQ(m.SelLength(), 0);
     m.SetSelTextBuf("X");
     EXPECT_EQ(m.Text(), "a\x02X\x02" "bc") << "typed text is bold";
-
-    LoadString(m, "abc");
-    Select(m, 0, 2);
-    m.SetItalic();
-    EXPECT_EQ(m.Text(), "\x01" "ab\x01" "c");
-    EXPECT_EQ(m.SelStart(), 0);
-    EXPECT_EQ(m.SelLength(), 4);
-
-    LoadString(m, "abc");
-    Select(m, 2, 0);
-    m.SetHighlight();
-    EXPECT_EQ(m.Text(), "\x03" "ab\x03" "c");
-    EXPECT_EQ(m.SelStart(), 4);
-    EXPECT_EQ(m.SelLength(), -4);
 }
 
 TEST(Clipboard, CutMovesTheWholeSelection)
@@ -141,7 +132,7 @@ TEST(ReApply, KeepsTheModifiedState)
 }
 
 // Successive searches down find exactly the occurrences a plain search finds, paragraph by
-// paragraph; searching up finds them in reverse.
+// paragraph; searching up finds them in reverse, overlapping ones included.
 TEST(Find, AgreesWithAPlainSearch)
 {
     std::mt19937 rng(8);
@@ -155,7 +146,7 @@ TEST(Find, AgreesWithAPlainSearch)
         const bool mc = rng() % 2;
         TCodeMemo m;
         LoadString(m, text);
-        std::vector<int32_t> expect;
+        std::vector<int32_t> expect, expectUp;
         for (int32_t p = 0; p < m.ParagraphCount(); ++p) {
             std::string t = m.ParagraphText(p), k = key;
             if (!mc)
@@ -164,11 +155,19 @@ TEST(Find, AgreesWithAPlainSearch)
                         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
             for (size_t at = 0; (at = t.find(k, at)) != std::string::npos; at += k.size())
                 expect.push_back(m.ParagraphStart(p) + static_cast<int32_t>(at));
+            // up starts before the found text's start: overlapping occurrences are found too
+            for (size_t at = 0; (at = t.find(k, at)) != std::string::npos; ++at)
+                expectUp.push_back(m.ParagraphStart(p) + static_cast<int32_t>(at));
         }
         std::vector<int32_t> got;
         Select(m, 0, 0);
         while (m.FindText(key, true, mc))
             got.push_back(m.SelStart() + m.SelLength());
         ASSERT_EQ(got, expect) << testing::PrintToString(text) << " " << key;
+        std::vector<int32_t> up;
+        Select(m, m.TextLength(), m.TextLength());
+        while (m.FindText(key, false, mc))
+            up.insert(up.begin(), m.SelStart());
+        ASSERT_EQ(up, expectUp) << testing::PrintToString(text) << " " << key << " up";
     }
 }

@@ -23,9 +23,6 @@ std::vector<TProcEntry> ScanText(const std::string &text)
     return ScanProcedures(memo);
 }
 
-
-
-
 } // namespace
 
 TEST(ProcScanner, WhichLinesAreListedAndWhatTheyShow)
@@ -102,7 +99,7 @@ TEST(GotoLine, LineNumbersAreClippedToTheDocument)
     }
 }
 
-TEST(ProcsCommand, ListsTheProceduresOfTextAndSeries5Files)
+TEST(ProcsCommand, ListsTheProceduresOfTextAndSeries5FilesOrFails)
 {
     // The binary source and its text twin list the same procedures, converted first.
     const std::string data = QUENVEL_TEST_DATA;
@@ -127,12 +124,8 @@ TEST(ProcsCommand, ListsTheProceduresOfTextAndSeries5Files)
     r = RunProgram("--procs " + Q(t / "empty.opl"));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
-}
-
-TEST(ProcsCommand, FailuresExitWithStatusTwo)
-{
-    TTempDir t;
-    TRun r = RunProgram("--procs " + Q(t / "missing.opl"));
+    // failures exit with status 2
+    r = RunProgram("--procs " + Q(t / "missing.opl"));
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("Cannot open file " + (t / "missing.opl")), std::string::npos) << r.err;
@@ -140,3 +133,4 @@ TEST(ProcsCommand, FailuresExitWithStatusTwo)
     EXPECT_EQ(RunProgram("--procs a b").status, 2);
     EXPECT_NE(RunProgram("--help").out.find("--procs FILE"), std::string::npos);
 }
+

@@ -176,14 +176,10 @@ TEST(FaultInjection, PermissionsAndMissingPaths)
     ::chmod((t / "secret.opl").c_str(), 0000);
     ::mkdir((t / "folder.opl").c_str(), 0777);
     ::chmod((t / "in.opl").c_str(), 0644);
-    WriteFile(t / "locked.opl", "locked");
-    ::chmod((t / "locked.opl").c_str(), 0444);
     const struct {
         std::string in, out, says;
     } cases[] = {
         {t / "in.opl", t / "ro/new.opl", "Cannot create file " + (t / "ro/new.opl")},
-        {t / "in.opl", t / "locked.opl", "Cannot create file " + (t / "locked.opl") + " (it is read-only)"},
-        {t / "in.opl", t / "folder.opl", "(it is a folder)"},
         {t / "in.opl", t / "no/such/dir/out.opl", "Cannot create file"},
         {t / "secret.opl", t / "out1.opl", "Cannot open file " + (t / "secret.opl")},
         {t / "missing.opl", t / "out2.opl", "Cannot open file " + (t / "missing.opl")},
@@ -200,7 +196,6 @@ TEST(FaultInjection, PermissionsAndMissingPaths)
     EXPECT_EQ(ReadFile(t / "ro/out.opl"), "PROC a:\r\nENDP");
     ::chmod((t / "ro").c_str(), 0755);
     EXPECT_EQ(Names(t / "ro"), std::vector<std::string>{"out.opl"});
-    EXPECT_EQ(ReadFile(t / "locked.opl"), "locked");
     EXPECT_FALSE(Exists(t / "out1.opl") || Exists(t / "out2.opl") || Exists(t / "out3.opl"));
     ::chmod((t / "secret.opl").c_str(), 0600);
     EXPECT_EQ(ReadFile(t / "secret.opl"), "hidden");
@@ -249,8 +244,9 @@ TEST(HostileFiles, EveryWriterAgainstEveryKindOfTarget)
         EXPECT_EQ(ReadFile(t / "h2.opl"), "new text") << how;
         WriteFile(t / "locked.opl", "old");
         ::chmod((t / "locked.opl").c_str(), 0444);
-        for (const char *name : {"fifo.opl", "device.opl", "dir.opl", "locked.opl"})
-            EXPECT_NE(write(name).find("Cannot create file"), std::string::npos) << how << " " << name;
+        for (const auto &[name, says] : {std::pair{"fifo.opl", "Cannot create file"}, {"device.opl", "Cannot create file"},
+                                         {"dir.opl", "(it is a folder)"}, {"locked.opl", "(it is read-only)"}})
+            EXPECT_NE(write(name).find(says), std::string::npos) << how << " " << name;
         EXPECT_EQ(ReadFile(t / "locked.opl"), "old") << how;
         struct stat st{};
         EXPECT_TRUE(::lstat((t / "link.opl").c_str(), &st) == 0 && S_ISLNK(st.st_mode));

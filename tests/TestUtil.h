@@ -40,12 +40,6 @@ inline void WriteFile(const std::string &path, const std::string &data)
     f << data;
 }
 
-inline bool FileExists(const std::string &path)
-{
-    std::ifstream f(path, std::ios::binary);
-    return f.good();
-}
-
 // The paragraphs of a text after loading, as the loader's break rules split it.
 inline std::vector<std::string> SplitLikeLoader(const std::string &bytes)
 {

@@ -81,15 +81,6 @@ TEST(HelpTree, DoubleClickInsertsLeafCaptionsOnly)
     EXPECT_EQ(HelpTreeInsertText(FindNode("do .. until")), "do .. until ");
     for (int node : {0, FindNode("Numbers"), FindNode("Strings"), -1, 229})
         EXPECT_EQ(HelpTreeInsertText(node), std::nullopt) << node;
-
-    // what the window does with it: the text replaces the selection
-    TCodeMemo memo;
-    ConfigureEditorLikeMainWindow(memo);
-    LoadString(memo, "x = old");
-    memo.SetSelStart(4);
-    memo.SetSelLength(3);
-    memo.SetSelText(*HelpTreeInsertText(FindNode("gPrint")));
-    EXPECT_EQ(memo.Text(), "x = gPrint ");
 }
 
 TEST(SyntaxHint, TypingAndMovingTheCaret)

@@ -226,7 +226,6 @@ struct TViewRig {
     // ---- pixels ----
     QImage Grab() { return Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
-    QImage Screen() { return ScreenOf(*view); }
     std::string ScreenDifference() { return ScreenDifferenceOf(*view); }
 
     // The pixel rectangle of columns [c0, c1) of a display line on the window.
@@ -264,12 +263,6 @@ inline int CountColour(const QImage &img, QRect r, QRgb colour, int tol = 0)
     return n;
 }
 
-// Pixels clearly darker than the paper: the ink of the text.
-inline bool IsInk(QRgb p)
-{
-    return qGray(p) < 160;
-}
-
 struct TInk {
     int Count = 0;
     QRect Box;
@@ -281,7 +274,7 @@ inline TInk InkIn(const QImage &img, QRect r)
     TInk ink;
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x)
-            if (IsInk(img.pixel(x, y))) {
+            if (qGray(img.pixel(x, y)) < 160) { // clearly darker than the paper
                 ++ink.Count;
                 ink.Box = ink.Box.united(QRect(x, y, 1, 1));
             }
