@@ -244,7 +244,7 @@ TEST(OplSyntax, WordFactsAreTheTranslatorsWordList)
     EXPECT_TRUE(f->OpenTail);
     EXPECT_EQ(FindOplWordFact("PARSE$")->Args[2].ByRef, true);
     const std::string tsv = std::string(QUENVEL_SHARED_CORPUS) + "/../opl-facts/translator-words.tsv";
-    if (!FileExists(tsv))
+    if (!std::filesystem::exists(tsv))
         GTEST_SKIP() << "no word list at " << tsv;
     std::vector<std::string> lines = SplitLines(ReadFile(tsv));
     lines.erase(lines.begin()); // the heading
