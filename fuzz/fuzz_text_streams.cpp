@@ -53,18 +53,18 @@ std::string ExpectedSave(const std::string &in)
     return out;
 }
 
-// Braces balance, the document ends with "\par }" and one NUL, and every paragraph
-// opens with "\par ".
+// Braces balance, the document ends with "\par }" (and nothing after it), and every
+// paragraph opens with "\par ".
 void CheckRtf(const std::string &rtf, int32_t paragraphs)
 {
-    const std::string tail = std::string("\\par }") + '\0';
+    const std::string tail = "\\par }";
     Check(rtf.size() >= tail.size() && rtf.compare(rtf.size() - tail.size(), tail.size(), tail) == 0,
-          "RTF does not end with \\par } and a NUL");
+          "RTF does not end with \\par }");
     int depth = 0;
     int32_t pars = 0;
-    for (size_t i = 0; i + 1 < rtf.size(); ++i) {
+    for (size_t i = 0; i < rtf.size(); ++i) {
         const char c = rtf[i];
-        if (c == '\\') {
+        if (c == '\\' && i + 1 < rtf.size()) {
             const char n = rtf[i + 1];
             if (n == '\\' || n == '{' || n == '}') {
                 ++i;
