@@ -65,8 +65,7 @@ TFrmMain::TFrmMain(const std::string &settingsPath, const std::string &file, int
     ui_ = qtUi_.get();
     QApplication::setApplicationDisplayName(QString());
     CreatePanes();
-    CreateMenus();
-    CreateToolBars();
+    CreateActions();
     CreateAids();
     FormCreate(file, line);
     programCheck_ = new TProgramCheck(*this);
@@ -168,7 +167,7 @@ void TFrmMain::CreatePanes()
             shownCodePage_ = doc_.Memo().CodePage;
             CodeMemo1->SetCodePage(shownCodePage_);
         }
-        ShowDialect(doc_.Dialect());
+        ShowDialect();
     };
     CodeMemo1->setContextMenuPolicy(Qt::CustomContextMenu);
     CodeMemo1->SetOnMissingCharacter([this](char32_t c) {
@@ -212,9 +211,9 @@ void TFrmMain::ApplySettings(const TSettings &s)
     else if (s.State == 2)
         setWindowState(Qt::WindowMaximized);
     doc_.ApplySettings(s);
-    CommandHelp1->setChecked(s.HelpPane);
+    Action(TCommand::HelpPane)->setChecked(s.HelpPane);
     PanelTreeViewHelpKeys->setVisible(s.HelpPane);
-    WriteHelp1->setChecked(s.HintPane);
+    Action(TCommand::HintPane)->setChecked(s.HintPane);
     PanelWriteHelp->setVisible(s.HintPane);
 }
 
@@ -229,8 +228,8 @@ TSettings TFrmMain::GatherSettings() const
     s.Left = x();
     s.State = isMinimized() ? 1 : isMaximized() ? 2 : 0;
     doc_.GatherSettings(s);
-    s.HelpPane = CommandHelp1->isChecked();
-    s.HintPane = WriteHelp1->isChecked();
+    s.HelpPane = Action(TCommand::HelpPane)->isChecked();
+    s.HintPane = Action(TCommand::HintPane)->isChecked();
     return s;
 }
 
@@ -300,7 +299,7 @@ void TFrmMain::CodeMemo1SelMove()
     StatusBar->SetText(1, QStringLiteral("Line: %1").arg(m.SelLine() + 1));
     StatusBar->SetText(2, QStringLiteral("Col: %1").arg(m.SelCol() + 1));
     StatusBar->SetText(3, m.Modified() ? QStringLiteral("Mod") : QStringLiteral(" "));
-    ButUndo->setEnabled(m.CanUndo());
+    UpdateActions();
 }
 
 // ---- document commands ----
@@ -332,32 +331,31 @@ void TFrmMain::Exit1Click()
 
 // ---- dialects ----
 
-void TFrmMain::ShowDialect(int dialect)
+namespace {
+
+TCommand DialectCommand(int dialect)
 {
-    MnuKeywordsNone->setChecked(dialect == 0);
-    MnuKeywordsSiena->setChecked(dialect == odSiena);
-    MnuKeywordsOPL3->setChecked(dialect == odOpl3);
-    MnuKeywordsOPL5->setChecked(dialect == odOpl5);
-    QAction *button = dialect == 0          ? BtnKeywordsNone
-                      : dialect == odSiena ? BtnKeywordsSiena
-                      : dialect == odOpl3  ? BtnKeywordsOPL3
-                      : dialect == odOpl5  ? BtnKeywordsOPL5
-                                           : nullptr;
-    if (button)
-        button->setChecked(true);
+    return dialect == odSiena ? TCommand::DialectSiena
+           : dialect == odOpl3 ? TCommand::DialectOpl3
+           : dialect == odOpl5 ? TCommand::DialectOpl5
+                               : TCommand::DialectNone;
+}
+
+} // namespace
+
+void TFrmMain::ShowDialect()
+{
+    const int dialect = doc_.Dialect();
+    if (dialect >= 0)
+        Action(DialectCommand(dialect))->setChecked(true);
+    else if (QAction *checked = actions_->Dialects()->checkedAction())
+        checked->setChecked(false);
 }
 
 void TFrmMain::ChooseDialect(int dialect)
 {
-    QAction *entry = dialect == 0          ? MnuKeywordsNone
-                     : dialect == odSiena ? MnuKeywordsSiena
-                     : dialect == odOpl3  ? MnuKeywordsOPL3
-                                          : MnuKeywordsOPL5;
-    if (doc_.Dialect() == dialect) {
-        // already the dialect: the menu's own toggle is taken back, nothing is rebuilt
-        entry->setChecked(true);
-        return;
-    }
+    if (doc_.Dialect() == dialect)
+        return; // already the dialect: nothing is rebuilt
     Guard([&] {
         TCodeMemo &m = doc_.Memo();
         const int32_t line = m.SelLine();
@@ -372,6 +370,7 @@ void TFrmMain::ChooseDialect(int dialect)
         }
         CodeMemo1SelMove();
     });
+    ShowDialect();
 }
 
 void TFrmMain::MnuKeywordsNoneClick()
@@ -396,12 +395,12 @@ void TFrmMain::MnuKeywordsOPL5Click()
 
 void TFrmMain::CommandHelp1Click()
 {
-    PanelTreeViewHelpKeys->setVisible(CommandHelp1->isChecked());
+    PanelTreeViewHelpKeys->setVisible(Action(TCommand::HelpPane)->isChecked());
 }
 
 void TFrmMain::WriteHelp1Click()
 {
-    PanelWriteHelp->setVisible(WriteHelp1->isChecked());
+    PanelWriteHelp->setVisible(Action(TCommand::HintPane)->isChecked());
 }
 
 } // namespace quenvel

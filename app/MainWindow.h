@@ -2,6 +2,7 @@
 // around one document.
 #pragma once
 
+#include "app/Actions.h"
 #include "app/document/Document.h"
 #include "app/document/Settings.h"
 
@@ -87,11 +88,14 @@ public:
     void MnuKeywordsOPL5Click();
     void CommandHelp1Click();
     void WriteHelp1Click();
+    void CheckProgramClick();
+    void GoToDefinitionClick();
+    void GoBackClick();
 
-    // The actions, by their menu captions without accelerators ("Save", "OPL 3", ...), and
-    // the dialect buttons by caption ("N", "S", "3", "5", "OPP").
+    // A command's action, shown alike in the menus, the toolbars and the context menu; or
+    // an action by its menu caption without accelerators ("Save", "OPL 3", ...).
+    QAction *Action(TCommand id) const { return (*actions_)[id]; }
     QAction *Action(const QString &caption) const;
-    QAction *DialectButton(const QString &caption) const;
     QLabel *Panel(int index) const;
     QWidget *HintPane() const { return PanelWriteHelp; }
     QWidget *HelpPane() const { return PanelTreeViewHelpKeys; }
@@ -114,22 +118,21 @@ private:
     void FormActivate();
     void FormClose();
     void CreatePanes();
-    void CreateMenus();
-    void CreateToolBars();
+    void CreateActions();
+    // Enables each command from where its state comes from (the undo record, a search made).
+    void UpdateActions();
     void CreateAids();
     void CodeMemo1KeyPress(char ch);
     void CodeMemo1KeyUp();
     void PrintTo(QPaintDevice &device, const std::function<bool()> &newPage, const std::string &failure);
     void ApplySettings(const TSettings &s);
     TSettings GatherSettings() const;
-    // The checks, the toolbar and the document for a dialect (-1: none chosen).
-    void ShowDialect(int dialect);
+    // The check mark of the dialect in force (none when none was chosen).
+    void ShowDialect();
     void ChooseDialect(int dialect);
     // Runs a command; an error it throws goes to the general error box. The caret is
     // brought into view after it.
     void Guard(const std::function<void()> &f);
-    QAction *AddAction(QMenu *menu, const QString &text, void (TFrmMain::*handler)(),
-                       const QKeySequence &shortcut = QKeySequence());
 
     TDocument doc_;
     std::string settingsPath_;
@@ -154,13 +157,8 @@ private:
     QSplitter *splitPanes_ = nullptr;
     TStatusPanels *StatusBar = nullptr;
     QMenu *PopupMenu1 = nullptr;
-    QAction *MnuKeywordsNone = nullptr, *MnuKeywordsSiena = nullptr, *MnuKeywordsOPL3 = nullptr,
-            *MnuKeywordsOPL5 = nullptr;
-    QAction *BtnKeywordsNone = nullptr, *BtnKeywordsSiena = nullptr, *BtnKeywordsOPL3 = nullptr,
-            *BtnKeywordsOPL5 = nullptr, *BtnKeywordsOPP = nullptr;
-    QActionGroup *dialectButtons_ = nullptr;
-    QAction *ButUndo = nullptr, *Undo1 = nullptr, *FindNext1 = nullptr;
-    QAction *CommandHelp1 = nullptr, *WriteHelp1 = nullptr;
+    std::unique_ptr<TActions> actions_;
+    bool searched_ = false; // a search was made: Find Next repeats it
     TfrmModules *frmModules_ = nullptr;
     TFindDialog *FindDialog1 = nullptr;
     THelpWindow *help_ = nullptr;

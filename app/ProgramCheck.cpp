@@ -45,19 +45,6 @@ TProgramCheck::TProgramCheck(TFrmMain &window) : QObject(&window), w_(window)
     window.addDockWidget(Qt::BottomDockWidgetArea, dock_);
     dock_->hide();
 
-    auto *menu = new QMenu(QStringLiteral("&Program"), &window);
-    const QList<QAction *> top = window.menuBar()->actions();
-    window.menuBar()->insertMenu(top.isEmpty() ? nullptr : top.back(), menu); // before Help
-    auto add = [&](const QString &text, const QKeySequence &key, std::function<void()> f) {
-        QAction *a = menu->addAction(text);
-        a->setObjectName(QString(text).remove(QLatin1Char('&')));
-        a->setShortcut(key);
-        connect(a, &QAction::triggered, this, [f] { f(); });
-    };
-    add(QStringLiteral("&Check Program"), QKeySequence(Qt::CTRL | Qt::Key_T), [this] { CheckProgram(); });
-    add(QStringLiteral("Go to &Definition"), QKeySequence(Qt::Key_F12), [this] { GoToDefinition(); });
-    add(QStringLiteral("&Back"), QKeySequence(Qt::ALT | Qt::Key_Left), [this] { GoBack(); });
-
     timer_.setSingleShot(true);
     timer_.setInterval(kPauseMs);
     connect(&timer_, &QTimer::timeout, this, &TProgramCheck::Start);

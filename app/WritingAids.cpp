@@ -96,13 +96,14 @@ void TFrmMain::FindDialog1Find()
             ui_->Tell("Search string not found");
         // the focus stays where the search was started: in the dialog, Enter finds the next
         // match and Escape closes it; from the window (F3), the editor keeps it
-        FindNext1->setEnabled(true);
+        searched_ = true;
+        UpdateActions();
     });
 }
 
 void TFrmMain::FindNext1Click()
 {
-    if (FindNext1->isEnabled())
+    if (searched_)
         FindDialog1Find();
 }
 

@@ -415,7 +415,8 @@ void TCodeMemoView::keyPressEvent(QKeyEvent *e)
             ch = 9;
         else if ((shift & ssCtrl) && e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z)
             ch = e->key() - Qt::Key_A + 1;
-        else if (!e->text().isEmpty() && !(shift & ssCtrl)) {
+        else if (!e->text().isEmpty() && !(shift & (ssCtrl | ssAlt))) {
+            // Alt+letter belongs to the menus: a letter without a menu types nothing
             const QList<uint> u = e->text().toUcs4();
             if (!u.isEmpty() && u[0] >= 32) {
                 const int b = UnicodeToByte(memo_.CodePage, u[0]);

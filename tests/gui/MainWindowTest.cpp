@@ -13,8 +13,10 @@
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 using namespace quenvel;
@@ -57,7 +59,6 @@ TEST(MainWindow, FirstStartWithoutSettingsAndTheSettingsWrittenAtClose)
     EXPECT_EQ(w->Document().Memo().Text(), "PROC :\r\n\r\nENDP");
     EXPECT_EQ(Status(*w), "Line: 1|Col: 6| |");
     EXPECT_TRUE(w->Action("OPL Siena")->isChecked());
-    EXPECT_TRUE(w->DialectButton("S")->isChecked());
     EXPECT_TRUE(w->HintPane()->isVisible() && w->HelpPane()->isVisible());
     EXPECT_EQ(w->Document().Memo().TabStops(), 8);
 
@@ -74,7 +75,6 @@ TEST(MainWindow, FirstStartWithoutSettingsAndTheSettingsWrittenAtClose)
     // the next start reads them back
     auto again = Start(t / "quenvel.ini");
     EXPECT_TRUE(again->Action("OPL 3")->isChecked());
-    EXPECT_TRUE(again->DialectButton("3")->isChecked());
     EXPECT_FALSE(again->HintPane()->isVisible());
 }
 
@@ -87,9 +87,8 @@ TEST(MainWindow, SyntaxValuesOfTheSettingsFile)
         auto w = Start(t / "q.ini", t / "a.opl");
         const bool none = std::string(syntax) == "None";
         EXPECT_EQ(w->Action("None")->isChecked(), none);
-        EXPECT_EQ(w->DialectButton("N")->isChecked(), none);
-        for (const char *b : {"S", "3", "5", "OPP"})
-            EXPECT_FALSE(w->DialectButton(b)->isChecked()) << b;
+        for (const char *b : {"OPL Siena", "OPL 3", "OPL 5"})
+            EXPECT_FALSE(w->Action(b)->isChecked()) << b;
         w->Document().Memo().ParseAllKeywords();
         EXPECT_EQ(w->Document().Memo().Par(1).MarkCount, 0) << "nothing highlighted";
         EXPECT_EQ(w->EditTitle()->text().toStdString(), "Edit: ( a.opl )");
@@ -100,7 +99,9 @@ TEST(MainWindow, SyntaxValuesOfTheSettingsFile)
     }
 }
 
-TEST(MainWindow, DialectMenuAndToolbarAgree)
+// Each command is one action wherever it is shown; a dialect switch keeps the caret's line
+// and the text's changes.
+TEST(MainWindow, OneActionPerCommandAndTheDialectSwitch)
 {
     TTempDir t;
     std::string text;
@@ -108,34 +109,33 @@ TEST(MainWindow, DialectMenuAndToolbarAgree)
         text += "PROC p" + std::to_string(i) + ":\r\n";
     WriteFile(t / "a.opl", text);
     auto w = Start(t / "q.ini", t / "a.opl");
+    for (QToolBar *bar : w->findChildren<QToolBar *>())
+        for (QAction *a : bar->actions())
+            EXPECT_TRUE(a->isSeparator() || a->parent() == w.get()) << a->text().toStdString();
+    EXPECT_EQ(w->findChildren<QAction *>(QStringLiteral("Undo")).size(), 1);
+    EXPECT_EQ(w->Action(TCommand::DialectSiena)->iconText().toStdString(), "S");
+
     TCodeMemo &m = w->Document().Memo();
     m.SetSelLine(30);
     m.SetSelCol(4);
     m.SetSelTextBuf("x");
-    EXPECT_TRUE(m.Modified());
-    w->DialectButton("OPP")->trigger();
+    EXPECT_TRUE(w->Action(TCommand::Undo)->isEnabled());
+    w->Action(TCommand::DialectOpp)->trigger();
     EXPECT_TRUE(w->Action("OPL 5")->isChecked());
     EXPECT_FALSE(w->Action("OPL Siena")->isChecked());
-    EXPECT_TRUE(w->DialectButton("5")->isChecked());
-    EXPECT_FALSE(w->DialectButton("OPP")->isChecked());
     EXPECT_EQ(m.SelLine(), 30);
     EXPECT_EQ(m.SelCol(), 0) << "the caret at the start of its line";
-    EXPECT_TRUE(m.Modified());
-    EXPECT_TRUE(m.CanUndo());
-    EXPECT_EQ(w->Document().Memo().CodePage, cpWindows1252);
-    // OPP while OPL 5 is the dialect: nothing happens, OPP stays pressed
+    EXPECT_TRUE(m.Modified() && m.CanUndo());
+    EXPECT_EQ(m.CodePage, cpWindows1252);
+    // choosing the dialect in force changes nothing and keeps its check mark
     m.SetSelCol(3);
-    w->DialectButton("OPP")->trigger();
-    EXPECT_TRUE(w->DialectButton("OPP")->isChecked());
+    w->Action("OPL 5")->trigger();
+    EXPECT_TRUE(w->Action("OPL 5")->isChecked());
     EXPECT_EQ(m.SelCol(), 3);
-    // the menu presses the button; the menu entry that is checked stays checked
     w->Action("None")->trigger();
-    EXPECT_TRUE(w->DialectButton("N")->isChecked());
     EXPECT_EQ(m.SelStart(), 0);
-    w->Action("None")->trigger();
-    EXPECT_TRUE(w->Action("None")->isChecked());
     w->Action("OPL Siena")->trigger();
-    EXPECT_TRUE(w->DialectButton("S")->isChecked());
+    EXPECT_TRUE(w->Action("OPL Siena")->isChecked() && !w->Action("None")->isChecked());
     EXPECT_EQ(m.CodePage, cpIbm850) << "the Series 3 character set";
     EXPECT_EQ(m.Text().substr(0, 8), "PROC p0:");
     TScriptedUi no;
@@ -160,6 +160,14 @@ TEST(MainWindow, MenuShortcutsWinOverTheEditor)
     QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(ReadFile(t / "a.opl"), "abPROC a:\r\nENDP");
     EXPECT_EQ(w->Panel(3)->text().toStdString(), " ");
+    // Alt+letter opens a menu and types nothing
+    QTest::keyClick(editor, Qt::Key_F, Qt::AltModifier);
+    Settle();
+    EXPECT_NE(qobject_cast<QMenu *>(QApplication::activePopupWidget()), nullptr);
+    if (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+    QTest::keyClick(editor, Qt::Key_K, Qt::AltModifier);
+    EXPECT_EQ(w->Document().Memo().Text(), "abPROC a:\r\nENDP");
     QTest::keyClicks(editor, "c");
     QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(w->Document().Memo().Text(), "PROC a:\r\nENDP") << "the typing is one undo step";

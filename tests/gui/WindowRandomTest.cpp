@@ -103,7 +103,7 @@ struct TWindowRig {
 
 enum TKind { kEdit, kJump, kOther };
 
-struct TCommand {
+struct TRandomCommand {
     std::string What;
     TKind Kind;
     std::function<int32_t(TWindowRig &)> Run; // a jump returns its target line
@@ -115,17 +115,17 @@ class TCommands
 public:
     explicit TCommands(uint32_t seed) : rng_(seed) {}
 
-    TCommand Next(TWindowRig &r)
+    TRandomCommand Next(TWindowRig &r)
     {
         TCodeMemo &m = r.Memo();
         auto action = [](const char *caption, TKind kind = kOther) {
-            return TCommand{caption, kind, [caption](TWindowRig &x) {
+            return TRandomCommand{caption, kind, [caption](TWindowRig &x) {
                                 x.w->Action(QString::fromLatin1(caption))->trigger();
                                 return -1;
                             }};
         };
         auto key = [](std::string what, int k, Qt::KeyboardModifiers mods, QString text, TKind kind) {
-            return TCommand{std::move(what), kind, [=](TWindowRig &x) {
+            return TRandomCommand{std::move(what), kind, [=](TWindowRig &x) {
                                 QTest::keyClick(&x.View(), static_cast<Qt::Key>(k), mods);
                                 (void)text;
                                 return -1;
@@ -255,7 +255,7 @@ TEST(WindowRandom, CommandsNeverTouchTextTheUserDidNotEdit)
         std::string model = r.Memo().Text();
         std::vector<std::string> done;
         for (int step = 0, steps = Steps(); step < steps; ++step) {
-            const TCommand c = commands.Next(r);
+            const TRandomCommand c = commands.Next(r);
             done.push_back(c.What);
             const int32_t selA = std::min(r.Memo().SelStart(), r.Memo().SelStart() + r.Memo().SelLength());
             const int32_t selB = selA + std::abs(r.Memo().SelLength());
