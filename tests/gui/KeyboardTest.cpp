@@ -172,6 +172,7 @@ TEST_F(Keys, RightThenLeftStopWhereTheyShould)
         EXPECT_EQ(walk(Qt::Key_Left), c.Left) << c.Text;
     }
     // after a break the caret stands at the next line's start
+    rig.Load(cases[0].Text);
     Put(2);
     rig.Key(Qt::Key_Right);
     EXPECT_EQ(rig.CaretLine(), 1);
