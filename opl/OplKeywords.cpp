@@ -5,8 +5,6 @@
 
 namespace quenvel {
 
-TKeywordList *OplKeywords = nullptr;
-
 namespace {
 
 // Table order matters: where two entries could match the same text the earlier one wins,
@@ -460,18 +458,6 @@ std::unique_ptr<TKeywordList> MakeOplKeywords(int dialect)
     }
     list->EndUpdate();
     return list;
-}
-
-void BuildOplKeywords(int dialect)
-{
-    FreeOplKeywords();
-    OplKeywords = MakeOplKeywords(dialect).release();
-}
-
-void FreeOplKeywords()
-{
-    delete OplKeywords;
-    OplKeywords = nullptr;
 }
 
 } // namespace quenvel

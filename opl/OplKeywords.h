@@ -67,14 +67,4 @@ constexpr TColor kOplAbsentBackgnd = clYellow;
 // Builds a fresh keyword table for a dialect. Reentrant; the caller owns the result.
 std::unique_ptr<TKeywordList> MakeOplKeywords(int dialect);
 
-// The application's current keyword table; nullptr until the first BuildOplKeywords.
-extern TKeywordList *OplKeywords;
-
-// Frees the current table and leaves a new one for the dialect in OplKeywords. Anything
-// still pointing at the old table must be repointed before it is used again.
-void BuildOplKeywords(int dialect);
-
-// Frees the current table, if any, and clears OplKeywords.
-void FreeOplKeywords();
-
 } // namespace quenvel

@@ -1,63 +1,50 @@
 #include "TestUtil.h"
 
-#include "app/document/Document.h"
-#include "opl/Series5Source.h"
+#include "app/cli/Cli.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
 #include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quenvel;
 using namespace quenvel::test;
 
-namespace {
-
-std::vector<std::string> Lines(const std::string &text)
+// The command line's own words; every wrong use exits with status 2 and says why.
+TEST(Cli, HelpVersionAndWrongUse)
 {
-    TCodeMemo memo;
-    LoadString(memo, text);
-    std::vector<std::string> v;
-    for (int i = 0; i < memo.ParagraphCount(); ++i)
-        v.push_back(memo.ParagraphText(i));
-    if (!v.empty() && v.back().empty())
-        v.pop_back();
-    return v;
-}
-
-// A Series 5 source file around the given text, with the text's length in its compact form.
-std::string MakeOpl32(const std::string &text, int lengthBytes)
-{
-    std::string f = std::string("\x37\x00\x00\x10\x6d\x00\x00\x10\x85\x00\x00\x10\xf4\x63\x08\x55", 16);
-    f += std::string("\x20\x00\x00\x00\x5c\x00\x00\x10\x63\x00\x00\x10\x00\x00\x00\x00\x64\x00\x00\x10", 20);
-    const uint32_t n = static_cast<uint32_t>(text.size());
-    if (lengthBytes == 1) {
-        f.push_back(static_cast<char>(n << 1));
-    } else if (lengthBytes == 2) {
-        uint32_t v = (n << 2) | 1;
-        f.push_back(static_cast<char>(v & 0xFF));
-        f.push_back(static_cast<char>(v >> 8));
-    } else {
-        uint32_t v = (n << 3) | 3;
-        for (int k = 0; k < 4; ++k)
-            f.push_back(static_cast<char>((v >> (8 * k)) & 0xFF));
+    const TRun help = RunProgram("--help");
+    EXPECT_EQ(help.status, 0);
+    for (const char *option : {"--convert IN OUT", "--procs FILE", "--syntax=DIALECT"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    const TRun version = RunProgram("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("quenvel ", 0), 0u);
+    const std::string file = " " + Q(Data("text/frame.tpl"));
+    for (const std::string &wrong : {std::string("--bogus"), std::string("--procs"), std::string("--procs a b"),
+                                     "--syntax=none" + file, "--highlight=opl9" + file}) {
+        const TRun r = RunProgram(wrong);
+        EXPECT_EQ(r.status, 2) << wrong;
+        EXPECT_FALSE(r.err.empty()) << wrong;
     }
-    return f + text + std::string("\x01\x02\x00\x07\x00\x00", 6);
+    EXPECT_NE(RunProgram("--bogus").err.find("--bogus"), std::string::npos);
 }
 
-} // namespace
-
-TEST(Cli, HelpAndVersion)
+TEST(Cli, FileAndLineArgument)
 {
-    TRun r = RunProgram("--help");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("--convert IN OUT"), std::string::npos);
-    r = RunProgram("--version");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out.rfind("quenvel ", 0), 0u);
-    r = RunProgram("--bogus");
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("--bogus"), std::string::npos);
+    TTempDir t;
+    WriteFile(t / "a.opl", "x");
+    WriteFile(t / "b:7", "x");
+    const std::pair<std::string, std::pair<std::string, int>> cases[] = {
+        {"a.opl", {"a.opl", 0}}, {"a.opl:12", {"a.opl", 12}}, {"a.opl:12:5", {"a.opl", 12}},
+        {"b:7", {"b:7", 0}}, // an existing name wins
+        {"c.opl:3", {"c.opl:3", 0}}, {"a.opl:x", {"a.opl:x", 0}},
+    };
+    for (const auto &[arg, expected] : cases)
+        EXPECT_EQ(FileAndLine(t / arg), std::make_pair(t / expected.first, expected.second)) << arg;
 }
 
 TEST(Cli, ConvertToRtfByExtensionInAnyCase)
@@ -75,114 +62,6 @@ TEST(Cli, ConvertToRtfByExtensionInAnyCase)
     r = RunProgram("--convert " + Q(t / "out.RtF") + " " + Q(t / "back.opl"));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadFile(t / "back.opl"), rtf);
-}
-
-TEST(Opl32, RecognisedByBytesEightToElevenOnlyBeyond32Bytes)
-{
-    std::string f = MakeOpl32("x", 1);
-    EXPECT_TRUE(IsOpl32File(reinterpret_cast<const uint8_t *>(f.data()), f.size()));
-    std::string small = f.substr(0, 32);
-    EXPECT_FALSE(IsOpl32File(reinterpret_cast<const uint8_t *>(small.data()), small.size()));
-    TTempDir t;
-    WriteFile(t / "small", small);
-    TDocument doc;
-    doc.LoadFile(t / "small");
-    TCodeMemo &memo = doc.Memo();
-    EXPECT_EQ(memo.Text(), "7") << "a short file is read as plain text, up to its first NUL";
-    EXPECT_FALSE(memo.Modified());
-}
-
-// Series 5 source files convert to their text: with the length in each of its three forms,
-// with the Series 5's special bytes, and without a usable length (a bad form: from offset
-// 38; a length past the end: from the text's start) up to the byte 1 or the end, the
-// unended last line kept as the normal path keeps it.
-TEST(Opl32, ConvertsToTheTextOfTheFile)
-{
-    const std::string z(20000, 'z'), bad = MakeOpl32("", 1).substr(0, 36);
-    const std::string lines = "one\x06two\x06three", junk = "\x01junk\x06";
-    const struct {
-        std::string File, Text;
-    } cases[] = {
-        {MakeOpl32("PROC a:\x06" "ENDP\x06", 1), "PROC a:\r\nENDP"},
-        {MakeOpl32("PROC a:\x06\tPRINT \"x\"\x06" "ENDP\x06", 2), "PROC a:\r\n\tPRINT \"x\"\r\nENDP"},
-        {MakeOpl32("REM " + z + "\x06" "ENDP\x06", 4), "REM " + z + "\r\nENDP"},
-        {MakeOpl32("a\x10" "b\x0f" "c\x0a" "d\x0b" "e\x06" "last", 1), "a b c\td-e\r\nlast"},
-        {bad + "\xff\xff" + lines, "one\r\ntwo\r\nthree"},
-        {bad + "\xff\xff" + lines + junk, "one\r\ntwo\r\nthree"},
-        {bad + "\xfd\x03" + lines, "one\r\ntwo\r\nthree"},
-        {bad + "\xfd\x03" + lines + junk, "one\r\ntwo\r\nthree"},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(ConvertOpl32(reinterpret_cast<const uint8_t *>(c.File.data()), c.File.size()), c.Text)
-            << testing::PrintToString(c.File.substr(0, 60));
-}
-
-TEST(Opl32, OpenedDocumentStaysModified)
-{
-    TTempDir t;
-    WriteFile(t / "s5", MakeOpl32("PROC a:\x06\x02" "bold\x06", 1));
-    TDocument doc;
-    doc.LoadFile(t / "s5");
-    TCodeMemo &memo = doc.Memo();
-    EXPECT_TRUE(memo.Modified());
-    EXPECT_EQ(memo.ParagraphCount(), 2);
-    EXPECT_EQ(memo.ParagraphText(1), "\x02" "bold") << "no compensation code is appended";
-}
-
-// Real Series 5 files convert to the same lines as their plain-text twins. (The
-// plain-text TOPX.OPL is an older version of the program, not a twin of s5/TOPX.)
-TEST(Opl32, RealFilesMatchTheirTwins)
-{
-    const std::pair<const char *, const char *> twins[] = {
-        {"s5/TESTOPX", "text/TESTOPX.OPL"},
-        {"s5/TOPXCLBK", "text/TOPXCLBK.OPL"},
-        {"s5/dialog-tests", "text/dialog-tests.txt"},
-    };
-    TTempDir t;
-    for (auto [bin, txt] : twins) {
-        TRun r = RunProgram("--convert " + Q(Data(bin)) + " " + Q(t / "out.opl"));
-        ASSERT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(Lines(ReadFile(t / "out.opl")), Lines(ReadFile(Data(txt)))) << bin;
-    }
-}
-
-// Every Series 5 file of the shared corpus converts without losing its first or last line.
-TEST(Opl32, SharedCorpusWhenPresent)
-{
-    std::string dir = std::string(QUENVEL_SHARED_CORPUS) + "/s5-binary";
-    FILE *p = popen(("find '" + dir + "' -type f 2>/dev/null").c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    char line[4096];
-    int files = 0;
-    while (fgets(line, sizeof line, p)) {
-        std::string path(line);
-        path.pop_back();
-        std::string data = ReadFile(path);
-        if (!IsOpl32File(reinterpret_cast<const uint8_t *>(data.data()), data.size()))
-            continue;
-        ++files;
-        TDocument doc;
-        doc.LoadFile(path);
-        TCodeMemo &memo = doc.Memo();
-        std::string first = memo.ParagraphText(0);
-        EXPECT_FALSE(first.empty() || static_cast<uint8_t>(first[0]) < 9) << path;
-        EXPECT_EQ(memo.CheckInvariants(), "");
-        // the text bytes survive: every letter of the file's text area is in the document
-        EXPECT_GT(memo.TextLength(), static_cast<int32_t>(data.size()) / 2) << path;
-    }
-    pclose(p);
-    if (files == 0)
-        GTEST_SKIP() << "no shared corpus here";
-}
-
-TEST(Opl32, TopxConvertsToItsOwnText)
-{
-    TDocument doc;
-    doc.LoadFile(Data("s5/TOPX"));
-    TCodeMemo &memo = doc.Memo();
-    EXPECT_EQ(memo.ParagraphText(0), "include \"topx.oxh\"");
-    EXPECT_EQ(memo.ParagraphText(memo.ParagraphCount() - 2), "endp");
-    EXPECT_EQ(memo.ParagraphText(memo.ParagraphCount() - 1), "") << "the text ends with two line ends";
 }
 
 TEST(CliHighlight, PrintsRunsExactly)
@@ -207,9 +86,6 @@ TEST(CliHighlight, PrintsRunsExactly)
     r = RunProgram("--highlight=none " + Q(t / "p.opl"));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
-    r = RunProgram("--highlight=opl9 " + Q(t / "p.opl"));
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("opl9"), std::string::npos);
 }
 
 TEST(CliCheck, ReportsWordsTheDialectLacks)
@@ -275,4 +151,136 @@ TEST(CliCheck, RealProgramsOpenAndCheck)
         EXPECT_EQ(h.status, 0);
         EXPECT_GT(h.out.size(), 100u) << f;
     }
+}
+
+TEST(Cli, ProcsListsTheProceduresOfTextAndSeries5FilesOrFails)
+{
+    // The binary source and its text twin list the same procedures, converted first.
+    const std::string data = QUENVEL_TEST_DATA;
+    for (const char *name : {"TOPXCLBK", "TESTOPX"}) {
+        TRun bin = RunProgram("--procs " + Q(data + "/s5/" + name));
+        TRun text = RunProgram("--procs " + Q(data + "/text/" + name + ".OPL"));
+        ASSERT_EQ(bin.status, 0) << bin.err;
+        EXPECT_EQ(text.status, 0) << text.err;
+        EXPECT_EQ(bin.out, text.out) << name;
+    }
+    EXPECT_EQ(RunProgram("--procs " + Q(data + "/s5/TOPXCLBK")).out.substr(0, 13), "1\tdonotrun:\t\n");
+
+    // Bytes are written as they stand; a REM line below gives the comment.
+    TTempDir t;
+    WriteFile(t / "p.opl", "REM top\rPROC \xe6rger:\rREM caf\xe9 \"x\"\tend\r\r\tPROC hidden:\rPROC z%:(a%)");
+    TRun r = RunProgram("--procs " + Q(t / "p.opl"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "2\t\xe6rger:\tcaf\xe9 \"x\"\tend\n6\tz%:(a%)\t\n");
+    EXPECT_EQ(r.err, "");
+
+    WriteFile(t / "empty.opl", "");
+    r = RunProgram("--procs " + Q(t / "empty.opl"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    r = RunProgram("--procs " + Q(t / "missing.opl"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("Cannot open file " + (t / "missing.opl")), std::string::npos) << r.err;
+}
+
+TEST(Cli, SyntaxReportsErrorsAndFindsIncludes)
+{
+    TTempDir t;
+    WriteFile(t / "ok.opl", "PROC a:\n  PRINT 1\nENDP\n");
+    WriteFile(t / "bad.opl", "PROC a:\n  ENDWH\n  x%=\"s\"\nENDP\n");
+    std::filesystem::create_directory(t / "inc");
+    WriteFile(t / "inc/K.OPH", "CONST KLen%=5\n");
+    WriteFile(t / "uses.opl", "INCLUDE \"k.oph\"\nPROC a:\n  LOCAL s$(KLen%)\n  KLen%=1\nENDP\n");
+    TRun r = RunProgram("--syntax=opl5 " + Q(t / "ok.opl"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    r = RunProgram("--syntax=opl5 " + Q(t / "ok.opl") + " " + Q(t / "bad.opl"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, (t / "bad.opl") + ":2:3: error: Structure fault: ENDWH without WHILE\n" + (t / "bad.opl") +
+                         ":3:6: error: Type mismatch: string where a number is needed\n");
+    r = RunProgram("--syntax=opl5 " + Q(t / "uses.opl"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, (t / "uses.opl") + ":1:9: warning: Include file not found: k.oph\n");
+    // found through --include, and through [Setup] IncludePath: its constant now counts
+    const std::string assigned = (t / "uses.opl") + ":4:3: error: Syntax error: the constant KLen% cannot be assigned\n";
+    r = RunProgram("--syntax=opl5 " + Q(t / "uses.opl") + " --include " + Q(t / "inc"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, assigned);
+    WriteFile(t / "q.ini", "[Setup]\nIncludePath=/nowhere; " + (t / "inc") + "\n");
+    r = RunProgram("--syntax=opl5 " + Q(t / "uses.opl"), "QUENVEL_SETTINGS=" + Q(t / "q.ini"));
+    EXPECT_EQ(r.out, assigned);
+    EXPECT_EQ(RunProgram("--syntax=opl5 " + Q(t / "none.opl")).status, 2);
+}
+
+// Files no editor should choke on: each gives a clear message or opens correctly, never a
+// crash, a hang or silently lost text.
+TEST(Cli, UnusualInputs)
+{
+    TTempDir t;
+    // binary junk with NUL bytes: not converted (the output would lack the rest)
+    WriteFile(t / "junk.bin", RandomBytes(65536, 7));
+    TRun r = RunProgram("--convert " + Q(t / "junk.bin") + " " + Q(t / "junk.opl"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("NUL byte at offset"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(t / "junk.opl"));
+    for (const char *mode : {"--procs", "--highlight=opl5", "--check=siena"})
+        EXPECT_LE(RunProgram(std::string(mode) + " " + Q(t / "junk.bin")).status, 1) << mode;
+    // every byte but NUL: converted, the byte 5 said on standard error and written as 167
+    std::string every;
+    for (int b = 1; b < 256; ++b)
+        every.push_back(static_cast<char>(b));
+    WriteFile(t / "every.bin", every);
+    r = RunProgram("--convert " + Q(t / "every.bin") + " " + Q(t / "every.opl"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("byte 5 at offset 4"), std::string::npos) << r.err;
+    std::string expect = every;
+    expect[4] = static_cast<char>(167);
+    expect.replace(expect.find("\x0a\x0b"), 1, "\r\n");
+    expect.replace(expect.find("\x0b\x0c\x0d"), 3, "\x0b\x0c\r\n");
+    EXPECT_EQ(ReadFile(t / "every.opl"), expect);
+    // a FIFO and a device are not read (a FIFO would hang for ever)
+    ASSERT_EQ(::mkfifo((t / "fifo").c_str(), 0644), 0);
+    for (const std::string &in : {t / "fifo", std::string("/dev/zero")}) {
+        r = RunProgram("--convert " + Q(in) + " " + Q(t / "x.opl"));
+        EXPECT_EQ(r.status, 2) << in;
+        EXPECT_NE(r.err.find("(it is not a regular file)"), std::string::npos) << r.err;
+    }
+    // a Unicode OPL source file: refused with its reason, nothing written
+    std::string uni("\x37\x00\x00\x10\x6d\x00\x00\x10\x12\x3a\x00\x10\x00\x00\x00\x00", 16);
+    for (char c : std::string("PROC main:"))
+        uni += std::string(1, c) + '\0';
+    WriteFile(t / "uni.opl", uni);
+    r = RunProgram("--convert " + Q(t / "uni.opl") + " " + Q(t / "uni.txt"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("Unicode OPL source file"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(t / "uni.txt"));
+    // 1 GB (sparse): refused up front with the limit in the message
+    {
+        const int fd = ::open((t / "huge.opl").c_str(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, int64_t(1) << 30), 0);
+        ::close(fd);
+    }
+    r = RunProgram("--procs " + Q(t / "huge.opl"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("1024 MB; files up to 512 MB can be edited"), std::string::npos) << r.err;
+    ::unlink((t / "huge.opl").c_str());
+    // a single line over 64 MB is refused with the line limit; a 32 MB single line opens,
+    // highlighted, and is written back byte for byte
+    {
+        WriteFile(t / "line.opl", std::string((65u << 20) + 1, 'x'));
+        r = RunProgram("--procs " + Q(t / "line.opl"));
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("(a line of it is 65 MB long; lines up to 64 MB can be edited)"), std::string::npos)
+            << r.err;
+        std::string line(32u << 20, 'x');
+        for (size_t i = 0; i < line.size(); i += 7)
+            line.replace(i, 3, "IF ");
+        WriteFile(t / "line.opl", line);
+    }
+    r = RunProgram("--check=opl5 " + Q(t / "line.opl"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = RunProgram("--convert " + Q(t / "line.opl") + " " + Q(t / "line2.opl"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(std::system(("cmp -s " + Q(t / "line.opl") + " " + Q(t / "line2.opl")).c_str()), 0);
 }

@@ -306,16 +306,30 @@ std::string RandomOplText(std::mt19937 &rng)
 
 } // namespace
 
+// The word lookup and the general search (forced by an entry with a delimiter inside, which
+// never occurs in the texts), one-pass writing of a fresh paragraph and the passes: all give
+// the reference's runs, and one pass writes the very bytes the passes write.
 TEST(OplHighlighting, AgreesWithASimpleReferenceMatcher)
 {
     std::mt19937 rng(2024);
     for (int dialect : {odSiena, odOpl3, odOpl5}) {
-        TOplControl c(dialect);
+        TOplControl c(dialect), general(dialect), passes(dialect);
+        general.table->AddKeyword("no such", koWholeWords, fsBold, 1, 0, 0, clRed);
+        passes.memo.BulkParse = false;
         for (int round = 0; round < 1500; ++round) {
             std::string text = RandomOplText(rng);
-            auto got = c.Load(text);
-            auto want = Reference(text, *c.table);
-            ASSERT_EQ(got, want) << testing::PrintToString(text);
+            if (round % 7 == 0)
+                text += "\"a\"\"b\" rem\"c\""; // touching runs
+            const auto got = c.Load(text);
+            ASSERT_EQ(got, Reference(text, *c.table)) << testing::PrintToString(text);
+            ASSERT_EQ(general.Load(text), got) << testing::PrintToString(text);
+            ASSERT_EQ(passes.Load(text), got) << testing::PrintToString(text);
+            for (int32_t p = 0; p < c.memo.ParagraphCount(); ++p) {
+                const TParagraphRec &x = c.memo.Par(p), &y = passes.memo.Par(p);
+                ASSERT_EQ(std::string(reinterpret_cast<char *>(x.Text), static_cast<size_t>(x.ByteSize())),
+                          std::string(reinterpret_cast<char *>(y.Text), static_cast<size_t>(y.ByteSize())))
+                    << testing::PrintToString(text);
+            }
         }
     }
 }
@@ -340,20 +354,7 @@ TEST(OplHighlighting, CorpusProgramsAgreeWithTheReference)
     EXPECT_GT(names, 30);
 }
 
-// The word-lookup matcher and the general search give the same runs.
-TEST(OplHighlighting, WordLookupAgreesWithTheGeneralSearch)
-{
-    std::mt19937 rng(77);
-    TOplControl fast(odOpl5), slow(odOpl5);
-    // an entry with a delimiter inside forces the general search; it never occurs in the texts
-    slow.table->AddKeyword("no such", koWholeWords, fsBold, 1, 0, 0, clRed);
-    for (int round = 0; round < 1500; ++round) {
-        std::string text = RandomOplText(rng);
-        ASSERT_EQ(fast.Load(text), slow.Load(text)) << testing::PrintToString(text);
-    }
-}
-
-// The same with lists that spell one word several ways, with and without match case,
+// The word lookup and the general search agree on lists that spell one word several ways, with and without match case,
 // listed twice, in any order: the first entry that accepts a word wins either way.
 TEST(Keywords, WordLookupAgreesWithTheGeneralSearchOnCaseVariants)
 {
@@ -375,27 +376,5 @@ TEST(Keywords, WordLookupAgreesWithTheGeneralSearchOnCaseVariants)
         for (int n = static_cast<int>(rng() % 12); n > 0; --n)
             text += std::string(spellings[rng() % std::size(spellings)]) + " ";
         ASSERT_EQ(fast.Load(text), slow.Load(text)) << testing::PrintToString(text);
-    }
-}
-
-// Writing a fresh paragraph's highlighting in one pass gives the very bytes the passes write.
-TEST(OplHighlighting, OnePassWritingMatchesThePasses)
-{
-    std::mt19937 rng(4242);
-    for (int dialect : {odSiena, odOpl5}) {
-        TOplControl bulk(dialect), passes(dialect);
-        passes.memo.BulkParse = false;
-        for (int round = 0; round < 1500; ++round) {
-            std::string text = RandomOplText(rng);
-            if (round % 7 == 0)
-                text += "\"a\"\"b\" rem\"c\""; // touching runs
-            ASSERT_EQ(bulk.Load(text), passes.Load(text)) << testing::PrintToString(text);
-            for (int32_t p = 0; p < bulk.memo.ParagraphCount(); ++p) {
-                const TParagraphRec &a = bulk.memo.Par(p), &b = passes.memo.Par(p);
-                ASSERT_EQ(std::string(reinterpret_cast<char *>(a.Text), static_cast<size_t>(a.ByteSize())),
-                          std::string(reinterpret_cast<char *>(b.Text), static_cast<size_t>(b.ByteSize())))
-                    << testing::PrintToString(text);
-            }
-        }
     }
 }

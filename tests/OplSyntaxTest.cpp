@@ -259,34 +259,3 @@ TEST(OplSyntax, WordFactsAreTheTranslatorsWordList)
         EXPECT_EQ(row, lines[i]);
     }
 }
-
-TEST(OplSyntax, CommandLine)
-{
-    TTempDir t;
-    WriteFile(t / "ok.opl", "PROC a:\n  PRINT 1\nENDP\n");
-    WriteFile(t / "bad.opl", "PROC a:\n  ENDWH\n  x%=\"s\"\nENDP\n");
-    std::filesystem::create_directory(t / "inc");
-    WriteFile(t / "inc/K.OPH", "CONST KLen%=5\n");
-    WriteFile(t / "uses.opl", "INCLUDE \"k.oph\"\nPROC a:\n  LOCAL s$(KLen%)\n  KLen%=1\nENDP\n");
-    TRun r = RunProgram("--syntax=opl5 " + Q(t / "ok.opl"));
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "");
-    r = RunProgram("--syntax=opl5 " + Q(t / "ok.opl") + " " + Q(t / "bad.opl"));
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, (t / "bad.opl") + ":2:3: error: Structure fault: ENDWH without WHILE\n" + (t / "bad.opl") +
-                         ":3:6: error: Type mismatch: string where a number is needed\n");
-    r = RunProgram("--syntax=opl5 " + Q(t / "uses.opl"));
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, (t / "uses.opl") + ":1:9: warning: Include file not found: k.oph\n");
-    // found through --include, and through [Setup] IncludePath: its constant now counts
-    const std::string assigned = (t / "uses.opl") + ":4:3: error: Syntax error: the constant KLen% cannot be assigned\n";
-    r = RunProgram("--syntax=opl5 " + Q(t / "uses.opl") + " --include " + Q(t / "inc"));
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, assigned);
-    WriteFile(t / "q.ini", "[Setup]\nIncludePath=/nowhere; " + (t / "inc") + "\n");
-    r = RunProgram("--syntax=opl5 " + Q(t / "uses.opl"), "QUENVEL_SETTINGS=" + Q(t / "q.ini"));
-    EXPECT_EQ(r.out, assigned);
-    EXPECT_EQ(RunProgram("--syntax=opl5 " + Q(t / "none.opl")).status, 2);
-    EXPECT_EQ(RunProgram("--syntax=none " + Q(t / "ok.opl")).status, 2);
-    EXPECT_NE(RunProgram("--help").out.find("--syntax=DIALECT"), std::string::npos);
-}

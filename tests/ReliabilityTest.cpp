@@ -5,7 +5,6 @@
 
 #include "app/document/Document.h"
 #include "app/document/Settings.h"
-#include "opl/Series5Source.h"
 
 #include <gtest/gtest.h>
 
@@ -43,15 +42,6 @@ std::vector<std::string> Names(const std::string &dir)
     }
     std::sort(v.begin(), v.end());
     return v;
-}
-
-std::string RandomBytes(size_t n, uint32_t seed)
-{
-    std::mt19937 rng(seed);
-    std::string s(n, '\0');
-    for (char &c : s)
-        c = static_cast<char>(rng() & 0xFF);
-    return s;
 }
 
 } // namespace
@@ -255,105 +245,6 @@ TEST(HostileFiles, EveryWriterAgainstEveryKindOfTarget)
         EXPECT_TRUE(::lstat((t / "fifo.opl").c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
         for (const std::string &name : Names(t.path))
             EXPECT_NE(name[0], '.') << how << ": stray temporary " << name;
-    }
-}
-
-// Files no editor should choke on: each gives a clear message or opens correctly, never a
-// crash, a hang or silently lost text.
-TEST(HostileFiles, CommandLineOnUnusualInputs)
-{
-    TTempDir t;
-    // binary junk with NUL bytes: not converted (the output would lack the rest)
-    WriteFile(t / "junk.bin", RandomBytes(65536, 7));
-    TRun r = RunProgram("--convert " + Q(t / "junk.bin") + " " + Q(t / "junk.opl"));
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("NUL byte at offset"), std::string::npos) << r.err;
-    EXPECT_FALSE(Exists(t / "junk.opl"));
-    for (const char *mode : {"--procs", "--highlight=opl5", "--check=siena"})
-        EXPECT_LE(RunProgram(std::string(mode) + " " + Q(t / "junk.bin")).status, 1) << mode;
-    // every byte but NUL: converted, the byte 5 said on standard error and written as 167
-    std::string every;
-    for (int b = 1; b < 256; ++b)
-        every.push_back(static_cast<char>(b));
-    WriteFile(t / "every.bin", every);
-    r = RunProgram("--convert " + Q(t / "every.bin") + " " + Q(t / "every.opl"));
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.err.find("byte 5 at offset 4"), std::string::npos) << r.err;
-    std::string expect = every;
-    expect[4] = static_cast<char>(167);
-    expect.replace(expect.find("\x0a\x0b"), 1, "\r\n");
-    expect.replace(expect.find("\x0b\x0c\x0d"), 3, "\x0b\x0c\r\n");
-    EXPECT_EQ(ReadFile(t / "every.opl"), expect);
-    // a FIFO and a device are not read (a FIFO would hang for ever)
-    ASSERT_EQ(::mkfifo((t / "fifo").c_str(), 0644), 0);
-    for (const std::string &in : {t / "fifo", std::string("/dev/zero")}) {
-        r = RunProgram("--convert " + Q(in) + " " + Q(t / "x.opl"));
-        EXPECT_EQ(r.status, 2) << in;
-        EXPECT_NE(r.err.find("(it is not a regular file)"), std::string::npos) << r.err;
-    }
-    // a Unicode OPL source file: refused with its reason, nothing written
-    std::string uni("\x37\x00\x00\x10\x6d\x00\x00\x10\x12\x3a\x00\x10\x00\x00\x00\x00", 16);
-    for (char c : std::string("PROC main:"))
-        uni += std::string(1, c) + '\0';
-    WriteFile(t / "uni.opl", uni);
-    r = RunProgram("--convert " + Q(t / "uni.opl") + " " + Q(t / "uni.txt"));
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("Unicode OPL source file"), std::string::npos) << r.err;
-    EXPECT_FALSE(Exists(t / "uni.txt"));
-    // 1 GB (sparse): refused up front with the limit in the message
-    {
-        const int fd = ::open((t / "huge.opl").c_str(), O_CREAT | O_WRONLY, 0644);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::ftruncate(fd, int64_t(1) << 30), 0);
-        ::close(fd);
-    }
-    r = RunProgram("--procs " + Q(t / "huge.opl"));
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("1024 MB; files up to 512 MB can be edited"), std::string::npos) << r.err;
-    ::unlink((t / "huge.opl").c_str());
-    // a single line over 64 MB is refused with the line limit; a 32 MB single line opens,
-    // highlighted, and is written back byte for byte
-    {
-        WriteFile(t / "line.opl", std::string((65u << 20) + 1, 'x'));
-        r = RunProgram("--procs " + Q(t / "line.opl"));
-        EXPECT_EQ(r.status, 2);
-        EXPECT_NE(r.err.find("(a line of it is 65 MB long; lines up to 64 MB can be edited)"), std::string::npos)
-            << r.err;
-        std::string line(32u << 20, 'x');
-        for (size_t i = 0; i < line.size(); i += 7)
-            line.replace(i, 3, "IF ");
-        WriteFile(t / "line.opl", line);
-    }
-    r = RunProgram("--check=opl5 " + Q(t / "line.opl"));
-    EXPECT_EQ(r.status, 0) << r.err;
-    r = RunProgram("--convert " + Q(t / "line.opl") + " " + Q(t / "line2.opl"));
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(std::system(("cmp -s " + Q(t / "line.opl") + " " + Q(t / "line2.opl")).c_str()), 0);
-}
-
-// Series 5 files cut short at every length: never an error, and the text is what the file
-// holds up to the cut (a prefix of the whole file's text).
-TEST(HostileFiles, TruncatedSeries5FilesKeepTheirText)
-{
-    const std::string path = std::string(QUENVEL_TEST_DATA) + "/s5/TESTOPX";
-    const std::string whole = ReadFile(path);
-    ASSERT_TRUE(IsOpl32File(reinterpret_cast<const uint8_t *>(whole.data()), whole.size()));
-    const std::string full = ConvertOpl32(reinterpret_cast<const uint8_t *>(whole.data()), whole.size());
-    size_t longest = 0;
-    for (size_t n = 33; n <= whole.size(); ++n) {
-        const std::string cut = ConvertOpl32(reinterpret_cast<const uint8_t *>(whole.data()), n);
-        ASSERT_EQ(full.compare(0, cut.size(), cut), 0) << "cut at " << n;
-        ASSERT_GE(cut.size(), longest) << "cut at " << n;
-        longest = cut.size();
-    }
-    EXPECT_EQ(longest, full.size());
-    // and the document opens each one
-    TTempDir t;
-    for (size_t n : {size_t(33), size_t(37), size_t(39), whole.size() / 2, whole.size() - 1}) {
-        WriteFile(t / "s5", whole.substr(0, n));
-        TDocument doc;
-        doc.LoadFile(t / "s5");
-        EXPECT_EQ(doc.Memo().CheckInvariants(), "");
     }
 }
 

@@ -26,6 +26,14 @@ inline std::string SaveString(TCodeMemo &memo)
     return s.AsString();
 }
 
+inline std::vector<std::string> Paragraphs(TCodeMemo &memo)
+{
+    std::vector<std::string> v;
+    for (int32_t i = 0; i < memo.ParagraphCount(); ++i)
+        v.push_back(memo.ParagraphText(i));
+    return v;
+}
+
 inline std::string ReadFile(const std::string &path)
 {
     std::ifstream f(path, std::ios::binary);
@@ -93,6 +101,16 @@ inline std::string Data(const std::string &name)
     return std::string(QUENVEL_TEST_DATA) + "/" + name;
 }
 #endif
+
+// n random bytes, NUL included.
+inline std::string RandomBytes(size_t n, uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    std::string s(n, '\0');
+    for (char &c : s)
+        c = static_cast<char>(rng() & 0xFF);
+    return s;
+}
 
 // A path quoted for the shell.
 inline std::string Q(const std::string &path)

@@ -144,10 +144,6 @@ TEST(SyntaxHint, EveryHintSpellsItsOwnCommand)
     }
     EXPECT_EQ(FindSyntaxHint("DFloat")->Key, "DFLOAT");
     EXPECT_EQ(FindSyntaxHint("rem")->Text, "REM comment");
-    EXPECT_EQ(FindSyntaxHint("dinit")->Text, "dINIT [title$[, flags%]]");
-    EXPECT_EQ(FindSyntaxHint("proc")->Text, "PROC name:(parameters)");
-    EXPECT_EQ(FindSyntaxHint("while")->Text, "WHILE ... ENDWH");
-    EXPECT_EQ(FindSyntaxHint("dedit")->Text, "dEDIT var str$, prompt$[, len%]");
 }
 
 TEST(EnterIndentation, TabsCarryOverToTheNewLine)

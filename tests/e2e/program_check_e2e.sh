@@ -6,28 +6,16 @@
 # Usage: program_check_e2e.sh QUENVEL_BINARY
 set -euo pipefail
 bin=$1
-for tool in xvfb-run xdotool import convert; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/setup.sh" "" xvfb-run xdotool import convert
 printf 'PROC main:\r\n  helper:\r\nENDP\r\nPROC helper:\r\nENDP\r\n' >"$work/prog.opl"
-export QUENVEL_SETTINGS="$work/quenvel.ini"
 printf '[Window]\r\nSyntax=OPL 5\r\n' >"$QUENVEL_SETTINGS"
 
 cat >"$work/drive.sh" <<'DRIVE'
 #!/usr/bin/env bash
 set -euo pipefail
-bin=$1 file=$2 shots=$3
-"$bin" "$file" & pid=$!
-for _ in $(seq 50); do
-    win=$(xdotool search --name "Quenvel 1.21" 2>/dev/null | head -1 || true)
-    [ -n "$win" ] && break
-    sleep 0.2
-done
-[ -n "$win" ] || { echo "no window"; kill $pid; exit 1; }
-xdotool windowfocus --sync "$win"
-sleep 0.5
+bin=$1 shots=$3
+. "$E2E_WINDOW"
+start "$2"
 red() { import -window root "$shots/$1.png"; convert "$shots/$1.png" txt:- | grep -ci '#FF0000' || true; }
 before=$(red clean)
 # at the end of the call's line: a new line with IF x%, then one with ENDWH
@@ -37,23 +25,18 @@ xdotool key Return
 xdotool type --delay 30 'ENDWH'
 sleep 1
 after=$(red typed)
-[ "$after" -gt "$before" ] || { echo "FAIL: no red wavy line a second after typing ($before, $after)"; kill $pid; exit 1; }
+[ "$after" -gt "$before" ] || fail "no red wavy line a second after typing ($before, $after)"
 xdotool key ctrl+t
 sleep 0.5
 import -window root "$shots/listed.png"
-if [ "$(compare -metric AE "$shots/typed.png" "$shots/listed.png" null: 2>&1 || true)" = 0 ]; then
-    echo "FAIL: Ctrl+T showed nothing"; kill $pid; exit 1
-fi
+[ "$(compare -metric AE "$shots/typed.png" "$shots/listed.png" null: 2>&1 || true)" != 0 ] || fail "Ctrl+T showed nothing"
 # F12 on the call (line 2), then a letter where the caret landed
 xdotool windowfocus --sync "$win"
 xdotool key ctrl+Home Down End Left Left F12
 xdotool type --delay 30 'X'
 xdotool key ctrl+s
 sleep 0.5
-xdotool key ctrl+x
-for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
-if kill -0 $pid 2>/dev/null; then echo "window did not close"; kill $pid; exit 1; fi
-wait $pid
+close
 DRIVE
 chmod +x "$work/drive.sh"
 mkdir -p "$work/shots"

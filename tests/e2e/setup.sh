@@ -1,6 +1,7 @@
 # Sourced by the end-to-end scripts: skips (exit 77) when a tool is missing, then makes a
 # scratch folder $work holding a writable copy of the program as prog.opl (the shared
-# corpus is read-only) and a settings file of its own.
+# corpus is read-only; with "" the script writes its own) and a settings file of its own.
+# The driving scripts source $E2E_WINDOW for the window helpers below.
 # Usage: . setup.sh PROGRAM TOOL...
 e2e_program=$1
 shift
@@ -9,6 +10,35 @@ for tool in "$@"; do
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$e2e_program" "$work/prog.opl"
-chmod 644 "$work/prog.opl"
+if [ -n "$e2e_program" ]; then
+    cp "$e2e_program" "$work/prog.opl"
+    chmod 644 "$work/prog.opl"
+fi
 export QUENVEL_SETTINGS="$work/quenvel.ini"
+export E2E_WINDOW="$work/window.sh"
+cat >"$E2E_WINDOW" <<'WINDOW'
+fail() { echo "FAIL: $*"; [ -n "${pid:-}" ] && kill "$pid"; exit 1; }
+# The id of the first window whose name matches, waiting up to ten seconds.
+findwin() {
+    for _ in $(seq 50); do
+        w=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
+        [ -n "$w" ] && { echo "$w"; return 0; }
+        sleep 0.2
+    done
+    return 1
+}
+# Starts the program on a file; $pid and $win are its process and main window, focused.
+start() {
+    "$bin" "$1" & pid=$!
+    win=$(findwin "Quenvel 1.21") || fail "no window"
+    xdotool windowfocus --sync "$win"
+    sleep 0.5
+}
+# Closes the main window with Ctrl+X; it must go within ten seconds.
+close() {
+    xdotool key ctrl+x
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+    kill -0 "$pid" 2>/dev/null && fail "the window did not close"
+    wait "$pid"
+}
+WINDOW

@@ -15,48 +15,35 @@ cat >"$work/drive.sh" <<'DRIVE'
 #!/usr/bin/env bash
 set -euo pipefail
 bin=$1 work=$2
-findwin() {
-    for _ in $(seq 50); do
-        w=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
-        [ -n "$w" ] && { echo "$w"; return 0; }
-        sleep 0.2
-    done
-    return 1
-}
-"$bin" "$work/prog.opl" & pid=$!
-win=$(findwin "Quenvel 1.21") || { echo "FAIL: no window"; kill $pid; exit 1; }
-xdotool windowfocus --sync "$win"; sleep 0.5
+. "$E2E_WINDOW"
+start "$work/prog.opl"
 # Find: a word, Enter twice, Escape
 xdotool key ctrl+f
-find=$(findwin "^Find$") || { echo "FAIL: no find dialog"; kill $pid; exit 1; }
+find=$(findwin "^Find$") || fail "no find dialog"
 xdotool windowfocus --sync "$find"; sleep 0.3
 xdotool type --delay 40 'proc'
 xdotool key Return; sleep 0.3; xdotool key Return; sleep 0.3; xdotool key Escape; sleep 0.3
 # a selection, then F8: the first procedure, chosen with Enter; then one character
 xdotool windowfocus --sync "$win"; sleep 0.3
 xdotool key ctrl+Home shift+End F8
-procs=$(findwin "Go to Procedures") || { echo "FAIL: no procedure list"; kill $pid; exit 1; }
+procs=$(findwin "Go to Procedures") || fail "no procedure list"
 xdotool windowfocus --sync "$procs"; sleep 0.3
 xdotool key Home Return; sleep 0.5
 xdotool windowfocus --sync "$win"; sleep 0.3
 xdotool type --delay 40 'X'
 sleep 0.3
 xdotool key ctrl+s; sleep 0.5
-xdotool key ctrl+x
-for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
-kill -0 $pid 2>/dev/null && { echo "FAIL: the window did not close"; kill $pid; exit 1; }
+close
 
 # the caret down the file, then Setup > HighLighting > OPL 3: the text area shows text
-"$bin" "$work/prog.opl:37" & pid=$!
-win=$(findwin "Quenvel 1.21") || { echo "FAIL: no window"; kill $pid; exit 1; }
-xdotool windowfocus --sync "$win"; sleep 0.8
+start "$work/prog.opl:37"; sleep 0.3
 xdotool key alt+t; sleep 0.3; xdotool key h; sleep 0.3; xdotool key Up Up Return; sleep 1
 eval "$(xdotool getwindowgeometry --shell "$win")"
 # the editor pane: below the menu, toolbars and title strip, left of the help pane
 import -window root -crop "$((WIDTH * 2 / 3))x$((HEIGHT / 3))+$((X + 10))+$((Y + HEIGHT / 4))" "$work/text.png"
 ink=$(convert "$work/text.png" -colorspace Gray -threshold 60% -format '%[fx:1-mean]' info:)
 echo "ink in the text area after the switch: $ink"
-awk -v ink="$ink" 'BEGIN { exit !(ink > 0.01) }' || { echo "FAIL: the text area is blank"; kill $pid; exit 1; }
+awk -v ink="$ink" 'BEGIN { exit !(ink > 0.01) }' || fail "the text area is blank"
 kill $pid
 DRIVE
 chmod +x "$work/drive.sh"

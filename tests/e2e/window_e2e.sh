@@ -11,29 +11,16 @@ bin=$1 program=$2
 cat >"$work/drive.sh" <<'DRIVE'
 #!/usr/bin/env bash
 set -euo pipefail
-bin=$1 file=$2
-"$bin" "$file" & pid=$!
-for _ in $(seq 50); do
-    win=$(xdotool search --name "Quenvel 1.21" 2>/dev/null | head -1 || true)
-    [ -n "$win" ] && break
-    sleep 0.2
-done
-[ -n "$win" ] || { echo "no window"; kill $pid; exit 1; }
-xdotool windowfocus --sync "$win"
-sleep 0.5
+bin=$1
+. "$E2E_WINDOW"
+start "$2"
 xdotool type --delay 40 'REM typed '
 sleep 0.3
 xdotool key ctrl+s
 sleep 0.5
 # the windows the writing aids open: F8 the procedure list, Ctrl+F the find dialog,
 # F1 the help window
-waitfor() {
-    for _ in $(seq 25); do
-        xdotool search --name "$1" >/dev/null 2>&1 && return 0
-        sleep 0.2
-    done
-    echo "FAIL: no window '$1'"; kill $pid; exit 1
-}
+waitfor() { findwin "$1" >/dev/null || fail "no window '$1'"; }
 xdotool key F8; waitfor "Go to Procedures"
 xdotool windowfocus --sync "$win"; xdotool key ctrl+f; waitfor "^Find$"
 xdotool windowfocus --sync "$win"; xdotool key F1; waitfor "Quenvel Help"
@@ -42,10 +29,7 @@ xdotool windowfocus --sync "$win"
 sleep 0.3
 xdotool key alt+t; sleep 0.3; xdotool key h; sleep 0.3; xdotool key Up Return
 sleep 0.5
-xdotool key ctrl+x
-for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
-if kill -0 $pid 2>/dev/null; then echo "window did not close"; kill $pid; exit 1; fi
-wait $pid
+close
 DRIVE
 chmod +x "$work/drive.sh"
 xvfb-run -a -s "-screen 0 1024x768x24" "$work/drive.sh" "$bin" "$work/prog.opl"

@@ -4,8 +4,10 @@
 #include "editor/HighlightRuns.h"
 #include "opl/OplKeywords.h"
 #include "opl/OplSetup.h"
+#include "app/MainWindow.h"
 #include "app/document/Document.h"
 #include "platform/CodeMemoView.h"
+#include "tests/ScriptedUi.h"
 #include "tests/TestUtil.h"
 
 #include <QApplication>
@@ -243,6 +245,45 @@ struct TViewRig {
     // The caret's display line and column.
     int32_t CaretLine() { return Memo().CaretNav().DisplayLine(); }
     int32_t CaretColumn() { return Memo().CaretNav().Column(); }
+};
+
+// The main window on a program of its own (in a scratch folder, with a settings file of its
+// own), its questions answered by a script.
+struct TWindowRig {
+    test::TTempDir dir;
+    test::TScriptedUi ui;
+    std::unique_ptr<TFrmMain> w;
+
+    explicit TWindowRig(const std::string &text, int line = 0)
+    {
+        test::WriteFile(dir / "p.opl", text);
+        w = std::make_unique<TFrmMain>(dir / "q.ini", dir / "p.opl", line);
+        w->SetDocumentUi(&ui);
+        w->resize(700, 480);
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        Settle();
+        w->Editor().setFocus();
+    }
+    TCodeMemo &Memo() { return w->Document().Memo(); }
+    TCodeMemoView &View() { return w->Editor(); }
+
+    // Lets posted work run, the background layout to its end.
+    void Settle()
+    {
+        QElapsedTimer t;
+        t.start();
+        QCoreApplication::processEvents();
+        auto formatted = [&] {
+            for (int32_t p = 0; p < Memo().ParagraphCount(); ++p)
+                if (!Memo().Par(p).Formatted)
+                    return false;
+            return true;
+        };
+        while (t.elapsed() < 20000 && !formatted())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QCoreApplication::processEvents();
+    }
 };
 
 inline bool Near(QRgb a, QRgb b, int tol)

@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 
-#include <tuple>
 #include <vector>
 
 using namespace quenvel;
@@ -142,66 +141,50 @@ TEST_F(Keys, EditingKeysDoWhatTheyShould)
 
 // ---- moving ----
 
-// Right stops once at every character and break (never between CR and LF) up to the end;
-// Left walks the same stops back.
-TEST_F(Keys, RightThenLeftWalkTheSamePositionsBackwards)
+// Right stops once at every character and break (never between CR and LF) and, unless
+// passing over them, at every style code, up to the end; Left walks back from there.
+TEST_F(Keys, RightThenLeftStopWhereTheyShould)
 {
-    rig.Load("ab\r\n\r\nc d\r\n\r\n\r\nxyz\r\n");
-    auto walk = [&](int key) {
-        std::vector<int32_t> stops{memo.SelStart()};
-        for (int i = 0; i < 40; ++i) {
-            rig.Key(key);
-            if (memo.SelStart() != stops.back())
-                stops.push_back(memo.SelStart());
-        }
-        return stops;
+    using V = std::vector<int32_t>;
+    const V stops{0, 1, 2, 4, 6, 7, 8, 9, 11, 13, 15, 16, 17, 18, 20};
+    const struct {
+        const char *Text;
+        bool PassOverCodes;
+        V Right, Left;
+    } cases[] = {
+        {"ab\r\n\r\nc d\r\n\r\n\r\nxyz\r\n", false, stops, V(stops.rbegin(), stops.rend())},
+        {"a\x02" "bc\x02" "d", false, {0, 1, 2, 3, 4, 5, 6}, {6, 5, 4, 3, 2, 1, 0}},
+        {"a\x02" "bc\x02" "d", true, {0, 1, 3, 4, 6}, {6, 5, 3, 2, 0}},
     };
-    const std::vector<int32_t> right{0, 1, 2, 4, 6, 7, 8, 9, 11, 13, 15, 16, 17, 18, 20};
-    EXPECT_EQ(walk(Qt::Key_Right), right);
-    EXPECT_EQ(walk(Qt::Key_Left), std::vector<int32_t>(right.rbegin(), right.rend()));
+    for (const auto &c : cases) {
+        memo.PassOverCodes = c.PassOverCodes;
+        rig.Load(c.Text);
+        auto walk = [&](int key) {
+            V at{memo.SelStart()};
+            for (int i = 0; i < 40; ++i) {
+                rig.Key(key);
+                if (memo.SelStart() != at.back())
+                    at.push_back(memo.SelStart());
+            }
+            return at;
+        };
+        EXPECT_EQ(walk(Qt::Key_Right), c.Right) << c.Text;
+        EXPECT_EQ(walk(Qt::Key_Left), c.Left) << c.Text;
+    }
     // after a break the caret stands at the next line's start
+    rig.Load(cases[0].Text);
     Put(2);
     rig.Key(Qt::Key_Right);
     EXPECT_EQ(rig.CaretLine(), 1);
     EXPECT_EQ(rig.CaretColumn(), 0);
 }
 
-TEST_F(Keys, ArrowsStopAtStyleCodesUnlessPassingOverThem)
-{
-    const std::string text = "a\x02" "bc\x02" "d";
-    auto walk = [&](int key, int32_t from) {
-        rig.Load(text);
-        Put(from);
-        std::vector<int32_t> stops{from};
-        for (int i = 0; i < 8; ++i) {
-            rig.Key(key);
-            if (memo.SelStart() != stops.back())
-                stops.push_back(memo.SelStart());
-        }
-        return stops;
-    };
-    memo.PassOverCodes = false;
-    EXPECT_EQ(walk(Qt::Key_Right, 0), (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(walk(Qt::Key_Left, 6), (std::vector<int32_t>{6, 5, 4, 3, 2, 1, 0}));
-    memo.PassOverCodes = true;
-    EXPECT_EQ(walk(Qt::Key_Right, 0), (std::vector<int32_t>{0, 1, 3, 4, 6}));
-    EXPECT_EQ(walk(Qt::Key_Left, 6), (std::vector<int32_t>{6, 5, 3, 2, 0}));
-}
-
-TEST_F(Keys, UpOnTheFirstLineAndDownOnTheLastChangeNothing)
+// A refused Up (on the first line) is offered to the key handler a second time.
+TEST_F(Keys, RefusedUpIsOfferedToTheKeyHandlerAgain)
 {
     rig.Load("abc\r\ndef\r\nghi");
     int keyDowns = 0;
     memo.OnKeyDown = [&](TCodeMemo *, uint16_t &, TShiftState) { ++keyDowns; };
-    for (const auto &[caret, sel, key] : {std::tuple{1, 2, Qt::Key_Up}, std::tuple{3, -2, Qt::Key_Up},
-                                          std::tuple{11, 2, Qt::Key_Down}, std::tuple{13, -2, Qt::Key_Down}}) {
-        Put(caret, sel);
-        rig.Key(key);
-        EXPECT_EQ(memo.SelStart(), caret);
-        EXPECT_EQ(memo.SelLength(), sel);
-    }
-    // the refused Up is offered to the key handler a second time
-    keyDowns = 0;
     Put(1);
     rig.Key(Qt::Key_Up);
     EXPECT_EQ(keyDowns, 2);
@@ -245,13 +228,12 @@ TEST(KeysWithoutAWindow, PageDownAndPageUp)
     memo.SetHost(nullptr);
 }
 
+// Up and Down aim at the x the caret had when they began.
 TEST_F(Keys, UpAndDownAimAtTheCaretsCurrentX)
 {
     rig.Load("long line here\r\nab\r\nanother long");
     Put(10);
     rig.Key(Qt::Key_Down);
-    EXPECT_EQ(rig.CaretLine(), 1);
-    EXPECT_EQ(rig.CaretColumn(), 2) << "the end of the short line";
     rig.Key(Qt::Key_Down);
     EXPECT_EQ(rig.CaretLine(), 2);
     EXPECT_EQ(rig.CaretColumn(), 2) << "the aim is now the short line's end";
@@ -260,7 +242,8 @@ TEST_F(Keys, UpAndDownAimAtTheCaretsCurrentX)
     EXPECT_EQ(memo.SelStart(), 2);
 }
 
-// One moving key from a caret (and selection): where the caret and selection end.
+// One moving key from a caret (and selection): where the caret and selection end. Up on the
+// first line and Down on the last change nothing.
 TEST_F(Keys, HomeEndAndCtrlArrowsLandWhereTheyShould)
 {
     struct TCase {
@@ -270,9 +253,10 @@ TEST_F(Keys, HomeEndAndCtrlArrowsLandWhereTheyShould)
         Qt::KeyboardModifiers Mods;
         int32_t Caret, SelLength; // the caret is at the selection's far end
     };
-    const char *lines = "  hello\r\nworld wide\r\nend", *words = "PRINT a, b\r\n  next";
+    const char *lines = "  hello\r\nworld wide\r\nend", *words = "PRINT a, b\r\n  next", *three = "abc\r\ndef\r\nghi";
     const auto none = Qt::NoModifier, ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier;
     const auto home = Qt::Key_Home, end = Qt::Key_End, left = Qt::Key_Left, right = Qt::Key_Right;
+    const auto up = Qt::Key_Up, down = Qt::Key_Down;
     const TCase cases[] = {
         {lines, 12, 0, end, none, 19, 0},   {lines, 12, 0, home, none, 9, 0},
         {lines, 12, 0, end, ctrl, 24, 0},   {lines, 12, 0, home, ctrl, 0, 0},
@@ -282,6 +266,9 @@ TEST_F(Keys, HomeEndAndCtrlArrowsLandWhereTheyShould)
         {words, 9, 0, right, ctrl, 14, 0},  {words, 14, 0, right, ctrl, 18, 0},
         {words, 18, 0, right, ctrl, 18, 0}, {words, 18, 0, left, ctrl, 14, 0},
         {words, 14, 0, left, ctrl, 9, 0},
+        {three, 1, 2, up, none, 1, 2},      {three, 3, -2, up, none, 3, -2},
+        {three, 11, 2, down, none, 11, 2},  {three, 13, -2, down, none, 13, -2},
+        {"long line here\r\nab\r\nx", 10, 0, down, none, 18, 0}, // the end of the short line
     };
     for (const TCase &c : cases) {
         SCOPED_TRACE(testing::Message() << c.Text << " from " << c.Pos << " key " << c.Key << " " << c.Mods);

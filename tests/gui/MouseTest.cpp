@@ -260,15 +260,6 @@ TEST_F(Mouse, DragBelowTheWindowScrollsSlowlyNearTheEdgeAndOneLinePerPicture)
     rig.Viewport()->removeEventFilter(&counter);
 }
 
-TEST(MouseLifetime, ControlSurvivesDestructionAfterMouseUse)
-{
-    for (int i = 0; i < 3; ++i) {
-        TViewRig rig;
-        rig.Load("abc");
-        rig.Hover(QPoint(20, 5));
-    }
-}
-
 TEST_F(Mouse, LoadingPutsTheCaretOnScreenAtTheTextStart)
 {
     rig.Load("abcdef\r\nghijkl\r\nmnopqr\r\nstu");

@@ -1,10 +1,9 @@
 // The program checked in the window: typing an error underlines it after a pause, Check
 // Program lists it, a double click goes there, F12 goes to a definition and Alt+Left back.
+#include "GuiTestUtil.h"
+
 #include "app/ErrorPane.h"
-#include "app/MainWindow.h"
 #include "app/ProgramCheck.h"
-#include "platform/CodeMemoView.h"
-#include "tests/TestUtil.h"
 
 #include <QApplication>
 #include <QDockWidget>
@@ -15,25 +14,14 @@
 #include <gtest/gtest.h>
 
 using namespace quenvel;
-using namespace quenvel::test;
+using namespace quenvel::guitest;
 
 namespace {
 
-struct TRig {
-    TTempDir dir;
-    std::unique_ptr<TFrmMain> w;
-    explicit TRig(const std::string &text)
-    {
-        WriteFile(dir / "p.opl", text);
-        w = std::make_unique<TFrmMain>(dir / "q.ini", dir / "p.opl");
-        w->show();
-        QApplication::setActiveWindow(w.get());
-        w->Editor().setFocus();
-        Settle();
-    }
-    TCodeMemo &Memo() { return w->Document().Memo(); }
+// The main window, its program check let run to its end (within a second of the last change).
+struct TRig : TWindowRig {
+    explicit TRig(const std::string &text) : TWindowRig(text) { Settle(); }
     TProgramCheck &Check() { return *w->ProgramCheck(); }
-    // Lets the background check run to its end (within a second of the last change).
     void Settle()
     {
         QElapsedTimer t;

@@ -5,9 +5,7 @@
 #include "GuiTestUtil.h"
 
 #include "app/FindDialog.h"
-#include "app/MainWindow.h"
 #include "app/ProcedureWindow.h"
-#include "tests/ScriptedUi.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -42,43 +40,10 @@ std::vector<std::string> Programs()
     return files;
 }
 
-struct TWindowRig {
-    TTempDir dir;
-    TScriptedUi ui;
-    std::unique_ptr<TFrmMain> w;
+// The window of the sequences, and what is wrong with it now ("" when all is well).
+struct TRandomWindow : TWindowRig {
+    explicit TRandomWindow(const std::string &program, int line = 0) : TWindowRig(ReadFile(program), line) {}
 
-    explicit TWindowRig(const std::string &program, int line = 0)
-    {
-        WriteFile(dir / "p.opl", ReadFile(program));
-        w = std::make_unique<TFrmMain>(dir / "q.ini", dir / "p.opl", line);
-        w->SetDocumentUi(&ui);
-        w->resize(700, 480);
-        w->show();
-        QApplication::setActiveWindow(w.get());
-        Settle();
-        w->Editor().setFocus();
-    }
-    TCodeMemo &Memo() { return w->Document().Memo(); }
-    TCodeMemoView &View() { return w->Editor(); }
-
-    // Lets posted work run, the background layout to its end.
-    void Settle()
-    {
-        QElapsedTimer t;
-        t.start();
-        QCoreApplication::processEvents();
-        auto formatted = [&] {
-            for (int32_t p = 0; p < Memo().ParagraphCount(); ++p)
-                if (!Memo().Par(p).Formatted)
-                    return false;
-            return true;
-        };
-        while (t.elapsed() < 20000 && !formatted())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        QCoreApplication::processEvents();
-    }
-
-    // What is wrong with the window now; "" when all is well.
     std::string Check()
     {
         TCodeMemo &m = Memo();
@@ -250,7 +215,7 @@ TEST(WindowRandom, CommandsNeverTouchTextTheUserDidNotEdit)
     for (size_t f = 0; f < programs.size(); f += std::max<size_t>(1, programs.size() / 3)) {
         const uint32_t seed = seed0 + static_cast<uint32_t>(f);
         SCOPED_TRACE(programs[f] + " seed " + std::to_string(seed));
-        TWindowRig r(programs[f]);
+        TRandomWindow r(programs[f]);
         TCommands commands(seed);
         std::string model = r.Memo().Text();
         std::vector<std::string> done;
@@ -297,7 +262,7 @@ TEST(WindowRandom, CommandsNeverTouchTextTheUserDidNotEdit)
 TEST(WindowRandom, DialectSwitchDownAFileShowsTheText)
 {
     const std::string program = Programs().back();
-    TWindowRig r(program);
+    TRandomWindow r(program);
     for (int i = 0; i < 36; ++i)
         QTest::keyClick(&r.View(), Qt::Key_Down);
     ASSERT_EQ(r.Memo().SelLine(), 36);

@@ -1,13 +1,12 @@
 // The writing aids in the main window: procedures, find, printing, the help tree, the hint
 // line, Enter's indentation and the help window.
+#include "GuiTestUtil.h"
+
 #include "app/FindDialog.h"
 #include "app/HelpWindow.h"
-#include "app/MainWindow.h"
 #include "app/Printing.h"
 #include "app/ProcedureWindow.h"
-#include "platform/CodeMemoView.h"
-#include "tests/ScriptedUi.h"
-#include "tests/TestUtil.h"
+#include "opl/ProcScanner.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,27 +20,10 @@
 #include <gtest/gtest.h>
 
 using namespace quenvel;
+using namespace quenvel::guitest;
 using namespace quenvel::test;
 
 namespace {
-
-struct TRig {
-    TTempDir dir;
-    TScriptedUi ui;
-    std::unique_ptr<TFrmMain> w;
-    explicit TRig(const std::string &text)
-    {
-        WriteFile(dir / "p.opl", text);
-        w = std::make_unique<TFrmMain>(dir / "q.ini", dir / "p.opl");
-        w->SetDocumentUi(&ui);
-        w->show();
-        QApplication::setActiveWindow(w.get());
-        for (int i = 0; i < 5; ++i)
-            QCoreApplication::processEvents();
-        w->Editor().setFocus();
-    }
-    TCodeMemo &Memo() { return w->Document().Memo(); }
-};
 
 int InkRows(const QImage &img, int top, int bottom)
 {
@@ -59,7 +41,7 @@ int InkRows(const QImage &img, int top, int bottom)
 
 TEST(WritingAids, ProcedureWindowListsAndJumps)
 {
-    TRig r("REM top\r\nPROC main:\r\nREM Entry point\r\n  x\r\nENDP\r\n\tPROC hidden:\r\nproc Add%:(a%,b%)\r\nENDP");
+    TWindowRig r("REM top\r\nPROC main:\r\nREM Entry point\r\n  x\r\nENDP\r\n\tPROC hidden:\r\nproc Add%:(a%,b%)\r\nENDP");
     r.w->Action("Go to module")->trigger();
     QTreeWidget *list = r.w->ProcedureWindow()->List();
     ASSERT_EQ(list->topLevelItemCount(), 2);
@@ -90,7 +72,7 @@ TEST(WritingAids, ProcedureWindowListsAndJumps)
     const struct {
         const char *answer;
         int32_t line, selLength;
-    } gotos[] = {{"99", 8, 0}, {"0", 0, 0}, {"abc", 0, 3}};
+    } gotos[] = {{"99", 8, 0}, {"0", 0, 0}, {"3", 2, 0}, {"-5", 0, 0}, {"abc", 0, 3}};
     for (const auto &g : gotos) {
         r.Memo().SetSelLength(3);
         r.ui.answers = {g.answer};
@@ -102,9 +84,28 @@ TEST(WritingAids, ProcedureWindowListsAndJumps)
     EXPECT_EQ(r.ui.asked.back(), "error: 'abc' is not a valid integer value");
 }
 
+// The numbers Go to line number takes, and the words it refuses with their text.
+TEST(WritingAids, LineNumbersAreParsedOrRejectedWithTheirText)
+{
+    const std::pair<const char *, int32_t> good[] = {
+        {"12", 12}, {"  7", 7}, {"-3", -3}, {"+4", 4}, {"$1F", 31}, {"0x10", 16},
+        {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
+    };
+    for (auto [text, n] : good)
+        EXPECT_EQ(ParseLineNumber(text), n) << text;
+    for (const char *text : {"", " ", "12 ", "1.5", "abc", "2147483648", "$", "0x", "--1", "1e3"}) {
+        try {
+            ParseLineNumber(text);
+            ADD_FAILURE() << "accepted '" << text << "'";
+        } catch (const std::invalid_argument &e) {
+            EXPECT_EQ(e.what(), "'" + std::string(text) + "' is not a valid integer value");
+        }
+    }
+}
+
 TEST(WritingAids, FindAndFindNext)
 {
-    TRig r("PROC a:\r\nproc b: PROC\r\nPR\r\nOC");
+    TWindowRig r("PROC a:\r\nproc b: PROC\r\nPR\r\nOC");
     EXPECT_FALSE(r.w->Action("Find Next")->isEnabled()) << "disabled until the first search";
     TFindDialog *f = r.w->FindDialog();
     f->SetFindText(QStringLiteral("proc"));
@@ -137,7 +138,7 @@ TEST(WritingAids, FindAndFindNext)
 // text; Escape closes the dialog.
 TEST(WritingAids, EnterInTheFindDialogFindsAndNeverEdits)
 {
-    TRig r("PROC a:\r\n  x%=1\r\n  x%=2\r\nENDP");
+    TWindowRig r("PROC a:\r\n  x%=1\r\n  x%=2\r\nENDP");
     r.w->Action("Find")->trigger();
     QCoreApplication::processEvents();
     auto *edit = r.w->FindDialog()->findChild<QLineEdit *>();
@@ -164,7 +165,7 @@ TEST(WritingAids, PrintLayoutAtSixHundredPpi)
     std::string text = "PROC main:\r\n";
     for (int i = 0; i < 120; ++i)
         text += "  PRINT \"line " + std::to_string(i) + "\"\r\n";
-    TRig r(text);
+    TWindowRig r(text);
     r.Memo().SetSelStart(5);
     r.Memo().SetSelLength(4);
     QImage page(5100, 6600, QImage::Format_RGB32);
@@ -203,23 +204,32 @@ TEST(WritingAids, PrintLayoutAtSixHundredPpi)
     EXPECT_EQ(r.Memo().SelLength(), 4) << "the selection is kept";
 }
 
-TEST(WritingAids, PrintWithoutADefaultPrinterKeepsTheSelection)
+// Printing that cannot go ahead (no default printer, a PDF that cannot be written) says
+// why and keeps the selection.
+TEST(WritingAids, PrintThatFailsSaysSoAndKeepsTheSelection)
 {
-    if (!QPrinterInfo::defaultPrinter().isNull())
-        GTEST_SKIP() << "this machine has a default printer";
-    TRig r("PROC main:\r\nENDP");
-    r.Memo().SetSelStart(2);
-    r.Memo().SetSelLength(3);
-    r.w->Action("Print")->trigger();
-    ASSERT_FALSE(r.ui.asked.empty());
-    EXPECT_EQ(r.ui.asked.back(), "error: There is no default printer currently selected");
-    EXPECT_EQ(r.Memo().SelStart(), 2);
-    EXPECT_EQ(r.Memo().SelLength(), 3);
+    TWindowRig r("PROC main:\r\nENDP");
+    r.ui.pdf = r.dir / "no/such/folder/out.pdf";
+    const std::pair<const char *, std::string> cases[] = {
+        {"Print", "error: There is no default printer currently selected"},
+        {"Print to PDF", "error: Cannot create file " + *r.ui.pdf},
+    };
+    for (const auto &[action, says] : cases) {
+        if (std::string(action) == "Print" && !QPrinterInfo::defaultPrinter().isNull())
+            continue; // this machine has a default printer
+        r.Memo().SetSelStart(2);
+        r.Memo().SetSelLength(3);
+        r.w->Action(action)->trigger();
+        ASSERT_FALSE(r.ui.asked.empty());
+        EXPECT_EQ(r.ui.asked.back(), says);
+        EXPECT_EQ(r.Memo().SelStart(), 2);
+        EXPECT_EQ(r.Memo().SelLength(), 3);
+    }
 }
 
 TEST(WritingAids, PrintToPdfWritesTheListing)
 {
-    TRig r("PROC main:\r\n  PRINT \"hello\"\r\nENDP");
+    TWindowRig r("PROC main:\r\n  PRINT \"hello\"\r\nENDP");
     r.ui.pdf = r.dir / "out.pdf";
     r.w->Action("Print to PDF")->trigger();
     const std::string pdf = ReadFile(r.dir / "out.pdf");
@@ -235,22 +245,9 @@ TEST(WritingAids, PrintToPdfWritesTheListing)
     EXPECT_EQ(InkRows(img, 0, 45), 0);
 }
 
-TEST(WritingAids, PrintToPdfThatCannotBeWrittenSaysSoAndKeepsTheSelection)
-{
-    TRig r("PROC main:\r\nENDP");
-    r.Memo().SetSelStart(2);
-    r.Memo().SetSelLength(3);
-    r.ui.pdf = r.dir / "no/such/folder/out.pdf";
-    r.w->Action("Print to PDF")->trigger();
-    ASSERT_FALSE(r.ui.asked.empty());
-    EXPECT_EQ(r.ui.asked.back(), "error: Cannot create file " + *r.ui.pdf);
-    EXPECT_EQ(r.Memo().SelStart(), 2);
-    EXPECT_EQ(r.Memo().SelLength(), 3);
-}
-
 TEST(WritingAids, TabSizeLimitsAndPanes)
 {
-    TRig r("x");
+    TWindowRig r("x");
     r.ui.answers = {"13", "12", "0", "x"};
     for (int expect : {8, 12, 12, 12}) {
         r.w->Action("Size of Tab Spaces")->trigger();
@@ -263,7 +260,7 @@ TEST(WritingAids, TabSizeLimitsAndPanes)
 // them and a double click reaches the text or the help.
 TEST(WritingAids, HelpTreeInsertsLeavesAndShowsEntries)
 {
-    TRig r("PROC a:\r\n");
+    TWindowRig r("PROC a:\r\n");
     QTreeWidget *tree = r.w->HelpTree();
     const QList<QTreeWidgetItem *> gprint = tree->findItems(QStringLiteral("gPrint"), Qt::MatchExactly | Qt::MatchRecursive);
     const QList<QTreeWidgetItem *> cache = tree->findItems(QStringLiteral("Cache"), Qt::MatchExactly | Qt::MatchRecursive);
@@ -282,7 +279,7 @@ TEST(WritingAids, HelpTreeInsertsLeavesAndShowsEntries)
 
 TEST(WritingAids, HintLineEnterIndentationAndHelp)
 {
-    TRig r("\t\tPROC a:\r\n");
+    TWindowRig r("\t\tPROC a:\r\n");
     QWidget *ed = &r.w->Editor();
     r.Memo().SetSelStart(r.Memo().TextLength());
     QTest::keyClicks(ed, "dtext");
@@ -305,7 +302,7 @@ TEST(WritingAids, HintLineEnterIndentationAndHelp)
 // have no place in the tree; elsewhere it opens the contents. Each page starts with an example.
 TEST(WritingAids, F1OpensTheEntryOfAnyHighlightedWord)
 {
-    TRig r("PROC main:\r\n  x = ABS(-1.5)\r\n  GETEVENT32 ev&()\r\n  gPRINT x\r\nENDP\r\n");
+    TWindowRig r("PROC main:\r\n  x = ABS(-1.5)\r\n  GETEVENT32 ev&()\r\n  gPRINT x\r\nENDP\r\n");
     QWidget *ed = &r.w->Editor();
     QTextBrowser *browser = r.w->HelpWindow()->Browser();
     const struct {

@@ -8,25 +8,13 @@ set -euo pipefail
 
 binary=$1
 source=$2
-for tool in xvfb-run xdotool import compare; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "skipped: $tool is not installed"
-        exit 77
-    fi
-done
-
 if [[ -z "${QUENVEL_IN_XVFB:-}" ]]; then
+    command -v xvfb-run >/dev/null || { echo "skipped: xvfb-run is not installed"; exit 77; }
     QUENVEL_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
-
-work=$(mktemp -d)
-export QUENVEL_SETTINGS="$work/quenvel.ini"
+. "$(dirname "$0")/../e2e/setup.sh" "" xdotool import compare
 app=
-cleanup() {
-    [[ -n "$app" ]] && kill "$app" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap '[[ -n "$app" ]] && kill "$app" 2>/dev/null; rm -rf "$work"' EXIT
 
 # Differing pixels of two pictures.
 differ() { compare -metric AE "$1" "$2" null: 2>&1 >/dev/null | cut -d' ' -f1 || true; }

@@ -1,0 +1,184 @@
+// OPL source files: the Series 5 binary form decoded to its text, and the procedure list.
+#include "TestUtil.h"
+
+#include "app/document/Document.h"
+#include "opl/ProcScanner.h"
+#include "opl/Series5Source.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace quenvel;
+using namespace quenvel::test;
+
+namespace {
+
+// A Series 5 source file around the given text, with the text's length in its compact form.
+std::string MakeOpl32(const std::string &text, int lengthBytes)
+{
+    std::string f = std::string("\x37\x00\x00\x10\x6d\x00\x00\x10\x85\x00\x00\x10\xf4\x63\x08\x55", 16);
+    f += std::string("\x20\x00\x00\x00\x5c\x00\x00\x10\x63\x00\x00\x10\x00\x00\x00\x00\x64\x00\x00\x10", 20);
+    const uint32_t n = static_cast<uint32_t>(text.size());
+    const uint32_t v = lengthBytes == 1 ? n << 1 : lengthBytes == 2 ? (n << 2) | 1 : (n << 3) | 3;
+    for (int k = 0; k < lengthBytes; ++k)
+        f.push_back(static_cast<char>((v >> (8 * k)) & 0xFF));
+    return f + text + std::string("\x01\x02\x00\x07\x00\x00", 6);
+}
+
+bool IsOpl32(const std::string &f)
+{
+    return IsOpl32File(reinterpret_cast<const uint8_t *>(f.data()), f.size());
+}
+
+std::string Convert(const std::string &f, size_t n = std::string::npos)
+{
+    return ConvertOpl32(reinterpret_cast<const uint8_t *>(f.data()), std::min(n, f.size()));
+}
+
+std::vector<std::string> Lines(const std::string &text)
+{
+    std::vector<std::string> v = SplitLikeLoader(text);
+    if (!v.empty() && v.back().empty())
+        v.pop_back();
+    return v;
+}
+
+} // namespace
+
+// Series 5 source files convert to their text: with the length in each of its three forms,
+// with the Series 5's special bytes, and without a usable length (a bad form: from offset
+// 38; a length past the end: from the text's start) up to the byte 1 or the end, the
+// unended last line kept as the normal path keeps it.
+TEST(Opl32, ConvertsToTheTextOfTheFile)
+{
+    const std::string z(20000, 'z'), bad = MakeOpl32("", 1).substr(0, 36);
+    const std::string lines = "one\x06two\x06three", junk = "\x01junk\x06";
+    const struct {
+        std::string File, Text;
+    } cases[] = {
+        {MakeOpl32("PROC a:\x06" "ENDP\x06", 1), "PROC a:\r\nENDP"},
+        {MakeOpl32("PROC a:\x06\tPRINT \"x\"\x06" "ENDP\x06", 2), "PROC a:\r\n\tPRINT \"x\"\r\nENDP"},
+        {MakeOpl32("REM " + z + "\x06" "ENDP\x06", 4), "REM " + z + "\r\nENDP"},
+        {MakeOpl32("a\x10" "b\x0f" "c\x0a" "d\x0b" "e\x06" "last", 1), "a b c\td-e\r\nlast"},
+        {bad + "\xff\xff" + lines, "one\r\ntwo\r\nthree"},
+        {bad + "\xff\xff" + lines + junk, "one\r\ntwo\r\nthree"},
+        {bad + "\xfd\x03" + lines, "one\r\ntwo\r\nthree"},
+        {bad + "\xfd\x03" + lines + junk, "one\r\ntwo\r\nthree"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(Convert(c.File), c.Text) << testing::PrintToString(c.File.substr(0, 60));
+}
+
+// Recognised by bytes 8 to 11 only beyond 32 bytes (a shorter file is plain text, up to its
+// first NUL); an opened one is converted, stays modified, and gets no compensation code.
+TEST(Opl32, RecognisedOnlyBeyond32BytesAndOpenedModified)
+{
+    const std::string f = MakeOpl32("PROC a:\x06\x02" "bold\x06", 1);
+    EXPECT_TRUE(IsOpl32(f));
+    EXPECT_FALSE(IsOpl32(f.substr(0, 32)));
+    TTempDir t;
+    for (const auto &[bytes, text, modified] : {std::tuple{f.substr(0, 32), std::string("7"), false},
+                                                std::tuple{f, std::string("PROC a:\r\n\x02" "bold"), true}}) {
+        WriteFile(t / "s5", bytes);
+        TDocument doc;
+        doc.LoadFile(t / "s5");
+        EXPECT_EQ(doc.Memo().Text(), text);
+        EXPECT_EQ(doc.Memo().Modified(), modified);
+    }
+}
+
+// Real Series 5 files convert to the same lines as their plain-text twins. (The plain-text
+// TOPX.OPL is an older version of the program, not a twin of s5/TOPX.)
+TEST(Opl32, RealFilesMatchTheirTwins)
+{
+    for (auto [bin, txt] : {std::pair{"s5/TESTOPX", "text/TESTOPX.OPL"}, {"s5/TOPXCLBK", "text/TOPXCLBK.OPL"},
+                            {"s5/dialog-tests", "text/dialog-tests.txt"}}) {
+        TDocument doc;
+        doc.LoadFile(Data(bin));
+        EXPECT_EQ(Lines(doc.Memo().Text()), Lines(ReadFile(Data(txt)))) << bin;
+    }
+    TDocument doc;
+    doc.LoadFile(Data("s5/TOPX"));
+    TCodeMemo &memo = doc.Memo();
+    EXPECT_EQ(memo.ParagraphText(0), "include \"topx.oxh\"");
+    EXPECT_EQ(memo.ParagraphText(memo.ParagraphCount() - 2), "endp");
+    EXPECT_EQ(memo.ParagraphText(memo.ParagraphCount() - 1), "") << "the text ends with two line ends";
+}
+
+// Every Series 5 file of the shared corpus converts without losing its first line or its text.
+TEST(Opl32, SharedCorpusWhenPresent)
+{
+    const std::filesystem::path dir = std::string(QUENVEL_SHARED_CORPUS) + "/s5-binary";
+    if (!std::filesystem::exists(dir))
+        GTEST_SKIP() << "no shared corpus here";
+    int files = 0;
+    for (const auto &e : std::filesystem::recursive_directory_iterator(dir)) {
+        const std::string data = e.is_regular_file() ? ReadFile(e.path().string()) : "";
+        if (!IsOpl32(data))
+            continue;
+        ++files;
+        TDocument doc;
+        doc.LoadFile(e.path().string());
+        TCodeMemo &memo = doc.Memo();
+        const std::string first = memo.ParagraphText(0);
+        EXPECT_FALSE(first.empty() || static_cast<uint8_t>(first[0]) < 9) << e.path();
+        EXPECT_EQ(memo.CheckInvariants(), "");
+        EXPECT_GT(memo.TextLength(), static_cast<int32_t>(data.size()) / 2) << e.path();
+    }
+    EXPECT_GT(files, 0);
+}
+
+// Series 5 files cut short at every length: never an error, and the text is what the file
+// holds up to the cut (a prefix of the whole file's text); the document opens each one.
+TEST(Opl32, TruncatedFilesKeepTheirText)
+{
+    const std::string whole = ReadFile(Data("s5/TESTOPX"));
+    ASSERT_TRUE(IsOpl32(whole));
+    const std::string full = Convert(whole);
+    size_t longest = 0;
+    for (size_t n = 33; n <= whole.size(); ++n) {
+        const std::string cut = Convert(whole, n);
+        ASSERT_EQ(full.compare(0, cut.size(), cut), 0) << "cut at " << n;
+        ASSERT_GE(cut.size(), longest) << "cut at " << n;
+        longest = cut.size();
+    }
+    EXPECT_EQ(longest, full.size());
+    TTempDir t;
+    for (size_t n : {size_t(33), size_t(37), size_t(39), whole.size() / 2, whole.size() - 1}) {
+        WriteFile(t / "s5", whole.substr(0, n));
+        TDocument doc;
+        doc.LoadFile(t / "s5");
+        EXPECT_EQ(doc.Memo().CheckInvariants(), "");
+    }
+}
+
+TEST(ProcScanner, WhichLinesAreListedAndWhatTheyShow)
+{
+    struct TCase {
+        const char *text;
+        std::vector<TProcEntry> rows;
+    };
+    const TCase cases[] = {
+        {"PROC main:\r\nREM Entry point\r\nENDP", {{"main:", "Entry point", 1}}},
+        {"proc Add%:(a%,b%)\r\nrem sums", {{"Add%:(a%,b%)", "sums", 1}}},
+        // six characters are enough, five are not; the fifth character goes whatever it is
+        {"PROC a\nPROC:\nPROC:x\nPROC\xa0" "CmdG%:", {{"a", "", 1}, {"x", "", 3}, {"CmdG%:", "", 4}}},
+        // indented headers are not procedures; a REM after an empty line is no comment
+        {"\tPROC x:\n PROC y:\nPROC z:\n\nREM late", {{"z:", "", 3}}},
+        // only the first four and five characters go: blanks beyond stay, inline comments stay
+        {"PROC  two:\nREM  c2\nPROC x: REM inline\nREMARK", {{" two:", " c2", 1}, {"x: REM inline", "RK", 3}}},
+        // a REM line needs more than four characters; the last line has nothing below it
+        {"PROC a:\nREM!\nENDP\nPROC last:", {{"a:", "", 1}, {"last:", "", 4}}},
+        // every line end the loader knows; bytes above 127 stay as they are
+        {"PROC a:\rREM x\nPROC b\xe6:\n\rREM \xa9y\r\n", {{"a:", "x", 1}, {"b\xe6:", "\xa9y", 3}}},
+        {"", {}},
+        {"ENDP\r\nREM nothing here\r\n", {}},
+    };
+    for (const TCase &c : cases) {
+        TCodeMemo memo;
+        ConfigureEditorLikeMainWindow(memo);
+        LoadString(memo, c.text);
+        EXPECT_EQ(ScanProcedures(memo), c.rows) << c.text;
+    }
+}
