@@ -162,13 +162,7 @@ void TFrmMain::CreatePanes()
     doc_.OnNameChanged = [this] { SetFileName(doc_.FileName()); };
     doc_.OnStatus = [this] { CodeMemo1SelMove(); };
     doc_.OnProgressText = [this](const std::string &t) { StatusBar->SetText(0, QString::fromLatin1(t.c_str())); };
-    doc_.OnDialectChanged = [this] {
-        if (doc_.Memo().CodePage != shownCodePage_) {
-            shownCodePage_ = doc_.Memo().CodePage;
-            CodeMemo1->SetCodePage(shownCodePage_);
-        }
-        ShowDialect();
-    };
+    doc_.OnDialectChanged = [this] { ShowDialect(); };
     CodeMemo1->setContextMenuPolicy(Qt::CustomContextMenu);
     CodeMemo1->SetOnMissingCharacter([this](char32_t c) {
         StatusBar->SetText(0, MissingCharacterText(c, doc_.Memo().CodePage));
@@ -333,26 +327,25 @@ void TFrmMain::Exit1Click()
 
 namespace {
 
-TCommand DialectCommand(int dialect)
+TCommand DialectCommand(TDialect dialect)
 {
-    return dialect == odSiena ? TCommand::DialectSiena
-           : dialect == odOpl3 ? TCommand::DialectOpl3
-           : dialect == odOpl5 ? TCommand::DialectOpl5
-                               : TCommand::DialectNone;
+    return dialect == TDialect::Siena  ? TCommand::DialectSiena
+           : dialect == TDialect::Opl3 ? TCommand::DialectOpl3
+           : dialect == TDialect::Opl5 ? TCommand::DialectOpl5
+                                       : TCommand::DialectNone;
 }
 
 } // namespace
 
 void TFrmMain::ShowDialect()
 {
-    const int dialect = doc_.Dialect();
-    if (dialect >= 0)
-        Action(DialectCommand(dialect))->setChecked(true);
+    if (const std::optional<TDialect> dialect = doc_.Dialect())
+        Action(DialectCommand(*dialect))->setChecked(true);
     else if (QAction *checked = actions_->Dialects()->checkedAction())
         checked->setChecked(false);
 }
 
-void TFrmMain::ChooseDialect(int dialect)
+void TFrmMain::ChooseDialect(TDialect dialect)
 {
     if (doc_.Dialect() == dialect)
         return; // already the dialect: nothing is rebuilt
@@ -363,7 +356,7 @@ void TFrmMain::ChooseDialect(int dialect)
             TBusy busy(*ui_);
             doc_.SetDialect(dialect);
         }
-        if (dialect != 0) {
+        if (dialect != TDialect::None) {
             // the caret keeps its line (at its start, with nothing selected), the view its place
             m.SetSelLength(0);
             m.SetSelLine(line);
@@ -375,22 +368,22 @@ void TFrmMain::ChooseDialect(int dialect)
 
 void TFrmMain::MnuKeywordsNoneClick()
 {
-    ChooseDialect(0);
+    ChooseDialect(TDialect::None);
 }
 
 void TFrmMain::MnuKeywordsSienaClick()
 {
-    ChooseDialect(odSiena);
+    ChooseDialect(TDialect::Siena);
 }
 
 void TFrmMain::MnuKeywordsOPL3Click()
 {
-    ChooseDialect(odOpl3);
+    ChooseDialect(TDialect::Opl3);
 }
 
 void TFrmMain::MnuKeywordsOPL5Click()
 {
-    ChooseDialect(odOpl5);
+    ChooseDialect(TDialect::Opl5);
 }
 
 void TFrmMain::CommandHelp1Click()

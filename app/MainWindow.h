@@ -129,7 +129,7 @@ private:
     TSettings GatherSettings() const;
     // The check mark of the dialect in force (none when none was chosen).
     void ShowDialect();
-    void ChooseDialect(int dialect);
+    void ChooseDialect(TDialect dialect);
     // Runs a command; an error it throws goes to the general error box. The caret is
     // brought into view after it.
     void Guard(const std::function<void()> &f);
@@ -142,7 +142,6 @@ private:
     bool FirstActivation = true;
     bool openedFromCommandLine_ = false;
     int startLine_ = 0; // the line given with the file at start (1-based; 0: none)
-    TCodePage shownCodePage_ = cpWindows1252;
     char LastKeyChar = 0;
     int IndentTabCount = 0;
 

@@ -81,8 +81,9 @@ TProgramCheck::~TProgramCheck()
 TOplCheckOptions TProgramCheck::Options() const
 {
     TOplCheckOptions o;
-    const int dialect = w_.Document().Dialect();
-    o.Dialect = dialect >= odSiena && dialect <= odOpl5 ? dialect : odOpl5;
+    // plain text is checked as the Series 5 would check it
+    const TDialect dialect = w_.Document().Dialect().value_or(TDialect::None);
+    o.Dialect = dialect == TDialect::None ? TDialect::Opl5 : dialect;
     o.Path = w_.Document().FileName();
     TProfile p;
     p.Load(w_.SettingsFile());

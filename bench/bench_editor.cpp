@@ -102,7 +102,7 @@ int main(int argc, char **argv)
         TCodeMemoView view(doc.Memo());
         TCodeMemo &m = doc.Memo();
         view.UpdateScrollBarPolicy();
-        doc.SetDialect(odSiena, false);
+        doc.SetDialect(TDialect::Siena, false);
         view.resize(800, 600);
         view.show();
         view.setFocus();
@@ -171,7 +171,7 @@ int main(int argc, char **argv)
         // dialect switch, as the menu makes it: until the screen shows it, then until
         // every paragraph is highlighted and laid out again
         const auto tr = Clock::now();
-        doc.SetDialect(odOpl5);
+        doc.SetDialect(TDialect::Opl5);
         view.viewport()->repaint();
         const double switchMs = MsSince(tr);
         WaitForLayout(m);

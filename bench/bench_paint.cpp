@@ -71,7 +71,7 @@ int main(int argc, char **argv)
     TDocument doc;
     TCodeMemoView view(doc.Memo());
     TCodeMemo &m = doc.Memo();
-    doc.SetDialect(odOpl5, false);
+    doc.SetDialect(TDialect::Opl5, false);
     view.UpdateScrollBarPolicy();
     view.resize(800, 600);
     view.show();

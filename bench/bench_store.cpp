@@ -108,7 +108,7 @@ int main(int argc, char **argv)
             TCodeMemo memo;
             std::unique_ptr<TKeywordList> table;
             RegisterOplSpans(memo);
-            ApplyOplDialect(memo, d, table);
+            ApplyOplDialect(memo, static_cast<TDialect>(d), table);
             tHl[d] = std::min(tHl[d], Ms([&] {
                                   TProtMemStream s;
                                   s.Attach(data.data(), static_cast<int64_t>(data.size()));
@@ -136,7 +136,7 @@ int main(int argc, char **argv)
         TCodeMemo memo;
         std::unique_ptr<TKeywordList> table;
         RegisterOplSpans(memo);
-        ApplyOplDialect(memo, 2, table);
+        ApplyOplDialect(memo, TDialect::Opl3, table);
         memo.SetUpdateMode(umBackground);
         TProtMemStream s;
         s.Attach(data.data(), static_cast<int64_t>(data.size()));

@@ -47,8 +47,8 @@ int main(int argc, char **argv)
     double tAll[4] = {1e30, 1e30, 1e30, 1e30};
     size_t errors = 0, lines = std::count(text.begin(), text.end(), '\n');
     for (int r = 0; r < runs; ++r)
-        for (int d = odSiena; d <= odOpl5; ++d) {
-            o.Dialect = d;
+        for (int d = 1; d <= 3; ++d) {
+            o.Dialect = static_cast<TDialect>(d);
             tAll[d] = std::min(tAll[d], Ms([&] {
                                    std::string t;
                                    ReadOplSourceFile(argv[1], t);
@@ -58,7 +58,7 @@ int main(int argc, char **argv)
     const double mb = text.size() / (1024.0 * 1024.0);
     std::printf("file: %.1f MiB, %zu lines, minimum of %d runs\n", mb, lines, runs);
     const char *names[] = {"", "Siena", "OPL 3", "OPL 5"};
-    for (int d = odSiena; d <= odOpl5; ++d)
+    for (int d = 1; d <= 3; ++d)
         std::printf("read + check, %-30s %9.1f ms %8.1f MiB/s  %zu diagnostics\n", names[d], tAll[d],
                     mb / tAll[d] * 1000, errors);
 
@@ -81,7 +81,7 @@ int main(int argc, char **argv)
     const std::string part = text.substr(0, cut == std::string::npos ? text.size() : cut + 1);
     memo.SetTextBuf(part.c_str());
     double tRecheck = 1e30;
-    o.Dialect = odOpl5;
+    o.Dialect = TDialect::Opl5;
     for (int r = 0; r < std::max(runs, 20); ++r)
         tRecheck = std::min(tRecheck, Ms([&] { CheckOplProgram(memo.Text(), o); }));
     std::printf("re-check of %d lines (text from the control + check) %9.2f ms\n", memo.ParagraphCount(), tRecheck);

@@ -39,7 +39,7 @@ public:
     {
         // Start on OPL 5, so that the keyword-set change is the user's switch to the Siena
         // (the set the harness hands over is the Siena's).
-        doc_.SetDialect(odOpl5, false);
+        doc_.SetDialect(TDialect::Opl5, false);
         view_ = std::make_unique<TCodeMemoView>(doc_.Memo());
         view_->UpdateScrollBarPolicy();
     }
@@ -69,7 +69,7 @@ public:
 
     void setKeywordsAndRestyleAll(const opl::KeywordSet *) override
     {
-        doc_.SetDialect(doc_.Dialect() == odSiena ? odOpl5 : odSiena);
+        doc_.SetDialect(doc_.Dialect() == TDialect::Siena ? TDialect::Opl5 : TDialect::Siena);
         quenvel::bench::WaitForLayout(doc_.Memo());
     }
 

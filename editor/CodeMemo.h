@@ -92,6 +92,8 @@ public:
     virtual bool Terminating() { return false; }
     // Paints what is invalid now, before the next input.
     virtual void UpdateNow() {}
+    // The control's code page changed: text is shown and exchanged in the new one.
+    virtual void CodePageChanged() {}
 };
 
 class TCodeMemo : public TComponent
@@ -204,7 +206,10 @@ public:
     TBorderStyle BorderStyle = bsSingle;
     int CaretWidth = 1;
     // How bytes show as characters, are typed and reach the clipboard.
+    // The code page text is shown and exchanged in; set it with SetCodePage, which tells
+    // the host and measures the text again.
     TCodePage CodePage = cpWindows1252;
+    void SetCodePage(TCodePage cp);
 
     // Appearance and layout: assigning them lays out or repaints as needed.
     const TFontDesc &Font() const { return font_; }
@@ -237,7 +242,7 @@ public:
     // ---- tables ----
     TKeywordList &Keywords() { return *keywords_; }
     // Points the control at a table owned elsewhere (nullptr: back to its own).
-    void SetKeywords(TKeywordList *list) { keywords_ = list ? list : ownKeywords_.get(); }
+    void SetKeywords(TKeywordList *list);
     TStartStopKeyList &StartStopKeys() { return *startStopKeys_; }
 
     // ---- streams ----

@@ -9,6 +9,14 @@
 
 namespace quenvel {
 
+void TCodeMemo::SetKeywords(TKeywordList *list)
+{
+    keywords_ = list ? list : ownKeywords_.get();
+    // the matcher was built for the table before: a new table may now live at a freed
+    // table's address, so the address alone cannot tell that it is out of date
+    matcher_.reset();
+}
+
 TCodeMemo::TKeywordMatcher &TCodeMemo::Matcher()
 {
     if (!matcher_)

@@ -14,6 +14,16 @@ void TCodeMemo::SetFont(const TFontDesc &f)
     FontChanged();
 }
 
+void TCodeMemo::SetCodePage(TCodePage cp)
+{
+    if (cp == CodePage)
+        return;
+    CodePage = cp;
+    if (host_)
+        host_->CodePageChanged();
+    SetFont(font_); // the glyphs, and so the widths, are the new code page's
+}
+
 void TCodeMemo::SetAltFont(const TFontDesc &f)
 {
     altFont_ = f;

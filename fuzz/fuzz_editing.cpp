@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FuzzedDataProvider in(data, size);
     TDocument doc;
     int dialect = in.ConsumeIntegralInRange(0, 3);
-    doc.SetDialect(dialect, false);
+    doc.SetDialect(static_cast<TDialect>(dialect), false);
     TCodeMemo &m = doc.Memo();
     TModelClipboard clip;
     m.Clipboard = &clip;
@@ -114,14 +114,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         default:
             dialect = in.ConsumeIntegralInRange(0, 3);
-            doc.SetDialect(dialect);
+            doc.SetDialect(static_cast<TDialect>(dialect));
             break;
         }
         Check(m.Text() == model, "text differs from the model at step " + std::to_string(step));
         CheckStore(m, "after an edit");
     }
     TDocument fresh;
-    fresh.SetDialect(dialect, false);
+    fresh.SetDialect(static_cast<TDialect>(dialect), false);
     LoadString(fresh.Memo(), ForFreshLoad(model));
     Check(Highlighting(m) == Highlighting(fresh.Memo()), "highlighting differs from a fresh load");
     return 0;

@@ -7,7 +7,7 @@ using namespace quenvel::fuzz;
 
 namespace {
 
-std::vector<THighlightRun> Fresh(int dialect, const std::string &text)
+std::vector<THighlightRun> Fresh(TDialect dialect, const std::string &text)
 {
     TDocument d;
     d.SetDialect(dialect, false);
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 2)
         return 0;
-    const int first = data[0] & 3, second = (data[0] >> 2) & 3;
+    const auto first = static_cast<TDialect>(data[0] & 3), second = static_cast<TDialect>((data[0] >> 2) & 3);
     std::string bytes(reinterpret_cast<const char *>(data + 2), size - 2);
     bytes = bytes.substr(0, bytes.find('\0')); // the loader stops at a NUL
     const size_t split = bytes.size() * data[1] / 255;

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             ++lines;
     for (int dialect = 1; dialect <= 3; ++dialect) {
         TOplCheckOptions o;
-        o.Dialect = dialect;
+        o.Dialect = static_cast<TDialect>(dialect);
         o.ReadIncludes = false;
         const TOplCheckResult r = CheckOplProgram(text, o);
         for (const TOplDiagnostic &d : r.Diagnostics)

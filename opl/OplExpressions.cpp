@@ -291,7 +291,7 @@ TOplValue TOplParser::FunctionCall(const TOplToken &t, const TOplWordFact &fact)
     }
     TOplValue v;
     v.Col = t.Col;
-    v.Type = fact.NativeReturn && m_.Options.Dialect == odOpl5 ? tyLong : fact.Returns;
+    v.Type = fact.NativeReturn && m_.Options.Dialect == TDialect::Opl5 ? tyLong : fact.Returns;
     return v;
 }
 

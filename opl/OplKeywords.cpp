@@ -372,46 +372,31 @@ const std::vector<TOplWord> kOplWords = {
 
 } // namespace
 
-const char *OplDialectName(int dialect)
-{
-    switch (dialect) {
-    case odSiena:
-        return "OPL Siena";
-    case odOpl3:
-        return "OPL 3";
-    case odOpl5:
-        return "OPL 5";
-    default:
-        return "None";
-    }
-}
-
 const std::vector<TOplWord> &OplWordTable()
 {
     return kOplWords;
 }
 
-// OPL 3 is whichever dialect is neither the Siena nor OPL 5.
-bool OplDialectHas(TOplTag tag, int dialect)
+bool OplDialectHas(TOplTag tag, TDialect dialect)
 {
     switch (tag) {
     case otAll:
         return true;
     case otOpl5:
-        return dialect == odOpl5;
+        return dialect == TDialect::Opl5;
     case otOpl3And5:
-        return dialect != odSiena;
+        return dialect != TDialect::Siena;
     case otOpl3:
-        return dialect != odSiena && dialect != odOpl5;
+        return dialect != TDialect::Siena && dialect != TDialect::Opl5;
     case otSienaAnd3:
-        return dialect != odOpl5;
+        return dialect != TDialect::Opl5;
     case otNowhere:
         return false;
     }
     return false;
 }
 
-TKeywordRec OplWordRecord(const TOplWord &word, int dialect)
+TKeywordRec OplWordRecord(const TOplWord &word, TDialect dialect)
 {
     TKeywordRec rec{};
     rec.Options = kOplKeywordOptions;
@@ -446,7 +431,7 @@ std::bitset<256> OplDelimiters()
     return set;
 }
 
-std::unique_ptr<TKeywordList> MakeOplKeywords(int dialect)
+std::unique_ptr<TKeywordList> MakeOplKeywords(TDialect dialect)
 {
     auto list = std::make_unique<TKeywordList>();
     list->Delimiters = OplDelimiters();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "editor/Highlighting.h"
+#include "opl/OplDialect.h"
 
 #include <cstdint>
 #include <memory>
@@ -14,12 +15,6 @@
 
 namespace quenvel {
 
-// Dialect codes as stored in the settings and passed to the builders. Any code other than
-// odSiena and odOpl5 is treated as OPL 3.
-enum TOplDialect { odSiena = 1, odOpl3 = 2, odOpl5 = 3 };
-
-// "OPL Siena", "OPL 3" or "OPL 5"; "None" for any other code (no highlighting).
-const char *OplDialectName(int dialect);
 
 // The style class of a word when the dialect has it.
 enum TOplClass : uint8_t {
@@ -49,10 +44,10 @@ struct TOplWord {
 const std::vector<TOplWord> &OplWordTable();
 
 // Whether a dialect has the words carrying this tag.
-bool OplDialectHas(TOplTag tag, int dialect);
+bool OplDialectHas(TOplTag tag, TDialect dialect);
 
 // The highlighting record of a word under a dialect.
-TKeywordRec OplWordRecord(const TOplWord &word, int dialect);
+TKeywordRec OplWordRecord(const TOplWord &word, TDialect dialect);
 
 // Word delimiters of the OPL tables: TAB, space, ( ) * + , - . / : ; < = > ^ { }
 std::bitset<256> OplDelimiters();
@@ -65,6 +60,6 @@ constexpr TColor kOplAbsentForegnd = clRed;
 constexpr TColor kOplAbsentBackgnd = clYellow;
 
 // Builds a fresh keyword table for a dialect. Reentrant; the caller owns the result.
-std::unique_ptr<TKeywordList> MakeOplKeywords(int dialect);
+std::unique_ptr<TKeywordList> MakeOplKeywords(TDialect dialect);
 
 } // namespace quenvel

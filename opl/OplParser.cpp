@@ -161,7 +161,7 @@ void TOplParser::CheckWord(const TOplToken &t, const std::string &upper)
             (*m)[Upper(w.Word)].push_back(w.Tag);
         return m;
     }();
-    const int dialect = m_.Options.Dialect;
+    const TDialect dialect = m_.Options.Dialect;
     bool has = false;
     const auto it = tags->find(upper);
     if (it != tags->end()) {
@@ -169,10 +169,10 @@ void TOplParser::CheckWord(const TOplToken &t, const std::string &upper)
             has = has || OplDialectHas(tag, dialect);
     } else {
         const TOplWordFact *f = FindOplWordFact(upper);
-        has = !f || (dialect == odOpl5 ? f->Series5 : f->Series3a);
+        has = !f || (dialect == TDialect::Opl5 ? f->Series5 : f->Series3a);
     }
     if (!has)
-        Report(t.Col, "'" + std::string(t.Text) + "' is not available in " + OplDialectName(dialect));
+        Report(t.Col, "'" + std::string(t.Text) + "' is not available in " + DialectName(dialect));
 }
 
 void TOplParser::Statement()

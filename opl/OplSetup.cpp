@@ -19,40 +19,9 @@ void RegisterOplSpans(TCodeMemo &memo)
         ss.WordChars.set(static_cast<unsigned char>(c));
 }
 
-int OplDialectFromName(const std::string &name)
+void ApplyOplDialect(TCodeMemo &memo, TDialect dialect, std::unique_ptr<TKeywordList> &table)
 {
-    if (name == "none")
-        return 0;
-    if (name == "siena")
-        return odSiena;
-    if (name == "opl3")
-        return odOpl3;
-    if (name == "opl5")
-        return odOpl5;
-    return -1;
-}
-
-int OplDialectFromSyntax(const std::string &value)
-{
-    for (int d = 0; d <= odOpl5; ++d)
-        if (value == OplDialectName(d))
-            return d;
-    return -1;
-}
-
-std::string OplSyntaxValue(int dialect)
-{
-    return dialect < 0 ? std::string() : std::string(OplDialectName(dialect));
-}
-
-TCodePage OplCodePage(int dialect)
-{
-    return dialect == odSiena || dialect == odOpl3 ? cpIbm850 : cpWindows1252;
-}
-
-void ApplyOplDialect(TCodeMemo &memo, int dialect, std::unique_ptr<TKeywordList> &table)
-{
-    if (dialect == 0) {
+    if (dialect == TDialect::None) {
         memo.SetKeywords(nullptr);
         table.reset();
         memo.KeywordsActive = false;

@@ -2,6 +2,8 @@
 // type and argument error with its line and column, and the names it defines.
 #pragma once
 
+#include "opl/OplDialect.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -39,7 +41,7 @@ struct TOplProcRange {
 };
 
 struct TOplCheckOptions {
-    int Dialect = 3;                        // odSiena 1, odOpl3 2, odOpl5 3
+    TDialect Dialect = TDialect::Opl5;
     std::string Path;                       // the program's file, for finding its includes
     std::vector<std::string> IncludeDirs;   // searched after the program's folder
     bool ReadIncludes = true;

@@ -64,6 +64,7 @@ void TCodeMemoView::Init()
     setVerticalScrollBar(new TScrollBar(Qt::Vertical));
     setHorizontalScrollBar(new TScrollBar(Qt::Horizontal));
     memo_.Clipboard = &clipboard_;
+    CodePageChanged();
     blink_.setInterval(QApplication::cursorFlashTime() > 0 ? QApplication::cursorFlashTime() / 2 : 500);
     connect(&blink_, &QTimer::timeout, this, [this] { BlinkCaret(); });
     autoScroll_.setSingleShot(false);
@@ -93,13 +94,11 @@ TCodeMemoView::~TCodeMemoView()
     memo_.OnCursor = nullptr;
 }
 
-void TCodeMemoView::SetCodePage(TCodePage cp)
+void TCodeMemoView::CodePageChanged()
 {
-    memo_.CodePage = cp;
-    measure_ = TQtSurface(cp);
-    paint_ = TQtSurface(cp);
-    clipboard_.SetCodePage(cp);
-    memo_.SetFont(memo_.Font());
+    measure_ = TQtSurface(memo_.CodePage);
+    paint_ = TQtSurface(memo_.CodePage);
+    clipboard_.SetCodePage(memo_.CodePage);
 }
 
 void TCodeMemoView::UpdateScrollBarPolicy()

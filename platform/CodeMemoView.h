@@ -25,7 +25,6 @@ public:
     ~TCodeMemoView() override;
 
     TCodeMemo &Memo() { return memo_; }
-    void SetCodePage(TCodePage cp);
     // Applies ScrollBars to the two bars.
     void UpdateScrollBarPolicy();
 
@@ -42,6 +41,7 @@ public:
     void PostBackgroundStep() override;
     void ProcessMessages() override;
     void UpdateNow() override;
+    void CodePageChanged() override;
 
     // Told of a typed or pasted character the code page lacks (it is not inserted).
     void SetOnMissingCharacter(std::function<void(char32_t)> f)

@@ -203,14 +203,14 @@ TEST(Document, Series5FileIsConvertedWithNoticeAndSavedOnlyWhenConfirmed)
     const std::string s5 = ReadFile(Data("s5/TESTOPX"));
     WriteFile(t / "TESTOPX", s5);
     TDocument doc;
-    doc.SetDialect(odOpl3, false);
+    doc.SetDialect(TDialect::Opl3, false);
     TScriptedUi ui;
     ui.openName = t / "TESTOPX";
     ASSERT_TRUE(doc.Open(ui));
     ASSERT_EQ(ui.asked.size(), 1u);
     EXPECT_NE(ui.asked[0].find("converted from the Series 5 binary format"), std::string::npos) << ui.asked[0];
     EXPECT_NE(ui.asked[0].find("OPL 5"), std::string::npos) << ui.asked[0];
-    EXPECT_EQ(doc.Dialect(), odOpl5);
+    EXPECT_EQ(doc.Dialect(), TDialect::Opl5);
     EXPECT_TRUE(doc.Memo().Modified());
     EXPECT_FALSE(doc.Save(ui));
     EXPECT_EQ(ui.asked.back(), "\u201cTESTOPX\u201d is a Series 5 binary source file. Save it as plain text?");
@@ -231,7 +231,7 @@ TEST(Document, DialectSwitchInPlaceEqualsAFreshLoad)
 {
     for (const char *file : {"text/TESTOPX.OPL", "text/frame.tpl", "text/dialog-tests.txt"}) {
         TDocument doc;
-        doc.SetDialect(odSiena, false);
+        doc.SetDialect(TDialect::Siena, false);
         doc.LoadFile(Data(file));
         TCodeMemo &m = doc.Memo();
         m.SetSelStart(m.ParagraphStart(3));
@@ -240,11 +240,11 @@ TEST(Document, DialectSwitchInPlaceEqualsAFreshLoad)
         Type(doc, "gCIRCLE 5:PRINT ");
         const std::string text = m.Text();
         m.ParseAllKeywords();
-        for (int d : {int(odOpl5), 0, int(odOpl3), int(odSiena)}) {
+        for (TDialect d : {TDialect::Opl5, TDialect::None, TDialect::Opl3, TDialect::Siena}) {
             doc.SetDialect(d);
             // between two dialects only the colours change: nothing is parsed again
-            const bool recoloured = d == odOpl5 || d == odSiena;
-            EXPECT_EQ(m.Par(5).Parsed == 1, recoloured) << file << " dialect " << d;
+            const bool recoloured = d == TDialect::Opl5 || d == TDialect::Siena;
+            EXPECT_EQ(m.Par(5).Parsed == 1, recoloured) << file << " dialect " << DialectName(d);
             m.ParseAllKeywords();
             EXPECT_EQ(m.Text(), text);
             EXPECT_TRUE(m.Modified());
@@ -256,8 +256,8 @@ TEST(Document, DialectSwitchInPlaceEqualsAFreshLoad)
             fresh.Memo().SetTextBuf(text.c_str());
             fresh.Memo().ParseAllKeywords();
             const auto a = HighlightRuns(m);
-            EXPECT_TRUE(a == HighlightRuns(fresh.Memo())) << file << " dialect " << d;
-            EXPECT_EQ(a.empty(), d == 0) << "highlighted exactly when a dialect is chosen";
+            EXPECT_TRUE(a == HighlightRuns(fresh.Memo())) << file << " dialect " << DialectName(d);
+            EXPECT_EQ(a.empty(), d == TDialect::None) << "highlighted exactly when a dialect is chosen";
         }
         m.Undo();
         EXPECT_EQ(m.Text().find("gCIRCLE 5:PRINT "), std::string::npos) << "undo still takes the typing back";
@@ -308,7 +308,7 @@ TEST(Settings, DefaultsRoundTripAndUnknownEntriesKept)
     e.Tabs = 4;
     TDocument doc;
     doc.ApplySettings(e);
-    EXPECT_EQ(doc.Dialect(), odOpl3);
+    EXPECT_EQ(doc.Dialect(), TDialect::Opl3);
     EXPECT_EQ(doc.Memo().TabStops(), 4);
     TSettings g;
     doc.GatherSettings(g);

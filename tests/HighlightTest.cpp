@@ -67,7 +67,7 @@ struct TSmallList {
 struct TOplControl {
     TCodeMemo memo;
     std::unique_ptr<TKeywordList> table;
-    explicit TOplControl(int dialect = odOpl3)
+    explicit TOplControl(TDialect dialect = TDialect::Opl3)
     {
         RegisterOplSpans(memo);
         ApplyOplDialect(memo, dialect, table);
@@ -168,7 +168,7 @@ TEST(OplHighlighting, WordsAndBoundaries)
         {"gPrintClip 1:s&=Datetosecs(0):FindField(a$):gCreateBit(1):GetEventA32 s%",
          {"gPrintClip", "Datetosecs", "FindField", "gCreateBit", "GetEventA32"}},
     };
-    TOplControl c(odOpl5);
+    TOplControl c(TDialect::Opl5);
     for (const auto &k : cases) {
         SCOPED_TRACE(k.Text);
         std::vector<std::string> words;
@@ -189,7 +189,7 @@ TEST(OplHighlighting, RemIsACommentOnlyAsAWordOfItsOwn)
         {"GLOBAL lorem$(20)", ""}, {"REMARK", ""}, {"premiumRate=2", ""}, {"PROC remind1942:(a%)", ""},
         {"extremes&=1", ""}, {"rem%=1", ""}, {"x_rem=rem_1", ""}, {"a$=rem$", ""}, {"rem9 2rem", ""},
     };
-    TOplControl c(odOpl5);
+    TOplControl c(TDialect::Opl5);
     auto comment = [&c] {
         std::string got;
         for (const TRunText &r : Runs(c.memo))
@@ -312,7 +312,7 @@ std::string RandomOplText(std::mt19937 &rng)
 TEST(OplHighlighting, AgreesWithASimpleReferenceMatcher)
 {
     std::mt19937 rng(2024);
-    for (int dialect : {odSiena, odOpl3, odOpl5}) {
+    for (TDialect dialect : {TDialect::Siena, TDialect::Opl3, TDialect::Opl5}) {
         TOplControl c(dialect), general(dialect), passes(dialect);
         general.table->AddKeyword("no such", koWholeWords, fsBold, 1, 0, 0, clRed);
         passes.memo.BulkParse = false;
@@ -341,7 +341,7 @@ TEST(OplHighlighting, CorpusProgramsAgreeWithTheReference)
     const std::filesystem::path corpus = std::string(QUENVEL_SHARED_CORPUS) + "/plain-text";
     if (!std::filesystem::exists(corpus))
         GTEST_SKIP() << "no corpus beside the project";
-    TOplControl c(odOpl5);
+    TOplControl c(TDialect::Opl5);
     int names = 0;
     const std::regex remInName("[A-Za-z0-9_$%&]rem|rem[A-Za-z0-9_$%&]", std::regex::icase);
     for (const auto &f : std::filesystem::recursive_directory_iterator(corpus)) {

@@ -301,7 +301,7 @@ TEST(Layout, KeptByteWidthsMeasureAsTheSurfaceDoes)
                 hosts[k].width = width;
                 hosts[k].uneven.offer = k == 0 ? TUnevenSurface::kNothing : offer;
                 RegisterOplSpans(memos[k]);
-                ApplyOplDialect(memos[k], odOpl5, tables[k]);
+                ApplyOplDialect(memos[k], TDialect::Opl5, tables[k]);
                 memos[k].SetWordWrap(wrap);
                 memos[k].SetUpdateMode(umImmediate);
                 memos[k].SetHost(&hosts[k]);

@@ -16,7 +16,7 @@ using namespace quenvel::test;
 
 namespace {
 
-TOplCheckResult Check(const std::string &text, int dialect = odOpl5)
+TOplCheckResult Check(const std::string &text, TDialect dialect = TDialect::Opl5)
 {
     TOplCheckOptions o;
     o.Dialect = dialect;
@@ -93,43 +93,43 @@ std::string JoinLines(const std::vector<std::string> &lines)
 TEST(OplSyntax, EachCheckReportsItsErrorOnceAtItsPlace)
 {
     struct TCase {
-        int dialect;
+        TDialect dialect;
         const char *program, *expected;
     } cases[] = {
-        {odOpl5, "PROC a:\n  x%=ABS(1\nENDP", "2:11 Mismatched ( or \": a ) is missing"},
-        {odOpl5, "PROC a:\n  PRINT \"abc\nENDP", "2:9 Mismatched ( or \": the string has no closing \""},
-        {odOpl5, "PROC a:\n  x%=1 y%=2\nENDP", "2:8 Syntax error"},
-        {odOpl5, "PROC a:\n  ENDWH\nENDP", "2:3 Structure fault: ENDWH without WHILE"},
-        {odOpl5, "PROC a:\n  IF 1\n    PRINT\nENDP", "4:1 Structure fault: IF without ENDIF"},
-        {odOpl5, "PROC a:\n  WHILE 1\n    IF 1\n  ENDWH\nENDP", "4:3 Structure fault: IF without ENDIF"},
-        {odOpl5, "PROC a:\n  BREAK\nENDP", "2:3 Structure fault: BREAK outside a loop"},
-        {odOpl5, "PROC a:\n  IF 1\n  ELSE\n  ELSE\n  ENDIF\nENDP", "4:3 Structure fault: ELSE after ELSE"},
-        {odOpl5, "ENDP", "1:1 Structure fault: ENDP without PROC"},
-        {odOpl5, "PROC a:\n  PRINT\n", "2:1 Structure fault: PROC without ENDP"},
-        {odOpl5, "PROC a:\n  top::\n  top::\nENDP", "3:3 Duplicate name: label top::"},
-        {odOpl5, "PROC a:\n  GOTO nowhere\nENDP", "2:8 Missing label: NOWHERE"},
-        {odOpl5, "PROC a:\n  VECTOR 1\n    l1,l2\n  ENDV\nl1::\nENDP", "3:8 Missing label: L2"},
-        {odOpl5, "PROC a:\n  LOCAL a%,b,a%\nENDP", "2:14 Duplicate name: a%"},
-        {odOpl5, "PROC a:\n  GLOBAL n$(5)\n  LOCAL n$(5)\nENDP", "3:9 Duplicate name: n$"},
-        {odOpl5, "PROC a:\nENDP\nPROC a:\nENDP", "3:6 Duplicate name: procedure a:"},
-        {odOpl5, "CONST K%=1\nCONST K%=2\nPROC a:\nENDP", "2:7 Constant redefined: K%"},
-        {odOpl5, "CONST K%=1\nPROC a:\n  K%=2\nENDP", "3:3 Syntax error: the constant K% cannot be assigned"},
-        {odOpl5, "PROC a:\n  LOCAL s$\nENDP", "2:9 Bad declaration: s$ needs a length"},
-        {odOpl5, "PROC a:\n  LOCAL s$(256)\nENDP", "2:9 Bad declaration: string length 256 (1 to 255)"},
-        {odOpl5, "PROC a:\n  LOCAL a%(x)\nENDP", "2:12 Bad declaration: a size must be a whole number"},
-        {odOpl5, "PROC a:\n  x%=\"a\"\nENDP", "2:6 Type mismatch: string where a number is needed"},
-        {odOpl5, "PROC a:\n  s$=1+2\nENDP", "2:6 Type mismatch: number where a string is needed"},
-        {odOpl5, "PROC a$:\n  RETURN 1\nENDP", "2:10 Type mismatch: number where a string is needed"},
-        {odOpl5, "PROC a:\n  x%=$10000\nENDP", "2:6 Number out of range: $10000"},
-        {odOpl5, "CONST K%=40000\nPROC a:\nENDP", "1:10 Number out of range: 40000"},
-        {odOpl5, "PROC a:\n  x=ABS(1,2)\nENDP", "2:5 Wrong number of arguments to ABS (2; exactly 1)"},
-        {odOpl5, "PROC a:\n  gCLOCK ON,1,2,\"f\",4,5,6\nENDP", "2:3 Wrong number of arguments to gCLOCK (7; at most 6)"},
-        {odOpl5, "PROC a:\n  x=LEN(3)\nENDP", "2:9 Type mismatch: number where a string is needed"},
-        {odOpl5, "PROC a:\n  x%=KEYC(1)\nENDP", "2:11 Syntax error: a variable is needed as argument 1 of KEYC"},
-        {odOpl5, "PROC a:\n  TRAP x%=1\nENDP", "2:8 Syntax error: TRAP needs a command after it"},
-        {odOpl3, "PROC a:\n  gCIRCLE 10\nENDP", "2:3 'gCIRCLE' is not available in OPL 3"},
-        {odOpl3, "CONST K%=1\nPROC a:\nENDP", "1:1 'CONST' is not available in OPL 3"},
-        {odOpl5, "INCLUDE \"nothere.oph\"\nPROC a:\n  LOCAL s$(KLen%)\nENDP", "1:9 Include file not found: nothere.oph"},
+        {TDialect::Opl5, "PROC a:\n  x%=ABS(1\nENDP", "2:11 Mismatched ( or \": a ) is missing"},
+        {TDialect::Opl5, "PROC a:\n  PRINT \"abc\nENDP", "2:9 Mismatched ( or \": the string has no closing \""},
+        {TDialect::Opl5, "PROC a:\n  x%=1 y%=2\nENDP", "2:8 Syntax error"},
+        {TDialect::Opl5, "PROC a:\n  ENDWH\nENDP", "2:3 Structure fault: ENDWH without WHILE"},
+        {TDialect::Opl5, "PROC a:\n  IF 1\n    PRINT\nENDP", "4:1 Structure fault: IF without ENDIF"},
+        {TDialect::Opl5, "PROC a:\n  WHILE 1\n    IF 1\n  ENDWH\nENDP", "4:3 Structure fault: IF without ENDIF"},
+        {TDialect::Opl5, "PROC a:\n  BREAK\nENDP", "2:3 Structure fault: BREAK outside a loop"},
+        {TDialect::Opl5, "PROC a:\n  IF 1\n  ELSE\n  ELSE\n  ENDIF\nENDP", "4:3 Structure fault: ELSE after ELSE"},
+        {TDialect::Opl5, "ENDP", "1:1 Structure fault: ENDP without PROC"},
+        {TDialect::Opl5, "PROC a:\n  PRINT\n", "2:1 Structure fault: PROC without ENDP"},
+        {TDialect::Opl5, "PROC a:\n  top::\n  top::\nENDP", "3:3 Duplicate name: label top::"},
+        {TDialect::Opl5, "PROC a:\n  GOTO nowhere\nENDP", "2:8 Missing label: NOWHERE"},
+        {TDialect::Opl5, "PROC a:\n  VECTOR 1\n    l1,l2\n  ENDV\nl1::\nENDP", "3:8 Missing label: L2"},
+        {TDialect::Opl5, "PROC a:\n  LOCAL a%,b,a%\nENDP", "2:14 Duplicate name: a%"},
+        {TDialect::Opl5, "PROC a:\n  GLOBAL n$(5)\n  LOCAL n$(5)\nENDP", "3:9 Duplicate name: n$"},
+        {TDialect::Opl5, "PROC a:\nENDP\nPROC a:\nENDP", "3:6 Duplicate name: procedure a:"},
+        {TDialect::Opl5, "CONST K%=1\nCONST K%=2\nPROC a:\nENDP", "2:7 Constant redefined: K%"},
+        {TDialect::Opl5, "CONST K%=1\nPROC a:\n  K%=2\nENDP", "3:3 Syntax error: the constant K% cannot be assigned"},
+        {TDialect::Opl5, "PROC a:\n  LOCAL s$\nENDP", "2:9 Bad declaration: s$ needs a length"},
+        {TDialect::Opl5, "PROC a:\n  LOCAL s$(256)\nENDP", "2:9 Bad declaration: string length 256 (1 to 255)"},
+        {TDialect::Opl5, "PROC a:\n  LOCAL a%(x)\nENDP", "2:12 Bad declaration: a size must be a whole number"},
+        {TDialect::Opl5, "PROC a:\n  x%=\"a\"\nENDP", "2:6 Type mismatch: string where a number is needed"},
+        {TDialect::Opl5, "PROC a:\n  s$=1+2\nENDP", "2:6 Type mismatch: number where a string is needed"},
+        {TDialect::Opl5, "PROC a$:\n  RETURN 1\nENDP", "2:10 Type mismatch: number where a string is needed"},
+        {TDialect::Opl5, "PROC a:\n  x%=$10000\nENDP", "2:6 Number out of range: $10000"},
+        {TDialect::Opl5, "CONST K%=40000\nPROC a:\nENDP", "1:10 Number out of range: 40000"},
+        {TDialect::Opl5, "PROC a:\n  x=ABS(1,2)\nENDP", "2:5 Wrong number of arguments to ABS (2; exactly 1)"},
+        {TDialect::Opl5, "PROC a:\n  gCLOCK ON,1,2,\"f\",4,5,6\nENDP", "2:3 Wrong number of arguments to gCLOCK (7; at most 6)"},
+        {TDialect::Opl5, "PROC a:\n  x=LEN(3)\nENDP", "2:9 Type mismatch: number where a string is needed"},
+        {TDialect::Opl5, "PROC a:\n  x%=KEYC(1)\nENDP", "2:11 Syntax error: a variable is needed as argument 1 of KEYC"},
+        {TDialect::Opl5, "PROC a:\n  TRAP x%=1\nENDP", "2:8 Syntax error: TRAP needs a command after it"},
+        {TDialect::Opl3, "PROC a:\n  gCIRCLE 10\nENDP", "2:3 'gCIRCLE' is not available in OPL 3"},
+        {TDialect::Opl3, "CONST K%=1\nPROC a:\nENDP", "1:1 'CONST' is not available in OPL 3"},
+        {TDialect::Opl5, "INCLUDE \"nothere.oph\"\nPROC a:\n  LOCAL s$(KLen%)\nENDP", "1:9 Include file not found: nothere.oph"},
     };
     for (const TCase &c : cases) {
         const TOplCheckResult r = Check(c.program, c.dialect);
@@ -210,7 +210,7 @@ TEST(OplSyntax, RealProgramsGetAVerdictAndTheCleanOnesCheckClean)
     for (const std::string &f : files) {
         std::string text;
         ASSERT_TRUE(ReadOplSourceFile(f, text));
-        for (int dialect : {odSiena, odOpl3, odOpl5}) {
+        for (TDialect dialect : {TDialect::Siena, TDialect::Opl3, TDialect::Opl5}) {
             TOplCheckOptions o;
             o.Dialect = dialect;
             o.Path = f;
@@ -220,17 +220,17 @@ TEST(OplSyntax, RealProgramsGetAVerdictAndTheCleanOnesCheckClean)
                     EXPECT_FALSE(Where(r.Diagnostics[i]) == Where(r.Diagnostics[i - 1])) << f;
                 }
             }
-            errors[fs::path(f).filename().string() + "/" + std::to_string(dialect)] += r.Errors();
+            errors[fs::path(f).filename().string() + "/" + DialectName(dialect)] += r.Errors();
         }
     }
     if (!fs::is_directory(QUENVEL_SHARED_CORPUS))
         return;
     for (const char *f : {"WARDRND.OPL", "BULLET3A.OPL", "WTCHMK2.OPL", "SUDOKU1.OPL", "SUDOKU2.OPL"})
-        EXPECT_EQ(errors[std::string(f) + "/2"], 0) << f;
+        EXPECT_EQ(errors[std::string(f) + "/OPL 3"], 0) << f;
     for (const char *f : {"OPLSAMP.TPL", "TOOLBAR.TPL", "TBARAPP.TPL", "struct.tpl", "tLProc.tpl", "tMaths.tpl",
                           "pConst.tpl", "pFont.tpl", "popxprnt.tpl", "tsystem.tpl", "menu.txt", "dialog.txt", "DEMO.TPL",
                           "frame.tpl", "hutils.tpl", "errors.txt"})
-        EXPECT_EQ(errors[std::string(f) + "/3"], 0) << f;
+        EXPECT_EQ(errors[std::string(f) + "/OPL 5"], 0) << f;
 }
 
 TEST(OplSyntax, WordFactsAreTheTranslatorsWordList)

@@ -18,7 +18,7 @@ struct TOpl3 {
     TOpl3()
     {
         RegisterOplSpans(memo);
-        ApplyOplDialect(memo, odOpl3, table);
+        ApplyOplDialect(memo, TDialect::Opl3, table);
     }
 };
 
@@ -222,7 +222,7 @@ TEST(Replace, DifferentialAgainstAByteModel)
             TCodeMemo fresh;
             RegisterOplSpans(fresh);
             std::unique_ptr<TKeywordList> t2;
-            ApplyOplDialect(fresh, odOpl3, t2);
+            ApplyOplDialect(fresh, TDialect::Opl3, t2);
             LoadString(fresh, ForFreshLoad(model));
             ASSERT_EQ(Highlighting(m), Highlighting(fresh))
                 << "edit " << edits << " text " << testing::PrintToString(model);

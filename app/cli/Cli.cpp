@@ -98,7 +98,7 @@ std::string Hex6(TColor c)
 
 // Opens a file as the window would show it under a dialect: loaded, then every
 // paragraph keyword-parsed as laying it out does.
-void OpenHighlighted(TDocument &doc, const std::string &path, int dialect)
+void OpenHighlighted(TDocument &doc, const std::string &path, TDialect dialect)
 {
     doc.SetDialect(dialect, false);
     doc.LoadFile(path);
@@ -106,11 +106,11 @@ void OpenHighlighted(TDocument &doc, const std::string &path, int dialect)
 }
 
 
-// The dialect named on the command line; -1 (reported) when there is no such dialect.
-int ParseDialect(const std::string &name, std::ostream &err)
+// The dialect named on the command line; none (reported) when there is no such dialect.
+std::optional<TDialect> ParseDialect(const std::string &name, std::ostream &err)
 {
-    const int dialect = OplDialectFromName(name);
-    if (dialect < 0)
+    const std::optional<TDialect> dialect = DialectFromCliName(name);
+    if (!dialect)
         err << "quenvel: unknown dialect '" << name << "' (use none, siena, opl3 or opl5)\n";
     return dialect;
 }
@@ -118,8 +118,8 @@ int ParseDialect(const std::string &name, std::ostream &err)
 int Highlight(const std::string &dialectName, const std::vector<std::string> &files, std::ostream &out,
               std::ostream &err)
 {
-    const int dialect = ParseDialect(dialectName, err);
-    if (dialect < 0)
+    const std::optional<TDialect> dialect = ParseDialect(dialectName, err);
+    if (!dialect)
         return 2;
     if (files.size() != 1) {
         err << "quenvel: --highlight needs one file\n";
@@ -127,7 +127,7 @@ int Highlight(const std::string &dialectName, const std::vector<std::string> &fi
     }
     try {
         TDocument doc;
-        OpenHighlighted(doc, files[0], dialect);
+        OpenHighlighted(doc, files[0], *dialect);
         TCodeMemo &memo = doc.Memo();
         std::string buf;
         // one run at a time: a large file has millions of them
@@ -151,8 +151,8 @@ int Highlight(const std::string &dialectName, const std::vector<std::string> &fi
 int Check(const std::string &dialectName, const std::vector<std::string> &files, std::ostream &out,
           std::ostream &err)
 {
-    const int dialect = ParseDialect(dialectName, err);
-    if (dialect < 0)
+    const std::optional<TDialect> dialect = ParseDialect(dialectName, err);
+    if (!dialect)
         return 2;
     if (files.empty()) {
         err << "quenvel: --check needs at least one file\n";
@@ -162,7 +162,7 @@ int Check(const std::string &dialectName, const std::vector<std::string> &files,
     for (const std::string &file : files) {
         try {
             TDocument doc;
-            OpenHighlighted(doc, file, dialect);
+            OpenHighlighted(doc, file, *dialect);
             TCodeMemo &memo = doc.Memo();
             ForEachHighlightRun(memo, [&](const THighlightRun &r) {
                 if (r.Style.StartLen != 0 || r.Style.StopLen != 0 || r.Style.Foregnd != kOplAbsentForegnd ||
@@ -171,7 +171,7 @@ int Check(const std::string &dialectName, const std::vector<std::string> &files,
                 std::string word = memo.ParagraphText(r.Par).substr(static_cast<size_t>(r.Col),
                                                                      static_cast<size_t>(r.Len));
                 out << file << ":" << r.Par + 1 << ":" << r.Col + 1 << ": warning: '" << word
-                    << "' is not available in " << OplDialectName(dialect) << "\n";
+                    << "' is not available in " << DialectName(*dialect) << "\n";
                 reported = true;
             });
         } catch (const std::exception &e) {
@@ -186,13 +186,13 @@ int Check(const std::string &dialectName, const std::vector<std::string> &files,
 int Syntax(const std::string &dialectName, const std::vector<std::string> &args, std::ostream &out,
            std::ostream &err)
 {
-    const int dialect = OplDialectFromName(dialectName);
-    if (dialect < odSiena || dialect > odOpl5) {
+    const std::optional<TDialect> dialect = DialectFromCliName(dialectName);
+    if (!dialect || *dialect == TDialect::None) {
         err << "quenvel: --syntax needs a dialect: siena, opl3 or opl5\n";
         return 2;
     }
     TOplCheckOptions options;
-    options.Dialect = dialect;
+    options.Dialect = *dialect;
     std::vector<std::string> files;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--include") {

@@ -189,8 +189,8 @@ void TDocument::LoadBytes(const uint8_t *bytes, size_t count, const std::string 
         ForgetLoadNotes();
         series5File_ = path;
         // the Series 5's own dialect, unless the user chose OPL 5 or no highlighting
-        if (dialect_ == odSiena || dialect_ == odOpl3) {
-            SetDialect(odOpl5);
+        if (dialect_ == TDialect::Siena || dialect_ == TDialect::Opl3) {
+            SetDialect(TDialect::Opl5);
             switchedToOpl5_ = true;
         }
         m.SetModified(true);
@@ -302,33 +302,21 @@ void TDocument::NewDocument()
         OnStatus();
 }
 
-void TDocument::SetDialect(int dialect, bool rehighlight)
+void TDocument::SetDialect(std::optional<TDialect> dialect, bool rehighlight)
 {
     TCodeMemo &m = *memo_;
-    if (dialect < 0) {
-        // no dialect chosen: no table, nothing highlighted
-        m.SetKeywords(nullptr);
-        keywords_.reset();
-        m.KeywordsActive = false;
-        m.StartStopActive = false;
-    } else if (dialect == 0) {
-        // the table stays; it is not consulted while keyword highlighting is off
-        m.KeywordsActive = false;
-        m.StartStopActive = false;
-    } else {
-        // the previous table lives until the new one has taken over its runs
-        std::unique_ptr<TKeywordList> previous = std::move(keywords_);
-        const bool wasHighlighting = m.KeywordsActive && m.StartStopActive;
-        ApplyOplDialect(m, dialect, keywords_);
-        if (rehighlight && previous && wasHighlighting && dialect_ > 0 && m.RecolourKeywords(*previous)) {
-            // the dialects find the same words: only their colours change; the selection
-            // goes, as it does when everything is highlighted again
-            rehighlight = false;
-            m.SetSelLength(0);
-        }
+    // the previous table lives until the new one has taken over its runs
+    std::unique_ptr<TKeywordList> previous = std::move(keywords_);
+    const bool wasHighlighting = previous && m.KeywordsActive && m.StartStopActive;
+    ApplyOplDialect(m, dialect.value_or(TDialect::None), keywords_);
+    if (rehighlight && wasHighlighting && keywords_ && m.RecolourKeywords(*previous)) {
+        // the dialects find the same words: only their colours change; the selection
+        // goes, as it does when everything is highlighted again
+        rehighlight = false;
+        m.SetSelLength(0);
     }
     dialect_ = dialect;
-    m.CodePage = OplCodePage(dialect);
+    m.SetCodePage(DialectRow(dialect.value_or(TDialect::None)).CodePage);
     if (rehighlight)
         m.ReApplyKeywords();
     if (OnDialectChanged)
@@ -337,7 +325,7 @@ void TDocument::SetDialect(int dialect, bool rehighlight)
 
 void TDocument::ApplySettings(const TSettings &s)
 {
-    SetDialect(OplDialectFromSyntax(s.Syntax), false);
+    SetDialect(DialectFromName(s.Syntax), false);
     TCodeMemo &m = *memo_;
     TFontDesc font = m.Font();
     font.Name = s.FontName;
@@ -351,7 +339,7 @@ void TDocument::ApplySettings(const TSettings &s)
 
 void TDocument::GatherSettings(TSettings &s) const
 {
-    s.Syntax = OplSyntaxValue(dialect_);
+    s.Syntax = dialect_ ? DialectName(*dialect_) : "";
     const TCodeMemo &m = *memo_;
     s.FontName = m.Font().Name;
     s.FontSize = m.Font().Size;

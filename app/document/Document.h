@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/document/Settings.h"
+#include "opl/OplDialect.h"
 #include "editor/CodeMemo.h"
 
 #include <functional>
@@ -92,8 +93,8 @@ public:
     TCodeMemo &Memo() { return *memo_; }
     const std::string &FileName() const { return fileName_; }
     bool SaveAsRTF() const { return saveAsRtf_; }
-    // The dialect in force: 0 none, 1 Siena, 2 OPL 3, 3 OPL 5; -1 when none was chosen.
-    int Dialect() const { return dialect_; }
+    // The dialect in force; none when none was chosen (nothing highlighted, as with None).
+    std::optional<TDialect> Dialect() const { return dialect_; }
     // The file loaded last held a NUL byte: the text after it was not loaded.
     bool CutAtNul() const { return cutAtNul_ >= 0; }
     // The file loaded last held the byte 5, which the text cannot hold: it shows as 167.
@@ -132,9 +133,9 @@ public:
     void NewTemplate();
     // Empties the document and puts the template in place, untitled.
     void NewDocument();
-    // Chooses the dialect (0 none) and highlights the text again in place: the text, its
+    // Chooses the dialect and highlights the text again in place: the text, its
     // modified state and undo are kept. Without re-highlighting for the first set-up.
-    void SetDialect(int dialect, bool rehighlight = true);
+    void SetDialect(std::optional<TDialect> dialect, bool rehighlight = true);
 
     // The editor's part of the settings: the dialect, the font, the background and the tab
     // size, put in force and read back.
@@ -181,7 +182,7 @@ private:
     std::unique_ptr<TKeywordList> keywords_;
     std::string fileName_;
     bool saveAsRtf_ = false;
-    int dialect_ = -1;
+    std::optional<TDialect> dialect_;
     std::string ByteFiveNote() const;
     void ForgetLoadNotes();
 

@@ -40,7 +40,7 @@ close
 DRIVE
 chmod +x "$work/drive.sh"
 mkdir -p "$work/shots"
-xvfb-run -a -s "-screen 0 1024x768x24" "$work/drive.sh" "$bin" "$work/prog.opl" "$work/shots"
+in_xvfb "$work/drive.sh" "$bin" "$work/prog.opl" "$work/shots"
 [ -n "${KEEP_SHOTS:-}" ] && cp "$work"/shots/*.png "$KEEP_SHOTS"/
 grep -q $'^PROC Xhelper:\r$' "$work/prog.opl" || { echo "FAIL: F12 did not reach the procedure"; cat -A "$work/prog.opl"; exit 1; }
 grep -q 'ENDWH' "$work/prog.opl" || { echo "FAIL: the typed text was not saved"; exit 1; }

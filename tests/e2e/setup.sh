@@ -15,6 +15,9 @@ if [ -n "$e2e_program" ]; then
     chmod 644 "$work/prog.opl"
 fi
 export QUENVEL_SETTINGS="$work/quenvel.ini"
+# Runs a command on a display of its own; the display number starts at a random place, as
+# other test runs on this machine may be starting theirs at the same moment.
+in_xvfb() { xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" "$@"; }
 export E2E_WINDOW="$work/window.sh"
 cat >"$E2E_WINDOW" <<'WINDOW'
 fail() { echo "FAIL: $*"; [ -n "${pid:-}" ] && kill "$pid"; exit 1; }

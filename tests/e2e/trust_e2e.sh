@@ -47,7 +47,7 @@ awk -v ink="$ink" 'BEGIN { exit !(ink > 0.01) }' || fail "the text area is blank
 kill $pid
 DRIVE
 chmod +x "$work/drive.sh"
-xvfb-run -a -s "-screen 0 1024x768x24" "$work/drive.sh" "$bin" "$work"
+in_xvfb "$work/drive.sh" "$bin" "$work"
 
 # exactly one character more, at the start of the first procedure's line
 python3 - "$program" "$work/prog.opl" "$procline" <<'CHECK'

@@ -32,7 +32,7 @@ sleep 0.5
 close
 DRIVE
 chmod +x "$work/drive.sh"
-xvfb-run -a -s "-screen 0 1024x768x24" "$work/drive.sh" "$bin" "$work/prog.opl"
+in_xvfb "$work/drive.sh" "$bin" "$work/prog.opl"
 
 # the file holds exactly the typed change, its lines written back with CR LF
 python3 - "$program" "$work/prog.opl" <<'CHECK'

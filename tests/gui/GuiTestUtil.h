@@ -80,7 +80,7 @@ struct TViewRig {
         m.SetUpdateMode(mode);
         view->UpdateScrollBarPolicy();
         RegisterOplSpans(m);
-        ApplyOplDialect(m, odSiena, table);
+        ApplyOplDialect(m, TDialect::Siena, table);
         view->resize(width, height);
         view->show();
         Settle();
@@ -328,7 +328,7 @@ inline std::vector<THighlightRun> FreshRuns(const std::string &text)
     TCodeMemo fresh;
     std::unique_ptr<TKeywordList> table;
     RegisterOplSpans(fresh);
-    ApplyOplDialect(fresh, odSiena, table);
+    ApplyOplDialect(fresh, TDialect::Siena, table);
     test::LoadString(fresh, text);
     fresh.ParseAllKeywords();
     return HighlightRuns(fresh);

@@ -66,13 +66,13 @@ TEST_F(Painting, EachKindOfWordTakesItsColours)
     EXPECT_EQ(CountColour(img, below, kSilver, 0), below.width() * below.height());
     // the same word is a plain command where the dialect has it
     std::unique_ptr<TKeywordList> opl5;
-    ApplyOplDialect(memo, odOpl5, opl5);
+    ApplyOplDialect(memo, TDialect::Opl5, opl5);
     memo.ReApplyKeywords();
     rig.Settle();
     const QImage img5 = rig.Grab();
     EXPECT_EQ(CountColour(img5, rig.Cells(2, 0, 7), kYellow, 0), 0);
     EXPECT_GT(CountColour(img5, rig.Cells(2, 0, 7), kNavy, kTol), 10);
-    ApplyOplDialect(memo, odSiena, rig.table);
+    ApplyOplDialect(memo, TDialect::Siena, rig.table);
 }
 
 TEST_F(Painting, RemarksAreSlanted)
