@@ -357,9 +357,8 @@ int32_t TCodeMemo::ReplaceAll(const std::string &find, const std::string &replac
     const std::string key = SearchKey(find, matchCase);
     const int32_t k = static_cast<int32_t>(key.size());
     TSearchText chars(*this, key, matchCase);
-    // the caret moves with the text before it
-    TCodeNavigator keep(this);
-    keep.SetPos(SelStart());
+    // the caret moves with the text before it (to the end of a replacement it was in)
+    int32_t caret = SelStart();
     // One replacement per paragraph, from its first occurrence to its last, last
     // paragraph first so that the numbers of those before stay. Listeners hear once, the
     // window is not scrolled to each, and it is all one undo step.
@@ -379,6 +378,11 @@ int32_t TCodeMemo::ReplaceAll(const std::string &find, const std::string &replac
     int32_t count = 0;
     std::vector<int32_t> at;
     std::string span;
+    // the toggle mode keeps the whole stretch from the first occurrence to the last as
+    // its one change
+    const bool toggle = undoMode_ == TUndoMode::Toggle;
+    const std::string original = toggle ? Text() : std::string();
+    int32_t first = 0, tail = 0;
     for (int32_t p = ParagraphCount() - 1; p >= 0; --p) {
         int32_t len;
         const uint8_t *t = chars.Chars(p, len);
@@ -398,12 +402,26 @@ int32_t TCodeMemo::ReplaceAll(const std::string &find, const std::string &replac
                 span.append(reinterpret_cast<const char *>(t) + at[i - 1] + k, static_cast<size_t>(at[i] - at[i - 1] - k));
             span += replacement;
         }
-        count += static_cast<int32_t>(at.size());
         const int32_t s = ParStart(p) + at.front();
-        SelectRange(s, at.back() + k - at.front());
+        if (count == 0)
+            tail = TextLength() - (ParStart(p) + at.back() + k);
+        first = s;
+        count += static_cast<int32_t>(at.size());
+        const int32_t e = ParStart(p) + at.back() + k, lengthBefore = TextLength();
+        SelectRange(s, e - s);
         SetSelTextBuf(span.c_str());
+        const int32_t d = TextLength() - lengthBefore;
+        if (caret >= e)
+            caret += d;
+        else if (caret > s)
+            caret = e + d;
     }
-    SelectRange(keep.Pos(), 0);
+    if (toggle && count > 0) {
+        *undoText_ = original.substr(static_cast<size_t>(first), original.size() - static_cast<size_t>(tail + first));
+        undoStart_ = first;
+        undoStop_ = TextLength() - tail;
+    }
+    SelectRange(caret, 0);
     noScroll_ = restore.noScroll;
     if (host_ && count > 0)
         ScrollInView();
