@@ -77,6 +77,8 @@ void TCodeMemo::ClearStore()
 void TCodeMemo::ResetUndo()
 {
     history_.Clear();
+    if (!modified_)
+        history_.MarkSaved();
     undoText_.reset();
     undoStart_ = 0;
     undoStop_ = 0;

@@ -181,7 +181,8 @@ public:
     // The most steps Multi keeps (default 10000, at least 1); the oldest go first.
     void SetUndoLimit(size_t steps) { history_.SetLimit(steps); }
     size_t UndoLimit() const { return history_.Limit(); }
-    // Forgets every change recorded (loading and Clear do it too).
+    // Forgets every change recorded (loading and Clear do it too); an unmodified text is
+    // the saved one.
     void ResetUndo();
     // The history itself: its clock (typing pauses), its counts.
     TUndoHistory &UndoHistory() { return history_; }

@@ -145,6 +145,7 @@ void TCodeMemo::SetParagraphText(int32_t i, const std::string &s)
     const int32_t len = selLength_;
     const bool caretHere = CaretPar() == i;
     const bool caretLater = CaretPar() > i;
+    TUndoGroup group(history_);
     noScroll_ = true;
     while (ParagraphCount() <= i) {
         SetSelLength(0);

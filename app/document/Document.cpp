@@ -292,6 +292,11 @@ void TDocument::WriteTo(const std::string &path, bool asRtf)
 void TDocument::NewTemplate()
 {
     quenvel::NewTemplate(*memo_);
+    // the template is where the history begins
+    if (memo_->UndoMode() == TUndoMode::Multi) {
+        memo_->ResetUndo();
+        memo_->SetModified(false);
+    }
 }
 
 void TDocument::NewDocument()
