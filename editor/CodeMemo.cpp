@@ -53,6 +53,7 @@ TCodeMemo::TCodeMemo()
         return static_cast<uint32_t>(
             duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
     };
+    history_.Clock = [this] { return TickCount ? TickCount() : 0u; };
 }
 
 TCodeMemo::~TCodeMemo()
@@ -75,6 +76,9 @@ void TCodeMemo::ClearStore()
 
 void TCodeMemo::ResetUndo()
 {
+    history_.Clear();
+    if (!modified_)
+        history_.MarkSaved();
     undoText_.reset();
     undoStart_ = 0;
     undoStop_ = 0;

@@ -9,6 +9,7 @@
 #include "Surface.h"
 #include "CodePage.h"
 #include "TextStore.h"
+#include "UndoHistory.h"
 
 #include <chrono>
 #include <cstdint>
@@ -24,6 +25,9 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TUpdateMode { umImmediate, umOnNeed, umBackground };
 enum TBorderStyle { bsNone, bsSingle };
+// How Undo works: Toggle keeps one change (consecutive insertions merged) and undoing it is
+// itself a change, so a second Undo makes it again; Multi steps back through a history.
+enum class TUndoMode { Toggle, Multi };
 using TShiftState = uint8_t;
 enum : uint8_t { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
@@ -157,8 +161,34 @@ public:
     // Replaces the selection by a NUL-terminated text.
     void SetSelTextBuf(const char *text);
     void ClearSelection();
+
+    // ---- undo ----
+    // Toggle (the control's default) or Multi. Switching empties what was recorded.
+    TUndoMode UndoMode() const { return undoMode_; }
+    void SetUndoMode(TUndoMode mode);
+    // Toggle: takes back the last change (a second Undo makes it again). Multi: takes back
+    // the last step, restoring the exact bytes (style codes included) and the selection
+    // the step began with, and brings the caret into view; nothing when CanUndo is false.
     void Undo();
-    bool CanUndo() const { return undoText_ != nullptr; }
+    // Multi: makes the last step undone again, leaving the selection it left; nothing when
+    // CanRedo is false, and always nothing in Toggle.
+    void Redo();
+    bool CanUndo() const { return undoMode_ == TUndoMode::Toggle ? undoText_ != nullptr : history_.CanUndo(); }
+    bool CanRedo() const { return undoMode_ == TUndoMode::Multi && history_.CanRedo(); }
+    // Multi: every change between the outermost Begin and End is one step (nests; a
+    // TUndoGroup guard on UndoHistory() does the same). The next change after End starts
+    // a new step. Harmless in Toggle.
+    void BeginUndoGroup() { history_.BeginGroup(); }
+    void EndUndoGroup() { history_.EndGroup(); }
+    // The most steps Multi keeps (default 10000, at least 1); the oldest go first.
+    void SetUndoLimit(size_t steps) { history_.SetLimit(steps); }
+    size_t UndoLimit() const { return history_.Limit(); }
+    // Forgets every change recorded (loading and Clear do it too); an unmodified text is
+    // the saved one.
+    void ResetUndo();
+    // The history itself: its clock (typing pauses), its counts.
+    TUndoHistory &UndoHistory() { return history_; }
+    const TUndoHistory &UndoHistory() const { return history_; }
     void SetParagraphText(int32_t i, const std::string &s);
     void SetBold() { WrapSelection(scBold); }
     void SetItalic() { WrapSelection(scItalic); }
@@ -171,7 +201,15 @@ public:
     // no parsing). False, with nothing promised, when the lists differ in more than that;
     // ReApplyKeywords then highlights everything again.
     bool RecolourKeywords(const TKeywordList &previous);
-    bool FindText(const std::string &text, bool down, bool matchCase);
+    // Selects the next occurrence of text after the caret (down) or the previous one before
+    // it; wholeWord: only where neither end touches a letter, digit, '_', '$', '%', '&' or
+    // a character of the upper half. False, nothing moved, when there is none.
+    bool FindText(const std::string &text, bool down, bool matchCase, bool wholeWord = false);
+    // Replaces every occurrence of `find` in the whole text by `replacement` (a CR or CR LF
+    // in it breaks the line as Enter does); occurrences never run over a line break.
+    // Multi: one undo step. Returns how many were replaced; leaves the caret where it was
+    // (moved with the text before it), with no selection.
+    int32_t ReplaceAll(const std::string &find, const std::string &replacement, bool matchCase, bool wholeWord);
 
     int32_t SelLine() { return caretNav_->DisplayLine(); }
     void SetSelLine(int32_t line);
@@ -188,7 +226,9 @@ public:
 
     // ---- state ----
     bool Modified() const { return modified_; }
-    void SetModified(bool m) { modified_ = m; }
+    // False marks the text as the saved one: in Multi, undoing or redoing back to it clears
+    // Modified again and leaving it sets it.
+    void SetModified(bool m);
     bool PackCodes = true;
     bool KeywordsActive = false;
     bool StartStopActive = false;
@@ -376,7 +416,6 @@ protected:
 private:
     void ClearStore();
     void ReportProgress();
-    void ResetUndo();
     // After the whole text was loaded or stripped of its highlighting.
     void WholeTextReplaced(bool regionsLazy);
 
@@ -517,10 +556,23 @@ private:
     int32_t lastReportedPos_ = -1, lastReportedLine_ = -1, lastReportedColumn_ = -1;
     int lastReportedStyle_ = -1;
 
-    // undo record
+    // undo record of the toggle mode
     std::unique_ptr<std::string> undoText_;
     int32_t undoStart_ = 0;
     int32_t undoStop_ = 0;
+    // the history of the multi mode
+    TUndoMode undoMode_ = TUndoMode::Toggle;
+    TUndoHistory history_;
+    bool replaying_ = false;                             // Undo or Redo is making its changes
+    TUndoHistory::TKind editKind_ = TUndoHistory::ukOther; // what the next change is, for grouping
+    int bulkDepth_ = 0;          // many changes in a row: listeners hear once at the end
+    bool changePending_ = false; // a change was made while bulkDepth_ > 0
+    void ApplyStep(const TUndoStep &step, bool undo);
+    void SelectRange(int32_t caret, int32_t length);
+    struct TSearchText;
+    void EndBulk();
+    // Selection moves made by the person end a run of typing.
+    void BreakTyping() { if (!replaying_) history_.Break(); }
 
     // scratch buffers of the keyword pass
     std::vector<uint8_t> plainBuf_, matchBuf_, upperBuf_;

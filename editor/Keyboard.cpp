@@ -81,6 +81,7 @@ void TCodeMemo::KeepX(TCodeNavigator &nav, int x)
 
 void TCodeMemo::ApplyMove(TCodeNavigator &to, TShiftState shift, int32_t oldPos, int32_t oldLine)
 {
+    BreakTyping();
     if (shift & ssShift) {
         selLength_ += oldPos - to.Pos();
         TCodeNavigator w(this);
@@ -125,6 +126,12 @@ void TCodeMemo::KeyDown(uint16_t &key, TShiftState shift)
         lastReportedStyle_ = caretNav_->EffectiveStyle();
         if (!ReadOnly && EnableHotKeys && HotKey(key)) {
             key = 0;
+            return;
+        }
+        // Ctrl+Shift+Z redoes (Ctrl+Z itself arrives as the character 26)
+        if (!ReadOnly && undoMode_ == TUndoMode::Multi && key == 'Z' && (shift & ssShift)) {
+            key = 0;
+            Redo();
             return;
         }
     }
@@ -384,14 +391,19 @@ void TCodeMemo::KeyPress(char &ch, bool autoRepeat)
             if (host_)
                 host_->InvalidateAll();
             break;
-        case 13: SetSelTextBuf("\r\n"); break;
+        case 13:
+            editKind_ = TUndoHistory::ukTyped;
+            SetSelTextBuf("\r\n");
+            break;
         case 22: PasteFromClipboard(); break;
         case 24: CutToClipboard(); break;
+        case 25: Redo(); break;
         case 26: Undo(); break;
         default: break;
         }
     } else {
         const char text[2] = {static_cast<char>(c), 0};
+        editKind_ = TUndoHistory::ukTyped;
         SetSelTextBuf(text);
     }
     if (keyReleased_ && !autoRepeat)

@@ -155,6 +155,7 @@ void TCodeMemo::SetParagraphText(int32_t i, const std::string &s)
     const int32_t len = selLength_;
     const bool caretHere = CaretPar() == i;
     const bool caretLater = CaretPar() > i;
+    TUndoGroup group(history_);
     noScroll_ = true;
     while (ParagraphCount() <= i) {
         SetSelLength(0);
@@ -263,24 +264,51 @@ int32_t Search(const uint8_t *text, int32_t n, const std::string &key, bool matc
 
 } // namespace
 
-bool TCodeMemo::FindText(const std::string &what, bool down, bool matchCase)
+namespace {
+
+// The key as the search compares it: upper-cased unless case matters.
+std::string SearchKey(const std::string &what, bool matchCase)
 {
-    if (what.empty())
-        return false;
     std::string key = what;
     if (!matchCase)
         for (auto &c : key)
             c = static_cast<char>(UpperAscii(static_cast<uint8_t>(c)));
-    const int32_t cp = CaretPar();
-    const int32_t coff = std::min(caretNav_->ParOffset(), Par(cp).Length);
-    const int32_t n = static_cast<int32_t>(key.size());
+    return key;
+}
+
+// Like Search, skipping occurrences that touch a word character at either end when only
+// whole words count.
+int32_t SearchWord(const uint8_t *text, int32_t n, const std::string &key, bool matchCase, bool wholeWord, bool down,
+                   int32_t from, int32_t before)
+{
+    const int32_t k = static_cast<int32_t>(key.size());
+    for (;;) {
+        const int32_t f = Search(text, n, key, matchCase, down, from, before);
+        if (f < 0 || !wholeWord || ((f == 0 || !IsWordByte(text[f - 1])) && (f + k >= n || !IsWordByte(text[f + k]))))
+            return f;
+        if (down)
+            from = f + 1;
+        else
+            before = f;
+    }
+}
+
+} // namespace
+
+// A paragraph's characters without marks, for searching; a paragraph whose marks hide no
+// possible first character of the key is given as empty, without a copy.
+struct TCodeMemo::TSearchText {
+    TCodeMemo &m;
+    uint8_t k0, k0l;
     std::string scratch;
-    // the paragraph's characters without marks; a paragraph whose marks hide no
-    // possible first character of the key is skipped without a copy
-    const uint8_t k0 = static_cast<uint8_t>(key[0]);
-    const uint8_t k0l = (!matchCase && k0 >= 'A' && k0 <= 'Z') ? static_cast<uint8_t>(k0 + 32) : k0;
-    auto chars = [&](int32_t p, int32_t &len) -> const uint8_t * {
-        const TParagraphRec &par = Par(p);
+    TSearchText(TCodeMemo &memo, const std::string &key, bool matchCase) : m(memo)
+    {
+        k0 = static_cast<uint8_t>(key[0]);
+        k0l = (!matchCase && k0 >= 'A' && k0 <= 'Z') ? static_cast<uint8_t>(k0 + 32) : k0;
+    }
+    const uint8_t *Chars(int32_t p, int32_t &len)
+    {
+        const TParagraphRec &par = m.Par(p);
         len = par.Length;
         if (par.MarkCount == 0)
             return par.Text;
@@ -289,14 +317,25 @@ bool TCodeMemo::FindText(const std::string &what, bool down, bool matchCase)
             len = 0;
             return par.Text;
         }
-        scratch = ParagraphText(p);
+        scratch = m.ParagraphText(p);
         return reinterpret_cast<const uint8_t *>(scratch.data());
-    };
+    }
+};
+
+bool TCodeMemo::FindText(const std::string &what, bool down, bool matchCase, bool wholeWord)
+{
+    if (what.empty())
+        return false;
+    const std::string key = SearchKey(what, matchCase);
+    const int32_t cp = CaretPar();
+    const int32_t coff = std::min(caretNav_->ParOffset(), Par(cp).Length);
+    const int32_t n = static_cast<int32_t>(key.size());
+    TSearchText chars(*this, key, matchCase);
     if (down) {
         for (int32_t p = cp; p < ParagraphCount(); ++p) {
             int32_t len;
-            const uint8_t *t = chars(p, len);
-            const int32_t f = Search(t, len, key, matchCase, true, p == cp ? coff : 0, 0);
+            const uint8_t *t = chars.Chars(p, len);
+            const int32_t f = SearchWord(t, len, key, matchCase, wholeWord, true, p == cp ? coff : 0, 0);
             if (f >= 0) {
                 SetSelLength(0);
                 SetSelStart(ParStart(p) + f + n);
@@ -307,8 +346,8 @@ bool TCodeMemo::FindText(const std::string &what, bool down, bool matchCase)
     } else {
         for (int32_t p = cp; p >= 0; --p) {
             int32_t len;
-            const uint8_t *t = chars(p, len);
-            const int32_t f = Search(t, len, key, matchCase, false, 0, p == cp ? coff : len + 1);
+            const uint8_t *t = chars.Chars(p, len);
+            const int32_t f = SearchWord(t, len, key, matchCase, wholeWord, false, 0, p == cp ? coff : len + 1);
             if (f >= 0) {
                 SetSelLength(0);
                 SetSelStart(ParStart(p) + f);
@@ -318,6 +357,86 @@ bool TCodeMemo::FindText(const std::string &what, bool down, bool matchCase)
         }
     }
     return false;
+}
+
+int32_t TCodeMemo::ReplaceAll(const std::string &find, const std::string &replacement, bool matchCase,
+                              bool wholeWord)
+{
+    // no occurrence runs over a break
+    if (find.empty() || find.find('\r') != std::string::npos)
+        return 0;
+    const std::string key = SearchKey(find, matchCase);
+    const int32_t k = static_cast<int32_t>(key.size());
+    TSearchText chars(*this, key, matchCase);
+    // the caret moves with the text before it (to the end of a replacement it was in)
+    int32_t caret = SelStart();
+    // One replacement per paragraph, from its first occurrence to its last, last
+    // paragraph first so that the numbers of those before stay. Listeners hear once, the
+    // window is not scrolled to each, and it is all one undo step.
+    struct TRestore {
+        TCodeMemo &m;
+        bool noScroll;
+        ~TRestore()
+        {
+            m.noScroll_ = noScroll;
+            m.EndUndoGroup();
+            m.EndBulk();
+        }
+    } restore{*this, noScroll_};
+    ++bulkDepth_;
+    BeginUndoGroup();
+    noScroll_ = true;
+    int32_t count = 0;
+    std::vector<int32_t> at;
+    std::string span;
+    // the toggle mode keeps the whole stretch from the first occurrence to the last as
+    // its one change
+    const bool toggle = undoMode_ == TUndoMode::Toggle;
+    const std::string original = toggle ? Text() : std::string();
+    int32_t first = 0, tail = 0;
+    for (int32_t p = ParagraphCount() - 1; p >= 0; --p) {
+        int32_t len;
+        const uint8_t *t = chars.Chars(p, len);
+        at.clear();
+        for (int32_t from = 0;;) {
+            const int32_t f = SearchWord(t, len, key, matchCase, wholeWord, true, from, 0);
+            if (f < 0)
+                break;
+            at.push_back(f);
+            from = f + k;
+        }
+        if (at.empty())
+            continue;
+        span.clear();
+        for (size_t i = 0; i < at.size(); ++i) {
+            if (i > 0)
+                span.append(reinterpret_cast<const char *>(t) + at[i - 1] + k, static_cast<size_t>(at[i] - at[i - 1] - k));
+            span += replacement;
+        }
+        const int32_t s = ParStart(p) + at.front();
+        if (count == 0)
+            tail = TextLength() - (ParStart(p) + at.back() + k);
+        first = s;
+        count += static_cast<int32_t>(at.size());
+        const int32_t e = ParStart(p) + at.back() + k, lengthBefore = TextLength();
+        SelectRange(s, e - s);
+        SetSelTextBuf(span.c_str());
+        const int32_t d = TextLength() - lengthBefore;
+        if (caret >= e)
+            caret += d;
+        else if (caret > s)
+            caret = e + d;
+    }
+    if (toggle && count > 0) {
+        *undoText_ = original.substr(static_cast<size_t>(first), original.size() - static_cast<size_t>(tail + first));
+        undoStart_ = first;
+        undoStop_ = TextLength() - tail;
+    }
+    SelectRange(caret, 0);
+    noScroll_ = restore.noScroll;
+    if (host_ && count > 0)
+        ScrollInView();
+    return count;
 }
 
 void TCodeMemo::CopyToClipboard()

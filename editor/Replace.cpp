@@ -1,4 +1,4 @@
-// Replacing the selection by new text, and the one-level undo.
+// Replacing the selection by new text, undo and redo, and replacing every occurrence.
 #include "CodeMemo.h"
 
 #include <algorithm>
@@ -28,6 +28,8 @@ int CodeIndex(uint8_t b)
 void TCodeMemo::SetSelStart(int32_t p)
 {
     p = std::clamp(p, 0, TextLength());
+    if (p != caretNav_->Pos() || selLength_ != 0)
+        BreakTyping();
     const int32_t len = selLength_;
     // the old selection is drawn no more
     if (len != 0 && host_)
@@ -45,6 +47,7 @@ void TCodeMemo::SetSelLength(int32_t n)
 {
     if (n == selLength_)
         return;
+    BreakTyping();
     const int32_t c = caretNav_->Pos();
     const int32_t oldFar = host_ ? (caretNav_ == selStartNav_ ? selStopNav_->DisplayLine() : selStartNav_->DisplayLine()) : 0;
     n = std::clamp<int64_t>(n, -static_cast<int64_t>(c), static_cast<int64_t>(TextLength()) - c);
@@ -100,8 +103,96 @@ void TCodeMemo::ClearSelection()
         SetSelTextBuf("");
 }
 
+void TCodeMemo::SetUndoMode(TUndoMode mode)
+{
+    if (mode == undoMode_)
+        return;
+    undoMode_ = mode;
+    ResetUndo();
+    if (!modified_)
+        history_.MarkSaved();
+}
+
+void TCodeMemo::SetModified(bool m)
+{
+    modified_ = m;
+    if (!m)
+        history_.MarkSaved();
+    else if (history_.AtSaved())
+        history_.ForgetSaved();
+}
+
+void TCodeMemo::SelectRange(int32_t caret, int32_t length)
+{
+    SetSelLength(0);
+    SetSelStart(caret);
+    SetSelLength(length);
+}
+
+void TCodeMemo::EndBulk()
+{
+    if (--bulkDepth_ == 0 && changePending_) {
+        changePending_ = false;
+        Change();
+    }
+}
+
+void TCodeMemo::ApplyStep(const TUndoStep &step, bool undo)
+{
+    // The changes are made again as they were recorded, without compensation: the bytes
+    // put back are exactly those that were there. The window is not scrolled to each.
+    struct TRestore {
+        TCodeMemo &m;
+        bool noScroll;
+        ~TRestore()
+        {
+            m.replaying_ = false;
+            m.compensate_ = true;
+            m.noScroll_ = noScroll;
+            m.EndBulk();
+        }
+    } restore{*this, noScroll_};
+    replaying_ = true;
+    compensate_ = false;
+    noScroll_ = true;
+    ++bulkDepth_;
+    const size_t n = step.changes.size();
+    for (size_t i = 0; i < n; ++i) {
+        const TUndoChange &c = step.changes[undo ? n - 1 - i : i];
+        const std::string &out = undo ? c.inserted : c.removed;
+        const std::string &in = undo ? c.removed : c.inserted;
+        SelectRange(c.pos, static_cast<int32_t>(out.size()));
+        SetSelTextBuf(in.c_str());
+    }
+    const TUndoSelection &sel = undo ? step.before : step.after;
+    SelectRange(sel.caret, sel.length);
+}
+
+void TCodeMemo::Redo()
+{
+    if (!CanRedo())
+        return;
+    const TUndoStep &step = history_.NextRedo();
+    ApplyStep(step, false);
+    history_.Redone();
+    modified_ = !history_.AtSaved();
+    if (host_)
+        ScrollInView();
+}
+
 void TCodeMemo::Undo()
 {
+    if (undoMode_ == TUndoMode::Multi) {
+        if (!history_.CanUndo())
+            return;
+        const TUndoStep &step = history_.NextUndo();
+        ApplyStep(step, true);
+        history_.Undone();
+        modified_ = !history_.AtSaved();
+        if (host_)
+            ScrollInView();
+        return;
+    }
     if (!undoText_)
         return;
     const std::string text = *undoText_;
@@ -208,9 +299,14 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
     const char *text = textIn ? textIn : "";
     const size_t textLen = std::strlen(text);
     // nothing to do for an empty text over an empty selection
-    if (selLength_ == 0 && textLen == 0)
+    if (selLength_ == 0 && textLen == 0) {
+        editKind_ = TUndoHistory::ukOther;
         return;
+    }
     modified_ = true;
+    const TUndoSelection selBefore{caretNav_->Pos(), selLength_};
+    const TUndoHistory::TKind kind = editKind_;
+    editKind_ = TUndoHistory::ukOther;
     NormaliseSelection();
 
     TReplacement r;
@@ -221,7 +317,21 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
     NoteRemoved(r);
     CutAtParagraphLimit(r);
     AddCompensation(r);
-    RecordUndo(r);
+    // what the history needs of the text before it changes
+    const bool recording = undoMode_ == TUndoMode::Multi && !replaying_;
+    TUndoChange change;
+    if (recording) {
+        change.pos = r.s;
+        if (r.e > r.s)
+            change.removed = GetTextPart(r.s, r.e);
+        for (size_t i = 0; i < r.pieces.size(); ++i) {
+            if (i > 0)
+                change.inserted += "\r\n";
+            change.inserted += r.pieces[i];
+        }
+    } else if (undoMode_ == TUndoMode::Toggle) {
+        RecordUndo(r);
+    }
 
     // The window's first line moves with an edit that starts at or before it: into the
     // edit's start when it began inside the replaced text, or to the end of a paragraph
@@ -238,11 +348,17 @@ void TCodeMemo::SetSelTextBuf(const char *textIn)
     if (!host_)
         ChangedRange(r.sPar, r.NewLastPar());
     PlaceCaretAfterEdit(r.InsertedEnd());
+    if (recording) {
+        history_.Record(std::move(change), kind, selBefore, TUndoSelection{SelStart(), 0});
+    }
     if (host_)
         RelayoutAfterEdit(std::min(p0, r.sPar), std::max(p1, r.NewLastPar()), linesBefore, topLineBefore,
                           topCollapses);
-    // listeners hear of the change
-    Change();
+    // listeners hear of the change (once, at the end, of many made in a row)
+    if (bulkDepth_ > 0)
+        changePending_ = true;
+    else
+        Change();
 }
 
 void TCodeMemo::NormaliseSelection()

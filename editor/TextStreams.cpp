@@ -454,6 +454,7 @@ void TCodeMemo::SetTextBuf(const char *text)
 void TCodeMemo::Clear()
 {
     SetTextBuf("");
+    ResetUndo();
 }
 
 void TCodeMemo::WholeTextReplaced(bool regionsLazy)

@@ -341,6 +341,8 @@ TEST(Settings, UnusableValuesGiveDefaults)
         {"Colors", "Background", "0x80000005", &TSettings::Background, static_cast<int32_t>(0x80000005u)},
         {"Colors", "Background", "-2147483643", &TSettings::Background, static_cast<int32_t>(0x80000005u)},
         {"Colors", "Background", "0x1FFFFFFFF", &TSettings::Background, static_cast<int32_t>(0x80000005u)},
+        {"Setup", "UndoLimit", "0", &TSettings::UndoLimit, 10000},
+        {"Setup", "UndoLimit", "7", &TSettings::UndoLimit, 7},
     };
     for (const TCase &c : cases) {
         TProfile p;
@@ -353,6 +355,38 @@ TEST(Settings, UnusableValuesGiveDefaults)
     EXPECT_EQ(s.FontStyle, 15);
     EXPECT_FALSE(s.HelpPane);
     EXPECT_TRUE(s.HintPane);
+    for (auto [value, mode] : {std::pair{"toggle", "Toggle"}, {"Multi", "Multi"}, {"junk", "Multi"}, {"", "Multi"}}) {
+        p.Parse(std::string("[Setup]\nUndo=") + value + "\n");
+        EXPECT_EQ(TSettings::Read(p, 1024, 768).Undo, mode) << value;
+    }
+}
+
+// Replace All through the document: every kind of line break in the replacement breaks the
+// line, Undo takes it all back at once; the undo settings reach the control and come back.
+TEST(Document, ReplaceAllAndTheUndoSettings)
+{
+    TDocument doc;
+    TCodeMemo &m = doc.Memo();
+    EXPECT_EQ(m.UndoMode(), TUndoMode::Multi);
+    m.SetTextBuf("a;b;c\r\nd;e");
+    m.SetModified(false);
+    EXPECT_EQ(doc.ReplaceAll(";", "\n", true, false), 3);
+    EXPECT_EQ(m.Text(), "a\r\nb\r\nc\r\nd\r\ne");
+    EXPECT_EQ(doc.ReplaceAll("\r\n", "", true, false), 0) << "no occurrence runs over a break";
+    EXPECT_EQ(doc.ReplaceAll("b", "x\ry\r\n", true, false), 1);
+    EXPECT_EQ(m.Text(), "a\r\nx\r\ny\r\n\r\nc\r\nd\r\ne");
+    m.Undo();
+    m.Undo();
+    EXPECT_EQ(m.Text(), "a;b;c\r\nd;e");
+    EXPECT_FALSE(m.Modified()) << "back at the saved text";
+    TSettings e;
+    e.Undo = "Toggle";
+    e.UndoLimit = 12;
+    doc.ApplySettings(e);
+    TSettings g;
+    doc.GatherSettings(g);
+    EXPECT_EQ(std::tie(g.Undo, g.UndoLimit), std::tie(e.Undo, e.UndoLimit));
+    EXPECT_EQ(m.UndoMode(), TUndoMode::Toggle);
 }
 
 TEST(Settings, WhereTheFileLivesAndAFileThatCannotBeWritten)

@@ -69,40 +69,6 @@ std::string RandomPiece(std::mt19937 &rng)
 
 } // namespace
 
-TEST(Replace, InsertBreakInTheMiddle)
-{
-    TCodeMemo m;
-    LoadString(m, "xy");
-    Select(m, 1, 1);
-    m.SetSelTextBuf("a\r\nb");
-    EXPECT_EQ(m.ParagraphText(0), "xa");
-    EXPECT_EQ(m.ParagraphText(1), "by");
-    EXPECT_EQ(m.TextLength(), 6);
-    EXPECT_EQ(m.SelStart(), 5);
-    EXPECT_EQ(m.CharAt(m.SelStart()), 'y');
-    EXPECT_EQ(m.CheckInvariants(), "");
-}
-
-TEST(Replace, LoneLineFeedStaysAndByteFiveBecomes165)
-{
-    TCodeMemo m;
-    LoadString(m, "ab");
-    Select(m, 1, 1);
-    m.SetSelTextBuf("\n\x05");
-    EXPECT_EQ(m.ParagraphCount(), 1);
-    EXPECT_EQ(m.ParagraphText(0), "a\n\xa5" "b");
-}
-
-TEST(Replace, CompensationKeepsTheRunningStyle)
-{
-    TCodeMemo m;
-    LoadString(m, "a\x02" "bc\x02" "d");
-    Select(m, 1, 3);
-    m.SetSelTextBuf("");
-    EXPECT_EQ(m.Text(), "a\x02" "c\x02" "d") << "the removed bold code comes back";
-    EXPECT_EQ(m.CheckInvariants(), "");
-}
-
 TEST(Undo, TypingIsOneStepAndUndoOfUndoRestores)
 {
     TCodeMemo m;
@@ -169,7 +135,11 @@ TEST(Replace, TypingAStringStartHighlightsTheNewRegion)
     EXPECT_EQ(runs[0].Len, 5) << "to and including the next double quote";
 }
 
-// Thousands of random replacements against a plain byte-string model.
+// Thousands of random replacements, undos, redos and saves against a plain byte-string
+// model: the text after each replacement (breaks, lone line feeds, the byte 5, the
+// compensation codes), the caret, navigators elsewhere, the highlighting a fresh load
+// gives; and, with the history as a list of model texts, what Undo and Redo give back,
+// the selection they leave and Modified against the saved text.
 TEST(Replace, DifferentialAgainstAByteModel)
 {
     std::mt19937 rng(31337);
@@ -177,58 +147,234 @@ TEST(Replace, DifferentialAgainstAByteModel)
     for (int doc = 0; doc < 200; ++doc) {
         TOpl3 c;
         TCodeMemo &m = c.memo;
+        m.SetUndoMode(TUndoMode::Multi);
+        const size_t limit = doc % 4 == 0 ? 1 + rng() % 6 : TUndoHistory::kDefaultLimit;
+        m.SetUndoLimit(limit);
         std::string init;
         for (int i = 0; i < 6; ++i)
             init += RandomPiece(rng);
         LoadString(m, init);
+        m.SetModified(false);
         m.ParseAllKeywords();
-        std::string model = m.Text();
+        // the texts the history can reach, the one shown, the saved one (-1: none), and
+        // the selection each step began with (caret, length) and left (its caret)
+        std::vector<std::string> states{m.Text()};
+        std::vector<std::pair<int32_t, int32_t>> before{{0, 0}};
+        std::vector<int32_t> after{0};
+        size_t cur = 0;
+        long saved = 0;
         for (int step = 0; step < 100; ++step, ++edits) {
+            const std::string &model = states[cur];
             const int32_t T = static_cast<int32_t>(model.size());
-            int32_t s = static_cast<int32_t>(rng() % static_cast<unsigned>(T + 1));
-            int32_t e = rng() % 3 == 0 ? s : static_cast<int32_t>(rng() % static_cast<unsigned>(T + 1));
-            if (e < s)
-                std::swap(s, e);
-            // never split a break: its two positions go together
-            auto fix = [&](int32_t &p) {
-                if (p > 0 && p < T && model[static_cast<size_t>(p)] == '\n' && model[static_cast<size_t>(p - 1)] == '\r')
-                    --p;
-            };
-            fix(s);
-            fix(e);
-            std::string text = RandomPiece(rng);
-            // navigators outside the range keep answering the same character; one on its
-            // end, inside it, collapses to its start
-            std::vector<std::pair<std::unique_ptr<TCodeNavigator>, uint8_t>> watch;
-            for (int k = 0; k < 4; ++k) {
-                const int32_t p = k == 0 ? e : static_cast<int32_t>(rng() % static_cast<unsigned>(T + 1));
-                if (k > 0 && p >= s && p <= e)
-                    continue;
-                auto n = std::make_unique<TCodeNavigator>(&m);
-                n->SetPos(p);
-                uint8_t ch = p < T ? n->CharAt() : 0;
-                watch.emplace_back(std::move(n), ch);
-            }
-            Select(m, s, e);
-            m.SetSelTextBuf(text.c_str());
-            model = ModelReplace(model, s, e, text, true);
-            ASSERT_EQ(m.Text(), model) << "edit " << edits;
-            ASSERT_EQ(m.CheckInvariants(), "") << "edit " << edits;
-            ASSERT_EQ(watch[0].first->Pos(), s) << "edit " << edits;
-            for (size_t k = 1; k < watch.size(); ++k)
-                if (watch[k].first->Pos() < m.TextLength()) {
-                    ASSERT_EQ(watch[k].first->CharAt(), watch[k].second) << "edit " << edits;
+            const unsigned op = rng() % 10;
+            if (op < 2 && cur > 0) {
+                m.Undo();
+                ASSERT_EQ(m.SelStart(), before[cur].first) << "edit " << edits;
+                ASSERT_EQ(m.SelLength(), before[cur].second) << "edit " << edits;
+                --cur;
+            } else if (op < 3 && cur + 1 < states.size()) {
+                m.Redo();
+                ++cur;
+                ASSERT_EQ(m.SelStart(), after[cur]) << "edit " << edits;
+                ASSERT_EQ(m.SelLength(), 0);
+            } else if (op < 4) {
+                m.SetModified(false);
+                saved = static_cast<long>(cur);
+            } else {
+                int32_t s = static_cast<int32_t>(rng() % static_cast<unsigned>(T + 1));
+                int32_t e = rng() % 3 == 0 ? s : static_cast<int32_t>(rng() % static_cast<unsigned>(T + 1));
+                if (e < s)
+                    std::swap(s, e);
+                // never split a break: its two positions go together
+                auto fix = [&](int32_t &p) {
+                    if (p > 0 && p < T && model[static_cast<size_t>(p)] == '\n' && model[static_cast<size_t>(p - 1)] == '\r')
+                        --p;
+                };
+                fix(s);
+                fix(e);
+                std::string text = RandomPiece(rng);
+                // navigators outside the range keep answering the same character; one on
+                // its end, inside it, collapses to its start
+                std::vector<std::pair<std::unique_ptr<TCodeNavigator>, uint8_t>> watch;
+                for (int k = 0; k < 4; ++k) {
+                    const int32_t p = k == 0 ? e : static_cast<int32_t>(rng() % static_cast<unsigned>(T + 1));
+                    if (k > 0 && p >= s && p <= e)
+                        continue;
+                    auto n = std::make_unique<TCodeNavigator>(&m);
+                    n->SetPos(p);
+                    uint8_t ch = p < T ? n->CharAt() : 0;
+                    watch.emplace_back(std::move(n), ch);
                 }
+                const bool reversed = rng() % 2 == 0;
+                Select(m, reversed ? e : s, reversed ? e : s);
+                m.SetSelLength(reversed ? s - e : e - s);
+                m.SetSelTextBuf(text.c_str());
+                std::string next = ModelReplace(model, s, e, text, true);
+                const int32_t end = e + static_cast<int32_t>(next.size()) - T;
+                if (next == model && s == e)
+                    continue; // nothing was done, nothing recorded
+                ASSERT_EQ(m.Text(), next) << "edit " << edits;
+                ASSERT_EQ(m.SelStart(), end) << "the caret after what was inserted, edit " << edits;
+                ASSERT_EQ(watch[0].first->Pos(), s) << "edit " << edits;
+                for (size_t k = 1; k < watch.size(); ++k)
+                    if (watch[k].first->Pos() < m.TextLength()) {
+                        ASSERT_EQ(watch[k].first->CharAt(), watch[k].second) << "edit " << edits;
+                    }
+                // a new change drops what could be redone; the oldest beyond the limit go
+                states.resize(cur + 1);
+                before.resize(cur + 1);
+                after.resize(cur + 1);
+                states.push_back(std::move(next));
+                before.emplace_back(reversed ? e : s, reversed ? s - e : e - s);
+                after.push_back(end);
+                ++cur;
+                if (saved >= static_cast<long>(cur))
+                    saved = -1;
+                if (states.size() > limit + 1) {
+                    states.erase(states.begin());
+                    before.erase(before.begin());
+                    after.erase(after.begin());
+                    --cur;
+                    --saved;
+                }
+            }
+            ASSERT_EQ(m.Text(), states[cur]) << "edit " << edits;
+            ASSERT_EQ(m.CheckInvariants(), "") << "edit " << edits;
+            ASSERT_EQ(m.CanUndo(), cur > 0) << "edit " << edits;
+            ASSERT_EQ(m.CanRedo(), cur + 1 < states.size()) << "edit " << edits;
+            ASSERT_EQ(m.UndoHistory().Count(), states.size() - 1) << "edit " << edits;
+            ASSERT_EQ(m.Modified(), saved != static_cast<long>(cur)) << "edit " << edits;
             TCodeMemo fresh;
             RegisterOplSpans(fresh);
             std::unique_ptr<TKeywordList> t2;
             ApplyOplDialect(fresh, TDialect::Opl3, t2);
-            LoadString(fresh, ForFreshLoad(model));
+            LoadString(fresh, ForFreshLoad(states[cur]));
             ASSERT_EQ(Highlighting(m), Highlighting(fresh))
-                << "edit " << edits << " text " << testing::PrintToString(model);
+                << "edit " << edits << " text " << testing::PrintToString(states[cur]);
         }
     }
     EXPECT_GE(edits, 20000);
+}
+
+// Typing as Multi groups it: a run of word characters, a blank or punctuation after a word
+// starting the next step, a break, a pause, a caret move; Redo by Ctrl+Y and Ctrl+Shift+Z.
+TEST(Undo, MultiGroupsTypingAsEditorsDo)
+{
+    TCodeMemo m;
+    m.SetUndoMode(TUndoMode::Multi);
+    uint32_t now = 0;
+    m.UndoHistory().Clock = [&] { return now; };
+    LoadString(m, "x");
+    auto type = [&](const char *s) {
+        for (; *s; ++s) {
+            char ch = *s;
+            m.KeyPress(ch);
+            now += 100;
+        }
+    };
+    auto undoAll = [&] {
+        std::vector<std::string> seen;
+        while (m.CanUndo()) {
+            m.Undo();
+            seen.push_back(m.Text());
+        }
+        return seen;
+    };
+    type("ab cd,e\rfg");
+    now += 5000;
+    type("h");
+    Select(m, 1, 1);
+    type("i");
+    EXPECT_EQ(undoAll(), (std::vector<std::string>{"ab cd,e\r\nfghx", "ab cd,e\r\nfgx", "ab cd,e\r\nx", "ab cd,ex",
+                                                   "ab cdx", "abx", "x"}));
+    // a typed character over a selection begins the step and undoing it selects again
+    LoadString(m, "one two");
+    Select(m, 7, 4);
+    type("2");
+    type("3");
+    m.Undo();
+    EXPECT_EQ(m.Text(), "one two");
+    EXPECT_EQ(std::pair(m.SelStart(), m.SelLength()), std::pair(7, -3));
+    uint16_t z = 'Z';
+    m.KeyDown(z, ssCtrl | ssShift);
+    EXPECT_EQ(m.Text(), "one 23");
+    char ch = 26;
+    m.KeyPress(ch);
+    ch = 25;
+    m.KeyPress(ch);
+    EXPECT_EQ(m.Text(), "one 23");
+    // a group is one step however many changes it holds
+    m.BeginUndoGroup();
+    Select(m, 0, 3);
+    m.SetSelTextBuf("1");
+    {
+        TUndoGroup inner(m.UndoHistory());
+        m.SetSelTextBuf("\r\n");
+    }
+    m.EndUndoGroup();
+    EXPECT_EQ(m.Text(), "1\r\n 23");
+    m.Undo();
+    EXPECT_EQ(m.Text(), "one 23");
+    EXPECT_EQ(std::pair(m.SelStart(), m.SelLength()), std::pair(0, 3)) << "as the group's first change found it";
+}
+
+// Replace All: case, whole words, line breaks in the replacement, style codes around an
+// occurrence; one undo step gives back the exact text and the redo the replaced one.
+TEST(Undo, ReplaceAllIsOneStep)
+{
+    struct TCase {
+        const char *find, *with;
+        bool matchCase, whole;
+        int32_t count;
+        const char *result;
+    } cases[] = {
+        {"cat", "dog", false, false, 6, "dog condog dog\r\ndog_x \x02" "dog\x02\r\ndog"},
+        {"cat", "dog", false, true, 4, "dog concat dog\r\ncat_x \x02" "dog\x02\r\ndog"},
+        {"cat", "", true, true, 2, " concat Cat\r\ncat_x \x02\x02\r\nCAT"},
+        {"at", "\r\n", true, false, 5, "c\r\n conc\r\n C\r\n\r\nc\r\n_x \x02" "c\r\n\x02\r\nCAT"},
+        {"t\r\nc", "x", true, false, 0, nullptr},
+        {"\x02", "", true, false, 2, nullptr},
+    };
+    const std::string text = "cat concat Cat\r\ncat_x \x02" "cat\x02\r\nCAT";
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.find);
+        TCodeMemo m;
+        m.SetUndoMode(TUndoMode::Multi);
+        LoadString(m, text);
+        m.SetModified(false);
+        Select(m, 14, 14);
+        ASSERT_EQ(m.ReplaceAll(c.find, c.with, c.matchCase, c.whole), c.count);
+        const std::string result = m.Text();
+        if (c.result)
+            EXPECT_EQ(result, c.result);
+        EXPECT_EQ(m.CheckInvariants(), "");
+        EXPECT_EQ(m.CanUndo(), c.count > 0);
+        EXPECT_EQ(m.Modified(), c.count > 0);
+        m.Undo();
+        EXPECT_EQ(m.Text(), text);
+        EXPECT_FALSE(m.CanUndo());
+        EXPECT_FALSE(m.Modified());
+        m.Redo();
+        EXPECT_EQ(m.Text(), result);
+    }
+    // the caret keeps to the text after it; the toggle mode's one change is all of it;
+    // whole-word search both ways
+    TCodeMemo m;
+    LoadString(m, "cat concat\r\ncat");
+    Select(m, 10, 10);
+    m.ReplaceAll("cat", "mouse", false, false);
+    EXPECT_EQ(m.Text(), "mouse conmouse\r\nmouse");
+    EXPECT_EQ(m.SelStart(), 14);
+    m.Undo();
+    EXPECT_EQ(m.Text(), "cat concat\r\ncat");
+    LoadString(m, "cats concat cat, cat");
+    EXPECT_TRUE(m.FindText("CAT", true, false, true));
+    EXPECT_EQ(std::pair(m.SelStart(), m.SelLength()), std::pair(15, -3));
+    EXPECT_TRUE(m.FindText("cat", true, false, true));
+    EXPECT_EQ(m.SelStart(), 20);
+    Select(m, 12, 12);
+    EXPECT_FALSE(m.FindText("cat", false, false, true));
+    EXPECT_FALSE(m.FindText("cats", true, true, true));
 }
 
 TEST(Replace, TypingInsideACommentRunsNoPass)

@@ -6,6 +6,7 @@
 #include "opl/Series5Source.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -73,6 +74,8 @@ TDocument::TDocument() : memo_(std::make_unique<TCodeMemo>())
     ConfigureEditor(*memo_);
     memo_->OnParse = [](TCodeMemo *, int32_t, int32_t) {};
     RegisterOplSpans(*memo_);
+    // the application's undo (the control's own default is the one-level toggle)
+    memo_->SetUndoMode(TUndoMode::Multi);
     BindFormattingProgress();
 }
 
@@ -289,6 +292,11 @@ void TDocument::WriteTo(const std::string &path, bool asRtf)
 void TDocument::NewTemplate()
 {
     quenvel::NewTemplate(*memo_);
+    // the template is where the history begins
+    if (memo_->UndoMode() == TUndoMode::Multi) {
+        memo_->ResetUndo();
+        memo_->SetModified(false);
+    }
 }
 
 void TDocument::NewDocument()
@@ -335,6 +343,8 @@ void TDocument::ApplySettings(const TSettings &s)
     m.SetFont(font);
     m.SetColor(s.Background);
     m.SetTabStops(s.Tabs);
+    m.SetUndoMode(s.Undo == "Toggle" ? TUndoMode::Toggle : TUndoMode::Multi);
+    m.SetUndoLimit(static_cast<size_t>(std::max(s.UndoLimit, 1)));
 }
 
 void TDocument::GatherSettings(TSettings &s) const
@@ -347,6 +357,35 @@ void TDocument::GatherSettings(TSettings &s) const
     s.FontColor = m.Font().Color;
     s.Background = m.Color();
     s.Tabs = m.TabStops();
+    s.Undo = m.UndoMode() == TUndoMode::Toggle ? "Toggle" : "Multi";
+    s.UndoLimit = static_cast<int32_t>(std::min<size_t>(m.UndoLimit(), INT32_MAX));
+}
+
+bool TDocument::FindNext(const std::string &find, bool down, bool matchCase, bool wholeWord)
+{
+    return memo_->FindText(find, down, matchCase, wholeWord);
+}
+
+int32_t TDocument::ReplaceAll(const std::string &find, const std::string &replacement, bool matchCase,
+                              bool wholeWord)
+{
+    // every kind of line break in the replacement breaks the line
+    std::string with;
+    with.reserve(replacement.size());
+    for (size_t i = 0; i < replacement.size(); ++i) {
+        const char c = replacement[i];
+        if (c == '\r' || c == '\n') {
+            with += "\r\n";
+            if (c == '\r' && i + 1 < replacement.size() && replacement[i + 1] == '\n')
+                ++i;
+        } else {
+            with.push_back(c);
+        }
+    }
+    const int32_t n = memo_->ReplaceAll(find, with, matchCase, wholeWord);
+    if (n > 0 && OnStatus)
+        OnStatus();
+    return n;
 }
 
 void TDocument::GoToLine(int32_t line)

@@ -137,10 +137,21 @@ public:
     // modified state and undo are kept. Without re-highlighting for the first set-up.
     void SetDialect(std::optional<TDialect> dialect, bool rehighlight = true);
 
-    // The editor's part of the settings: the dialect, the font, the background and the tab
-    // size, put in force and read back.
+    // The editor's part of the settings: the dialect, the font, the background, the tab
+    // size and how undo works ([Setup] Undo, UndoLimit), put in force and read back.
     void ApplySettings(const TSettings &s);
     void GatherSettings(TSettings &s) const;
+
+    // ---- find and replace (the Find and Replace dialogs) ----
+    // Selects the next occurrence after the caret (down) or the previous one before it;
+    // false, nothing moved, when there is none. Whole words: neither end of the occurrence
+    // touches a letter, digit, '_', '$', '%', '&' or a character of the upper half.
+    bool FindNext(const std::string &find, bool down, bool matchCase, bool wholeWord);
+    // Replaces every occurrence in the whole text (none runs over a line break); a line
+    // break in the replacement (CR LF, CR or LF) breaks the line as Enter does. One undo
+    // step in the Multi mode; the caret stays where it was, with the text before it.
+    // Returns how many were replaced (0: nothing changed).
+    int32_t ReplaceAll(const std::string &find, const std::string &replacement, bool matchCase, bool wholeWord);
 
     // A jump: a bare caret at the start of a display line (0-based, clipped), the line
     // brought a few lines below the top of the window unless it stands in its upper half.

@@ -244,6 +244,8 @@ const TSettingEntry kEntries[] = {
     {"Help", "Help Window OPL", &TSettings::HelpPane},
     {"Help", "Help Window Write OPL", &TSettings::HintPane},
     {"Setup", "IncludePath", &TSettings::IncludePath},
+    {"Setup", "Undo", &TSettings::Undo},
+    {"Setup", "UndoLimit", &TSettings::UndoLimit, 1, INT32_MAX},
 };
 
 } // namespace
@@ -277,6 +279,7 @@ TSettings TSettings::Read(const TProfile &p, int screenWidth, int screenHeight)
             },
             e.Member);
     }
+    s.Undo = SameName(s.Undo, "Toggle") ? "Toggle" : "Multi";
     if (!hasTop)
         s.Top = centred(screenHeight, s.Height);
     if (!hasLeft)

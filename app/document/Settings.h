@@ -77,6 +77,11 @@ struct TSettings {
     bool HintPane = true;  // "Write Help System": the hint line pane
     // [Setup] IncludePath: folders searched for INCLUDE files, separated by ';'
     std::string IncludePath;
+    // [Setup] Undo: "Multi" (a history of steps, with Redo) or "Toggle" (one change, a
+    // second Undo makes it again); any other value reads as "Multi".
+    std::string Undo = "Multi";
+    // [Setup] UndoLimit: the most undo steps kept (a positive number).
+    int32_t UndoLimit = 10000;
 
     // The values of a profile, missing and unusable ones replaced by their defaults; a
     // window without a saved place is centred on a screen of the size given.

@@ -16,8 +16,9 @@ if [ -n "$e2e_program" ]; then
 fi
 export QUENVEL_SETTINGS="$work/quenvel.ini"
 # Runs a command on a display of its own; the display number starts at a random place, as
-# other test runs on this machine may be starting theirs at the same moment.
-in_xvfb() { xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" "$@"; }
+# other test runs on this machine may be starting theirs at the same moment; the server
+# stays up between the windows a script starts one after another.
+in_xvfb() { xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -noreset" "$@"; }
 export E2E_WINDOW="$work/window.sh"
 cat >"$E2E_WINDOW" <<'WINDOW'
 fail() { echo "FAIL: $*"; [ -n "${pid:-}" ] && kill "$pid"; exit 1; }

@@ -10,7 +10,7 @@ binary=$1
 source=$2
 if [[ -z "${QUENVEL_IN_XVFB:-}" ]]; then
     command -v xvfb-run >/dev/null || { echo "skipped: xvfb-run is not installed"; exit 77; }
-    QUENVEL_IN_XVFB=1 exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" "$0" "$@"
+    QUENVEL_IN_XVFB=1 exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -noreset" "$0" "$@"
 fi
 . "$(dirname "$0")/../e2e/setup.sh" "" xdotool import compare
 app=
