@@ -9,7 +9,10 @@
 #include <QKeySequence>
 
 #include <array>
+#include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -24,11 +27,11 @@ class TFrmMain;
 
 enum class TCommand {
     New, Open, Save, SaveAs, Print, PrintToPdf, Exit,
-    Undo, Cut, Copy, Paste, SelectAll,
+    Undo, Redo, Cut, Copy, Paste, SelectAll,
     Find, FindNext, Replace, GoToLine, GoToModule,
-    Font, FontColor, TabSize, BackgroundColor,
+    Font, FontColor, TabSize, BackgroundColor, ZoomIn, ZoomOut, ZoomReset,
     DialectNone, DialectSiena, DialectOpl3, DialectOpl5, DialectOpp,
-    HelpPane, HintPane,
+    HelpPane, HintPane, KeyboardClassic, KeyboardDesktop,
     CheckProgram, GoToDefinition, Back,
     Help, HelpOnWord, About,
 };
@@ -38,14 +41,15 @@ constexpr int kCommandCount = static_cast<int>(TCommand::About) + 1;
 enum class TEnabledBy {
     Always,
     CanUndo,     // the editor has a change to undo
+    CanRedo,     // the editor has an undone change to make again
     HasSearched, // a search was made (Find Next repeats it)
-    Never,       // not available yet
 };
 
 struct TCommandRow {
     TCommand Id;
-    const char *Caption;   // the menu caption, with its accelerator
-    QKeyCombination Key;   // the shortcut (none: QKeyCombination())
+    const char *Caption;     // the menu caption, with its accelerator
+    const char *Keys;        // the shortcuts, "; " between two ("": none)
+    const char *DesktopKeys; // the shortcuts with the Desktop keyboard (nullptr: the same)
     std::optional<TGlyph> Glyph;
     const char *Hint;      // the toolbar's tooltip (nullptr: the caption)
     const char *IconText;  // the toolbar's text where there is no glyph
@@ -67,15 +71,24 @@ public:
     // The exclusive group of the four dialect choices.
     QActionGroup *Dialects() const { return dialects_; }
 
-    void FillMenuBar(QMenuBar &bar) const;
+    void FillMenuBar(QMenuBar &bar);
     void FillContextMenu(QMenu &menu) const;
     void FillToolBars(TFrmMain &window) const;
     // Enables each command from its source.
-    void UpdateEnabled(bool canUndo, bool hasSearched) const;
+    void UpdateEnabled(bool canUndo, bool canRedo, bool hasSearched) const;
+    // The shortcuts of the Classic keyboard (Ctrl+X leaves) or of the Desktop one (Ctrl+X
+    // cuts, Ctrl+Q leaves), with the check mark of the choice.
+    void SetDesktopKeys(bool desktop) const;
+    // The File menu's list of recent files: numbered entries in the order given, each
+    // opening its file through `open`.
+    void SetRecentFiles(const std::vector<std::string> &files, const std::function<void(const std::string &)> &open);
 
 private:
     std::array<QAction *, kCommandCount> actions_{};
     QActionGroup *dialects_ = nullptr;
+    QMenu *recentMenu_ = nullptr;   // the menu holding the recent files
+    QAction *recentAnchor_ = nullptr; // the separator after them
+    std::vector<QAction *> recent_;
 };
 
 } // namespace quenvel

@@ -1,4 +1,5 @@
-// The find dialog: modeless, it keeps its text and options between uses.
+// The find and replace dialog: modeless, it keeps its texts and options between uses. As
+// the Find dialog it hides the replacement and its buttons.
 #pragma once
 
 #include <QDialog>
@@ -6,6 +7,7 @@
 #include <functional>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -16,20 +18,30 @@ class TFindDialog : public QDialog
 {
 public:
     explicit TFindDialog(QWidget *parent);
+    // Shows the dialog as Find or as Replace, in front, the search text selected.
+    void ShowAs(bool replace);
+    bool IsReplace() const { return replace_; }
     QString FindText() const;
     void SetFindText(const QString &text);
+    QString ReplaceText() const;
+    void SetReplaceText(const QString &text);
     bool Down() const;
     void SetDown(bool down);
     bool MatchCase() const;
     void SetMatchCase(bool on);
-    // The dialog's find button.
-    std::function<void()> OnFind;
+    bool WholeWord() const;
+    void SetWholeWord(bool on);
+    // The dialog's buttons.
+    std::function<void()> OnFind, OnReplace, OnReplaceAll;
 
 private:
-    QLineEdit *text_;
-    QCheckBox *matchCase_;
+    void SetMode(bool replace);
+    bool replace_ = false;
+    QLineEdit *text_, *replacement_;
+    QLabel *replacementLabel_;
+    QCheckBox *matchCase_, *wholeWord_;
     QRadioButton *up_, *down_;
-    QPushButton *find_;
+    QPushButton *find_, *replaceOne_, *replaceAll_;
 };
 
 } // namespace quenvel

@@ -12,6 +12,7 @@
 #include "platform/QtSurface.h"
 
 #include <QAction>
+#include <QWheelEvent>
 #include <QActionGroup>
 #include <QApplication>
 #include <QLabel>
@@ -19,6 +20,9 @@
 #include <QMenuBar>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <algorithm>
+#include <filesystem>
 
 namespace quenvel {
 
@@ -48,7 +52,52 @@ void TFrmMain::CreateActions()
 
 void TFrmMain::UpdateActions()
 {
-    actions_->UpdateEnabled(doc_.Memo().CanUndo(), searched_);
+    actions_->UpdateEnabled(doc_.Memo().CanUndo(), doc_.Memo().CanRedo(), searched_);
+}
+
+void TFrmMain::ShowRecentFiles()
+{
+    actions_->SetRecentFiles(recentFiles_, [this](const std::string &path) { OpenRecentFile(path); });
+}
+
+void TFrmMain::OpenRecentFile(const std::string &path)
+{
+    Guard([&] {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(path, ec)) {
+            std::erase(recentFiles_, path);
+            ShowRecentFiles();
+            throw EQuenvelError("The file " + path + " no longer exists; it is taken off the list of recent files");
+        }
+        doc_.OpenPath(*ui_, path);
+    });
+}
+
+void TFrmMain::KeyboardClassicClick()
+{
+    actions_->SetDesktopKeys(false);
+}
+
+void TFrmMain::KeyboardDesktopClick()
+{
+    actions_->SetDesktopKeys(true);
+}
+
+bool TFrmMain::eventFilter(QObject *watched, QEvent *e)
+{
+    // Ctrl+wheel over the text zooms, a notch a point
+    if (e->type() == QEvent::Wheel && watched == CodeMemo1->viewport()) {
+        auto *w = static_cast<QWheelEvent *>(e);
+        if (w->modifiers() & Qt::ControlModifier) {
+            wheelZoom_ += w->angleDelta().y();
+            const int notches = wheelZoom_ / 120;
+            wheelZoom_ -= notches * 120;
+            if (notches != 0)
+                Zoom(notches);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, e);
 }
 
 void TFrmMain::CheckProgramClick()
@@ -71,6 +120,13 @@ void TFrmMain::GoBackClick()
 void TFrmMain::Undo1Click()
 {
     Guard([&] { doc_.Memo().Undo(); });
+    UpdateActions();
+}
+
+void TFrmMain::Redo1Click()
+{
+    Guard([&] { doc_.Memo().Redo(); });
+    UpdateActions();
 }
 
 void TFrmMain::Cut1Click()
@@ -138,6 +194,35 @@ void TFrmMain::TabSize1Click()
         if (n >= 1 && n <= 12)
             m.SetTabStops(n);
     });
+}
+
+void TFrmMain::Zoom(int steps)
+{
+    Guard([&] {
+        TCodeMemo &m = doc_.Memo();
+        TFontDesc f = m.Font();
+        // a size in pixels is negative: its magnitude grows
+        const int32_t size = std::abs(f.Size);
+        const int32_t zoomed = steps == 0 ? TSettings().FontSize : std::clamp(size + steps, 1, kMaxFontSize);
+        f.Size = steps != 0 && f.Size < 0 ? -zoomed : zoomed;
+        if (f.Size != m.Font().Size)
+            m.SetFont(f);
+    });
+}
+
+void TFrmMain::ZoomInClick()
+{
+    Zoom(1);
+}
+
+void TFrmMain::ZoomOutClick()
+{
+    Zoom(-1);
+}
+
+void TFrmMain::ZoomResetClick()
+{
+    Zoom(0);
 }
 
 void TFrmMain::BackgroundColor1Click()

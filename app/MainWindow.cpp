@@ -160,6 +160,11 @@ void TFrmMain::CreatePanes()
     m.OnSelMove = [this](TCodeMemo *) { CodeMemo1SelMove(); };
     m.OnEnter = [this](TCodeMemo *) { SetActivePane(1); };
     doc_.OnNameChanged = [this] { SetFileName(doc_.FileName()); };
+    doc_.OnFileUsed = [this](const std::string &path) {
+        RememberFile(recentFiles_, path);
+        ShowRecentFiles();
+    };
+    CodeMemo1->viewport()->installEventFilter(this);
     doc_.OnStatus = [this] { CodeMemo1SelMove(); };
     doc_.OnProgressText = [this](const std::string &t) { StatusBar->SetText(0, QString::fromLatin1(t.c_str())); };
     doc_.OnDialectChanged = [this] { ShowDialect(); };
@@ -209,6 +214,9 @@ void TFrmMain::ApplySettings(const TSettings &s)
     PanelTreeViewHelpKeys->setVisible(s.HelpPane);
     Action(TCommand::HintPane)->setChecked(s.HintPane);
     PanelWriteHelp->setVisible(s.HintPane);
+    actions_->SetDesktopKeys(s.Keyboard == "Desktop");
+    recentFiles_ = s.RecentFiles;
+    ShowRecentFiles();
 }
 
 TSettings TFrmMain::GatherSettings() const
@@ -224,6 +232,8 @@ TSettings TFrmMain::GatherSettings() const
     doc_.GatherSettings(s);
     s.HelpPane = Action(TCommand::HelpPane)->isChecked();
     s.HintPane = Action(TCommand::HintPane)->isChecked();
+    s.Keyboard = Action(TCommand::KeyboardDesktop)->isChecked() ? "Desktop" : "Classic";
+    s.RecentFiles = recentFiles_;
     return s;
 }
 

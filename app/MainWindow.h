@@ -68,6 +68,16 @@ public:
     void Gotomodule1Click();
     void Find1Click();
     void FindDialog1Find();
+    void FindDialog1Replace();
+    void FindDialog1ReplaceAll();
+    void Replace1Click();
+    void Redo1Click();
+    void ZoomInClick();
+    void ZoomOutClick();
+    void ZoomResetClick();
+    void KeyboardClassicClick();
+    void KeyboardDesktopClick();
+    void OpenRecentFile(const std::string &path);
     void FindNext1Click();
     void SpeedBtnPrintClick();
     void PrintToPdf1Click();
@@ -111,6 +121,7 @@ public:
 
 protected:
     bool event(QEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
 
 private:
@@ -130,6 +141,12 @@ private:
     // The check mark of the dialect in force (none when none was chosen).
     void ShowDialect();
     void ChooseDialect(TDialect dialect);
+    // A search from the Find or Replace dialog: `step` gets the dialog's texts in the
+    // editor's character set and tells whether it found anything.
+    void Search(const std::function<bool(const std::string &find, const std::string &with)> &step);
+    // The font size by `steps` points (0: the size of a first start).
+    void Zoom(int steps);
+    void ShowRecentFiles();
     // Runs a command; an error it throws goes to the general error box. The caret is
     // brought into view after it.
     void Guard(const std::function<void()> &f);
@@ -158,6 +175,8 @@ private:
     QMenu *PopupMenu1 = nullptr;
     std::unique_ptr<TActions> actions_;
     bool searched_ = false; // a search was made: Find Next repeats it
+    std::vector<std::string> recentFiles_;
+    int wheelZoom_ = 0; // a part of a wheel notch turned with Ctrl, not yet a zoom step
     TfrmModules *frmModules_ = nullptr;
     TFindDialog *FindDialog1 = nullptr;
     THelpWindow *help_ = nullptr;

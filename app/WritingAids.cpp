@@ -8,6 +8,7 @@
 #include "app/Printing.h"
 #include "app/ProcedureWindow.h"
 #include "app/QtDocumentUi.h"
+#include "app/StatusPanels.h"
 #include "opl/HelpIndex.h"
 #include "opl/HelpTree.h"
 #include "opl/SyntaxHints.h"
@@ -33,6 +34,8 @@ void TFrmMain::CreateAids()
     };
     FindDialog1 = new TFindDialog(this);
     FindDialog1->OnFind = [this] { FindDialog1Find(); };
+    FindDialog1->OnReplace = [this] { FindDialog1Replace(); };
+    FindDialog1->OnReplaceAll = [this] { FindDialog1ReplaceAll(); };
     help_ = new THelpWindow(this);
 
     FillHelpTree(TreeViewHelpKeys);
@@ -71,33 +74,64 @@ void TFrmMain::Gotomodule1Click()
 
 void TFrmMain::Find1Click()
 {
-    FindDialog1->show();
-    FindDialog1->raise();
-    FindDialog1->activateWindow();
+    FindDialog1->ShowAs(false);
 }
 
-void TFrmMain::FindDialog1Find()
+void TFrmMain::Replace1Click()
+{
+    FindDialog1->ShowAs(true);
+}
+
+void TFrmMain::Search(const std::function<bool(const std::string &find, const std::string &with)> &step)
 {
     Guard([&] {
         if (FindDialog1->FindText().isEmpty())
             return;
         TCodeMemo &m = doc_.Memo();
-        // the dialog's text in the editor's character set: a character the set lacks is in
-        // no text, so nothing is found
-        const std::optional<std::string> bytes = ExactBytes(FindDialog1->FindText(), m.CodePage);
-        bool found = false;
-        if (bytes) {
-            TBusy busy(*ui_);
-            found = m.FindText(*bytes, FindDialog1->Down(), FindDialog1->MatchCase());
+        // the dialog's texts in the editor's character set: a character the set lacks is in
+        // no text, so nothing is found, and it cannot go into one
+        const std::optional<std::string> find = ExactBytes(FindDialog1->FindText(), m.CodePage);
+        std::u32string missing;
+        const std::string with = QStringToBytes(FindDialog1->ReplaceText(), m.CodePage, &missing);
+        if (FindDialog1->IsReplace() && !missing.empty()) {
+            ui_->Tell(MissingCharacterText(missing[0], m.CodePage).toStdString());
+            return;
         }
-        if (found)
-            m.ScrollInView();
-        else
+        bool found = false;
+        if (find) {
+            TBusy busy(*ui_);
+            found = step(*find, with);
+        }
+        if (!found)
             ui_->Tell("Search string not found");
         // the focus stays where the search was started: in the dialog, Enter finds the next
         // match and Escape closes it; from the window (F3), the editor keeps it
         searched_ = true;
         UpdateActions();
+    });
+}
+
+void TFrmMain::FindDialog1Find()
+{
+    Search([this](const std::string &find, const std::string &) {
+        return doc_.FindNext(find, FindDialog1->Down(), FindDialog1->MatchCase(), FindDialog1->WholeWord());
+    });
+}
+
+void TFrmMain::FindDialog1Replace()
+{
+    Search([this](const std::string &find, const std::string &with) {
+        return doc_.ReplaceNext(find, with, FindDialog1->Down(), FindDialog1->MatchCase(), FindDialog1->WholeWord());
+    });
+}
+
+void TFrmMain::FindDialog1ReplaceAll()
+{
+    Search([this](const std::string &find, const std::string &with) {
+        const int32_t n = doc_.ReplaceAll(find, with, FindDialog1->MatchCase(), FindDialog1->WholeWord());
+        if (n > 0)
+            StatusBar->SetText(0, n == 1 ? QStringLiteral("1 replacement") : QStringLiteral("%1 replacements").arg(n));
+        return n > 0;
     });
 }
 

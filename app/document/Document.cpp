@@ -222,6 +222,8 @@ void TDocument::LoadBytes(const uint8_t *bytes, size_t count, const std::string 
     SetFileName(path);
     if (OnStatus)
         OnStatus();
+    if (OnFileUsed)
+        OnFileUsed(path);
 }
 
 int64_t TDocument::LoadPlainText(const uint8_t *bytes, size_t count)
@@ -282,6 +284,8 @@ void TDocument::WriteFile()
     memo_->SetModified(false);
     if (OnStatus)
         OnStatus();
+    if (OnFileUsed)
+        OnFileUsed(fileName_);
 }
 
 void TDocument::WriteTo(const std::string &path, bool asRtf)
@@ -366,10 +370,11 @@ bool TDocument::FindNext(const std::string &find, bool down, bool matchCase, boo
     return memo_->FindText(find, down, matchCase, wholeWord);
 }
 
-int32_t TDocument::ReplaceAll(const std::string &find, const std::string &replacement, bool matchCase,
-                              bool wholeWord)
+namespace {
+
+// Every kind of line break in a replacement breaks the line.
+std::string WithLineBreaks(const std::string &replacement)
 {
-    // every kind of line break in the replacement breaks the line
     std::string with;
     with.reserve(replacement.size());
     for (size_t i = 0; i < replacement.size(); ++i) {
@@ -382,7 +387,36 @@ int32_t TDocument::ReplaceAll(const std::string &find, const std::string &replac
             with.push_back(c);
         }
     }
-    const int32_t n = memo_->ReplaceAll(find, with, matchCase, wholeWord);
+    return with;
+}
+
+} // namespace
+
+bool TDocument::ReplaceNext(const std::string &find, const std::string &replacement, bool down, bool matchCase,
+                            bool wholeWord)
+{
+    TCodeMemo &m = *memo_;
+    const int32_t start = m.SelStart(), length = m.SelLength();
+    // the selection is a match when searching from its start finds it again
+    if (length == static_cast<int32_t>(find.size()) && length > 0) {
+        m.SetSelLength(0);
+        m.SetSelStart(start);
+        if (m.FindText(find, true, matchCase, wholeWord) && m.SelStart() == start) {
+            m.SetSelTextBuf(WithLineBreaks(replacement).c_str());
+            if (OnStatus)
+                OnStatus();
+        } else {
+            m.SetSelStart(start);
+            m.SetSelLength(length);
+        }
+    }
+    return m.FindText(find, down, matchCase, wholeWord);
+}
+
+int32_t TDocument::ReplaceAll(const std::string &find, const std::string &replacement, bool matchCase,
+                              bool wholeWord)
+{
+    const int32_t n = memo_->ReplaceAll(find, WithLineBreaks(replacement), matchCase, wholeWord);
     if (n > 0 && OnStatus)
         OnStatus();
     return n;
@@ -476,14 +510,27 @@ bool TDocument::Open(TDocumentUi &ui)
     const std::optional<std::string> path = ui.OpenFileName();
     if (!path || path->empty())
         return false;
+    LoadAndWarn(ui, *path);
+    return true;
+}
+
+bool TDocument::OpenPath(TDocumentUi &ui, const std::string &path)
+{
+    if (!CloseQuery(ui))
+        return false;
+    LoadAndWarn(ui, path);
+    return true;
+}
+
+void TDocument::LoadAndWarn(TDocumentUi &ui, const std::string &path)
+{
     {
         TBusy busy(ui);
-        LoadFile(*path);
+        LoadFile(path);
     }
     const std::string warning = LoadWarning();
     if (!warning.empty())
         ui.Warn(warning);
-    return true;
 }
 
 void TDocument::ForgetLoadNotes()

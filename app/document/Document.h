@@ -147,6 +147,10 @@ public:
     // false, nothing moved, when there is none. Whole words: neither end of the occurrence
     // touches a letter, digit, '_', '$', '%', '&' or a character of the upper half.
     bool FindNext(const std::string &find, bool down, bool matchCase, bool wholeWord);
+    // Replace: the selection, when it is an occurrence, is replaced (a line break in the
+    // replacement breaks the line); then the next occurrence is selected as FindNext does.
+    bool ReplaceNext(const std::string &find, const std::string &replacement, bool down, bool matchCase,
+                     bool wholeWord);
     // Replaces every occurrence in the whole text (none runs over a line break); a line
     // break in the replacement (CR LF, CR or LF) breaks the line as Enter does. One undo
     // step in the Multi mode; the caret stays where it was, with the text before it.
@@ -165,6 +169,9 @@ public:
     bool SaveAs(TDocumentUi &ui);
     bool New(TDocumentUi &ui);
     bool Open(TDocumentUi &ui);
+    // Opens a file named elsewhere (a recent file), after asking about the changes; false
+    // when the user kept the document.
+    bool OpenPath(TDocumentUi &ui, const std::string &path);
 
     // The name Save As uses for a chosen name: ".OPL" appended when it has no extension.
     static std::string SaveAsName(const std::string &chosen);
@@ -176,6 +183,8 @@ public:
     // ---- events ----
     // The name changed (captions follow it).
     std::function<void()> OnNameChanged;
+    // A file was opened or saved (its name as given): for the list of recent files.
+    std::function<void(const std::string &)> OnFileUsed;
     // The state shown in the status bar may have changed (after load, save, New).
     std::function<void()> OnStatus;
     // A progress text for the status bar; empty: clear it.
@@ -184,6 +193,8 @@ public:
     std::function<void()> OnDialectChanged;
 
 private:
+    // Loads a file with the busy cursor, then tells what the load noticed.
+    void LoadAndWarn(TDocumentUi &ui, const std::string &path);
     void BindFormattingProgress();
     // Loads plain text into the control; returns how many bytes it read (up to a NUL).
     int64_t LoadPlainText(const uint8_t *bytes, size_t count);

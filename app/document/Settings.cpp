@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <type_traits>
@@ -219,7 +220,10 @@ namespace {
 struct TSettingEntry {
     const char *Section;
     const char *Key;
-    std::variant<int32_t TSettings::*, uint8_t TSettings::*, std::string TSettings::*, bool TSettings::*> Member;
+    // a list is kept as Key1, Key2, ... up to Max entries
+    std::variant<int32_t TSettings::*, uint8_t TSettings::*, std::string TSettings::*, bool TSettings::*,
+                 std::vector<std::string> TSettings::*>
+        Member;
     int32_t Min = INT32_MIN, Max = INT32_MAX; // integers outside give the default
     int32_t Mask = -1;                         // bits kept of a small integer
     bool NonZero = false;                      // 0 gives the default
@@ -246,7 +250,14 @@ const TSettingEntry kEntries[] = {
     {"Setup", "IncludePath", &TSettings::IncludePath},
     {"Setup", "Undo", &TSettings::Undo},
     {"Setup", "UndoLimit", &TSettings::UndoLimit, 1, INT32_MAX},
+    {"Setup", "Keyboard", &TSettings::Keyboard},
+    {"Recent", "File", &TSettings::RecentFiles, 0, static_cast<int32_t>(kRecentFiles)},
 };
+
+std::string ListKey(const TSettingEntry &e, int32_t i)
+{
+    return e.Key + std::to_string(i + 1);
+}
 
 } // namespace
 
@@ -267,6 +278,10 @@ TSettings TSettings::Read(const TProfile &p, int screenWidth, int screenHeight)
                 using T = std::remove_cvref_t<decltype(s.*member)>;
                 if constexpr (std::is_same_v<T, std::string>) {
                     s.*member = p.ReadString(e.Section, e.Key, s.*member);
+                } else if constexpr (std::is_same_v<T, std::vector<std::string>>) {
+                    for (int32_t i = 0; i < e.Max; ++i)
+                        if (std::string v = p.ReadString(e.Section, ListKey(e, i), ""); !v.empty())
+                            (s.*member).push_back(std::move(v));
                 } else if constexpr (std::is_same_v<T, bool>) {
                     s.*member = p.ReadBool(e.Section, e.Key, s.*member);
                 } else {
@@ -280,6 +295,7 @@ TSettings TSettings::Read(const TProfile &p, int screenWidth, int screenHeight)
             e.Member);
     }
     s.Undo = SameName(s.Undo, "Toggle") ? "Toggle" : "Multi";
+    s.Keyboard = SameName(s.Keyboard, "Desktop") ? "Desktop" : "Classic";
     if (!hasTop)
         s.Top = centred(screenHeight, s.Height);
     if (!hasLeft)
@@ -295,6 +311,10 @@ void TSettings::Write(TProfile &p) const
                 using T = std::remove_cvref_t<decltype(this->*member)>;
                 if constexpr (std::is_same_v<T, std::string>)
                     p.WriteString(e.Section, e.Key, this->*member);
+                else if constexpr (std::is_same_v<T, std::vector<std::string>>)
+                    for (int32_t i = 0; i < e.Max; ++i) // emptied entries are written empty
+                        p.WriteString(e.Section, ListKey(e, i),
+                                      i < static_cast<int32_t>((this->*member).size()) ? (this->*member)[i] : "");
                 else if constexpr (std::is_same_v<T, bool>)
                     p.WriteBool(e.Section, e.Key, this->*member);
                 else
@@ -302,6 +322,18 @@ void TSettings::Write(TProfile &p) const
             },
             e.Member);
     }
+}
+
+void RememberFile(std::vector<std::string> &files, const std::string &path)
+{
+    std::error_code ec;
+    std::string full = std::filesystem::absolute(path, ec).lexically_normal().string();
+    if (ec)
+        full = path;
+    std::erase(files, full);
+    files.insert(files.begin(), full);
+    if (files.size() > kRecentFiles)
+        files.resize(kRecentFiles);
 }
 
 std::vector<std::string> SplitIncludePath(const std::string &value)

@@ -82,12 +82,23 @@ struct TSettings {
     std::string Undo = "Multi";
     // [Setup] UndoLimit: the most undo steps kept (a positive number).
     int32_t UndoLimit = 10000;
+    // [Setup] Keyboard: "Classic" (Ctrl+X leaves the program) or "Desktop" (Ctrl+X cuts,
+    // Ctrl+Q leaves); any other value reads as "Classic".
+    std::string Keyboard = "Classic";
+    // [Recent] File1 ... File8: the files last opened or saved, the latest first.
+    std::vector<std::string> RecentFiles;
 
     // The values of a profile, missing and unusable ones replaced by their defaults; a
     // window without a saved place is centred on a screen of the size given.
     static TSettings Read(const TProfile &p, int screenWidth, int screenHeight);
     void Write(TProfile &p) const;
 };
+
+// How many recent files are kept.
+constexpr size_t kRecentFiles = 8;
+// Puts a file first in a list of recent files (as an absolute path, once), keeping at most
+// kRecentFiles.
+void RememberFile(std::vector<std::string> &files, const std::string &path);
 
 // The folders of an IncludePath value, in order, empty ones left out.
 std::vector<std::string> SplitIncludePath(const std::string &value);
