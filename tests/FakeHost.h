@@ -77,7 +77,7 @@ struct TFakeRig {
         ConfigureEditorLikeMainWindow(memo);
         memo.SetUpdateMode(umImmediate);
         RegisterOplSpans(memo);
-        ApplyOplDialect(memo, odSiena, table);
+        ApplyOplDialect(memo, TDialect::Siena, table);
         memo.Clipboard = &clipboard;
         memo.SetHost(&host);
     }
