@@ -56,22 +56,21 @@ using V = std::vector<std::string>;
 TEST(Layout, LineHeightAndBaselineFromTheFont)
 {
     TLaidOut l;
-    EXPECT_EQ(l.memo.RowHeight(), 14) << "cell height + 1";
-    EXPECT_EQ(l.memo.BaselineOffset(), 14 - 3 - 1);
-    EXPECT_EQ(l.memo.VisibleLines(), 140 / 14);
-    EXPECT_EQ(l.memo.LineHeight(), 0) << "automatic";
+    auto heights = [&] {
+        return std::vector<int>{l.memo.LineHeight(), l.memo.RowHeight(), l.memo.BaselineOffset(), l.memo.VisibleLines()};
+    };
+    // automatic: the cell height + 1, the baseline above the descent and the gap
+    EXPECT_EQ(heights(), (std::vector<int>{0, 14, 14 - 3 - 1, 140 / 14}));
     l.memo.SetLineHeight(20);
-    EXPECT_EQ(l.memo.RowHeight(), 20);
-    EXPECT_EQ(l.memo.VisibleLines(), 7);
+    const std::vector<int> twenty = heights();
+    EXPECT_EQ(twenty[1] * 100 + twenty[3], 2007);
     // printing measures on the printer, then gives the screen its own height back
     l.Load("PRINT 1\r\nPRINT 2");
     TFixedSurface printer;
     l.memo.SetPrintLayout(&printer, 300);
     l.memo.PrintParagraph(1, printer, 0, 0);
     l.memo.SetPrintLayout(nullptr, 0);
-    EXPECT_EQ(l.memo.LineHeight(), 20);
-    EXPECT_EQ(l.memo.RowHeight(), 20);
-    EXPECT_EQ(l.memo.VisibleLines(), 7);
+    EXPECT_EQ(heights(), twenty);
 }
 
 // Word wrap breaks before words, keeps the blanks on the line and breaks inside a word
@@ -102,14 +101,14 @@ TEST(Layout, WhereLinesBreak)
 
 TEST(Layout, TabOnAStopMovesToTheNext)
 {
+    // a tab that starts exactly on a stop (8 spaces of 8 pixels) moves to the next
     TLaidOut l;
     l.Load("abcdefgh\tX");
-    // the tab starts exactly on the first stop (8 spaces of 8 pixels): it moves to the next
-    EXPECT_EQ(l.memo.XAtColumn(0, 0, 9), 8 + 128);
+    const int afterEight = l.memo.XAtColumn(0, 0, 9);
     l.Load("\tX");
-    EXPECT_EQ(l.memo.XAtColumn(0, 0, 1), 8 + 64);
+    const int atStart = l.memo.XAtColumn(0, 0, 1);
     l.memo.SetTabStops(4);
-    EXPECT_EQ(l.memo.XAtColumn(0, 0, 1), 8 + 32);
+    EXPECT_EQ((std::vector<int>{afterEight, atStart, l.memo.XAtColumn(0, 0, 1)}), (std::vector<int>{8 + 128, 8 + 64, 8 + 32}));
 }
 
 TEST(Layout, JustifyAndAlignmentKeepTheLineCount)
@@ -127,10 +126,10 @@ TEST(Layout, JustifyAndAlignmentKeepTheLineCount)
     EXPECT_GE(l.memo.XAtColumn(0, 0, firstLen - 1), 200 - 8 - 16);
     EXPECT_EQ(l.memo.XAtColumn(1, 0, 5), 8 + 40) << "last line stays left";
     l.memo.SetJustified(false);
-    l.memo.SetAlignment(taCenter);
-    EXPECT_EQ(l.memo.LineCount(), lines);
-    l.memo.SetAlignment(taRightJustify);
-    EXPECT_EQ(l.memo.LineCount(), lines);
+    for (TAlignment a : {taCenter, taRightJustify}) {
+        l.memo.SetAlignment(a);
+        EXPECT_EQ(l.memo.LineCount(), lines);
+    }
     const int32_t n = static_cast<int32_t>(l.memo.LineText(l.memo.LineCount() - 1).size());
     EXPECT_EQ(l.memo.XAtColumn(1, 0, n), 200 - 8) << "right-aligned lines end at the right margin";
 }
@@ -189,10 +188,7 @@ TEST(Layout, BackgroundStepsReportRisingProgress)
     l.Load(text);
     std::vector<int> progress;
     std::vector<uint32_t> when;
-    l.memo.OnProgress = [&](TCodeMemo *m) {
-        progress.push_back(m->Progress());
-        when.push_back(now);
-    };
+    l.memo.OnProgress = [&](TCodeMemo *m) { progress.push_back(m->Progress()), when.push_back(now); };
     EXPECT_GT(l.FinishBackground(), 1) << "the work is cut into slices";
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), 100);

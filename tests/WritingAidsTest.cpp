@@ -50,9 +50,7 @@ TEST(HelpTree, CountsShapeAndBadges)
     }
     for (size_t i = 0; i < nodes.size(); ++i)
         EXPECT_EQ(nodes[i].ChildCount, children[i]) << nodes[i].Caption;
-    EXPECT_EQ(groups, 12);
-    EXPECT_EQ(inner, 24);
-    EXPECT_EQ(leaves, 205);
+    EXPECT_EQ((std::vector<int>{groups, inner, leaves}), (std::vector<int>{12, 24, 205}));
     // "5": the Series 5 only; "3": not on the Series 5 (every badge is checked against its entry)
     const std::pair<const char *, THelpBadge> badged[] = {
         {"Errx$", THelpBadge::Opl5}, {"mCasc", THelpBadge::Opl5}, {"Cache", THelpBadge::Opl3},
@@ -76,9 +74,8 @@ TEST(HelpTree, CaptionsAreSpeltAsOplSpellsThem)
 
 TEST(HelpTree, DoubleClickInsertsLeafCaptionsOnly)
 {
-    EXPECT_EQ(HelpTreeInsertText(FindNode("gPrint")), "gPrint ");
-    EXPECT_EQ(HelpTreeInsertText(FindNode("Get, Get$")), "Get, Get$ ");
-    EXPECT_EQ(HelpTreeInsertText(FindNode("do .. until")), "do .. until ");
+    for (const char *leaf : {"gPrint", "Get, Get$", "do .. until"})
+        EXPECT_EQ(HelpTreeInsertText(FindNode(leaf)), std::string(leaf) + " ");
     for (int node : {0, FindNode("Numbers"), FindNode("Strings"), -1, 229})
         EXPECT_EQ(HelpTreeInsertText(node), std::nullopt) << node;
 }
@@ -92,14 +89,10 @@ TEST(SyntaxHint, TypingAndMovingTheCaret)
         return hint;
     };
     const std::string dtext = "dTEXT prompt$, body$[, type%]";
-    EXPECT_EQ(typed("dtext"), dtext);
-    EXPECT_EQ(typed("dtext "), dtext);
-    EXPECT_EQ(typed("  DText"), dtext);
-    EXPECT_EQ(typed("do"), "DO ... UNTIL");
-    EXPECT_EQ(typed("dox"), "DO ... UNTIL");
-    EXPECT_EQ(typed("dox "), "(none)");
-    EXPECT_EQ(typed("\tprint"), "PRINT expression[, or ; expression ...]");
-    EXPECT_EQ(typed("dlong x&, 9 remark"), "REM comment");
+    for (auto [text, hint] : {std::pair<const char *, std::string>{"dtext", dtext}, {"dtext ", dtext}, {"  DText", dtext},
+                              {"do", "DO ... UNTIL"}, {"dox", "DO ... UNTIL"}, {"dox ", "(none)"},
+                              {"\tprint", "PRINT expression[, or ; expression ...]"}, {"dlong x&, 9 remark", "REM comment"}})
+        EXPECT_EQ(typed(text), hint) << text;
 
     // Moving the caret without typing: line, column, the hint before, the hint after.
     struct TCase {
@@ -169,9 +162,8 @@ TEST(EnterIndentation, TabsCarryOverToTheNewLine)
         const int32_t tabs = LeadingTabCount(memo.ParagraphText(memo.SelLine()));
         memo.SetSelTextBuf("\r\n");
         CarryIndentation(memo, tabs);
-        EXPECT_EQ(memo.Text(), Join(c.after)) << c.text;
-        EXPECT_EQ(memo.SelLine(), 1) << c.text;
-        EXPECT_EQ(memo.SelCol(), c.col) << c.text;
+        EXPECT_EQ(memo.Text() + "|" + std::to_string(memo.SelLine()) + "," + std::to_string(memo.SelCol()),
+                  Join(c.after) + "|1," + std::to_string(c.col));
     }
 }
 

@@ -19,6 +19,19 @@ export QUENVEL_SETTINGS="$work/quenvel.ini"
 # other test runs on this machine may be starting theirs at the same moment; the server
 # stays up between the windows a script starts one after another.
 in_xvfb() { xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -noreset" "$@"; }
+# Fails unless SAVED is ORIGINAL with CR LF line ends and PREFIX put before its line LINE.
+expect_saved() {
+    python3 - "$@" <<'CHECK'
+import re, sys
+lines = re.sub(rb'\r\n|\n\r|\r|\n', b'\r\n', open(sys.argv[1], 'rb').read()).split(b'\r\n')
+n = int(sys.argv[3]) - 1
+lines[n] = sys.argv[4].encode() + lines[n]
+expected, actual = b'\r\n'.join(lines), open(sys.argv[2], 'rb').read()
+if actual != expected:
+    at = next((i for i, (a, b) in enumerate(zip(actual, expected)) if a != b), min(len(actual), len(expected)))
+    sys.exit('FAIL: the saved file differs at byte %d: %r' % (at, actual[max(0, at - 20):at + 20]))
+CHECK
+}
 export E2E_WINDOW="$work/window.sh"
 cat >"$E2E_WINDOW" <<'WINDOW'
 fail() { echo "FAIL: $*"; [ -n "${pid:-}" ] && kill "$pid"; exit 1; }

@@ -50,16 +50,5 @@ chmod +x "$work/drive.sh"
 in_xvfb "$work/drive.sh" "$bin" "$work"
 
 # exactly one character more, at the start of the first procedure's line
-python3 - "$program" "$work/prog.opl" "$procline" <<'CHECK'
-import re, sys
-lines = re.sub(rb'\r\n|\n\r|\r|\n', b'\r\n', open(sys.argv[1], 'rb').read()).split(b'\r\n')
-n = int(sys.argv[3]) - 1
-lines[n] = b'X' + lines[n]
-expected = b'\r\n'.join(lines)
-actual = open(sys.argv[2], 'rb').read()
-if actual != expected:
-    at = next((i for i, (a, b) in enumerate(zip(actual, expected)) if a != b), min(len(actual), len(expected)))
-    print('FAIL: the saved file differs at byte', at, actual[max(0, at - 20):at + 20])
-    sys.exit(1)
-CHECK
+expect_saved "$program" "$work/prog.opl" "$procline" X
 echo "trust end to end: only the typed character changed the file; the text shows after a dialect switch"

@@ -35,14 +35,6 @@ chmod +x "$work/drive.sh"
 in_xvfb "$work/drive.sh" "$bin" "$work/prog.opl"
 
 # the file holds exactly the typed change, its lines written back with CR LF
-python3 - "$program" "$work/prog.opl" <<'CHECK'
-import re, sys
-original = open(sys.argv[1], 'rb').read()
-expected = b'REM typed ' + re.sub(rb'\r\n|\n\r|\r|\n', b'\r\n', original)
-actual = open(sys.argv[2], 'rb').read()
-if actual != expected:
-    print('FAIL: the saved file differs at byte', next((i for i, (a, b) in enumerate(zip(actual, expected)) if a != b), min(len(actual), len(expected))))
-    sys.exit(1)
-CHECK
+expect_saved "$program" "$work/prog.opl" 1 'REM typed '
 grep -qx 'Syntax=OPL 5' "$work/quenvel.ini" || { echo "FAIL: the dialect chosen is not in the settings"; cat "$work/quenvel.ini"; exit 1; }
 echo "window end to end: saved file and settings as expected"

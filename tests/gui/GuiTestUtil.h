@@ -20,30 +20,42 @@
 #include <QScrollBar>
 
 #include <algorithm>
-
 #include <memory>
 #include <string>
 
 namespace quenvel::guitest {
 
-// What a view's window shows now: the viewport's part of the window's backing store, as
-// the incremental repaints left it (on the offscreen platform a screen grab reads the
-// backing store and paints nothing).
-inline QImage ScreenOf(TCodeMemoView &view)
+inline bool AllFormatted(TCodeMemo &m)
+{
+    for (int32_t p = 0; p < m.ParagraphCount(); ++p)
+        if (!m.Par(p).Formatted)
+            return false;
+    return true;
+}
+
+// Lets queued work run: posted events, repaints and, in the background mode, the
+// formatting steps until every paragraph is laid out.
+inline void Settle(TCodeMemo &m, int maxMs = 20000)
+{
+    QElapsedTimer t;
+    t.start();
+    QCoreApplication::processEvents();
+    while (m.UpdateMode() == umBackground && t.elapsed() < maxMs && !AllFormatted(m))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QCoreApplication::processEvents();
+}
+
+// Where a view's window differs from a full repaint of the same text and scroll position:
+// "" when it shows exactly the text, else the first rows that differ. What the window shows
+// is the viewport's part of the backing store, as the incremental repaints left it (on the
+// offscreen platform a screen grab reads the backing store and paints nothing).
+inline std::string ScreenDifferenceOf(TCodeMemoView &view)
 {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
     QWidget *viewport = view.viewport();
-    const QPixmap all = view.screen()->grabWindow(view.window()->winId());
     const QRect r(viewport->mapTo(view.window(), QPoint(0, 0)), viewport->size());
-    return all.copy(r).toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-// Where a view's window differs from a full repaint of the same text and scroll position:
-// "" when it shows exactly the text, else the first rows that differ.
-inline std::string ScreenDifferenceOf(TCodeMemoView &view)
-{
-    const QImage shown = ScreenOf(view);
+    const QImage shown = view.screen()->grabWindow(view.window()->winId()).copy(r).toImage().convertToFormat(QImage::Format_RGB32);
     const QImage fresh = view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     if (shown.size() != fresh.size())
         return "screen and render differ in size";
@@ -89,10 +101,7 @@ struct TViewRig {
         QCoreApplication::processEvents();
     }
 
-    ~TViewRig()
-    {
-        view.reset(); // before the table it points at
-    }
+    ~TViewRig() { view.reset(); } // before the table it points at
 
     TCodeMemo &Memo() { return view->Memo(); }
     QWidget *Viewport() { return view->viewport(); }
@@ -103,26 +112,7 @@ struct TViewRig {
         Settle();
     }
 
-    // Lets queued work run: posted events, repaints and, in the background mode, the
-    // formatting steps until every paragraph is laid out.
-    void Settle(int maxMs = 20000)
-    {
-        QElapsedTimer t;
-        t.start();
-        QCoreApplication::processEvents();
-        while (Memo().UpdateMode() == umBackground && t.elapsed() < maxMs && !AllFormatted())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        QCoreApplication::processEvents();
-    }
-
-    bool AllFormatted()
-    {
-        TCodeMemo &m = Memo();
-        for (int32_t p = 0; p < m.ParagraphCount(); ++p)
-            if (!m.Par(p).Formatted)
-                return false;
-        return true;
-    }
+    void Settle(int maxMs = 20000) { guitest::Settle(Memo(), maxMs); }
 
     // Gives the view the keyboard focus; false when the platform refuses.
     bool Focus()
@@ -192,11 +182,7 @@ struct TViewRig {
     }
     void Drag(QPoint p) { Mouse(QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton); }
     void Hover(QPoint p) { Mouse(QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton); }
-    void Click(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        Press(p, mods);
-        Release(p, mods);
-    }
+    void Click(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) { Press(p, mods), Release(p, mods); }
     // The event order a real double click produces.
     void DoubleClick(QPoint p)
     {
@@ -206,15 +192,7 @@ struct TViewRig {
     }
 
     // Client point in the middle of the row of display line `line`, at the x of a column.
-    QPoint At(int32_t line, int32_t column)
-    {
-        TCodeMemo &m = Memo();
-        TCodeNavigator w(&m);
-        w.SetDisplayLine(line);
-        const int x = m.XAtColumn(w.ParNb(), w.LineInPar(), column);
-        const int y = m.LineToY(line - m.TopLine()) + m.RowHeight() / 2;
-        return {x, y};
-    }
+    QPoint At(int32_t line, int32_t column) { return Cells(line, column, column).topLeft() + QPoint(0, Memo().RowHeight() / 2); }
 
     // Notches of the mouse wheel over the text (positive: away from the user, up).
     void Wheel(int notches, Qt::KeyboardModifiers mods = Qt::NoModifier)
@@ -268,28 +246,12 @@ struct TWindowRig {
     TCodeMemo &Memo() { return w->Document().Memo(); }
     TCodeMemoView &View() { return w->Editor(); }
 
-    // Lets posted work run, the background layout to its end.
-    void Settle()
-    {
-        QElapsedTimer t;
-        t.start();
-        QCoreApplication::processEvents();
-        auto formatted = [&] {
-            for (int32_t p = 0; p < Memo().ParagraphCount(); ++p)
-                if (!Memo().Par(p).Formatted)
-                    return false;
-            return true;
-        };
-        while (t.elapsed() < 20000 && !formatted())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        QCoreApplication::processEvents();
-    }
+    void Settle() { guitest::Settle(Memo()); }
 };
 
 inline bool Near(QRgb a, QRgb b, int tol)
 {
-    return std::abs(qRed(a) - qRed(b)) <= tol && std::abs(qGreen(a) - qGreen(b)) <= tol &&
-           std::abs(qBlue(a) - qBlue(b)) <= tol;
+    return std::abs(qRed(a) - qRed(b)) <= tol && std::abs(qGreen(a) - qGreen(b)) <= tol && std::abs(qBlue(a) - qBlue(b)) <= tol;
 }
 
 // Pixels of a colour (within a tolerance per channel) inside a rectangle of the image.

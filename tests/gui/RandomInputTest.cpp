@@ -125,51 +125,27 @@ public:
             return key(name, k, mods);
         }
         if (kind < 67) {
-            switch (Pick(12)) {
-            case 0:
-            case 1:
-            case 2:
-            case 3:
-                return key("Enter", Qt::Key_Return, Qt::NoModifier, "\r");
-            case 4:
-            case 5:
-                return key("Backspace", Qt::Key_Backspace, Qt::NoModifier, "\b");
-            case 6:
-            case 7:
-                return key("Delete", Qt::Key_Delete);
-            case 8:
-                return key("Ctrl+Delete", Qt::Key_Delete, Qt::ControlModifier);
-            case 9:
-                return key("Tab", Qt::Key_Tab, Qt::NoModifier, "\t");
-            case 10:
-                return key("Ctrl+Z", Qt::Key_Z, Qt::ControlModifier);
-            default:
-                return key("Shift+Delete", Qt::Key_Delete, Qt::ShiftModifier);
-            }
+            const auto no = Qt::NoModifier;
+            static const std::tuple<const char *, int, Qt::KeyboardModifiers, const char *> edits[] = {
+                {"Enter", Qt::Key_Return, no, "\r"},          {"Enter", Qt::Key_Return, no, "\r"},
+                {"Enter", Qt::Key_Return, no, "\r"},          {"Enter", Qt::Key_Return, no, "\r"},
+                {"Backspace", Qt::Key_Backspace, no, "\b"},   {"Backspace", Qt::Key_Backspace, no, "\b"},
+                {"Delete", Qt::Key_Delete, no, ""},            {"Delete", Qt::Key_Delete, no, ""},
+                {"Ctrl+Delete", Qt::Key_Delete, Qt::ControlModifier, ""}, {"Tab", Qt::Key_Tab, no, "\t"},
+                {"Ctrl+Z", Qt::Key_Z, Qt::ControlModifier, ""}, {"Shift+Delete", Qt::Key_Delete, Qt::ShiftModifier, ""}};
+            const auto &[name, k, mods, text] = edits[Pick(12)];
+            return key(name, k, mods, *text ? QString::fromLatin1(text) : QString());
         }
         if (kind < 74) {
-            switch (Pick(8)) {
-            case 0:
-                return key("Ctrl+C", Qt::Key_C, Qt::ControlModifier);
-            case 1:
-                return key("Ctrl+V", Qt::Key_V, Qt::ControlModifier);
-            case 2:
-                return key("Ctrl+X", Qt::Key_X, Qt::ControlModifier);
-            case 3:
-                return key("Ctrl+B", Qt::Key_B, Qt::ControlModifier);
-            case 4:
-                return key("Ctrl+I", Qt::Key_I, Qt::ControlModifier);
-            case 5:
-                return key("Ctrl+U", Qt::Key_U, Qt::ControlModifier);
-            default: {
-                // a piece of a program
-                const std::string program = kProgram;
-                const size_t a = static_cast<size_t>(Pick(static_cast<int>(program.size())));
-                // it may start or end inside a line break: lone CR and LF are pasted too
-                const std::string piece = program.substr(a, static_cast<size_t>(1 + Pick(60)));
-                return paste(piece);
+            const int which = Pick(8);
+            if (which < 6) { // Ctrl+C, V, X, B, I, U
+                const char letter = "CVXBIU"[which];
+                return key(std::string("Ctrl+") + letter, Qt::Key_A + (letter - 'A'), Qt::ControlModifier);
             }
-            }
+            // a piece of a program; it may start or end inside a line break: lone CR and LF are pasted too
+            const std::string program = kProgram;
+            const size_t a = static_cast<size_t>(Pick(static_cast<int>(program.size())));
+            return paste(program.substr(a, static_cast<size_t>(1 + Pick(60))));
         }
         if (kind < 84) {
             const QPoint p = RandomPoint(rig, true);

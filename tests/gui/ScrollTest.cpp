@@ -16,13 +16,9 @@ namespace {
 
 std::string NumberedLines(int n)
 {
-    std::string s;
-    s.reserve(static_cast<size_t>(n) * 16);
-    for (int i = 0; i < n; ++i) {
-        if (i)
-            s += "\r\n";
-        s += "PRINT " + std::to_string(i);
-    }
+    std::string s = "PRINT 0";
+    for (int i = 1; i < n; ++i)
+        s += "\r\nPRINT " + std::to_string(i);
     return s;
 }
 
@@ -30,27 +26,19 @@ std::string NumberedLines(int n)
 void ExpectCaretInView(TViewRig &rig)
 {
     TCodeMemo &m = rig.Memo();
-    const int32_t line = m.CaretNav().DisplayLine();
-    const int32_t top = m.TopLine();
-    EXPECT_GE(line, top);
-    EXPECT_LE(line, top + m.VisibleLines() - 1);
-    EXPECT_EQ(m.CaretY(), m.LineToY(line - top));
-    EXPECT_GE(m.CaretX(), 0);
-    EXPECT_LT(m.CaretX(), rig.Viewport()->width());
+    const int32_t row = m.CaretNav().DisplayLine() - m.TopLine();
+    EXPECT_TRUE(row >= 0 && row < m.VisibleLines() && m.CaretY() == m.LineToY(row)) << row;
+    EXPECT_TRUE(m.CaretX() >= 0 && m.CaretX() < rig.Viewport()->width()) << m.CaretX();
 }
 
 void ExpectBarFollowsTopLine(TViewRig &rig)
 {
     QScrollBar *bar = rig.view->verticalScrollBar();
-    const int scale = rig.view->VerticalScale();
     EXPECT_LE(bar->maximum(), 32760);
-    EXPECT_LE(bar->value(), 32760);
-    EXPECT_EQ(bar->value(), rig.Memo().TopLine() / scale);
+    EXPECT_EQ(bar->value(), rig.Memo().TopLine() / rig.view->VerticalScale());
 }
 
-class LongDocument : public ::testing::TestWithParam<int>
-{
-};
+using LongDocument = ::testing::TestWithParam<int>;
 
 TEST_P(LongDocument, ScrollBarStaysWithinItsRangeAndReachesTheEnd)
 {
@@ -67,7 +55,6 @@ TEST_P(LongDocument, ScrollBarStaysWithinItsRangeAndReachesTheEnd)
 
     const int visible = memo.VisibleLines();
     for (int32_t top : {n - visible, n - visible - 1, n / 2, 12345, 1, 0}) {
-        SCOPED_TRACE(top);
         memo.SetTopLine(top);
         EXPECT_EQ(memo.TopLine(), top);
         ExpectBarFollowsTopLine(rig);
@@ -142,7 +129,7 @@ TEST(BackgroundFormatting, LongDocumentEndsFullyLaidOutWithAScaledBar)
     rig.Key(Qt::Key_Down);
     EXPECT_EQ(rig.CaretLine(), 1);
     rig.Settle(60000);
-    ASSERT_TRUE(rig.AllFormatted());
+    ASSERT_TRUE(AllFormatted(memo));
     EXPECT_EQ(memo.LineCount(), n);
     EXPECT_EQ(rig.view->VerticalScale(), 2);
     memo.SetTopLine(n - memo.VisibleLines());
@@ -168,15 +155,12 @@ TEST(CaretInView, EveryCaretMoveKeepsTheCaretOnThePage)
         SCOPED_TRACE(static_cast<int>(mode));
         TViewRig rig{mode};
         rig.Load(text);
+        const auto no = Qt::NoModifier, ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier;
         const std::pair<int, Qt::KeyboardModifiers> keys[] = {
-            {Qt::Key_Down, Qt::NoModifier},        {Qt::Key_Up, Qt::NoModifier},
-            {Qt::Key_PageDown, Qt::NoModifier},    {Qt::Key_PageUp, Qt::NoModifier},
-            {Qt::Key_End, Qt::NoModifier},         {Qt::Key_Home, Qt::NoModifier},
-            {Qt::Key_Right, Qt::NoModifier},       {Qt::Key_Left, Qt::NoModifier},
-            {Qt::Key_End, Qt::ControlModifier},    {Qt::Key_Home, Qt::ControlModifier},
-            {Qt::Key_Right, Qt::ControlModifier},  {Qt::Key_Down, Qt::ShiftModifier},
-            {Qt::Key_PageDown, Qt::ShiftModifier}, {Qt::Key_Left, Qt::ControlModifier},
-        };
+            {Qt::Key_Down, no},  {Qt::Key_Up, no},      {Qt::Key_PageDown, no},    {Qt::Key_PageUp, no},
+            {Qt::Key_End, no},   {Qt::Key_Home, no},    {Qt::Key_Right, no},       {Qt::Key_Left, no},
+            {Qt::Key_End, ctrl}, {Qt::Key_Home, ctrl},  {Qt::Key_Right, ctrl},     {Qt::Key_Down, shift},
+            {Qt::Key_PageDown, shift}, {Qt::Key_Left, ctrl}};
         for (int step = 0; step < 400; ++step) {
             const auto &[key, mods] = keys[rng() % std::size(keys)];
             // now and then the view is scrolled away from the caret first
@@ -241,15 +225,10 @@ TEST(ScrollBars, AtRestShowWhatTheStyleDrawsAfterEveryChange)
         for (QScrollBar *bar : bars) {
             QScrollBar fresh(bar->orientation(), rig.view.get()); // in the same window, never shown
             fresh.setRange(bar->minimum(), bar->maximum());
-            fresh.setPageStep(bar->pageStep());
-            fresh.setSingleStep(bar->singleStep());
-            fresh.setValue(bar->value());
-            fresh.setEnabled(bar->isEnabled());
-            fresh.setPalette(bar->palette());
-            fresh.resize(bar->size());
+            fresh.setPageStep(bar->pageStep()), fresh.setSingleStep(bar->singleStep()), fresh.setValue(bar->value());
+            fresh.setEnabled(bar->isEnabled()), fresh.setPalette(bar->palette()), fresh.resize(bar->size());
             QImage shown(bar->size(), QImage::Format_RGB32), drawn(bar->size(), QImage::Format_RGB32);
-            shown.fill(Qt::magenta);
-            drawn.fill(Qt::magenta);
+            shown.fill(Qt::magenta), drawn.fill(Qt::magenta);
             bar->render(&shown);
             bar->render(&shown); // the second time from the kept picture
             fresh.render(&drawn);
@@ -261,20 +240,13 @@ TEST(ScrollBars, AtRestShowWhatTheStyleDrawsAfterEveryChange)
         {"loaded", [] {}},
         {"scrolled down", [&] { memo.SetTopLine(120); }},
         {"scrolled sideways", [&] { memo.SetHOffset(40); }},
-        {"lines added", [&] {
-             for (int k = 0; k < 30; ++k)
-                 rig.Key(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-         }},
-        {"page clicked", [&] {
-             const QRect r = bars[0]->rect();
-             QTest::mouseClick(bars[0], Qt::LeftButton, Qt::NoModifier, QPoint(r.center().x(), r.bottom() - 30));
-         }},
+        {"lines added", [&] { rig.Type(std::string(30, '\r')); }},
+        {"page clicked", [&] { QTest::mouseClick(bars[0], Qt::LeftButton, {}, bars[0]->rect().bottomLeft() + QPoint(bars[0]->width() / 2, -30)); }},
         {"disabled", [&] { rig.view->setEnabled(false); }},
         {"enabled", [&] { rig.view->setEnabled(true); }},
         {"new palette", [&] {
              QPalette p = rig.view->palette();
-             p.setColor(QPalette::Button, Qt::darkCyan);
-             p.setColor(QPalette::Window, Qt::yellow);
+             p.setColor(QPalette::Button, Qt::darkCyan), p.setColor(QPalette::Window, Qt::yellow);
              rig.view->setPalette(p);
          }},
         {"resized", [&] { rig.view->resize(420, 260); }},
