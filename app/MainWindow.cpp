@@ -302,7 +302,12 @@ void TFrmMain::CodeMemo1SelMove()
         ShowSyntaxHint();
     StatusBar->SetText(1, QStringLiteral("Line: %1").arg(m.SelLine() + 1));
     StatusBar->SetText(2, QStringLiteral("Col: %1").arg(m.SelCol() + 1));
-    StatusBar->SetText(3, m.Modified() ? QStringLiteral("Mod") : QStringLiteral(" "));
+    ShowEditState();
+}
+
+void TFrmMain::ShowEditState()
+{
+    StatusBar->SetText(3, doc_.Memo().Modified() ? QStringLiteral("Mod") : QStringLiteral(" "));
     UpdateActions();
 }
 

@@ -50,6 +50,8 @@ public:
     void SetFileName(const std::string &name);
     void SetActivePane(int pane);
     void CodeMemo1SelMove();
+    // "Mod" in the status bar, and the commands whose state follows the text's.
+    void ShowEditState();
     // The general error box: shows the message, and the program goes on.
     void ShowError(const std::string &message);
 

@@ -55,7 +55,10 @@ void TFrmMain::CreateAids()
     });
 
     TCodeMemo &m = doc_.Memo();
-    m.OnChange = [this](TCodeMemo *) { frmModules_->TextChanged(); };
+    m.OnChange = [this](TCodeMemo *) {
+        frmModules_->TextChanged();
+        ShowEditState(); // an undo may have brought back the saved text
+    };
     m.OnKeyPress = [this](TCodeMemo *, char &ch) { CodeMemo1KeyPress(ch); };
     m.OnKeyUp = [this](TCodeMemo *, uint16_t &, TShiftState) { CodeMemo1KeyUp(); };
 }

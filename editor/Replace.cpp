@@ -166,6 +166,13 @@ void TCodeMemo::ApplyStep(const TUndoStep &step, bool undo)
     }
     const TUndoSelection &sel = undo ? step.before : step.after;
     SelectRange(sel.caret, sel.length);
+    // the history moves, and the modified state with it, before the listeners hear of the
+    // change at the end of the bulk (`step` is not used after this)
+    if (undo)
+        history_.Undone();
+    else
+        history_.Redone();
+    modified_ = !history_.AtSaved();
 }
 
 void TCodeMemo::Redo()
@@ -174,8 +181,6 @@ void TCodeMemo::Redo()
         return;
     const TUndoStep &step = history_.NextRedo();
     ApplyStep(step, false);
-    history_.Redone();
-    modified_ = !history_.AtSaved();
     if (host_)
         ScrollInView();
 }
@@ -187,8 +192,6 @@ void TCodeMemo::Undo()
             return;
         const TUndoStep &step = history_.NextUndo();
         ApplyStep(step, true);
-        history_.Undone();
-        modified_ = !history_.AtSaved();
         if (host_)
             ScrollInView();
         return;

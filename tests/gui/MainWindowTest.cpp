@@ -1,5 +1,6 @@
 // The main window on the offscreen platform: first start, the settings it writes, the
 // dialect menu and toolbar, menu shortcuts over the editor, and the close query.
+#include "app/FindDialog.h"
 #include "app/MainWindow.h"
 #include "app/QtDocumentUi.h"
 #include "opl/OplKeywords.h"
@@ -9,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QKeyEvent>
@@ -238,4 +240,95 @@ TEST(MainWindow, FontDialogOpensOnTheEditorsFontAndColoursAreKept)
     const std::string ini = ReadFile(t / "q.ini");
     for (const char *line : {"Color=255", "Background=65535", "Size=13"})
         EXPECT_NE(ini.find(std::string(line) + "\n"), std::string::npos) << line << "\n" << ini;
+}
+
+// The everyday commands: undo and redo through several steps, Replace and Replace All in
+// the one find dialog, Select All, zoom, the Desktop keyboard and the recent files, all
+// kept in the settings file.
+TEST(MainWindow, EverydayEditingCommands)
+{
+    TTempDir t;
+    const std::string original = "PROC a:\r\n  x%=1\r\nENDP";
+    WriteFile(t / "a.opl", original);
+    WriteFile(t / "gone.opl", "");
+    auto w = Start(t / "q.ini", t / "a.opl");
+    TCodeMemo &m = w->Document().Memo();
+    QWidget *editor = &w->Editor();
+    auto key = [&](Qt::Key k, Qt::KeyboardModifiers mods = Qt::ControlModifier) { QTest::keyClick(editor, k, mods); };
+    // three steps: typing runs apart
+    QTest::keyClicks(editor, "one");
+    key(Qt::Key_End);
+    QTest::keyClicks(editor, "two");
+    key(Qt::Key_Home);
+    QTest::keyClicks(editor, "3");
+    const std::string edited = m.Text();
+    ASSERT_EQ(edited, "3onePROC a:\r\n  x%=1\r\nENDPtwo");
+    for (int i = 0; i < 3; ++i)
+        key(Qt::Key_Z);
+    EXPECT_EQ(m.Text(), original);
+    EXPECT_FALSE(m.Modified());
+    EXPECT_EQ(w->Panel(3)->text().toStdString(), " ") << "back at the saved text";
+    EXPECT_FALSE(w->Action(TCommand::Undo)->isEnabled());
+    for (int i = 0; i < 3; ++i)
+        key(Qt::Key_Y);
+    EXPECT_EQ(m.Text(), edited);
+    EXPECT_FALSE(w->Action(TCommand::Redo)->isEnabled());
+
+    TScriptedUi ui;
+    w->SetDocumentUi(&ui);
+    TFindDialog &find = *w->FindDialog();
+    w->Action(TCommand::Replace)->trigger();
+    find.SetFindText(QStringLiteral("X%"));
+    find.SetReplaceText(QStringLiteral("y%"));
+    find.OnReplaceAll();
+    EXPECT_EQ(m.Text(), "3onePROC a:\r\n  y%=1\r\nENDPtwo");
+    EXPECT_EQ(w->Panel(0)->text().toStdString(), "1 replacement");
+    key(Qt::Key_Z);
+    EXPECT_EQ(m.Text(), edited) << "Replace All is one step";
+    m.SetSelStart(0);
+    find.SetFindText(QStringLiteral("o"));
+    find.SetWholeWord(true);
+    find.OnReplace(); // selects the first whole "o": there is none
+    EXPECT_EQ(ui.asked, std::vector<std::string>{"Search string not found"});
+
+    key(Qt::Key_A);
+    key(Qt::Key_Delete, Qt::NoModifier);
+    EXPECT_EQ(m.Text(), "");
+    const int32_t size = m.Font().Size;
+    key(Qt::Key_Equal);
+    EXPECT_EQ(m.Font().Size, size + 1);
+    key(Qt::Key_Minus);
+    key(Qt::Key_Minus);
+    EXPECT_EQ(m.Font().Size, size - 1);
+
+    w->Action(TCommand::KeyboardDesktop)->trigger();
+    m.SetTextBuf("cut me");
+    m.SelectAll();
+    key(Qt::Key_X);
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "cut me");
+    EXPECT_TRUE(w->isVisible());
+    ui.answer = TDocumentUi::aNo;
+    ui.openName = t / "gone.opl";
+    w->Action(TCommand::Open)->trigger();
+    key(Qt::Key_Q);
+    EXPECT_FALSE(w->isVisible());
+
+    // the next start: the Desktop keys, the size and both files, the latest first
+    std::filesystem::remove(t / "gone.opl");
+    auto again = Start(t / "q.ini");
+    QStringList shown;
+    for (QAction *a : again->findChildren<QAction *>())
+        if (a->text().startsWith(QLatin1Char('&')) && a->text().at(1).isDigit())
+            shown << a->text();
+    EXPECT_EQ(shown.join(QLatin1Char('|')).toStdString(),
+              "&1 " + std::string(t / "gone.opl") + "|&2 " + std::string(t / "a.opl"));
+    EXPECT_EQ(again->Document().Memo().Font().Size, size - 1);
+    EXPECT_TRUE(again->Action(TCommand::KeyboardDesktop)->isChecked());
+    TScriptedUi ui2;
+    again->SetDocumentUi(&ui2);
+    for (QAction *a : again->findChildren<QAction *>())
+        if (a->text().startsWith(QStringLiteral("&1 ")))
+            a->trigger();
+    ASSERT_EQ(ui2.asked.size(), 1u);
+    EXPECT_NE(ui2.asked[0].find("no longer exists"), std::string::npos) << ui2.asked[0];
 }
