@@ -156,13 +156,11 @@ TEST_F(Keys, RefusedUpIsOfferedToTheKeyHandlerAgain)
     rig.Load("abc\r\ndef\r\nghi");
     int keyDowns = 0;
     memo.OnKeyDown = [&](TCodeMemo *, uint16_t &, TShiftState) { ++keyDowns; };
-    rig.Select(1);
-    rig.Key(kUp);
-    EXPECT_EQ(keyDowns, 2);
-    rig.Select(5);
-    rig.Key(kUp);
-    EXPECT_EQ(keyDowns, 3);
-    EXPECT_EQ(rig.CaretLine(), 0);
+    for (int32_t from : {1, 5}) {
+        rig.Select(from);
+        rig.Key(kUp);
+    }
+    EXPECT_EQ(V({keyDowns, rig.CaretLine()}), V({3, 0})) << "twice on the first line, once on the second";
 }
 
 // Page Down and Page Up move by a page less a line (the window holds ten rows), keep the
@@ -300,9 +298,7 @@ TEST_F(Keys, DisplayOnlyScrollsWithoutACaret)
 
 // ---- the mouse ----
 
-class Mouse : public Keys
-{
-};
+using Mouse = Keys;
 
 TEST_F(Mouse, ClickPutsTheCaretAtTheNearestCharacterBoundary)
 {

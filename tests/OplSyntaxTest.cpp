@@ -16,11 +16,11 @@ using namespace quenvel::test;
 
 namespace {
 
-TOplCheckResult Check(const std::string &text, TDialect dialect = TDialect::Opl5)
+TOplCheckResult Check(const std::string &text, TDialect dialect = TDialect::Opl5, const std::string &path = "/nonexistent/prog.opl")
 {
     TOplCheckOptions o;
     o.Dialect = dialect;
-    o.Path = "/nonexistent/prog.opl";
+    o.Path = path;
     return CheckOplProgram(text, o);
 }
 
@@ -69,15 +69,6 @@ PROC helper%:(n%,s$)
   RETURN r%
 ENDP
 )";
-
-std::vector<std::string> SplitLines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::stringstream ss(text);
-    for (std::string l; std::getline(ss, l);)
-        lines.push_back(l);
-    return lines;
-}
 
 std::string JoinLines(const std::vector<std::string> &lines)
 {
@@ -140,7 +131,7 @@ TEST(OplSyntax, EachCheckReportsItsErrorOnceAtItsPlace)
 
 TEST(OplSyntax, AnErrorInsertedIntoACleanProgramIsFoundWhereItWasMade)
 {
-    const std::vector<std::string> clean = SplitLines(kClean);
+    const std::vector<std::string> clean = SplitLikeLoader(kClean);
     ASSERT_EQ(Check(kClean).Diagnostics.size(), 0u) << Where(Check(kClean).Diagnostics[0]);
     const std::regex numberName(R"(^(\s*[A-Za-z]\w*)%([=(]))");
     int mutations = 0;
@@ -180,7 +171,7 @@ TEST(OplSyntax, AnErrorInsertedIntoACleanProgramIsFoundWhereItWasMade)
 TEST(OplSyntax, GoesToTheDefinitionOfProceduresConstantsLabelsAndGlobals)
 {
     const TOplCheckResult r = Check(kClean);
-    const std::vector<std::string> lines = SplitLines(kClean);
+    const std::vector<std::string> lines = SplitLikeLoader(kClean);
     auto def = [&](int line, const std::string &word) -> std::string {
         const std::string &text = lines[static_cast<size_t>(line - 1)];
         const TOplSymbol *s = FindOplDefinition(r, text, line, static_cast<int32_t>(text.find(word) + 2));
@@ -211,15 +202,10 @@ TEST(OplSyntax, RealProgramsGetAVerdictAndTheCleanOnesCheckClean)
         std::string text;
         ASSERT_TRUE(ReadOplSourceFile(f, text));
         for (TDialect dialect : {TDialect::Siena, TDialect::Opl3, TDialect::Opl5}) {
-            TOplCheckOptions o;
-            o.Dialect = dialect;
-            o.Path = f;
-            const TOplCheckResult r = CheckOplProgram(text, o);
-            for (size_t i = 1; i < r.Diagnostics.size(); ++i) { // in order, each once
-                if (r.Diagnostics[i].File.empty() && r.Diagnostics[i - 1].File.empty()) {
-                    EXPECT_FALSE(Where(r.Diagnostics[i]) == Where(r.Diagnostics[i - 1])) << f;
-                }
-            }
+            const TOplCheckResult r = Check(text, dialect, f);
+            for (size_t i = 1; i < r.Diagnostics.size(); ++i) // in order, each once
+                EXPECT_FALSE(r.Diagnostics[i].File.empty() && r.Diagnostics[i - 1].File.empty() &&
+                             Where(r.Diagnostics[i]) == Where(r.Diagnostics[i - 1])) << f;
             errors[fs::path(f).filename().string() + "/" + DialectName(dialect)] += r.Errors();
         }
     }
@@ -246,16 +232,16 @@ TEST(OplSyntax, WordFactsAreTheTranslatorsWordList)
     const std::string tsv = std::string(QUENVEL_SHARED_CORPUS) + "/../opl-facts/translator-words.tsv";
     if (!std::filesystem::exists(tsv))
         GTEST_SKIP() << "no word list at " << tsv;
-    std::vector<std::string> lines = SplitLines(ReadFile(tsv));
+    std::vector<std::string> lines = SplitLikeLoader(ReadFile(tsv));
     lines.erase(lines.begin()); // the heading
+    if (lines.back().empty())
+        lines.pop_back();
     const auto &rows = OplWordFactRows();
     ASSERT_EQ(rows.size(), lines.size());
     for (size_t i = 0; i < rows.size(); ++i) {
         const TOplWordFactRow &r = rows[i];
         std::string row = std::string(r.Word) + "\t" + r.Class + "\t" + r.Series3a + "\t" + r.Series5 + "\t" +
                           r.Returns + "\t" + r.ArgCounts + "\t" + r.ArgTypes;
-        while (!lines[i].empty() && lines[i].back() == '\r')
-            lines[i].pop_back();
         EXPECT_EQ(row, lines[i]);
     }
 }

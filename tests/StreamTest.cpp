@@ -5,11 +5,7 @@
 using namespace quenvel;
 using namespace quenvel::test;
 
-namespace {
-
 using V = std::vector<std::string>;
-
-} // namespace
 
 TEST(Load, BreakRules)
 {
@@ -37,9 +33,6 @@ TEST(Load, BreakRules)
         EXPECT_EQ(Paragraphs(memo), SplitLikeLoader(c.in)) << "the test's model agrees";
         EXPECT_EQ(SaveString(memo), Join(c.pars)) << "saved with CR LF breaks";
     }
-    TCodeMemo memo;
-    LoadString(memo, "a\r\n\r\nb");
-    EXPECT_EQ(memo.TextLength(), 6) << "a, two breaks of two positions each, b";
 }
 
 TEST(Load, NulEndsTheTextAndByteFiveBecomes167)
@@ -54,22 +47,6 @@ TEST(Load, NulEndsTheTextAndByteFiveBecomes167)
     EXPECT_EQ(s.Position(), 13) << "positioned at the NUL byte itself";
     EXPECT_EQ(memo.Par(1).Lines->At(0).Style, fsBold) << "an open code carries over the break";
     EXPECT_EQ(memo.Par(2).Lines->At(0).Style, 0) << "and the closing code ends it";
-}
-
-TEST(Load, LongLinesLoadByteExactly)
-{
-    std::mt19937 rng(7);
-    std::string big;
-    big.reserve(1 << 20);
-    for (int i = 0; i < (1 << 20); ++i)
-        big.push_back(static_cast<char>('a' + rng() % 26));
-    std::string text = "head\r\n" + big + "\r\n" + big.substr(0, 65499) + "\r\ntail";
-    TCodeMemo memo;
-    LoadString(memo, text);
-    ASSERT_EQ(memo.ParagraphCount(), 4);
-    EXPECT_EQ(memo.ParagraphText(1), big);
-    EXPECT_EQ(memo.ParagraphText(2), big.substr(0, 65499));
-    EXPECT_EQ(SaveString(memo), text);
 }
 
 // Bytes in memory are read where they stand; a stream is read in 65,500-byte pieces. Both
@@ -95,25 +72,20 @@ TEST(Load, InPiecesAsInOnePiece)
 TEST(Load, EventsAndState)
 {
     TCodeMemo memo;
-    std::vector<std::pair<int32_t, int32_t>> parses;
-    int changes = 0;
-    memo.OnChange = [&](TCodeMemo *) { ++changes; };
-    memo.OnParse = [&](TCodeMemo *, int32_t a, int32_t b) { parses.emplace_back(a, b); };
+    std::string events;
+    memo.OnChange = [&](TCodeMemo *) { events += "change "; };
+    memo.OnParse = [&](TCodeMemo *, int32_t a, int32_t b) { events += "parse " + std::to_string(a) + "-" + std::to_string(b) + " "; };
     LoadString(memo, "abc\r\nde");
-    EXPECT_EQ(changes, 1);
-    EXPECT_EQ(parses, (std::vector<std::pair<int32_t, int32_t>>{{0, 7}}));
-    EXPECT_TRUE(memo.Modified());
-    EXPECT_EQ(memo.SelStart() + memo.SelLength(), 0);
+    EXPECT_EQ(events, "parse 0-7 change ");
+    EXPECT_TRUE(memo.Modified() && memo.SelStart() + memo.SelLength() == 0 && memo.ParFirstLine(1) == 1);
     EXPECT_FALSE(memo.Par(1).Parsed || memo.Par(1).Formatted);
-    EXPECT_EQ(memo.ParFirstLine(1), 1);
     // SetTextBuf reads through the loader; an empty text on an empty control changes nothing
     memo.Clear();
-    changes = 0;
+    events.clear();
     memo.SetTextBuf("");
-    EXPECT_EQ(changes, 0);
     memo.SetTextBuf("one\ntwo");
+    EXPECT_EQ(events, "parse 0-8 change ");
     EXPECT_EQ(memo.ParagraphCount(), 2);
-    EXPECT_EQ(changes, 1);
 }
 
 TEST(Load, ProgressEveryHalfSecondOfTicks)
@@ -213,15 +185,14 @@ TEST(Rtf, AlignmentAndFontStyle)
     memo.SetFont(TFontDesc{"Arial", 12, fsBold | fsUnderline, 0x0000FF, 0});
     memo.SetAlignment(taCenter);
     LoadString(memo, "q");
-    TMemoryStream s;
+    TMemoryStream s, justified;
     memo.SaveToRTFStream(s);
-    std::string r = s.AsString();
+    memo.SetJustified(true);
+    memo.SaveToRTFStream(justified);
+    const std::string r = s.AsString();
     EXPECT_NE(r.find("\\pard\\qc\\plain\\f0\\fs24\\b\\ul\\cf0\\cb2 \r\n\\par q\\par }"), std::string::npos) << r;
     EXPECT_NE(r.find("{\\colortbl\\red255\\green0\\blue0;"), std::string::npos);
-    memo.SetJustified(true);
-    TMemoryStream s2;
-    memo.SaveToRTFStream(s2);
-    EXPECT_NE(s2.AsString().find("\\pard\\qj"), std::string::npos);
+    EXPECT_NE(justified.AsString().find("\\pard\\qj"), std::string::npos);
 }
 
 // A read that fails halfway keeps what was read, in a consistent store, and reports it.
