@@ -4,7 +4,8 @@
 // For each scene, the time of one QWidget::render() of the whole view into an image (frame
 // and scroll bars included, as a keystroke's repaint is measured elsewhere) and of the text
 // area alone; minimum and median over REPEATS paints, in microseconds. --save writes each
-// scene's picture as DIR/<scene>.png. The last column is the two scroll bars alone.
+// scene's picture as DIR/<scene>.png. The last column is the two scroll bars alone. The
+// gutter scene is the plain one with line numbers; the ratio of their text areas follows it.
 #include "app/document/Document.h"
 #include "opl/OplKeywords.h"
 #include "platform/CodeMemoView.h"
@@ -130,7 +131,9 @@ int main(int argc, char **argv)
              m.SetWordWrap(true);
              m.SetJustified(true);
          }},
+        {"gutter", [&] { m.SetLineNumbers(true); }}, // the plain scene with line numbers
     };
+    double plainArea = 0;
 
     QImage whole(view.size(), QImage::Format_RGB32);
     QImage area(view.viewport()->size(), QImage::Format_RGB32);
@@ -152,12 +155,17 @@ int main(int argc, char **argv)
         });
         std::printf("%-10s %14.1f %14.1f %14.1f %14.1f %14.1f\n", sc.name, r.min, r.median, a.min, a.median,
                     b.median);
+        if (std::strcmp(sc.name, "plain") == 0)
+            plainArea = a.median;
+        if (std::strcmp(sc.name, "gutter") == 0 && plainArea > 0)
+            std::printf("gutter/plain text area, medians: %.3f\n", a.median / plainArea);
         std::fflush(stdout);
         if (!saveDir.empty())
             whole.save(QString::fromStdString(saveDir + "/" + sc.name + ".png"));
         m.SetHOffset(0);
         m.SetWordWrap(false);
         m.SetJustified(false);
+        m.SetLineNumbers(false);
     }
     return 0;
 }

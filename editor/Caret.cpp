@@ -21,6 +21,20 @@ void TCodeMemo::UpdateCaret()
         caretY_ = LineToY(line - TopLine());
         if (caretY_ < 0 || caretY_ >= 32767)
             caretY_ = -lineHeight_;
+        if (gutterW_ > 0) {
+            // scrolled under the gutter, the caret is out of sight
+            if (caretX_ < gutterW_)
+                caretX_ = -std::max(CaretWidth, 1) - 2;
+            // the number shown emphasised follows the caret's line
+            const int32_t p = c.ParNb();
+            if (p != gutterCaretPar_) {
+                for (const int32_t q : {gutterCaretPar_, p})
+                    if (q >= 0 && q < ParagraphCount() && ParFirstLine(q) >= TopLine() &&
+                        ParFirstLine(q) <= TopLine() + visibleLines_)
+                        InvalidateLines(ParFirstLine(q), ParFirstLine(q));
+                gutterCaretPar_ = p;
+            }
+        }
         host_->CaretChanged();
     }
     const int32_t pos = caretNav_->Pos();
@@ -51,17 +65,19 @@ void TCodeMemo::ScrollInView()
         (alignment_ == taLeftJustify || hOffset_ != 0)) {
         const int step = 5 * spaceWidth_;
         int offset = hOffset_;
+        // the text's room starts right of the gutter
+        const int left = gutterW_;
         if (caretX_ >= clientW)
             offset += ((caretX_ - clientW) / step + 1) * step;
-        else if (caretX_ < 0)
-            offset = std::max(0, offset + (caretX_ / step - 1) * step);
+        else if (caretX_ < left)
+            offset = std::max(0, offset + ((caretX_ - left) / step - 1) * step);
         if (offset != hOffset_) {
             caretX_ += hOffset_ - offset;
             hOffset_ = offset;
             host_->InvalidateAll();
             host_->ScrollRangesChanged();
         } else {
-            caretX_ = std::clamp(caretX_, 0, std::max(clientW - 1, 0));
+            caretX_ = std::clamp(caretX_, left, std::max(clientW - 1, left));
         }
     }
     // vertically

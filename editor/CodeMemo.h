@@ -278,6 +278,13 @@ public:
     void SetTabStops(int v);
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool on);
+    // A gutter left of the text showing each file line's number on its first display line,
+    // the caret's in bold; clicking it selects whole lines. Off by default.
+    bool LineNumbers() const { return lineNumbers_; }
+    void SetLineNumbers(bool on);
+    // The gutter's width on the window (0 without it): the text starts right of it, and
+    // scrolling sideways moves the text only.
+    int GutterWidth() const { return gutterW_; }
 
     // ---- tables ----
     TKeywordList &Keywords() { return *keywords_; }
@@ -390,7 +397,10 @@ public:
     // there on (past the text's end) are left to the caller, as is everything when it
     // returns -1.
     int PaintRows(TSurface &canvas, int firstRow, int lastRow);
-    void SetPrintLayout(TSurface *canvas, int width);
+    // Lays the text out for printing `width` pixels wide on a canvas (nullptr: back to the
+    // window). With `wrap`, a line wider than that continues on lines of its own, indented
+    // by four spaces, whatever the window's word wrap.
+    void SetPrintLayout(TSurface *canvas, int width, bool wrap = false);
     void PrintParagraph(int32_t line, TSurface &canvas, int x, int y);
     // The height of a line as PrintParagraph lays it out on a canvas.
     int PrintLineHeight(TSurface &canvas);
@@ -490,6 +500,22 @@ private:
     int rightMargin_ = 8;
     int tabStops_ = 8;
     bool wordWrap_ = true;
+    bool lineNumbers_ = false;
+    int gutterW_ = 0;
+    int gutterDigitW_ = 0;
+    int32_t gutterCaretPar_ = -1; // the paragraph whose number was last painted emphasised
+    // Measures the gutter for the paragraph count; true when its width changed.
+    bool MeasureGutter();
+    // After the paragraph count changed: lays out and repaints all when the gutter widened
+    // or narrowed.
+    void GutterFollowsCount();
+    // The width the text is laid out in on the window: the client's less the gutter.
+    int TextAreaWidth() { return host_->ClientWidth() - gutterW_; }
+    void PaintGutter(TSurface &canvas, int32_t par, bool firstLine, int y);
+    // Selects whole paragraphs from `anchor` to `to`, the caret at the end toward `to`.
+    void SelectParagraphs(int32_t anchor, int32_t to);
+    bool gutterPress_ = false; // the button went down in the gutter: dragging selects lines
+    int32_t gutterAnchor_ = 0;
 
     // layout state
     int lineHeight_ = 12;
@@ -513,6 +539,7 @@ private:
     TSurface *printTarget_ = nullptr;
     int printWidth_ = 0;
     int printX_ = 0, printY_ = 0;
+    int printIndent_ = -1; // continuation lines' indent when printing wraps; -1: no wrapping
     void FontChangeSteps(bool reformat);
     void FormatOne(int32_t p, TSurface &canvas, int width, int32_t &delta);
     void FinishFormat(int32_t first, int32_t last, int32_t delta, int32_t oldWidest);

@@ -155,7 +155,7 @@ bool TCodeMemo::ScrollKey(TKey key, bool ctrl)
 {
     // without a caret the keys scroll
     const int32_t lastTop = std::max(LineCount() - visibleLines_, 0);
-    const int lastOffset = std::max(widest_ - (host_ ? host_->ClientWidth() : 0) + rightMargin_, 0);
+    const int lastOffset = std::max(widest_ - (host_ ? TextAreaWidth() : 0) + rightMargin_, 0);
     const int unit = std::max(1, spaceWidth_);
     const int32_t top = TopLine();
     switch (key) {

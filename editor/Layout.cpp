@@ -22,7 +22,9 @@ void TCodeMemo::SelectStyleFont(TSurface &canvas, uint8_t effective)
 int TCodeMemo::AvailableWidth(int width) const
 {
     int w;
-    if (wordWrap_ || alignment_ != taLeftJustify)
+    if (printTarget_ && printIndent_ >= 0)
+        w = width - leftMargin_ - rightMargin_ - printIndent_;
+    else if (wordWrap_ || alignment_ != taLeftJustify)
         w = width - leftMargin_ - rightMargin_;
     else
         w = 32767 - width - rightMargin_;
@@ -400,7 +402,7 @@ void TCodeMemo::FormatRange(int32_t first, int32_t last)
     last = std::min(last, ParagraphCount() - 1);
     first = std::max(first, 0);
     TSurface &canvas = printTarget_ ? *printTarget_ : host_->Canvas();
-    const int width = printTarget_ ? printWidth_ : host_->ClientWidth();
+    const int width = printTarget_ ? printWidth_ : TextAreaWidth();
     const int32_t oldWidest = widest_;
     formatting_ = true;
     int32_t delta = 0;
@@ -479,7 +481,7 @@ void TCodeMemo::BackgroundStep()
         backgroundRunning_ = true;
     }
     TSurface &canvas = host_->Canvas();
-    const int width = host_->ClientWidth();
+    const int width = TextAreaWidth();
     const int32_t oldWidest = widest_;
     const int32_t first = nextToFormat_;
     const uint32_t start = TickCount();
@@ -526,7 +528,7 @@ int TCodeMemo::XAtColumn(int32_t pi, int32_t line, int32_t column)
     TParagraphRec &par = Par(pi);
     const TLineRec &rec = par.Lines->At(line);
     TSurface &canvas = printTarget_ ? *printTarget_ : host_->Canvas();
-    const int clientW = printTarget_ ? printWidth_ : host_->ClientWidth();
+    const int clientW = printTarget_ ? printWidth_ : TextAreaWidth();
     const uint8_t *t = par.Text;
     // the end of the measured text, marks taking no column
     int32_t stop = rec.StartByte;
@@ -561,7 +563,7 @@ int TCodeMemo::XAtColumn(int32_t pi, int32_t line, int32_t column)
             st.Apply(t, o);
         }
     }
-    return LineOrigin(rec, clientW, stretched) - hOffset_ + x;
+    return (printTarget_ ? 0 : gutterW_) + LineOrigin(rec, clientW, stretched) - hOffset_ + x;
 }
 
 int TCodeMemo::LineOrigin(const TLineRec &rec, int clientW, bool stretched) const
@@ -578,11 +580,11 @@ int32_t TCodeMemo::ColumnAtX(int32_t pi, int32_t line, bool exact, int x)
     TParagraphRec &par = Par(pi);
     const TLineRec &rec = par.Lines->At(line);
     TSurface &canvas = printTarget_ ? *printTarget_ : host_->Canvas();
-    const int clientW = printTarget_ ? printWidth_ : host_->ClientWidth();
+    const int clientW = printTarget_ ? printWidth_ : TextAreaWidth();
     const uint8_t *t = par.Text;
     TJustify j(justified_, rec, clientW - leftMargin_ - rightMargin_);
     const bool stretched = j.stretched;
-    const int target = x + hOffset_ - LineOrigin(rec, clientW, stretched);
+    const int target = x + hOffset_ - LineOrigin(rec, clientW, stretched) - (printTarget_ ? 0 : gutterW_);
     TStyleRun st(*this, canvas, rec.Style, rec.DynStyle);
     const int &spaceW = st.spaceW;
     int cx = 0;

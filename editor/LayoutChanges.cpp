@@ -34,6 +34,9 @@ void TCodeMemo::FontChangeSteps(bool reformat)
     }
     visibleLines_ = host_->ClientHeight() / lineHeight_;
     spaceWidth_ = SpaceWidthOf(canvas);
+    // a gutter that changed width changes the lines' room: laid out again
+    if (MeasureGutter())
+        reformat = true;
     if (reformat)
         ReformatAll();
     hOffset_ = 0;
@@ -163,6 +166,7 @@ void TCodeMemo::LoadFinished()
 {
     if (!host_)
         return;
+    MeasureGutter();
     ReformatAll();
     hOffset_ = 0;
     host_->ScrollRangesChanged();
@@ -195,7 +199,7 @@ void TCodeMemo::ReformatAfterEdit(int32_t firstPar, int32_t lastPar, int32_t bef
     if (!host_)
         return;
     TSurface &canvas = host_->Canvas();
-    const int width = host_->ClientWidth();
+    const int width = TextAreaWidth();
     const int32_t oldWidest = widest_;
     const int32_t top = TopLine();
     int32_t delta = 0;

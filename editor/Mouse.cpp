@@ -37,6 +37,24 @@ void TCodeMemo::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
         buttonDown_ = true;
         if (doubleClick_)
             return;
+        gutterPress_ = x < gutterW_ && ParagraphCount() > 0;
+        if (gutterPress_) {
+            // the whole line; with Shift, every line from the selection's far end to it
+            const int32_t row = YToLine(std::max(y, 0));
+            TCodeNavigator &W = work_->move;
+            W.Assign(*caretNav_);
+            if (row < LineCount() - TopLine())
+                W.SetDisplayLine(row + TopLine());
+            else
+                W.SetPos(TextLength());
+            const int32_t far = selLength_ == 0 ? caretNav_->ParNb()
+                                : (caretNav_ == selStartNav_ ? selStopNav_ : selStartNav_)->ParNb();
+            gutterAnchor_ = (shift & ssShift) ? far : W.ParNb();
+            SelectParagraphs(gutterAnchor_, W.ParNb());
+            if (OnMouseDown)
+                OnMouseDown(this, button, shift, x, y);
+            return;
+        }
         if (!(shift & ssShift))
             SetSelLength(0);
         TCodeNavigator &c = *caretNav_;
@@ -128,6 +146,14 @@ void TCodeMemo::MouseMove(TShiftState shift, int x, int y)
                 x = host_->ClientWidth();
             }
             W.SetDisplayLine(row);
+            if (gutterPress_) {
+                // dragging from the gutter selects whole lines
+                SelectParagraphs(gutterAnchor_, W.ParNb());
+                ScrollInView();
+                if (OnMouseMove)
+                    OnMouseMove(this, shift, x, y);
+                return;
+            }
             KeepX(W, x);
             if (W.Pos() != oldPos) {
                 ApplyMove(W, ssShift, oldPos, oldLine);
@@ -196,7 +222,7 @@ void TCodeMemo::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 
 void TCodeMemo::DblClick()
 {
-    if (DisplayOnly)
+    if (DisplayOnly || gutterPress_)
         return;
     doubleClick_ = true;
     TCodeNavigator &c = *caretNav_;

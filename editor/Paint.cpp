@@ -56,6 +56,7 @@ struct TCodeMemo::TLinePaint {
     bool stretched = false; // justified: its spaces from JustifyFrom on stretch
     bool lastLine = false;  // the last line of its paragraph
     int y = 0, lh = 0, clientW = 0, baseline = 0;
+    int areaW = 0; // the width the text is laid out in: the client's less the gutter
     int base = 0;  // x of the line's start
     int right = 0; // where a page break's dashes end
     // the selection, as byte offsets in the paragraph (-1 before it, INT32_MAX after it)
@@ -83,6 +84,7 @@ void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
     lp.y = y;
     lp.lh = lineHeight_;
     lp.clientW = print ? printWidth_ : host_->ClientWidth();
+    lp.areaW = print ? printWidth_ : lp.clientW - gutterW_;
     lp.lastLine = li == par.Lines->Count() - 1;
     lp.showSel = !print && selLength_ != 0 && (!hideSelection_ || host_->Focused());
     if (lp.showSel) {
@@ -93,11 +95,14 @@ void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
     if (!print)
         canvas.FillRect(0, y, lp.clientW, lp.lh, ColorToRGB(color_));
     lp.stretched = justified_ && rec.JustifyFrom < rec.EndByte && rec.SpaceCount >= 1;
-    lp.base = print ? printX_ + leftMargin_ : LineOrigin(rec, lp.clientW, lp.stretched) - hOffset_;
-    lp.right = print ? lp.base + printWidth_ : lp.clientW - rightMargin_;
+    if (print)
+        lp.base = printX_ + leftMargin_ + (li > 0 && printIndent_ > 0 ? printIndent_ : 0);
+    else
+        lp.base = gutterW_ + LineOrigin(rec, lp.areaW, lp.stretched) - hOffset_;
+    lp.right = print ? printX_ + leftMargin_ + printWidth_ : lp.clientW - rightMargin_;
     lp.baseline = y + baseline_;
     if (print)
-        canvas.SetClip(lp.base - leftMargin_, y, printWidth_ + leftMargin_, lp.lh);
+        canvas.SetClip(printX_, y, printWidth_ + leftMargin_, lp.lh);
     if (rec.StartByte >= lp.selS && rec.StartByte < lp.selE)
         lp.startX = lp.base;
     PaintLineText(lp);
@@ -105,6 +110,8 @@ void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
         PaintSelection(lp);
     if (print)
         canvas.SetClip(0, 0, -1, -1);
+    else if (gutterW_ > 0)
+        PaintGutter(canvas, pi, li == 0, y); // over any text scrolled under it
 }
 
 void TCodeMemo::RunColours(const TDynStyle &dyn, uint8_t eff, TColor &fore, TColor &back) const
@@ -131,7 +138,7 @@ void TCodeMemo::PaintLineText(TLinePaint &lp)
     TStyleRun st(*this, canvas, rec.Style, rec.DynStyle, true, true);
     TColor fore = 0, back = -1;
     RunColours(st.dyn, st.eff, fore, back);
-    TJustify j(justified_, rec, lp.clientW - leftMargin_ - rightMargin_);
+    TJustify j(justified_, rec, lp.areaW - leftMargin_ - rightMargin_);
     // On screen, text further than this past either edge cannot reach into the window,
     // not even a slanted glyph's overhang.
     const int reach = 2 * lp.lh;
@@ -228,14 +235,20 @@ void TCodeMemo::PaintSelection(TLinePaint &lp)
         lp.canvas.InvertRect(lp.endX, lp.y + lp.lh / 3, spaceWidth_ / 2 + 1, lp.lh / 3);
 }
 
-void TCodeMemo::SetPrintLayout(TSurface *canvas, int width)
+void TCodeMemo::SetPrintLayout(TSurface *canvas, int width, bool wrap)
 {
     if (canvas) {
         printWidth_ = width;
         printTarget_ = canvas;
+        printIndent_ = -1;
+        if (wrap) {
+            SelectStyleFont(*canvas, EffectiveBits(0, NoDynStyle()));
+            printIndent_ = 4 * SpaceWidthOf(*canvas);
+        }
         ReformatAll();
         printTarget_ = nullptr;
     } else {
+        printIndent_ = -1;
         FontChangeSteps(true);
     }
 }

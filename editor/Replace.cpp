@@ -601,6 +601,7 @@ void TCodeMemo::RelayoutAfterEdit(int32_t firstPar, int32_t lastPar, int32_t lin
                                   bool topCollapses)
 {
     ReformatAfterEdit(firstPar, lastPar, linesBefore);
+    GutterFollowsCount();
     if (topCollapses || topNav_->DisplayLine() != topLineBefore) {
         // from its new line on, the window shows other lines than before
         topNav_->SetDisplayLine(topNav_->DisplayLine());

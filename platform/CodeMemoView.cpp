@@ -166,12 +166,13 @@ void TCodeMemoView::SyncBars()
     QScrollBar *h = horizontalScrollBar();
     const int unit = HorizontalUnit();
     const int w = viewport()->width();
-    const int hpage = std::max(1, (w - memo_.LeftMargin() - memo_.RightMargin()) / unit);
+    const int hpage = std::max(1, (w - memo_.GutterWidth() - memo_.LeftMargin() - memo_.RightMargin()) / unit);
     int hmax;
     if (memo_.Alignment() != taLeftJustify)
         hmax = hpage;
     else
-        hmax = std::max((memo_.WidestLine() + memo_.LeftMargin() + memo_.RightMargin() - w) / unit + 1, 1) + hpage;
+        hmax = std::max((memo_.WidestLine() + memo_.GutterWidth() + memo_.LeftMargin() + memo_.RightMargin() - w) / unit + 1, 1) +
+               hpage;
     h->setRange(0, std::max(0, hmax - hpage));
     h->setPageStep(hpage);
     h->setSingleStep(1);

@@ -349,6 +349,7 @@ void TDocument::ApplySettings(const TSettings &s)
     m.SetTabStops(s.Tabs);
     m.SetUndoMode(s.Undo == "Toggle" ? TUndoMode::Toggle : TUndoMode::Multi);
     m.SetUndoLimit(static_cast<size_t>(std::max(s.UndoLimit, 1)));
+    m.SetLineNumbers(s.LineNumbers);
 }
 
 void TDocument::GatherSettings(TSettings &s) const
@@ -363,6 +364,7 @@ void TDocument::GatherSettings(TSettings &s) const
     s.Tabs = m.TabStops();
     s.Undo = m.UndoMode() == TUndoMode::Toggle ? "Toggle" : "Multi";
     s.UndoLimit = static_cast<int32_t>(std::min<size_t>(m.UndoLimit(), INT32_MAX));
+    s.LineNumbers = m.LineNumbers();
 }
 
 bool TDocument::FindNext(const std::string &find, bool down, bool matchCase, bool wholeWord)

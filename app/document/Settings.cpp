@@ -252,6 +252,7 @@ const TSettingEntry kEntries[] = {
     {"Setup", "UndoLimit", &TSettings::UndoLimit, 1, INT32_MAX},
     {"Setup", "Keyboard", &TSettings::Keyboard},
     {"Recent", "File", &TSettings::RecentFiles, 0, static_cast<int32_t>(kRecentFiles)},
+    {"Setup", "LineNumbers", &TSettings::LineNumbers},
 };
 
 std::string ListKey(const TSettingEntry &e, int32_t i)

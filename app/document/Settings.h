@@ -87,6 +87,7 @@ struct TSettings {
     std::string Keyboard = "Classic";
     // [Recent] File1 ... File8: the files last opened or saved, the latest first.
     std::vector<std::string> RecentFiles;
+    bool LineNumbers = false; // the editor's line-number gutter
 
     // The values of a profile, missing and unusable ones replaced by their defaults; a
     // window without a saved place is centred on a screen of the size given.
