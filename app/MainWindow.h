@@ -162,7 +162,7 @@ private:
     bool openedFromCommandLine_ = false;
     int startLine_ = 0; // the line given with the file at start (1-based; 0: none)
     char LastKeyChar = 0;
-    int IndentTabCount = 0;
+    std::string IndentBlanks; // the leading blanks Enter carries to the new line
 
     TCodeMemoView *CodeMemo1 = nullptr;
     QLabel *PanelTitleEdit = nullptr;

@@ -219,15 +219,15 @@ void TFrmMain::CodeMemo1KeyPress(char ch)
     if (ch == 13) {
         LblHelpCommand->setText(QString::fromLatin1(kNoSyntaxHint.data(), kNoSyntaxHint.size()));
         TCodeMemo &m = doc_.Memo();
-        IndentTabCount = LeadingTabCount(m.LineText(m.SelLine()));
+        IndentBlanks = LeadingBlanks(m.LineText(m.SelLine()));
     }
     LastKeyChar = ch;
 }
 
 void TFrmMain::CodeMemo1KeyUp()
 {
-    if (LastKeyChar == 13 && IndentTabCount != 0) {
-        CarryIndentation(doc_.Memo(), IndentTabCount);
+    if (LastKeyChar == 13 && !IndentBlanks.empty()) {
+        CarryIndentation(doc_.Memo(), IndentBlanks);
         LastKeyChar = 0;
     }
 }

@@ -2,6 +2,8 @@
 
 #include "editor/CodeMemo.h"
 
+#include <algorithm>
+
 namespace quenvel {
 
 namespace {
@@ -81,28 +83,18 @@ std::string NextSyntaxHint(std::string_view line, int32_t col, std::string_view 
     return result;
 }
 
-int32_t LeadingTabCount(std::string_view line)
+std::string LeadingBlanks(std::string_view line)
 {
-    int32_t n = 0;
-    while (static_cast<size_t>(n) < line.size() && line[static_cast<size_t>(n)] == '\t')
-        ++n;
-    return n;
+    return std::string(line.substr(0, std::min(line.find_first_not_of(" \t"), line.size())));
 }
 
-std::string WithLeadingTabs(std::string_view line, int32_t tabs)
+void CarryIndentation(TCodeMemo &memo, std::string_view indent)
 {
-    std::string s(static_cast<size_t>(tabs > 0 ? tabs : 0), '\t');
-    s += line;
-    return s;
-}
-
-void CarryIndentation(TCodeMemo &memo, int32_t tabs)
-{
-    if (tabs <= 0)
+    if (indent.empty())
         return;
     const int32_t line = memo.CaretPar();
-    memo.SetParagraphText(line, WithLeadingTabs(memo.ParagraphText(line), tabs));
-    memo.SetSelCol(tabs);
+    memo.SetParagraphText(line, std::string(indent) + memo.ParagraphText(line));
+    memo.SetSelCol(static_cast<int32_t>(indent.size()));
 }
 
 } // namespace quenvel

@@ -32,14 +32,11 @@ const TSyntaxHint *FindSyntaxHint(std::string_view word);
 // and a word without a hint leaves the line as it was.
 std::string NextSyntaxHint(std::string_view line, int32_t col, std::string_view current);
 
-// The number of TAB characters that begin the line (the count stops at any other character).
-int32_t LeadingTabCount(std::string_view line);
+// The blanks (spaces and TABs, in any mix) that begin the line, as written.
+std::string LeadingBlanks(std::string_view line);
 
-// The line with `tabs` TAB characters put in front of it, as Enter leaves the new line.
-std::string WithLeadingTabs(std::string_view line, int32_t tabs);
-
-// The second half of Enter: puts `tabs` TABs in front of the caret's line and the caret
-// just after them. Nothing happens for 0 tabs.
-void CarryIndentation(TCodeMemo &memo, int32_t tabs);
+// The second half of Enter: puts `indent` in front of the caret's line and the caret just
+// after it. Nothing happens for an empty indent.
+void CarryIndentation(TCodeMemo &memo, std::string_view indent);
 
 } // namespace quenvel

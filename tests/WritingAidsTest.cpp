@@ -139,7 +139,7 @@ TEST(SyntaxHint, EveryHintSpellsItsOwnCommand)
     EXPECT_EQ(FindSyntaxHint("rem")->Text, "REM comment");
 }
 
-TEST(EnterIndentation, TabsCarryOverToTheNewLine)
+TEST(EnterIndentation, LeadingBlanksCarryOverToTheNewLine)
 {
     struct TCase {
         const char *text;
@@ -149,9 +149,10 @@ TEST(EnterIndentation, TabsCarryOverToTheNewLine)
     };
     const TCase cases[] = {
         {"\t\tIF x%", 7, {"\t\tIF x%", "\t\t"}, 2},
-        {"\tab cd", 3, {"\tab", "\t cd"}, 1},       // Enter inside the line
-        {"  spaces", 8, {"  spaces", ""}, 0},        // blanks are not carried over
-        {"\t \tmixed", 8, {"\t \tmixed", "\t"}, 1},  // the count stops at the first non-TAB
+        {"\tab cd", 3, {"\tab", "\t cd"}, 1},          // Enter inside the line
+        {"  spaces", 8, {"  spaces", "  "}, 2},          // spaces as well as TABs
+        {"\t \tmixed", 8, {"\t \tmixed", "\t \t"}, 3}, // the mix exactly as written
+        {" \t", 2, {" \t", " \t"}, 2},                  // a line of blanks only
         {"", 0, {"", ""}, 0},
     };
     for (const TCase &c : cases) {
@@ -159,9 +160,9 @@ TEST(EnterIndentation, TabsCarryOverToTheNewLine)
         ConfigureEditorLikeMainWindow(memo);
         LoadString(memo, c.text);
         memo.SetSelCol(c.caretCol);
-        const int32_t tabs = LeadingTabCount(memo.ParagraphText(memo.SelLine()));
+        const std::string indent = LeadingBlanks(memo.ParagraphText(memo.SelLine()));
         memo.SetSelTextBuf("\r\n");
-        CarryIndentation(memo, tabs);
+        CarryIndentation(memo, indent);
         EXPECT_EQ(memo.Text() + "|" + std::to_string(memo.SelLine()) + "," + std::to_string(memo.SelCol()),
                   Join(c.after) + "|1," + std::to_string(c.col));
     }
