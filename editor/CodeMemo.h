@@ -511,9 +511,15 @@ private:
     void GutterFollowsCount();
     // The width the text is laid out in on the window: the client's less the gutter.
     int TextAreaWidth() { return host_->ClientWidth() - gutterW_; }
-    void PaintGutter(TSurface &canvas, int32_t par, bool firstLine, int y);
+    // The gutter of window rows [firstRow, lastRow], painted after their text; the rows
+    // that start a paragraph are in gutterRows_.
+    void PaintGutter(TSurface &canvas, int firstRow, int lastRow);
+    std::vector<std::pair<int, int32_t>> gutterRows_; // (window row, paragraph)
     // Selects whole paragraphs from `anchor` to `to`, the caret at the end toward `to`.
     void SelectParagraphs(int32_t anchor, int32_t to);
+    // the numbers being painted, and where they go
+    std::vector<uint8_t> gutterDigits_;
+    std::vector<TSurface::TTextAt> gutterTexts_;
     bool gutterPress_ = false; // the button went down in the gutter: dragging selects lines
     int32_t gutterAnchor_ = 0;
 

@@ -70,21 +70,42 @@ void TCodeMemo::GutterFollowsCount()
     host_->InvalidateAll();
 }
 
-void TCodeMemo::PaintGutter(TSurface &canvas, int32_t par, bool firstLine, int y)
+void TCodeMemo::PaintGutter(TSurface &canvas, int firstRow, int lastRow)
 {
-    canvas.FillRect(0, y, gutterW_, lineHeight_, ColorToRGB(color_));
-    if (!firstLine)
-        return;
-    uint8_t buf[12];
-    uint8_t *const end = buf + sizeof buf;
-    const uint8_t *from = Digits(par + 1, end);
-    const int n = static_cast<int>(end - from);
-    const bool caret = par == caretNav_->ParNb();
-    canvas.SelectFont(font_, static_cast<uint8_t>((caret ? font_.Style | fsBold : font_.Style) & 15));
-    const int w = canvas.TextWidth(from, n);
+    // once for all the rows, after their text: the caret's number in bold, the others in
+    // one go. The rows' own background covers the gutter unless text was scrolled under it.
+    if (hOffset_ > 0) {
+        const int y0 = LineToY(firstRow);
+        canvas.FillRect(0, y0, gutterW_, LineToY(lastRow + 1) - y0, ColorToRGB(color_));
+    }
+    const uint8_t plain = static_cast<uint8_t>(font_.Style & 15);
+    const int32_t caretPar = caretNav_->ParNb();
+    gutterDigits_.resize(gutterRows_.size() * 11);
+    gutterTexts_.clear();
+    int caretRow = -1;
+    uint8_t *end = gutterDigits_.data();
+    for (const auto &[row, par] : gutterRows_) {
+        if (par == caretPar) {
+            caretRow = row;
+            continue;
+        }
+        end += 11;
+        const uint8_t *from = Digits(par + 1, end);
+        gutterTexts_.push_back({0, LineToY(row) + baseline_, from, static_cast<int>(end - from)});
+    }
     // right-aligned, half a digit's room before the text
-    canvas.TextOut(gutterW_ - gutterDigitW_ / 2 - w, y + baseline_, from, n,
-                   caret ? ColorToRGB(font_.Color) : kGutterGrey, -1);
+    canvas.SelectFont(font_, plain);
+    for (TSurface::TTextAt &t : gutterTexts_)
+        t.x = gutterW_ - gutterDigitW_ / 2 - canvas.TextWidth(t.text, t.n);
+    canvas.TextOuts(gutterTexts_.data(), static_cast<int>(gutterTexts_.size()), kGutterGrey);
+    if (caretRow >= 0) {
+        uint8_t buf[11];
+        const uint8_t *from = Digits(caretPar + 1, buf + sizeof buf);
+        const int n = static_cast<int>(buf + sizeof buf - from);
+        canvas.SelectFont(font_, static_cast<uint8_t>(plain | fsBold));
+        canvas.TextOut(gutterW_ - gutterDigitW_ / 2 - canvas.TextWidth(from, n), LineToY(caretRow) + baseline_, from, n,
+                       ColorToRGB(font_.Color), -1);
+    }
 }
 
 void TCodeMemo::SelectParagraphs(int32_t anchor, int32_t to)

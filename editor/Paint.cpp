@@ -34,14 +34,20 @@ int TCodeMemo::PaintRows(TSurface &canvas, int firstRow, int lastRow)
             FormatRange(tp, tp);
     }
     firstRow = std::max(firstRow, 0);
-    int below = -1;
+    int below = -1, painted = firstRow - 1;
+    gutterRows_.clear();
     for (int row = firstRow; row <= lastRow; ++row) {
         const int32_t line = top + row;
         if (line >= LineCount())
             break;
         PaintLine(canvas, line, LineToY(row), false);
         below = LineToY(row + 1);
+        painted = row;
+        if (gutterW_ > 0 && work_->paint.LineInPar() == 0)
+            gutterRows_.emplace_back(row, work_->paint.ParNb());
     }
+    if (gutterW_ > 0 && painted >= firstRow)
+        PaintGutter(canvas, firstRow, painted); // over any text scrolled under it
     SelectStyleFont(canvas, EffectiveBits(0, NoDynStyle()));
     return below;
 }
@@ -110,8 +116,6 @@ void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
         PaintSelection(lp);
     if (print)
         canvas.SetClip(0, 0, -1, -1);
-    else if (gutterW_ > 0)
-        PaintGutter(canvas, pi, li == 0, y); // over any text scrolled under it
 }
 
 void TCodeMemo::RunColours(const TDynStyle &dyn, uint8_t eff, TColor &fore, TColor &back) const

@@ -50,6 +50,18 @@ public:
     virtual TTextMetrics Metrics() = 0;
     // Draws text with its baseline at y; back < 0 draws transparently. Returns the advance.
     virtual int TextOut(int x, int baseline, const uint8_t *text, int n, TColor fore, TColor back) = 0;
+    // Several texts in one colour, each at its own place, drawn transparently: what TextOut
+    // does for each, in one go on a surface that can.
+    struct TTextAt {
+        int x, baseline;
+        const uint8_t *text;
+        int n;
+    };
+    virtual void TextOuts(const TTextAt *texts, int count, TColor fore)
+    {
+        for (int i = 0; i < count; ++i)
+            TextOut(texts[i].x, texts[i].baseline, texts[i].text, texts[i].n, fore, -1);
+    }
     virtual void FillRect(int x, int y, int w, int h, TColor color) = 0;
     virtual void InvertRect(int x, int y, int w, int h) = 0;
     // Limits drawing to a rectangle (w < 0: no limit).

@@ -156,6 +156,30 @@ int TQtSurface::TextOut(int x, int baseline, const uint8_t *text, int n, TColor 
     return w;
 }
 
+void TQtSurface::TextOuts(const TTextAt *texts, int count, TColor fore)
+{
+    if (!current_ || !painter_ || !current_->raw.isValid() || current_->underline || current_->strikeOut) {
+        TSurface::TextOuts(texts, count, fore);
+        return;
+    }
+    // one glyph run for them all
+    glyphs_.clear();
+    positions_.clear();
+    for (const TTextAt *t = texts; t < texts + count; ++t)
+        for (int i = 0, cx = t->x; i < t->n; cx += current_->advance[t->text[i]], ++i)
+            if (t->text[i] != ' ') {
+                glyphs_.push_back(current_->glyphIndex[t->text[i]]);
+                positions_.emplace_back(cx, t->baseline);
+            }
+    if (glyphs_.empty())
+        return;
+    painter_->setPen(ToQColor(fore));
+    QGlyphRun run;
+    run.setRawFont(current_->raw);
+    run.setRawData(glyphs_.data(), positions_.data(), static_cast<int>(glyphs_.size()));
+    painter_->drawGlyphRun(QPointF(0, 0), run);
+}
+
 void TQtSurface::FillRect(int x, int y, int w, int h, TColor color)
 {
     if (painter_)

@@ -41,6 +41,7 @@ public:
     const int *ByteWidths() override { return current_ ? current_->advance : nullptr; }
     TTextMetrics Metrics() override;
     int TextOut(int x, int baseline, const uint8_t *text, int n, TColor fore, TColor back) override;
+    void TextOuts(const TTextAt *texts, int count, TColor fore) override;
     void FillRect(int x, int y, int w, int h, TColor color) override;
     void InvertRect(int x, int y, int w, int h) override;
     void SetClip(int x, int y, int w, int h) override;

@@ -15,7 +15,7 @@ namespace {
 // Keeps what is painted, in order: texts with their style and colour, and fills.
 struct TDrawn {
     bool fill;
-    int x, y, w;
+    int x, y, w, h;
     std::string text;
     uint8_t style;
     TColor fore;
@@ -24,10 +24,10 @@ struct TRecordingSurface : TFixedSurface {
     std::vector<TDrawn> ops;
     int TextOut(int x, int baseline, const uint8_t *t, int n, TColor fore, TColor) override
     {
-        ops.push_back({false, x, baseline - 10, TextWidth(t, n), std::string(t, t + n), style, fore});
+        ops.push_back({false, x, baseline - 10, TextWidth(t, n), 14, std::string(t, t + n), style, fore});
         return TextWidth(t, n);
     }
-    void FillRect(int x, int y, int w, int, TColor) override { ops.push_back({true, x, y, w, {}, 0, 0}); }
+    void FillRect(int x, int y, int w, int h, TColor) override { ops.push_back({true, x, y, w, h, {}, 0, 0}); }
 };
 struct TGutterRig {
     struct THost : TFakeHost {
@@ -44,14 +44,14 @@ struct TGutterRig {
         LoadString(memo, text);
     }
     ~TGutterRig() { memo.SetHost(nullptr); }
-    // What painting the window draws on a row, in order.
+    // What painting the window draws on a row (or over it), in order.
     std::vector<TDrawn> Row(int row)
     {
         host.rec.ops.clear();
         memo.PaintRows(host.rec, 0, 20);
         std::vector<TDrawn> v;
         for (const TDrawn &d : host.rec.ops)
-            if (d.y == row * 14)
+            if (d.y <= row * 14 && row * 14 < d.y + d.h)
                 v.push_back(d);
         return v;
     }
