@@ -67,21 +67,34 @@ TPrintReport PrintDocument(TCodeMemo &memo, QPaintDevice &device, const std::fun
     r.PageEnd = pageH - Inches(0.5, ppiY);
     const TFontDesc headerFont{"COURIER NEW", 12, 0, clBlack, 0};
     const QString headerText = FromLocal(header);
-    memo.SetPrintLayout(&canvas, pageW - 2 * ppiX);
+    const int textW = pageW - 2 * ppiX;
+    memo.SetPrintLayout(&canvas, textW, true);
+    const int32_t lines = memo.LineCount();
+    r.Advance = static_cast<int>(std::lrint(1.5 * memo.PrintLineHeight(canvas)));
+    // the pages, counted before any is printed: each header says how many there are
+    int pageCount = 1;
+    for (int32_t i = 0, top = r.FirstTop; i < lines; ++i) {
+        top += r.Advance;
+        if (top > r.PageEnd && i + 1 < lines) {
+            ++pageCount;
+            top = r.FirstTop;
+        }
+    }
     int top = 0;
     r.Pages = 1;
-    const int32_t lines = memo.LineCount();
     for (int32_t i = 0; i < lines; ++i) {
         if (top == 0) {
             canvas.SelectFont(headerFont, 0);
             const TTextMetrics m = canvas.Metrics();
             painter.setPen(Qt::black);
             painter.drawText(r.Left, r.HeaderTop + m.Ascent, headerText);
+            const QString count = QStringLiteral("Page %1 of %2").arg(r.Pages).arg(pageCount);
+            painter.drawText(r.Left + textW - painter.fontMetrics().horizontalAdvance(count), r.HeaderTop + m.Ascent,
+                             count);
             top = r.FirstTop;
         }
         memo.PrintParagraph(i, canvas, r.Left, top);
         r.LineTops.emplace_back(r.Pages, top);
-        r.Advance = static_cast<int>(std::lrint(1.5 * memo.PrintLineHeight(canvas)));
         top += r.Advance;
         if (top > r.PageEnd) {
             top = 0;
