@@ -9,7 +9,11 @@
 #include <QFontInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QFileSystemModel>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
+
+#include <vector>
 
 namespace quenvel {
 
@@ -46,13 +50,86 @@ bool TQtDocumentUi::Confirm(const std::string &question)
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
+namespace {
+
+// A file-type filter: the extensions it takes (none: every name), and whether it takes
+// names without one.
+struct TFileType {
+    const char *Label;
+    std::vector<const char *> Extensions;
+    bool Bare = false;
+};
+
+const TFileType kOplSources{"OPL sources: *.opl *.tpl *.oph *.tph and names without an extension",
+                            {"opl", "tpl", "oph", "tph"}, true};
+const TFileType kAllFiles{"All files", {}};
+
+// Qt's name filters match in the letter case of the file system, and cannot take names
+// without a dot: the dialog's own patterns let every name through ("*", not shown) and
+// this proxy shows the names of the chosen type.
+class TFileTypeProxy : public QSortFilterProxyModel
+{
+public:
+    TFileTypeProxy(QFileDialog &dlg, std::vector<TFileType> types) : QSortFilterProxyModel(&dlg), types_(std::move(types))
+    {
+        QStringList labels, filters;
+        for (const TFileType &t : types_) {
+            labels << QString::fromLatin1(t.Label);
+            filters << labels.back() + QStringLiteral(" (*)");
+        }
+        dlg.setNameFilters(filters);
+        // the filter chosen comes without its hidden pattern
+        QObject::connect(&dlg, &QFileDialog::filterSelected, this, [this, labels, filters](const QString &f) {
+            chosen_ = std::max<qsizetype>(std::max(labels.indexOf(f), filters.indexOf(f)), 0);
+            invalidateFilter();
+        });
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex &parent) const override
+    {
+        const auto *fs = qobject_cast<const QFileSystemModel *>(sourceModel());
+        const QModelIndex i = sourceModel()->index(row, 0, parent);
+        if (!fs || fs->isDir(i))
+            return true;
+        const TFileType &t = types_[static_cast<size_t>(chosen_)];
+        const QString name = fs->fileName(i);
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        if (t.Extensions.empty() || (t.Bare && dot < 0))
+            return true;
+        const QStringView ext = dot < 0 ? QStringView() : QStringView(name).mid(dot + 1);
+        for (const char *e : t.Extensions)
+            if (dot >= 0 && ext.compare(QLatin1String(e), Qt::CaseInsensitive) == 0)
+                return true;
+        return false;
+    }
+
+private:
+    std::vector<TFileType> types_;
+    qsizetype chosen_ = 0;
+};
+
+} // namespace
+
+void UseFileFilters(QFileDialog &dlg, bool save)
+{
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setOption(QFileDialog::HideNameFilterDetails);
+    std::vector<TFileType> types{kOplSources};
+    if (save)
+        types.insert(types.end(), {{"OPL source: *.opl", {"opl"}}, {"RTF files: *.rtf", {"rtf"}}});
+    else
+        types.push_back({"OPL Psion files: *.opl", {"opl"}});
+    types.push_back(kAllFiles);
+    dlg.setProxyModel(new TFileTypeProxy(dlg, std::move(types)));
+}
+
 std::optional<std::string> TQtDocumentUi::OpenFileName()
 {
     QFileDialog dlg(parent_, QStringLiteral("Open"));
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);
-    // "All files" shows every file: Series 5 source files often have no extension
-    dlg.setNameFilters({QStringLiteral("OPL Psion files (*.OPL)"), QStringLiteral("All files (*)")});
+    UseFileFilters(dlg, false);
     dlg.setDefaultSuffix(QStringLiteral("OPL"));
     if (!lastOpen_.isEmpty())
         dlg.selectFile(lastOpen_);
@@ -67,8 +144,7 @@ std::optional<std::string> TQtDocumentUi::SaveFileName()
     QFileDialog dlg(parent_, QStringLiteral("Save As"));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
-    dlg.setNameFilters({QStringLiteral("OPL source (*.OPL)"), QStringLiteral("RTF files (*.RTF)"),
-                        QStringLiteral("All files (*)")});
+    UseFileFilters(dlg, true);
     if (!lastSave_.isEmpty())
         dlg.selectFile(lastSave_);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+class QFileDialog;
 class QWidget;
 
 namespace quenvel {
@@ -32,6 +33,11 @@ private:
     QWidget *parent_;
     QString lastOpen_, lastSave_, lastPdf_; // each dialog offers the name chosen last
 };
+
+// Gives an Open (save false) or Save As dialog its file-type filters, "OPL sources" first:
+// *.opl *.tpl *.oph *.tph and names without an extension (as Series 5 sources often are).
+// Every filter matches names in any letter case; the dialog is Qt's own.
+void UseFileFilters(QFileDialog &dlg, bool save);
 
 // File names pass between the document (bytes) and Qt (text) in the local encoding.
 QString FromLocal(const std::string &s);
