@@ -251,8 +251,8 @@ const TSettingEntry kEntries[] = {
     {"Setup", "Undo", &TSettings::Undo},
     {"Setup", "UndoLimit", &TSettings::UndoLimit, 1, INT32_MAX},
     {"Setup", "Keyboard", &TSettings::Keyboard},
-    {"Recent", "File", &TSettings::RecentFiles, 0, static_cast<int32_t>(kRecentFiles)},
     {"Setup", "LineNumbers", &TSettings::LineNumbers},
+    {"Recent", "File", &TSettings::RecentFiles, 0, static_cast<int32_t>(kRecentFiles)},
 };
 
 std::string ListKey(const TSettingEntry &e, int32_t i)
