@@ -31,7 +31,7 @@ enum class TCommand {
     Find, FindNext, Replace, GoToLine, GoToModule,
     Font, FontColor, TabSize, BackgroundColor, ZoomIn, ZoomOut, ZoomReset,
     DialectNone, DialectSiena, DialectOpl3, DialectOpl5, DialectOpp,
-    HelpPane, HintPane, KeyboardClassic, KeyboardDesktop,
+    HelpPane, HintPane, LineNumbers, KeyboardClassic, KeyboardDesktop,
     CheckProgram, GoToDefinition, Back,
     Help, HelpOnWord, About,
 };

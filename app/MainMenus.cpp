@@ -73,6 +73,11 @@ void TFrmMain::OpenRecentFile(const std::string &path)
     });
 }
 
+void TFrmMain::LineNumbersClick()
+{
+    Guard([&] { doc_.Memo().SetLineNumbers(Action(TCommand::LineNumbers)->isChecked()); });
+}
+
 void TFrmMain::KeyboardClassicClick()
 {
     actions_->SetDesktopKeys(false);

@@ -215,6 +215,7 @@ void TFrmMain::ApplySettings(const TSettings &s)
     Action(TCommand::HintPane)->setChecked(s.HintPane);
     PanelWriteHelp->setVisible(s.HintPane);
     actions_->SetDesktopKeys(s.Keyboard == "Desktop");
+    Action(TCommand::LineNumbers)->setChecked(s.LineNumbers);
     recentFiles_ = s.RecentFiles;
     ShowRecentFiles();
 }

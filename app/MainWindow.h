@@ -77,6 +77,7 @@ public:
     void ZoomInClick();
     void ZoomOutClick();
     void ZoomResetClick();
+    void LineNumbersClick();
     void KeyboardClassicClick();
     void KeyboardDesktopClick();
     void OpenRecentFile(const std::string &path);

@@ -41,7 +41,7 @@ xdotool key ctrl+s; sleep 0.5
 close
 DRIVE
 chmod +x "$work/drive.sh"
-xvfb-run -a -s "-screen 0 1024x768x24" "$work/drive.sh" "$bin" "$work"
+in_xvfb "$work/drive.sh" "$bin" "$work"
 [ -n "${E2E_KEEP:-}" ] && cp "$work"/*.png "$E2E_KEEP"/
 
 python3 - "$work/long.opl" <<'CHECK'

@@ -301,6 +301,8 @@ TEST(MainWindow, EverydayEditingCommands)
     key(Qt::Key_Minus);
     EXPECT_EQ(m.Font().Size, size - 1);
 
+    w->Action(TCommand::LineNumbers)->trigger();
+    EXPECT_TRUE(m.LineNumbers());
     w->Action(TCommand::KeyboardDesktop)->trigger();
     m.SetTextBuf("cut me");
     m.SelectAll();
@@ -324,6 +326,7 @@ TEST(MainWindow, EverydayEditingCommands)
               "&1 " + std::string(t / "gone.opl") + "|&2 " + std::string(t / "a.opl"));
     EXPECT_EQ(again->Document().Memo().Font().Size, size - 1);
     EXPECT_TRUE(again->Action(TCommand::KeyboardDesktop)->isChecked());
+    EXPECT_TRUE(again->Action(TCommand::LineNumbers)->isChecked() && again->Document().Memo().LineNumbers());
     TScriptedUi ui2;
     again->SetDocumentUi(&ui2);
     for (QAction *a : again->findChildren<QAction *>())
