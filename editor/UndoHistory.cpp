@@ -134,6 +134,8 @@ void TUndoHistory::Redone()
 void TUndoHistory::MarkSaved()
 {
     saved_ = static_cast<int64_t>(done_);
+    // typing after a save is a step of its own, so that undo comes back to the saved text
+    open_ = false;
 }
 
 } // namespace quenvel
