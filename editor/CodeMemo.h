@@ -355,6 +355,9 @@ public:
     // Style bits that paint a character, and the font for them.
     uint8_t EffectiveBits(uint16_t running, const TDynStyle &dyn) const;
     void SelectStyleFont(TSurface &canvas, uint8_t effective);
+    // The widths of the bytes 128 to 255 in the text's font and styles (and the second
+    // font's, when the text uses it).
+    std::vector<int> UpperHalfWidths(bool altFontUsed);
     // The widths of the bytes in an effective style's font on the canvas, kept per style
     // while the canvas and the fonts stay the same; null when the canvas does not measure a
     // text as the sum of its bytes. Selects fonts on the canvas when it has to ask it.

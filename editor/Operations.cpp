@@ -14,14 +14,49 @@ void TCodeMemo::SetFont(const TFontDesc &f)
     FontChanged();
 }
 
+std::vector<int> TCodeMemo::UpperHalfWidths(bool altFontUsed)
+{
+    std::vector<int> widths;
+    if (!host_)
+        return widths;
+    TSurface &canvas = host_->Canvas();
+    widths.reserve(8 * 128);
+    for (const int bits : {0, int(fsAltFont)}) {
+        if (bits && !altFontUsed)
+            break;
+        for (const int style : {0, int(fsBold), int(fsItalic), fsBold | fsItalic}) {
+            SelectStyleFont(canvas, static_cast<uint8_t>(bits | style));
+            for (int c = 128; c < 256; ++c) {
+                const uint8_t b = static_cast<uint8_t>(c);
+                widths.push_back(canvas.TextWidth(&b, 1));
+            }
+        }
+    }
+    SelectStyleFont(canvas, EffectiveBits(0, NoDynStyle())); // the text's own font again
+    return widths;
+}
+
 void TCodeMemo::SetCodePage(TCodePage cp)
 {
     if (cp == CodePage)
         return;
+    // the second font counts only where a code switches to it (a byte 4 anywhere, a mark's
+    // included, is taken for one)
+    bool altFontUsed = false;
+    for (int32_t p = 0, n = host_ ? ParagraphCount() : 0; p < n && !altFontUsed; ++p)
+        altFontUsed = std::memchr(Par(p).Text, scAltFont, static_cast<size_t>(Par(p).ByteSize())) != nullptr;
+    const std::vector<int> before = UpperHalfWidths(altFontUsed);
     CodePage = cp;
     if (host_)
         host_->CodePageChanged();
-    SetFont(font_); // the glyphs, and so the widths, are the new code page's
+    if (widthCache_)
+        widthCache_->surface = 0;
+    // the upper half's glyphs are the new code page's: the text is laid out again only when
+    // that changes a width (never in a fixed-pitch font), else it is only painted again
+    if (UpperHalfWidths(altFontUsed) != before)
+        FontChanged();
+    else if (host_)
+        host_->InvalidateAll();
 }
 
 void TCodeMemo::SetAltFont(const TFontDesc &f)

@@ -96,8 +96,8 @@ TCodeMemoView::~TCodeMemoView()
 
 void TCodeMemoView::CodePageChanged()
 {
-    measure_ = TQtSurface(memo_.CodePage);
-    paint_ = TQtSurface(memo_.CodePage);
+    measure_.SetCodePage(memo_.CodePage);
+    paint_.SetCodePage(memo_.CodePage);
     clipboard_.SetCodePage(memo_.CodePage);
 }
 

@@ -33,7 +33,7 @@ QFont TQtSurface::MakeFont(const TFontDesc &desc, uint8_t style)
 TQtSurface::TFontEntry &TQtSurface::Entry(const TFontDesc &desc, uint8_t style)
 {
     const std::string key = desc.Name + "/" + std::to_string(desc.Size) + "/" + std::to_string(style & 15) + "/" +
-                            std::to_string(desc.Pitch);
+                            std::to_string(desc.Pitch) + "/" + std::to_string(cp_);
     auto it = fonts_.find(key);
     if (it != fonts_.end())
         return *it->second;
@@ -67,6 +67,18 @@ TQtSurface::TFontEntry &TQtSurface::Entry(const TFontDesc &desc, uint8_t style)
     TFontEntry &ref = *e;
     fonts_.emplace(key, std::move(e));
     return ref;
+}
+
+void TQtSurface::SetCodePage(TCodePage cp)
+{
+    if (cp == cp_)
+        return;
+    cp_ = cp;
+    // the fonts selected are the other code page's: chosen again on the next SelectFont
+    std::fill(std::begin(byStyle_), std::end(byStyle_), nullptr);
+    currentSize_ = -1;
+    current_ = nullptr;
+    onPainter_ = nullptr;
 }
 
 void TQtSurface::SelectFont(const TFontDesc &font, uint8_t style)

@@ -24,7 +24,9 @@ public:
     // A surface for a device of its own resolution (a printer page): font sizes in points
     // become that device's pixels.
     TQtSurface(TCodePage cp, int dpi) : cp_(cp), dpi_(dpi) {}
-    void SetCodePage(TCodePage cp) { cp_ = cp; }
+    // Bytes map to the characters of another code page; the fonts made for each code page
+    // are kept, so switching back costs nothing.
+    void SetCodePage(TCodePage cp);
     // Drawing goes to this painter; without one the surface only measures.
     void Begin(QPainter *painter)
     {
