@@ -185,44 +185,188 @@ void FreeText(uint8_t *p)
 
 namespace quenvel {
 
-TPLL::~TPLL()
+namespace {
+
+constexpr int32_t kMaxRecords = static_cast<int32_t>(INT32_MAX / sizeof(TParagraphRec));
+constexpr size_t kRecordSize = sizeof(TParagraphRec);
+
+} // namespace
+
+TPLL::TPLL(int32_t blockRecords) : blockRecords_(std::max(blockRecords, 4))
 {
-    std::free(data_);
+    blocks_.push_back(TBlock{nullptr, 0, 0, 0});
 }
 
-void TPLL::Reallocate(int32_t capacity)
+TPLL::~TPLL()
 {
-    // the records go to the front, the gap to the end
-    MoveGap(count_);
-    if (capacity == capacity_)
-        return;
-    if (capacity > INT32_MAX / static_cast<int32_t>(sizeof(TParagraphRec)))
-        throw EOutOfMemory();
-    void *p = std::realloc(data_, static_cast<size_t>(std::max(capacity, 1)) * sizeof(TParagraphRec));
+    FreeBlocks();
+}
+
+void TPLL::FreeBlocks()
+{
+    for (TBlock &b : blocks_)
+        std::free(b.data);
+    blocks_.clear();
+    hint_ = 0;
+}
+
+const TPLL::TBlock *TPLL::Locate(int32_t i) const
+{
+    // loops walk forwards or backwards: the neighbours first
+    const size_t n = blocks_.size();
+    for (size_t h : {hint_ + 1, hint_ - 1})
+        if (h < n && static_cast<uint32_t>(i - blocks_[h].first) < static_cast<uint32_t>(blocks_[h].count)) {
+            hint_ = h;
+            return &blocks_[h];
+        }
+    hint_ = BlockOf(i);
+    return &blocks_[hint_];
+}
+
+size_t TPLL::BlockOf(int32_t i) const
+{
+    // the last block whose first record is at or before i
+    size_t lo = 0, hi = blocks_.size() - 1;
+    while (lo < hi) {
+        const size_t mid = lo + (hi - lo + 1) / 2;
+        if (blocks_[mid].first <= i)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return lo;
+}
+
+void TPLL::Renumber(size_t fromBlock)
+{
+    blocks_[0].first = 0;
+    for (size_t k = std::max<size_t>(fromBlock, 1); k < blocks_.size(); ++k)
+        blocks_[k].first = blocks_[k - 1].first + blocks_[k - 1].count;
+    if (hint_ >= blocks_.size())
+        hint_ = 0;
+}
+
+void TPLL::Resize(TBlock &b, int32_t capacity)
+{
+    void *p = std::realloc(b.data, static_cast<size_t>(std::max(capacity, 1)) * kRecordSize);
     if (!p)
         throw EOutOfMemory();
-    data_ = static_cast<TParagraphRec *>(p);
-    capacity_ = capacity;
-    gapAt_ = count_;
+    b.data = static_cast<TParagraphRec *>(p);
+    b.capacity = capacity;
+}
+
+void TPLL::Insert(int32_t at, int32_t n)
+{
+    const int32_t B = blockRecords_;
+    size_t k = BlockOf(at);
+    // at the end of a block rather than at the start of the next, where that block has room
+    if (k > 0 && at == blocks_[k].first && blocks_[k - 1].count < B)
+        --k;
+    TBlock *b = &blocks_[k];
+    const int32_t o = at - b->first;
+    if (b->count + n <= B) {
+        if (b->count + n > b->capacity)
+            Resize(*b, std::min(B, std::max({b->count + n, b->capacity * 2, 4})));
+        std::memmove(b->data + o + n, b->data + o, static_cast<size_t>(b->count - o) * kRecordSize);
+        std::memset(b->data + o, 0, static_cast<size_t>(n) * kRecordSize);
+        b->count += n;
+        Renumber(k + 1);
+        return;
+    }
+    // The block splits at o: the new records fill it up, then come blocks of new records, then
+    // a block with its tail. Everything is allocated before anything moves.
+    const int32_t tail = b->count - o;
+    const int32_t head = std::min(n, B - o);
+    std::vector<TBlock> added;
+    try {
+        for (int32_t left = n - head; left > 0; left -= B) {
+            added.push_back(TBlock{nullptr, 0, 0, 0});
+            Resize(added.back(), B);
+            added.back().count = std::min(left, B);
+        }
+        if (tail > 0) {
+            added.push_back(TBlock{nullptr, 0, 0, 0});
+            Resize(added.back(), tail);
+            added.back().count = tail;
+        }
+        blocks_.reserve(blocks_.size() + added.size());
+        b = &blocks_[k];
+        if (o + head > b->capacity)
+            Resize(*b, B);
+    } catch (...) {
+        for (TBlock &a : added)
+            std::free(a.data);
+        throw;
+    }
+    for (size_t a = 0; a + (tail > 0 ? 1 : 0) < added.size(); ++a)
+        std::memset(added[a].data, 0, static_cast<size_t>(added[a].count) * kRecordSize);
+    if (tail > 0)
+        std::memcpy(added.back().data, b->data + o, static_cast<size_t>(tail) * kRecordSize);
+    std::memset(b->data + o, 0, static_cast<size_t>(head) * kRecordSize);
+    b->count = o + head;
+    blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(k) + 1, added.begin(), added.end());
+    Renumber(k + 1);
+}
+
+void TPLL::Remove(int32_t at, int32_t n)
+{
+    size_t k = BlockOf(at);
+    // the first block loses records from o on, the blocks after it whole ones, then a head
+    int32_t o = at - blocks_[k].first;
+    int32_t left = n;
+    size_t firstGone = k + 1, lastGone = k + 1; // blocks [firstGone, lastGone) are freed
+    {
+        TBlock &b = blocks_[k];
+        const int32_t m = std::min(left, b.count - o);
+        std::memmove(b.data + o, b.data + o + m, static_cast<size_t>(b.count - o - m) * kRecordSize);
+        b.count -= m;
+        left -= m;
+        if (b.count == 0)
+            firstGone = k;
+    }
+    while (left > 0 && blocks_[lastGone].count <= left)
+        left -= blocks_[lastGone++].count;
+    if (left > 0) {
+        TBlock &b = blocks_[lastGone];
+        std::memmove(b.data, b.data + left, static_cast<size_t>(b.count - left) * kRecordSize);
+        b.count -= left;
+    }
+    for (size_t g = firstGone; g < lastGone; ++g)
+        std::free(blocks_[g].data);
+    blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(firstGone),
+                  blocks_.begin() + static_cast<std::ptrdiff_t>(lastGone));
+    if (blocks_.empty())
+        blocks_.push_back(TBlock{nullptr, 0, 0, 0});
+    // the blocks on either side of the cut join when both are small; a block that kept
+    // little of its room gives the rest back
+    size_t cut = std::min(firstGone, blocks_.size() - 1);
+    if (cut > 0 && blocks_[cut - 1].count + blocks_[cut].count <= blockRecords_ / 2) {
+        TBlock &l = blocks_[cut - 1], &r = blocks_[cut];
+        if (l.count + r.count > l.capacity)
+            Resize(l, l.count + r.count);
+        std::memcpy(l.data + l.count, r.data, static_cast<size_t>(r.count) * kRecordSize);
+        l.count += r.count;
+        std::free(r.data);
+        blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(cut));
+        --cut;
+    }
+    for (size_t g = cut > 0 ? cut - 1 : 0; g <= cut && g < blocks_.size(); ++g) {
+        TBlock &b = blocks_[g];
+        if (b.capacity > 64 && b.count < b.capacity / 4)
+            Resize(b, b.count * 2);
+    }
+    Renumber(k > 0 ? k - 1 : 0);
 }
 
 void TPLL::SetCapacity(int32_t n)
 {
-    Reallocate(std::max(n, count_));
-}
-
-void TPLL::MoveGap(int32_t at)
-{
-    const int32_t gap = capacity_ - count_;
-    if (gap == 0 || at == gapAt_) {
-        gapAt_ = at;
-        return;
-    }
-    if (at < gapAt_)
-        std::memmove(data_ + at + gap, data_ + at, static_cast<size_t>(gapAt_ - at) * sizeof(TParagraphRec));
-    else
-        std::memmove(data_ + gapAt_, data_ + gapAt_ + gap, static_cast<size_t>(at - gapAt_) * sizeof(TParagraphRec));
-    gapAt_ = at;
+    n = std::max(n, count_);
+    if (n > kMaxRecords)
+        throw EOutOfMemory();
+    capacity_ = n;
+    TBlock &last = blocks_.back();
+    if (n == count_ && last.capacity > last.count)
+        Resize(last, last.count);
 }
 
 void TPLL::MoveStep(int32_t to)
@@ -282,30 +426,29 @@ void TPLL::MoveTail(int32_t from, int32_t to)
         const int32_t more = to - from;
         if (more > INT32_MAX - count_)
             throw EOutOfMemory();
-        if (capacity_ - count_ < more) {
+        int32_t capacity = capacity_;
+        if (capacity - count_ < more) {
             // room for this and for more edits nearby
             const int64_t want = static_cast<int64_t>(count_) + more + count_ / 16 + kSpareRecords;
-            Reallocate(static_cast<int32_t>(std::min<int64_t>(want, INT32_MAX / sizeof(TParagraphRec))));
-            if (capacity_ - count_ < more)
+            capacity = static_cast<int32_t>(std::min<int64_t>(want, kMaxRecords));
+            if (capacity - count_ < more)
                 throw EOutOfMemory();
         }
-        MoveGap(from);
-        std::memset(data_ + from, 0, static_cast<size_t>(more) * sizeof(TParagraphRec));
-        gapAt_ = to;
+        Insert(from, more);
+        capacity_ = capacity;
         count_ += more;
         if (stepFrom_ >= from)
             stepFrom_ += more;
     } else {
-        MoveGap(from);
-        gapAt_ = to;
+        Remove(to, from - to);
         count_ -= from - to;
         if (stepFrom_ >= from)
             stepFrom_ -= from - to;
         else if (stepFrom_ > to)
             stepFrom_ = to;
-        // give back a gap that a large deletion left
+        // give back room that a large deletion left
         if (capacity_ - count_ > count_ / 8 + kKeptGap)
-            Reallocate(count_ + count_ / 32 + kSpareRecords);
+            capacity_ = count_ + count_ / 32 + kSpareRecords;
     }
     if (stepFrom_ >= count_) {
         stepFrom_ = count_;
@@ -315,11 +458,13 @@ void TPLL::MoveTail(int32_t from, int32_t to)
 
 void TPLL::Clear()
 {
+    FreeBlocks();
+    blocks_.push_back(TBlock{nullptr, 0, 0, 0});
+    Resize(blocks_.back(), kClearedCapacity);
     count_ = 0;
-    gapAt_ = 0;
+    capacity_ = kClearedCapacity;
     stepFrom_ = 0;
     stepStart_ = stepLine_ = 0;
-    Reallocate(kClearedCapacity);
 }
 
 } // namespace quenvel

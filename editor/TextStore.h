@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace quenvel {
 
@@ -148,8 +149,10 @@ struct TParagraphRec {
     int32_t ByteSize() const { return Length + kMarkSize * MarkCount; }
 };
 
-// The paragraph records, in one block with a gap where the last edit was: paragraphs added
-// or removed near the last edit move no other record.
+// The paragraph records, in blocks of at most blockRecords_ each: an edit moves the records
+// of the one block it falls in (a full block splits in two), never the whole array, however
+// long the document is. Readers find a record's block from the block they read last, or by
+// bisection over the blocks' first indices.
 // An edit that changes the text's length or line count shifts Start and FirstLine of every
 // later paragraph. That shift is kept pending: records from stepFrom_ on lack stepStart_ and
 // stepLine_, which the readers add. When the next edit is elsewhere the pending shift is
@@ -158,16 +161,27 @@ struct TParagraphRec {
 class TPLL
 {
 public:
-    TPLL() = default;
+    static constexpr int32_t kBlockRecords = 2048;
+    TPLL() : TPLL(kBlockRecords) {}
+    // Blocks of at most blockRecords records (at least 4).
+    explicit TPLL(int32_t blockRecords);
     ~TPLL();
     TPLL(const TPLL &) = delete;
     TPLL &operator=(const TPLL &) = delete;
 
     int32_t Count() const { return count_; }
+    // The room the array claims: it grows and shrinks as one array's would, which sets
+    // when a very long text runs out of it; the blocks take only what their records need.
     int32_t Capacity() const { return capacity_; }
 
     // No bounds check: for loops that already know the index is valid.
-    TParagraphRec &At(int32_t i) const { return data_[i < gapAt_ ? i : i + (capacity_ - count_)]; }
+    TParagraphRec &At(int32_t i) const
+    {
+        const TBlock *b = &blocks_[hint_];
+        if (static_cast<uint32_t>(i - b->first) >= static_cast<uint32_t>(b->count))
+            b = Locate(i);
+        return b->data[i - b->first];
+    }
     TParagraphRec &operator[](int32_t i) const
     {
         if (i < 0 || i >= count_)
@@ -185,23 +199,31 @@ public:
     // Appends a record whose RawStart and RawFirstLine hold its real Start and FirstLine.
     void Add(const TParagraphRec &r)
     {
-        if (gapAt_ != count_ || count_ == capacity_ || stepStart_ != 0 || stepLine_ != 0) {
+        TBlock &last = blocks_.back();
+        if (count_ == capacity_ || last.count == last.capacity || stepStart_ != 0 || stepLine_ != 0) {
             AddSlowly(r);
             return;
         }
-        data_[count_++] = r;
-        gapAt_ = count_;
+        last.data[last.count++] = r;
+        ++count_;
         stepFrom_ = count_;
     }
     // Moves records [from, count) so that they start at index `to` (count adjusts); records
     // that open up in between are zeroed.
     void MoveTail(int32_t from, int32_t to);
-    // Room for n records (at least the count); the gap goes to the end.
+    // Room for n records (at least the count); at the count, the last block gives back its spare room.
     void SetCapacity(int32_t n);
     // Drops every record (their owner frees what they point to first).
     void Clear();
 
 private:
+    struct TBlock {
+        TParagraphRec *data;
+        int32_t first; // index of its first record
+        int32_t count;
+        int32_t capacity;
+    };
+
     static int32_t Sum(int32_t a, int32_t b)
     {
         return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
@@ -212,15 +234,22 @@ private:
     }
     int32_t Shifted(int32_t v, int32_t i, int32_t step) const { return i >= stepFrom_ ? Sum(v, step) : v; }
     int32_t Unshifted(int32_t v, int32_t i, int32_t step) const { return i >= stepFrom_ ? Difference(v, step) : v; }
+    const TBlock *Locate(int32_t i) const;
+    // The block holding record i, and i's place in it; i == count_ is the end of the last block.
+    size_t BlockOf(int32_t i) const;
     void AddSlowly(const TParagraphRec &r);
     void MoveStep(int32_t to);
-    void MoveGap(int32_t at);
-    void Reallocate(int32_t capacity);
+    void Insert(int32_t at, int32_t n);
+    void Remove(int32_t at, int32_t n);
+    void Renumber(size_t fromBlock);
+    void Resize(TBlock &b, int32_t capacity);
+    void FreeBlocks();
 
-    TParagraphRec *data_ = nullptr;
+    std::vector<TBlock> blocks_; // never empty; only a lone block may hold no record
+    mutable size_t hint_ = 0;    // the block read last
+    int32_t blockRecords_;
     int32_t count_ = 0;
     int32_t capacity_ = 0;
-    int32_t gapAt_ = 0;
     int32_t stepFrom_ = 0;
     int32_t stepStart_ = 0;
     int32_t stepLine_ = 0;

@@ -41,14 +41,14 @@ TEST(Store, EmptyControlAndPositions)
 }
 
 // The paragraph array against a plain vector, over random insertions, removals and shifts
-// near and far from each other: the gap and the pending shift must never show.
+// near and far from each other: the blocks and the pending shift must never show.
 TEST(ParagraphArray, BehavesLikeAPlainArray)
 {
     struct Model {
         int32_t start, line, tag;
     };
     for (uint32_t seed : {1u, 2u, 3u, 4u}) {
-        TPLL pars;
+        TPLL pars(seed < 3 ? 8 : TPLL::kBlockRecords); // small blocks split and join often
         std::vector<Model> model;
         uint32_t r = seed;
         auto rnd = [&](uint32_t n) {
