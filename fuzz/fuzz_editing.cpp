@@ -1,5 +1,6 @@
-// Random replacements, undo, clipboard commands and dialect switches: the text always
-// equals a byte model, the store stays consistent, and highlighting equals a fresh load.
+// Random replacements, undo (one-level and the history), clipboard commands and dialect
+// switches: the text always equals a byte model, the store stays consistent, and
+// highlighting equals a fresh load.
 #include "FuzzUtil.h"
 #include "tests/ByteModel.h"
 
@@ -37,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int dialect = in.ConsumeIntegralInRange(0, 3);
     doc.SetDialect(static_cast<TDialect>(dialect), false);
     TCodeMemo &m = doc.Memo();
+    m.SetUndoMode(in.ConsumeBool() ? TUndoMode::Multi : TUndoMode::Toggle);
     TModelClipboard clip;
     m.Clipboard = &clip;
     std::string start = in.ConsumeRandomLengthString(200);
@@ -101,13 +103,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             }
             break;
         case 5: {
-            // undo, then undo of the undo, gives back the text before
+            // undo, then taking it back (one-level: undo again; history: redo) gives back
+            // the text before
             const std::string before = m.Text();
+            const bool undone = m.CanUndo();
             m.Undo();
             CheckStore(m, "after undo");
             if (in.ConsumeBool()) {
-                m.Undo();
-                Check(m.Text() == before, "undo of undo did not restore the text");
+                if (m.UndoMode() == TUndoMode::Toggle)
+                    m.Undo();
+                else if (undone) // else a redo would make an older undone step again
+                    m.Redo();
+                Check(m.Text() == before, "taking back the undo did not restore the text");
             }
             model = m.Text();
             break;
