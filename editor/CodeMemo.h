@@ -608,7 +608,15 @@ private:
     struct TSearchText;
     void EndBulk();
     // Selection moves made by the person end a run of typing.
-    void BreakTyping() { if (!replaying_) history_.Break(); }
+    void BreakTyping()
+    {
+        if (!replaying_ && !keepRun_)
+            history_.Break();
+    }
+    // Backspace and Delete select what they take away without ending a run of them.
+    bool keepRun_ = false;
+    // Takes away the selection made by Backspace or Delete, as one of a run of them.
+    void DeleteSelectedByKey(int32_t length, TUndoHistory::TKind kind);
 
     // scratch buffers of the keyword pass
     std::vector<uint8_t> plainBuf_, matchBuf_, upperBuf_;

@@ -317,6 +317,7 @@ void TCodeMemo::DeleteBackward()
         }
         return;
     }
+    keepRun_ = true;
     SetSelLength(-1);
     // the nearest character with the style codes between it and the caret
     while (selStartNav_->Pos() > 0 && IsCodeAt(*this, selStartNav_->Pos())) {
@@ -324,6 +325,15 @@ void TCodeMemo::DeleteBackward()
         const int32_t step = selStartNav_->ParOffset() == 0 ? 2 : 1;
         SetSelLength(selLength_ - std::min(step, s));
     }
+    DeleteSelectedByKey(selLength_, TUndoHistory::ukBackspace);
+}
+
+void TCodeMemo::DeleteSelectedByKey(int32_t length, TUndoHistory::TKind kind)
+{
+    keepRun_ = true;
+    SetSelLength(length);
+    keepRun_ = false;
+    editKind_ = kind;
     ClearSelection();
 }
 
@@ -366,11 +376,10 @@ void TCodeMemo::DeleteForward(TShiftState shift)
         TCodeNavigator e(this);
         e.SetPos(pos + n);
         n += e.ParOffset() >= e.Par()->Length ? 2 : 1;
-        SetSelLength(std::min(n, TextLength() - pos));
+        DeleteSelectedByKey(std::min(n, TextLength() - pos), TUndoHistory::ukDelete);
     } else {
-        SetSelLength(2);
+        DeleteSelectedByKey(2, TUndoHistory::ukDelete);
     }
-    ClearSelection();
 }
 
 void TCodeMemo::KeyPress(char &ch, bool autoRepeat)

@@ -15,6 +15,7 @@ void TUndoHistory::Clear()
     groupStarted_ = false;
     open_ = false;
     lastWasWord_ = false;
+    lastKind_ = ukOther;
 }
 
 void TUndoHistory::SetLimit(size_t steps)
@@ -39,13 +40,17 @@ void TUndoHistory::Trim()
 
 bool TUndoHistory::Merges(const TUndoChange &c, TKind kind, uint32_t now) const
 {
-    if (!open_ || kind != ukTyped || done_ == 0 || done_ != steps_.size() || !c.removed.empty() ||
-        c.inserted.empty())
+    if (!open_ || kind == ukOther || kind != lastKind_ || done_ == 0 || done_ != steps_.size() ||
+        now - lastTyped_ > kTypingPauseMs)
         return false;
     const TUndoChange &last = steps_.back().changes.back();
-    if (c.pos != last.pos + static_cast<int32_t>(last.inserted.size()))
+    // Backspace takes what is just before the run, Delete what follows its place
+    if (kind == ukBackspace || kind == ukDelete)
+        return c.inserted.empty() && !c.removed.empty() && last.inserted.empty() &&
+               (kind == ukBackspace ? c.pos + static_cast<int32_t>(c.removed.size()) == last.pos : c.pos == last.pos);
+    if (!c.removed.empty() || c.inserted.empty())
         return false;
-    if (now - lastTyped_ > kTypingPauseMs)
+    if (c.pos != last.pos + static_cast<int32_t>(last.inserted.size()))
         return false;
     const uint8_t ch = static_cast<uint8_t>(c.inserted[0]);
     // a break, or a blank or punctuation after a word, starts a new step
@@ -64,6 +69,7 @@ void TUndoHistory::Record(TUndoChange change, TKind kind, const TUndoSelection &
         groupStarted_ = false;
     }
     const bool typedChar = kind == ukTyped && !change.inserted.empty() && change.inserted[0] != '\r';
+    const bool deletedChar = (kind == ukBackspace || kind == ukDelete) && change.inserted.empty();
     const bool joinGroup = groupDepth_ > 0 && groupStarted_ && done_ > 0;
     if (joinGroup || Merges(change, kind, now)) {
         TUndoStep &step = steps_.back();
@@ -71,10 +77,16 @@ void TUndoHistory::Record(TUndoChange change, TKind kind, const TUndoSelection &
         if (saved_ == static_cast<int64_t>(done_))
             saved_ = -1;
         TUndoChange &last = step.changes.back();
-        if (!joinGroup)
-            last.inserted += change.inserted;
-        else
+        if (joinGroup) {
             step.changes.push_back(std::move(change));
+        } else if (kind == ukTyped) {
+            last.inserted += change.inserted;
+        } else if (kind == ukDelete) {
+            last.removed += change.removed;
+        } else {
+            last.removed = change.removed + last.removed;
+            last.pos = change.pos;
+        }
         step.after = after;
     } else {
         TUndoStep step;
@@ -86,7 +98,10 @@ void TUndoHistory::Record(TUndoChange change, TKind kind, const TUndoSelection &
         groupStarted_ = groupDepth_ > 0;
         Trim();
     }
-    open_ = typedChar && groupDepth_ == 0;
+    open_ = (typedChar || deletedChar) && groupDepth_ == 0;
+    lastKind_ = typedChar || deletedChar ? kind : ukOther;
+    if (deletedChar)
+        lastTyped_ = now;
     if (typedChar) {
         // the compensation codes after a typed character are not what was typed
         const std::string &ins = steps_.back().changes.back().inserted;

@@ -46,8 +46,9 @@ struct TUndoStep {
 class TUndoHistory
 {
 public:
-    // How a change came about, for grouping: typed characters run together into one step.
-    enum TKind { ukOther, ukTyped };
+    // How a change came about, for grouping: typed characters run together into one step,
+    // and so do characters taken away one by one with Backspace or Delete.
+    enum TKind { ukOther, ukTyped, ukBackspace, ukDelete };
     static constexpr size_t kDefaultLimit = 10000;
     // A pause in typing longer than this (milliseconds) starts a new step.
     static constexpr uint32_t kTypingPauseMs = 1000;
@@ -101,7 +102,8 @@ private:
     int64_t saved_ = -1; // steps done at the saved point; -1: not in the history
     int groupDepth_ = 0;
     bool groupStarted_ = false; // the group has its step
-    bool open_ = false;         // the last step may take more typing
+    bool open_ = false;         // the last step may take more typing or deleting
+    TKind lastKind_ = ukOther;  // what the last step's changes were
     bool lastWasWord_ = false;  // the last character typed was a word character
     uint32_t lastTyped_ = 0;
 };

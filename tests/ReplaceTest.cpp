@@ -316,6 +316,25 @@ TEST(Undo, MultiGroupsTypingAsEditorsDo)
     m.Undo();
     EXPECT_EQ(m.Text(), "one 23");
     EXPECT_EQ(std::pair(m.SelStart(), m.SelLength()), std::pair(0, 3)) << "as the group's first change found it";
+    // runs of Backspace and of Delete are a step each; a caret move or a pause ends a run
+    LoadString(m, "abcdefghij");
+    auto key = [&](TKey k, int times) {
+        for (int i = 0; i < times; ++i) {
+            uint16_t code = static_cast<uint16_t>(k);
+            m.KeyDown(code, 0);
+            now += 100;
+        }
+    };
+    Select(m, 5, 5);
+    key(TKey::Backspace, 3);
+    key(TKey::Delete, 2);
+    now += 5000;
+    key(TKey::Delete, 1);
+    key(TKey::Left, 1);
+    key(TKey::Backspace, 1);
+    EXPECT_EQ(m.Text(), "bij");
+    EXPECT_EQ(undoAll(), (std::vector<std::string>{"abij", "abhij", "abfghij", "abcdefghij"}));
+    EXPECT_EQ(m.SelStart(), 5) << "the caret where the first Backspace was pressed";
 }
 
 // Replace All: case, whole words, line breaks in the replacement, style codes around an
