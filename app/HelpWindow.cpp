@@ -3,12 +3,21 @@
 #include "opl/HelpIndex.h"
 
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
 namespace quenvel {
 
 namespace {
+
+// The look of every help page, kept here once rather than in each page.
+const char *const kHelpStyle = "body { font-family: sans-serif; }\n"
+                               "h1 { color: #000080; }\n"
+                               "h2 { color: #000080; border-bottom: 1px solid #c0c0c0; }\n"
+                               "h3 { margin-bottom: 2px; }\n"
+                               "pre { background-color: #f0f0f0; margin-top: 2px; margin-bottom: 2px; }\n"
+                               "p.machines { color: #008080; margin-top: 2px; }\n";
 
 // A browser whose pages come from the files built into the program.
 class THelpBrowser : public QTextBrowser
@@ -38,6 +47,7 @@ THelpWindow::THelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     buttons->addStretch(1);
     browser_ = new THelpBrowser(this);
     browser_->setOpenExternalLinks(false);
+    browser_->document()->setDefaultStyleSheet(QString::fromLatin1(kHelpStyle));
     layout->addLayout(buttons);
     layout->addWidget(browser_, 1);
     connect(contents, &QPushButton::clicked, this, [this] { ShowTopic(std::string(kHelpContentsTopic)); });
