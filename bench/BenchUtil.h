@@ -1,7 +1,9 @@
 // Small helpers shared by the benchmarks.
 #pragma once
 
+#include <chrono>
 #include <fstream>
+#include <functional>
 #include <string>
 
 namespace quenvel::bench {
@@ -15,6 +17,21 @@ inline long PeakRssKb()
         if (line.rfind("VmHWM:", 0) == 0)
             return std::stol(line.substr(6));
     return 0;
+}
+
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds since a moment, and what a call takes.
+inline double MsSince(Clock::time_point t0)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+inline double Ms(const std::function<void()> &f)
+{
+    const auto t0 = Clock::now();
+    f();
+    return MsSince(t0);
 }
 
 } // namespace quenvel::bench

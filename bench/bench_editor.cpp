@@ -21,17 +21,9 @@
 #include <vector>
 
 using namespace quenvel;
-using quenvel::bench::PeakRssKb;
-using quenvel::bench::WaitForLayout;
+using namespace quenvel::bench;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point t0)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
 
 std::pair<double, double> MeanP99(std::vector<double> v)
 {

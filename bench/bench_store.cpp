@@ -19,7 +19,7 @@
 #include <vector>
 
 using namespace quenvel;
-using quenvel::bench::PeakRssKb;
+using namespace quenvel::bench;
 
 namespace {
 
@@ -31,13 +31,6 @@ struct TNullStream : TStream {
     int64_t Seek(int64_t, Origin) override { return size; }
     int64_t Size() override { return size; }
 };
-
-double Ms(const std::function<void()> &f)
-{
-    auto t0 = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-}
 
 } // namespace
 

@@ -17,17 +17,7 @@
 #include <string>
 
 using namespace quenvel;
-
-namespace {
-
-double Ms(const std::function<void()> &f)
-{
-    auto t0 = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-}
-
-} // namespace
+using namespace quenvel::bench;
 
 int main(int argc, char **argv)
 {

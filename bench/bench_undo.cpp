@@ -20,18 +20,7 @@
 #include <vector>
 
 using namespace quenvel;
-using quenvel::bench::WaitForLayout;
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point t0)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-} // namespace
+using namespace quenvel::bench;
 
 int main(int argc, char **argv)
 {
