@@ -138,7 +138,7 @@ std::string TCodeMemo::LineText(int32_t line)
     TCodeNavigator nav(this);
     nav.SetDisplayLine(line);
     const TParagraphRec &par = *nav.Par();
-    const TLineRec &rec = par.Lines->At(nav.LineInPar());
+    const TLineRec &rec = par.Lines().At(nav.LineInPar());
     std::string s;
     for (int32_t o = rec.StartByte; o < rec.EndByte;) {
         if (par.Text[o] == scMark) {

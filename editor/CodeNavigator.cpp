@@ -126,7 +126,7 @@ void TCodeNavigator::ResolveLine()
     if (lineInPar_ != kUnresolved)
         return;
     const TParagraphRec *par = ParRec();
-    const TLL &lines = *par->Lines;
+    const TLL &lines = par->Lines();
     const int32_t n = lines.Count();
     // first line whose EndByte > TextOffset, else the last
     int32_t lo = 0, hi = n - 1;
@@ -194,7 +194,7 @@ void TCodeNavigator::SetPos(int32_t p)
                 ++parOffset_;
             }
             if (lineInPar_ != kUnresolved) {
-                const TLL &lines = *par->Lines;
+                const TLL &lines = par->Lines();
                 while (lineInPar_ < lines.Count() - 1 && lines.At(lineInPar_).EndByte <= textOffset_)
                     ++lineInPar_;
             }
@@ -277,7 +277,7 @@ void TCodeNavigator::SetDisplayLine(int32_t line)
         }
         --i;
     }
-    while (i < P - 1 && pars.FirstLine(i) + pars.At(i).Lines->Count() <= line) {
+    while (i < P - 1 && pars.FirstLine(i) + pars.At(i).LineCount() <= line) {
         if (++steps > 64) {
             bisect();
             break;
@@ -286,8 +286,8 @@ void TCodeNavigator::SetDisplayLine(int32_t line)
     }
     const TParagraphRec &par = pars.At(i);
     int32_t lip = line - pars.FirstLine(i);
-    lip = std::clamp(lip, 0, par.Lines->Count() - 1);
-    const TLineRec &rec = par.Lines->At(lip);
+    lip = std::clamp(lip, 0, par.LineCount() - 1);
+    const TLineRec &rec = par.Lines().At(lip);
     int32_t offset;
     if (par.MarkCount == 0) {
         offset = rec.StartByte;
@@ -315,7 +315,7 @@ int32_t TCodeNavigator::Column()
 {
     ResolveLine();
     const TParagraphRec *par = ParRec();
-    const TLineRec &rec = par->Lines->At(lineInPar_);
+    const TLineRec &rec = par->Lines().At(lineInPar_);
     if (par->MarkCount == 0)
         return textOffset_ - rec.StartByte;
     int32_t col = 0;
@@ -335,7 +335,7 @@ void TCodeNavigator::SetColumn(int32_t column)
     ResolveLine();
     SetDisplayLine(DisplayLine());
     const TParagraphRec *par = ParRec();
-    const TLineRec &rec = par->Lines->At(lineInPar_);
+    const TLineRec &rec = par->Lines().At(lineInPar_);
     const uint8_t *t = par->Text;
     int32_t o = textOffset_;
     int32_t passed = 0;
@@ -464,18 +464,15 @@ void TCodeNavigator::InsertMark(const TDynStyle &style)
 {
     ResolveLine();
     TParagraphRec *par = ParRec();
+    TLL &lines = par->Lines(); // before the mark goes in, which its records then count
     const int32_t size = par->ByteSize();
     const int64_t need = static_cast<int64_t>(size) + kMarkSize;
-    if (need > par->Capacity) {
-        int32_t cap = MarkBufferSize(need);
-        par->Text = ReallocText(par->Text, cap);
-        par->Capacity = cap;
-    }
+    if (need > par->Capacity)
+        GrowText(*par, MarkBufferSize(need));
     const int32_t b = textOffset_;
     std::memmove(par->Text + b + kMarkSize, par->Text + b, static_cast<size_t>(size - b));
     WriteMark(par->Text + b, style);
     ++par->MarkCount;
-    TLL &lines = *par->Lines;
     lines.At(lineInPar_).EndByte += kMarkSize;
     for (int32_t k = lineInPar_ + 1; k < lines.Count(); ++k) {
         lines.At(k).StartByte += kMarkSize;
@@ -494,9 +491,9 @@ void TCodeNavigator::DeleteMark()
     const int32_t size = par->ByteSize();
     if (b >= size || par->Text[b] != scMark)
         return;
+    TLL &lines = par->Lines();
     std::memmove(par->Text + b, par->Text + b + kMarkSize, static_cast<size_t>(size - b - kMarkSize));
     --par->MarkCount;
-    TLL &lines = *par->Lines;
     lines.At(lineInPar_).EndByte -= kMarkSize;
     for (int32_t k = lineInPar_ + 1; k < lines.Count(); ++k) {
         lines.At(k).StartByte -= kMarkSize;

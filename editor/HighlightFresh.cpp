@@ -35,7 +35,7 @@ struct TCodeMemo::TRunMerge {
 bool TCodeMemo::ParseFresh(int32_t p, bool keywords)
 {
     TParagraphRec &par = Par(p);
-    if (par.MarkCount != 0 || par.Lines->Count() != 1 || par.Lines->At(0).DynStyle.IsDynamic())
+    if (par.MarkCount != 0 || par.LineCount() != 1 || par.StartDyn().IsDynamic())
         return false;
     const bool regions = par.RegionsPending && StartStopActive;
     if (regions && !RegionsStayInParagraph())
@@ -208,11 +208,11 @@ void TCodeMemo::WriteFreshRuns(TParagraphRec &par, size_t count, const TKeywordM
         at = to;
     }
     std::memcpy(w, t + at, static_cast<size_t>(len - at));
-    FreeText(par.Text);
+    ReleaseText(par);
     par.Text = buf;
     par.Capacity = size;
     par.MarkCount = 2 * static_cast<int32_t>(count);
-    par.Lines->At(0).EndByte = size;
+    par.Lines().At(0).EndByte = size;
 }
 
 // Two keyword lists that find the same runs and differ only in colours.
@@ -244,7 +244,7 @@ bool TCodeMemo::RecolourKeywords(const TKeywordList &previous)
     const int32_t P = ParagraphCount();
     for (int32_t p = 0; p < P; ++p) {
         TParagraphRec &par = Par(p);
-        if (par.Lines->Count() != 1)
+        if (par.LineCount() != 1)
             return false; // a run broken over lines keeps its colours in the line record too
         if (par.MarkCount == 0)
             continue;

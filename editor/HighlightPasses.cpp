@@ -71,7 +71,7 @@ void TCodeMemo::ApplyDynStyle(TCodeNavigator &first, TCodeNavigator &last, bool 
     }
     // Lines that start inside the range take the new style.
     for (int32_t p = aPar; p <= bPar; ++p) {
-        TLL &lines = *Par(p).Lines;
+        TLL &lines = Par(p).Lines();
         int32_t from = p == aPar ? aLine + 1 : 0;
         int32_t to = p == bPar ? bLine : lines.Count() - 1;
         for (int32_t k = from; k <= to; ++k)
@@ -198,7 +198,7 @@ bool TCodeMemo::ParseParagraphKeywords(int32_t pi, int32_t lo, int32_t hi)
     plainBuf_.resize(static_cast<size_t>(n) + 1);
     matchBuf_.resize(static_cast<size_t>(n) + 1);
     {
-        TDynStyle dyn = par->Lines->At(0).DynStyle;
+        TDynStyle dyn = par->StartDyn();
         const uint8_t *t = par->Text;
         if (par->MarkCount == 0 && !dyn.IsDynamic()) {
             std::memcpy(plainBuf_.data(), t + cFrom, static_cast<size_t>(n));
@@ -230,10 +230,8 @@ bool TCodeMemo::ParseParagraphKeywords(int32_t pi, int32_t lo, int32_t hi)
 
     // Room for two marks per occurrence, then the runs.
     const int64_t need = static_cast<int64_t>(par->MarkCount + 2 * static_cast<int64_t>(occ.size())) * kMarkSize + len;
-    if (need > par->Capacity) {
-        par->Text = ReallocText(par->Text, static_cast<int32_t>(need));
-        par->Capacity = static_cast<int32_t>(need);
-    }
+    if (need > par->Capacity)
+        GrowText(*par, static_cast<int32_t>(need));
     TCodeNavigator &s = work_->occStart;
     TCodeNavigator &e = work_->occStop;
     for (const TKeywordOcc &o : occ) {
@@ -317,7 +315,7 @@ void TCodeMemo::ClearLineDynStyles(TCodeNavigator &from, TCodeNavigator &to)
     const int32_t p0 = from.ParNb(), l0 = from.LineInPar();
     const int32_t p1 = to.ParNb(), l1 = to.LineInPar();
     for (int32_t p = p0; p <= p1; ++p) {
-        TLL &lines = *Par(p).Lines;
+        TLL &lines = Par(p).Lines();
         int32_t a = p == p0 ? l0 + 1 : 0;
         int32_t b = p == p1 ? l1 : lines.Count() - 1;
         for (int32_t k = a; k <= b; ++k)

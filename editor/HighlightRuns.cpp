@@ -13,7 +13,7 @@ void ForEachHighlightRun(const TCodeMemo &memo, const std::function<void(const T
 {
     for (int32_t p = 0; p < memo.ParagraphCount(); ++p) {
         const TParagraphRec &par = memo.Par(p);
-        TDynStyle dyn = par.Lines->At(0).DynStyle;
+        TDynStyle dyn = par.StartDyn();
         int32_t pos = 0, runStart = 0;
         auto close = [&]() {
             if (dyn.IsDynamic() && pos > runStart)

@@ -294,7 +294,7 @@ bool TCodeMemo::GotoLineDown(TCodeNavigator &W, int x)
     TCodeNavigator &c = *caretNav_;
     if (c.DisplayLine() >= LineCount() - 1)
         return false;
-    if (c.LineInPar() == c.Par()->Lines->Count() - 1 && c.ParNb() + 1 < ParagraphCount())
+    if (c.LineInPar() == c.Par()->LineCount() - 1 && c.ParNb() + 1 < ParagraphCount())
         FormatRange(c.ParNb() + 1, c.ParNb() + 1);
     W.SetDisplayLine(c.DisplayLine() + 1);
     KeepX(W, x);

@@ -338,7 +338,7 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
     EnsureParsed(pi, true);
     TParagraphRec &par = Par(pi);
     par.Formatted = 1;
-    TLL &lines = *par.Lines;
+    TLL &lines = par.Lines();
     fromLine = std::clamp(fromLine, 0, lines.Count() - 1);
     const TLineRec &from = lines.At(fromLine);
     const uint8_t *t = par.Text;
@@ -379,11 +379,11 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
 
 void TCodeMemo::FormatOne(int32_t p, TSurface &canvas, int width, int32_t &delta)
 {
-    const int32_t before = Par(p).Lines->Count();
+    const int32_t before = Par(p).LineCount();
     const int32_t lc = LineCount();
     FormatParagraph(p, 0, canvas, width, true);
     (void)lc;
-    delta += Par(p).Lines->Count() - before;
+    delta += Par(p).LineCount() - before;
 }
 
 void TCodeMemo::FinishFormat(int32_t first, int32_t last, int32_t delta, int32_t oldWidest)
@@ -418,7 +418,7 @@ void TCodeMemo::FormatRange(int32_t first, int32_t last)
         }
         if (!Par(p).Formatted)
             FormatOne(p, canvas, width, delta);
-        running += Par(p).Lines->Count();
+        running += Par(p).LineCount();
     }
     FormattingDone();
     if (reported && !(lastToFormat_ >= 0 && nextToFormat_ <= lastToFormat_)) {
@@ -502,7 +502,7 @@ void TCodeMemo::BackgroundStep()
             }
             if (!Par(p).Formatted)
                 FormatOne(p, canvas, width, delta);
-            running += Par(p).Lines->Count();
+            running += Par(p).LineCount();
             ++nextToFormat_;
         }
     }
@@ -526,7 +526,7 @@ void TCodeMemo::BackgroundStep()
 int TCodeMemo::XAtColumn(int32_t pi, int32_t line, int32_t column)
 {
     TParagraphRec &par = Par(pi);
-    const TLineRec &rec = par.Lines->At(line);
+    const TLineRec &rec = par.Lines().At(line);
     TSurface &canvas = printTarget_ ? *printTarget_ : host_->Canvas();
     const int clientW = printTarget_ ? printWidth_ : TextAreaWidth();
     const uint8_t *t = par.Text;
@@ -578,7 +578,7 @@ int TCodeMemo::LineOrigin(const TLineRec &rec, int clientW, bool stretched) cons
 int32_t TCodeMemo::ColumnAtX(int32_t pi, int32_t line, bool exact, int x)
 {
     TParagraphRec &par = Par(pi);
-    const TLineRec &rec = par.Lines->At(line);
+    const TLineRec &rec = par.Lines().At(line);
     TSurface &canvas = printTarget_ ? *printTarget_ : host_->Canvas();
     const int clientW = printTarget_ ? printWidth_ : TextAreaWidth();
     const uint8_t *t = par.Text;

@@ -191,7 +191,7 @@ void TCodeMemo::ChangedRange(int32_t firstPar, int32_t lastPar)
     lastPar = std::min(lastPar, ParagraphCount() - 1);
     if (firstPar > lastPar)
         return;
-    InvalidateLines(ParFirstLine(firstPar), ParFirstLine(lastPar) + Par(lastPar).Lines->Count() - 1);
+    InvalidateLines(ParFirstLine(firstPar), ParFirstLine(lastPar) + Par(lastPar).LineCount() - 1);
 }
 
 void TCodeMemo::ReformatAfterEdit(int32_t firstPar, int32_t lastPar, int32_t before)
@@ -212,7 +212,7 @@ void TCodeMemo::ReformatAfterEdit(int32_t firstPar, int32_t lastPar, int32_t bef
         } else {
             Par(p).Formatted = 0;
         }
-        running += Par(p).Lines->Count();
+        running += Par(p).LineCount();
     }
     FinishFormat(firstPar, lastPar, delta, oldWidest);
     if (updateMode_ == umBackground) {

@@ -84,14 +84,14 @@ void TCodeMemo::PaintLine(TSurface &canvas, int32_t line, int y, bool print)
     }
     const TParagraphRec &par = Par(pi);
     const int32_t li = nav.LineInPar();
-    TLinePaint lp(canvas, par.Lines->At(li), par.Text);
+    TLinePaint lp(canvas, par.Lines().At(li), par.Text);
     const TLineRec &rec = lp.rec;
     lp.print = print;
     lp.y = y;
     lp.lh = lineHeight_;
     lp.clientW = print ? printWidth_ : host_->ClientWidth();
     lp.areaW = print ? printWidth_ : lp.clientW - gutterW_;
-    lp.lastLine = li == par.Lines->Count() - 1;
+    lp.lastLine = li == par.LineCount() - 1;
     lp.showSel = !print && selLength_ != 0 && (!hideSelection_ || host_->Focused());
     if (lp.showSel) {
         const int32_t sp = selStartNav_->ParNb(), ep = selStopNav_->ParNb();

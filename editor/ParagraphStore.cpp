@@ -13,6 +13,9 @@ namespace {
 constexpr int32_t kEmptyParagraphCapacity = 16;
 // Below this many records the array doubles while a file loads, above it grows by half.
 constexpr int32_t kDoublingLimit = 1024;
+// Bounds of the blocks that hold a loaded file's text.
+constexpr int64_t kMinLoadBlock = 64 * 1024;
+constexpr int64_t kMaxLoadBlock = 256 * 1024 * 1024;
 
 // Takes the style marks out of a paragraph's text; the block keeps its size.
 void RemoveMarks(TParagraphRec &par)
@@ -40,7 +43,7 @@ TParagraphStore::TParagraphStore()
     TParagraphRec par{};
     par.Text = AllocText(kEmptyParagraphCapacity);
     par.Capacity = kEmptyParagraphCapacity;
-    par.Lines = new TLL(TLineRec{});
+    par.LineRecs = new TLL(TLineRec{});
     pars_.Add(par);
     lineCount_ = 1;
 }
@@ -55,10 +58,9 @@ TParagraphStore::~TParagraphStore()
 
 void TParagraphStore::FreeParagraph(TParagraphRec &p)
 {
-    FreeText(p.Text);
-    p.Text = nullptr;
-    delete p.Lines;
-    p.Lines = nullptr;
+    ReleaseText(p);
+    delete p.LineRecs;
+    p.LineRecs = nullptr;
 }
 
 void TParagraphStore::Clear()
@@ -66,6 +68,8 @@ void TParagraphStore::Clear()
     for (int32_t i = 0; i < pars_.Count(); ++i)
         FreeParagraph(pars_.At(i));
     pars_.Clear();
+    loadBlocks_.clear();
+    loadRoom_ = 0;
     textLength_ = 0;
     lineCount_ = 0;
     loaded_ = 0;
@@ -78,17 +82,11 @@ void TParagraphStore::AppendLoaded(const uint8_t *bytes, int32_t length, uint16_
     if (loaded_ + length > INT32_MAX - 2)
         throw EQuenvelError("The text is too long to be edited");
     TParagraphRec par{};
-    par.Capacity = LoadBufferSize(length);
-    par.Text = AllocText(par.Capacity);
-    if (length)
-        std::memcpy(par.Text, bytes, static_cast<size_t>(length));
+    par.Text = LoadedCopy(bytes, length);
     par.Length = length;
     par.RawFirstLine = pars_.Count();
     par.RawStart = static_cast<int32_t>(loaded_);
-    TLineRec line{};
-    line.EndByte = length;
-    line.Style = style;
-    par.Lines = new TLL(line);
+    par.LoadStyle = static_cast<uint8_t>(style); // its line record is made when first needed
     par.RegionsPending = regionsPending ? 1 : 0;
     // amortised growth; trimmed to the exact count at the end
     const int32_t cap = pars_.Capacity();
@@ -96,6 +94,45 @@ void TParagraphStore::AppendLoaded(const uint8_t *bytes, int32_t length, uint16_
         pars_.SetCapacity(cap < kDoublingLimit ? cap * 2 + 4 : cap + cap / 2);
     pars_.Add(par);
     loaded_ += length + 2;
+}
+
+void TParagraphStore::BeginLoad(int64_t expected)
+{
+    loadExpected_ = std::max<int64_t>(expected, 0);
+}
+
+uint8_t *TParagraphStore::LoadedCopy(const uint8_t *bytes, int32_t length)
+{
+    const auto n = static_cast<size_t>(length);
+    if (loadBlocks_.empty() || n > loadRoom_) {
+        // a block for what the file still holds, within bounds; untouched room costs no memory
+        const size_t want = static_cast<size_t>(std::clamp<int64_t>(loadExpected_, kMinLoadBlock, kMaxLoadBlock));
+        const size_t size = std::max(want, n + 1);
+        auto *block = static_cast<uint8_t *>(std::malloc(size));
+        if (!block)
+            throw EOutOfMemory();
+        loadBlocks_.push_back(TLoadBlock{std::unique_ptr<uint8_t, TFree>(block), size});
+        loadAt_ = block;
+        loadRoom_ = size;
+    }
+    uint8_t *t = loadAt_;
+    if (n)
+        std::memcpy(t, bytes, n);
+    loadAt_ += n;
+    loadRoom_ -= n;
+    loadExpected_ -= length + 2;
+    return t;
+}
+
+bool TParagraphStore::IsLoadedText(const TParagraphRec &par) const
+{
+    const auto t = reinterpret_cast<uintptr_t>(par.Text);
+    for (const TLoadBlock &b : loadBlocks_) {
+        const auto from = reinterpret_cast<uintptr_t>(b.bytes.get());
+        if (t >= from && t + static_cast<uintptr_t>(par.Length) <= from + b.size)
+            return true;
+    }
+    return false;
 }
 
 void TParagraphStore::EndLoad()
@@ -112,7 +149,7 @@ TParagraphStore::TSplice TParagraphStore::Splice(int32_t firstPar, int32_t lastP
     int64_t oldLength = 0, newLength = 0;
     int32_t oldLines = 0, newLines = 0;
     for (int32_t p = firstPar; p <= lastPar; ++p) {
-        oldLines += Par(p).Lines->Count();
+        oldLines += Par(p).LineCount();
         oldLength += Par(p).Length + 2;
     }
     const int32_t k = static_cast<int32_t>(made.size());
@@ -127,7 +164,7 @@ TParagraphStore::TSplice TParagraphStore::Splice(int32_t firstPar, int32_t lastP
         pars_.SetStart(p, static_cast<int32_t>(start + newLength));
         pars_.SetFirstLine(p, firstLine + newLines);
         newLength += made[static_cast<size_t>(i)].Length + 2;
-        newLines += made[static_cast<size_t>(i)].Lines->Count();
+        newLines += made[static_cast<size_t>(i)].LineCount();
     }
     const TSplice done{static_cast<int32_t>(newLength - oldLength), k - (lastPar - firstPar + 1)};
     pars_.Shift(firstPar + k, done.lengthDelta, newLines - oldLines);
@@ -142,8 +179,11 @@ void TParagraphStore::StripMarks(int32_t p0, int32_t p1)
 {
     for (int32_t p = p0; p <= p1; ++p) {
         TParagraphRec &par = Par(p);
+        par.Formatted = 0;
+        if (!par.LineRecs)
+            continue; // as loaded: one line, no marks
         RemoveMarks(par);
-        TLL &lines = *par.Lines;
+        TLL &lines = par.Lines();
         // one line per paragraph until it is laid out again
         if (lines.Count() > 1) {
             const int32_t extra = lines.Count() - 1;
@@ -159,7 +199,6 @@ void TParagraphStore::StripMarks(int32_t p0, int32_t p1)
         l.Style = style;
         if (p != p0 || !keep.IsDynamic())
             l.DynStyle = NoDynStyle();
-        par.Formatted = 0;
     }
 }
 
@@ -169,14 +208,10 @@ void TParagraphStore::StripAll(bool regionsPending)
     for (int32_t p = 0; p < P; ++p) {
         TParagraphRec &par = Par(p);
         RemoveMarks(par);
-        TLL &lines = *par.Lines;
-        const uint16_t style = lines.At(0).Style;
-        if (lines.Count() != 1)
-            lines.SetCount(1);
-        TLineRec fresh{};
-        fresh.EndByte = par.Length;
-        fresh.Style = style;
-        lines.At(0) = fresh;
+        // one plain line over the text, made when first needed
+        par.LoadStyle = static_cast<uint8_t>(par.StartStyle());
+        delete par.LineRecs;
+        par.LineRecs = nullptr;
         pars_.SetFirstLine(p, p);
         par.Formatted = 0;
         par.Parsed = 0;
@@ -311,9 +346,9 @@ std::string TParagraphStore::CheckInvariants() const
         if (FirstLine(i) != firstLine)
             return where + "FirstLine " + std::to_string(FirstLine(i)) + " should be " +
                    std::to_string(firstLine);
-        if (par.ByteSize() > par.Capacity)
-            return where + "byte size beyond capacity";
-        if (!par.Lines || par.Lines->Count() < 1)
+        if (par.OwnsText() ? par.ByteSize() > par.Capacity : par.MarkCount != 0 || !IsLoadedText(par))
+            return where + (par.OwnsText() ? "byte size beyond capacity" : "shared text that is not the file's");
+        if (par.LineCount() < 1)
             return where + "no line record";
         // count marks and positions
         int32_t marks = 0, positions = 0;
@@ -336,7 +371,7 @@ std::string TParagraphStore::CheckInvariants() const
         if (positions != par.Length)
             return where + "Length mismatch";
         // line tiling, and styles at each line start
-        const TLL &lines = *par.Lines;
+        const TLL &lines = par.Lines();
         int32_t expect = 0;
         int32_t o = 0;
         // running and dynamic style up to a byte offset

@@ -291,7 +291,7 @@ TParagraphRec MakeParagraph(const std::string &bytes, uint16_t style, const TDyn
     line.EndByte = static_cast<int32_t>(bytes.size());
     line.Style = style;
     line.DynStyle = dyn;
-    r.Lines = new TLL(line);
+    r.LineRecs = new TLL(line);
     return r;
 }
 
@@ -498,7 +498,7 @@ std::vector<TParagraphRec> TCodeMemo::BuildRecords(const TReplacement &r)
                            static_cast<size_t>(last.ByteSize() - r.eOff));
     const size_t k = r.pieces.size();
     std::vector<TParagraphRec> made(k);
-    uint16_t running = first.Lines->At(0).Style;
+    uint16_t running = first.StartStyle();
     for (size_t i = 0; i < k; ++i) {
         std::string bytes;
         if (i == 0)
@@ -506,7 +506,7 @@ std::vector<TParagraphRec> TCodeMemo::BuildRecords(const TReplacement &r)
         bytes += r.pieces[i];
         if (i + 1 == k)
             bytes += tail;
-        made[i] = MakeParagraph(bytes, running, i == 0 ? first.Lines->At(0).DynStyle : NoDynStyle());
+        made[i] = MakeParagraph(bytes, running, i == 0 ? first.StartDyn() : NoDynStyle());
         if (i == 0) {
             made[i].Formatted = first.Formatted;
             made[i].Parsed = first.Parsed;
@@ -548,9 +548,9 @@ std::pair<int32_t, int32_t> TCodeMemo::RehighlightAfterEdit(const TReplacement &
     // into or out of them
     const bool passes = (StartStopActive || KeywordsActive) && !keepRegion;
     int32_t p0 = r.sPar, p1 = r.NewLastPar();
-    while (p0 > 0 && Par(p0).Lines->At(0).DynStyle.IsRegion())
+    while (p0 > 0 && Par(p0).StartDyn().IsRegion())
         --p0;
-    while (p1 + 1 < ParagraphCount() && Par(p1 + 1).Lines->At(0).DynStyle.IsRegion())
+    while (p1 + 1 < ParagraphCount() && Par(p1 + 1).StartDyn().IsRegion())
         ++p1;
     if (!keepRegion && (passes || MarksIn(p0, p1))) {
         store_.StripMarks(p0, p1);

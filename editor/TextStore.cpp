@@ -181,6 +181,26 @@ void FreeText(uint8_t *p)
     std::free(p);
 }
 
+void GrowText(TParagraphRec &par, int32_t capacity)
+{
+    if (par.OwnsText()) {
+        par.Text = ReallocText(par.Text, capacity);
+    } else {
+        uint8_t *own = AllocText(capacity);
+        std::memcpy(own, par.Text, static_cast<size_t>(par.ByteSize()));
+        par.Text = own;
+    }
+    par.Capacity = capacity;
+}
+
+void ReleaseText(TParagraphRec &par)
+{
+    if (par.OwnsText())
+        FreeText(par.Text);
+    par.Text = nullptr;
+    par.Capacity = 0;
+}
+
 } // namespace quenvel
 
 namespace quenvel {

@@ -135,18 +135,34 @@ private:
 struct TParagraphRec {
     uint8_t *Text;
     int32_t Length;
+    // The size of the paragraph's own text block; 0 while the text is the loaded file's,
+    // which the store keeps in large blocks until the paragraph first changes or gets marks.
     int32_t Capacity;
     // Where the paragraph's first display line and first position stand, as stored: read
     // and written through TPLL::FirstLine / TPLL::Start, which add the pending shift.
     int32_t RawFirstLine;
     int32_t RawStart;
-    TLL *Lines;
+    // The display lines; none until first needed, for a paragraph as loaded, which then has
+    // one line over its text that starts with LoadStyle.
+    mutable TLL *LineRecs;
     int32_t MarkCount;
     uint8_t Formatted;
     uint8_t Parsed;
     uint8_t RegionsPending; // the start/stop pass has not looked at this paragraph yet
+    uint8_t LoadStyle;      // the style bits in force at the start, while LineRecs is null
 
     int32_t ByteSize() const { return Length + kMarkSize * MarkCount; }
+    bool OwnsText() const { return Capacity > 0; }
+    TLL &Lines() const
+    {
+        if (!LineRecs)
+            LineRecs = new TLL(TLineRec{0, ByteSize(), 0, 0, 0, LoadStyle, TDynStyle{}});
+        return *LineRecs;
+    }
+    int32_t LineCount() const { return LineRecs ? LineRecs->Count() : 1; }
+    // The style and the dynamic style in force at the start of the text.
+    uint16_t StartStyle() const { return LineRecs ? LineRecs->At(0).Style : LoadStyle; }
+    TDynStyle StartDyn() const { return LineRecs ? LineRecs->At(0).DynStyle : TDynStyle{}; }
 };
 
 // The paragraph records, in blocks of at most blockRecords_ each: an edit moves the records
@@ -264,6 +280,11 @@ int32_t MarkBufferSize(int64_t n);
 uint8_t *AllocText(int32_t capacity);
 uint8_t *ReallocText(uint8_t *p, int32_t capacity);
 void FreeText(uint8_t *p);
+// Room for `capacity` bytes of the paragraph's text, its bytes kept: its own block grows,
+// or text it shares with the loaded file is copied out.
+void GrowText(TParagraphRec &par, int32_t capacity);
+// Frees the paragraph's own text block (text it shares with the loaded file stays).
+void ReleaseText(TParagraphRec &par);
 
 // Reads the payload of the mark whose lead byte is at p.
 inline TDynStyle ReadMark(const uint8_t *p)

@@ -99,6 +99,7 @@ void TCodeMemo::LoadFromStream(TStream &stream)
     const int64_t startPos = stream.Position();
     modified_ = true;
     ClearStore();
+    store_.BeginLoad(stream.Size() - startPos);
     lastProgress_ = TickCount();
 
     TParagraphBuilder cur;

@@ -274,13 +274,13 @@ void TCodeMemoView::PaintWavyMarks(QPainter &p, const QRect &r)
             continue;
         TParagraphRec &par = memo_.Par(m.Par);
         const int32_t first = memo_.ParFirstLine(m.Par);
-        if (!par.Formatted || first + par.Lines->Count() <= top || first > top + rows)
+        if (!par.Formatted || first + par.LineCount() <= top || first > top + rows)
             continue;
         // the display line of the paragraph that holds the column
         int32_t line = 0;
-        while (line + 1 < par.Lines->Count() && par.Lines->At(line + 1).StartByte <= m.Col)
+        while (line + 1 < par.LineCount() && par.Lines().At(line + 1).StartByte <= m.Col)
             ++line;
-        const int32_t start = par.Lines->At(line).StartByte;
+        const int32_t start = par.Lines().At(line).StartByte;
         const int x0 = memo_.XAtColumn(m.Par, line, m.Col - start);
         int x1 = memo_.XAtColumn(m.Par, line, m.Col - start + std::max(1, m.Len));
         if (x1 <= x0)

@@ -84,7 +84,7 @@ TEST(Layout, WhereLinesBreak)
     l.Load(words);
     const std::string four = "abcdefghi abcdefghi abcdefghi abcdefghi ";
     EXPECT_EQ(l.Lines(), (V{four, four, "abcdefghi abcdefghi "}));
-    EXPECT_EQ(l.memo.Par(0).Lines->At(0).Width, 39 * 8) << "the trailing space does not count";
+    EXPECT_EQ(l.memo.Par(0).Lines().At(0).Width, 39 * 8) << "the trailing space does not count";
     TLaidOut w(true, 100); // 84 pixels: the 11th character reaches the edge and is included
     w.Load(std::string(30, 'x'));
     EXPECT_EQ(w.Lines(), (V{std::string(11, 'x'), std::string(11, 'x'), std::string(8, 'x')}));
@@ -145,7 +145,7 @@ TEST(Layout, ColumnAtXInvertsXAtColumn)
         for (int i = 0, n = static_cast<int>(rng() % 120); i < n; ++i)
             s.push_back(alphabet[rng() % (sizeof alphabet - 1)]);
         l.Load(s);
-        for (int32_t li = 0; li < l.memo.Par(0).Lines->Count(); ++li) {
+        for (int32_t li = 0; li < l.memo.Par(0).LineCount(); ++li) {
             const int32_t cols = static_cast<int32_t>(l.memo.LineText(li).size());
             for (int32_t c = 0; c <= cols; ++c) {
                 const int x = l.memo.XAtColumn(0, li, c);
@@ -307,7 +307,7 @@ TEST(Layout, KeptByteWidthsMeasureAsTheSurfaceDoes)
             EXPECT_EQ(memos[0].WidestLine(), memos[1].WidestLine());
             EXPECT_EQ(hosts[0].uneven.style, hosts[1].uneven.style) << "the font the surface is left in";
             for (int32_t p = 0; p < memos[0].ParagraphCount(); ++p) {
-                const TLL &a = *memos[0].Par(p).Lines, &b = *memos[1].Par(p).Lines;
+                const TLL &a = memos[0].Par(p).Lines(), &b = memos[1].Par(p).Lines();
                 ASSERT_EQ(a.Count(), b.Count());
                 for (int32_t i = 0; i < a.Count(); ++i) {
                     const TLineRec &x = a.At(i), &y = b.At(i);

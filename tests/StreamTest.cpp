@@ -45,8 +45,8 @@ TEST(Load, NulEndsTheTextAndByteFiveBecomes167)
     memo.LoadFromStream(s);
     EXPECT_EQ(memo.Text(), "a\xa7\x02" "b\r\nc\x02\r\nd");
     EXPECT_EQ(s.Position(), 13) << "positioned at the NUL byte itself";
-    EXPECT_EQ(memo.Par(1).Lines->At(0).Style, fsBold) << "an open code carries over the break";
-    EXPECT_EQ(memo.Par(2).Lines->At(0).Style, 0) << "and the closing code ends it";
+    EXPECT_EQ(memo.Par(1).Lines().At(0).Style, fsBold) << "an open code carries over the break";
+    EXPECT_EQ(memo.Par(2).Lines().At(0).Style, 0) << "and the closing code ends it";
 }
 
 // Bytes in memory are read where they stand; a stream is read in 65,500-byte pieces. Both
