@@ -293,7 +293,9 @@ public:
     TStartStopKeyList &StartStopKeys() { return *startStopKeys_; }
 
     // ---- streams ----
-    void LoadFromStream(TStream &stream);
+    // `input`: the block a memory stream reads, when the control may keep it; the text
+    // then points into it where it can instead of being copied.
+    void LoadFromStream(TStream &stream, std::shared_ptr<uint8_t[]> input = {});
     void SaveToStream(TStream &stream);
     void SaveToRTFStream(TStream &stream);
     void SetTextBuf(const char *text);

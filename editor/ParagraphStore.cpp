@@ -69,7 +69,10 @@ void TParagraphStore::Clear()
         FreeParagraph(pars_.At(i));
     pars_.Clear();
     loadBlocks_.clear();
+    loadAt_ = nullptr;
     loadRoom_ = 0;
+    input_ = nullptr;
+    inputSize_ = 0;
     textLength_ = 0;
     lineCount_ = 0;
     loaded_ = 0;
@@ -96,23 +99,31 @@ void TParagraphStore::AppendLoaded(const uint8_t *bytes, int32_t length, uint16_
     loaded_ += length + 2;
 }
 
-void TParagraphStore::BeginLoad(int64_t expected)
+void TParagraphStore::BeginLoad(int64_t expected, std::shared_ptr<uint8_t[]> input, size_t inputSize)
 {
     loadExpected_ = std::max<int64_t>(expected, 0);
+    if (input) {
+        input_ = input.get();
+        inputSize_ = inputSize;
+        loadBlocks_.push_back(TLoadBlock{std::move(input), inputSize});
+        loadExpected_ = 0; // what must be copied is the odd paragraph
+    }
 }
 
 uint8_t *TParagraphStore::LoadedCopy(const uint8_t *bytes, int32_t length)
 {
     const auto n = static_cast<size_t>(length);
-    if (loadBlocks_.empty() || n > loadRoom_) {
+    const uintptr_t at = reinterpret_cast<uintptr_t>(bytes) - reinterpret_cast<uintptr_t>(input_);
+    if (input_ && at <= inputSize_ && n <= inputSize_ - at)
+        return input_ + at; // as it stands in the loader's block
+    if (input_ && n == 0)
+        return input_;
+    if (!loadAt_ || n > loadRoom_) {
         // a block for what the file still holds, within bounds; untouched room costs no memory
         const size_t want = static_cast<size_t>(std::clamp<int64_t>(loadExpected_, kMinLoadBlock, kMaxLoadBlock));
         const size_t size = std::max(want, n + 1);
-        auto *block = static_cast<uint8_t *>(std::malloc(size));
-        if (!block)
-            throw EOutOfMemory();
-        loadBlocks_.push_back(TLoadBlock{std::unique_ptr<uint8_t, TFree>(block), size});
-        loadAt_ = block;
+        loadBlocks_.push_back(TLoadBlock{MakeLargeBlock(size), size});
+        loadAt_ = loadBlocks_.back().bytes.get();
         loadRoom_ = size;
     }
     uint8_t *t = loadAt_;

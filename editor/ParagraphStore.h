@@ -4,7 +4,6 @@
 #include "TextStore.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,8 +38,10 @@ public:
     // ---- the whole text ----
     // Drops every paragraph before a load; the navigators lose their place.
     void Clear();
-    // Before a load: about how many bytes the file will give (it sizes the text's blocks).
-    void BeginLoad(int64_t expected);
+    // Before a load: about how many bytes the file will give (it sizes the text's blocks),
+    // and the block the loader reads, when the store may keep it: paragraphs that stand in
+    // it as they are then point into it instead of being copied.
+    void BeginLoad(int64_t expected, std::shared_ptr<uint8_t[]> input = {}, size_t inputSize = 0);
     // Appends a paragraph read from a file: its bytes, and the running style at its start.
     void AppendLoaded(const uint8_t *bytes, int32_t length, uint16_t style, bool regionsPending);
     // After the last paragraph was appended: the totals, and the array trimmed.
@@ -97,9 +98,6 @@ public:
     static void FreeParagraph(TParagraphRec &p);
 
 private:
-    struct TFree {
-        void operator()(uint8_t *p) const { std::free(p); }
-    };
     // A loaded paragraph's bytes, copied into the current load block.
     uint8_t *LoadedCopy(const uint8_t *bytes, int32_t length);
     bool IsLoadedText(const TParagraphRec &par) const;
@@ -108,12 +106,14 @@ private:
     // The loaded file's text, in a few large blocks; paragraphs point into them until they
     // change (they are freed with the store, or at the next load).
     struct TLoadBlock {
-        std::unique_ptr<uint8_t, TFree> bytes;
+        std::shared_ptr<uint8_t[]> bytes;
         size_t size;
     };
     std::vector<TLoadBlock> loadBlocks_;
     uint8_t *loadAt_ = nullptr;
     size_t loadRoom_ = 0;
+    uint8_t *input_ = nullptr; // the loader's own block, kept as it is
+    size_t inputSize_ = 0;
     int64_t loadExpected_ = 0;
     int32_t textLength_ = 0;
     int32_t lineCount_ = 0;

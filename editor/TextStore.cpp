@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <vector>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace quenvel {
 
 namespace {
@@ -13,8 +17,9 @@ constexpr int64_t kSmallBlock = 4096;
 constexpr int64_t kBlockSlack = 128;
 // The most a replacement asks for: one byte beyond what a paragraph may hold.
 constexpr int64_t kMaxReplaceBlock = static_cast<int64_t>(kMaxParagraphBytes) + 1;
-// TLL objects come in chunks of this many.
+// TLL objects come in chunks of this many at first, each chunk twice the last up to the most.
 constexpr size_t kLinesPerChunk = 4096;
+constexpr size_t kMostLinesPerChunk = 65536;
 // Paragraph records: spare room when the array grows for an edit, the spare room it may
 // keep after a deletion before it gives it back, and its room when emptied.
 constexpr int32_t kSpareRecords = 64;
@@ -50,6 +55,45 @@ int32_t MarkBufferSize(int64_t n)
     return static_cast<int32_t>(std::min<int64_t>(n + kBlockSlack, INT32_MAX));
 }
 
+uint8_t *AllocLarge(size_t size)
+{
+    size = std::max<size_t>(size, 1);
+#if defined(__linux__)
+    void *p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED)
+        throw EOutOfMemory();
+    madvise(p, size, MADV_HUGEPAGE); // a hint: without huge pages the block works the same
+#else
+    void *p = std::malloc(size);
+    if (!p)
+        throw EOutOfMemory();
+#endif
+    return static_cast<uint8_t *>(p);
+}
+
+void FreeLarge(uint8_t *p, size_t size) noexcept
+{
+    if (!p)
+        return;
+#if defined(__linux__)
+    munmap(p, std::max<size_t>(size, 1));
+#else
+    (void)size;
+    std::free(p);
+#endif
+}
+
+std::shared_ptr<uint8_t[]> MakeLargeBlock(size_t size)
+{
+    uint8_t *p = AllocLarge(size);
+    try {
+        return std::shared_ptr<uint8_t[]>(p, [size](uint8_t *q) { FreeLarge(q, size); });
+    } catch (...) {
+        FreeLarge(p, size);
+        throw;
+    }
+}
+
 uint8_t *AllocText(int32_t capacity)
 {
     void *p = std::malloc(capacity > 0 ? static_cast<size_t>(capacity) : 1);
@@ -68,25 +112,26 @@ uint8_t *ReallocText(uint8_t *p, int32_t capacity)
 
 namespace {
 
-// Fixed-size blocks for TLL objects, handed out from large chunks and kept on a free list.
+// Fixed-size blocks for TLL objects, handed out from large chunks in order (a chunk's memory
+// is touched only as it is handed out) and kept on a free list when given back.
 class TLinePool
 {
 public:
     void *Take()
     {
-        if (!free_) {
-            auto *chunk = static_cast<Node *>(std::malloc(kLinesPerChunk * sizeof(Node)));
-            if (!chunk)
-                throw EOutOfMemory();
-            chunks_.push_back(chunk);
-            for (size_t i = 0; i < kLinesPerChunk; ++i) {
-                chunk[i].next = free_;
-                free_ = &chunk[i];
-            }
+        if (free_) {
+            Node *n = free_;
+            free_ = n->next;
+            return n;
         }
-        Node *n = free_;
-        free_ = n->next;
-        return n;
+        if (left_ == 0) {
+            const size_t n = std::min(kLinesPerChunk << std::min<size_t>(chunks_, 8), kMostLinesPerChunk);
+            next_ = reinterpret_cast<Node *>(AllocLarge(n * sizeof(Node)));
+            left_ = n;
+            ++chunks_;
+        }
+        --left_;
+        return next_++;
     }
     void Give(void *p)
     {
@@ -101,7 +146,9 @@ private:
         alignas(alignof(TLL)) uint8_t bytes[sizeof(TLL)];
     };
     Node *free_ = nullptr;
-    std::vector<Node *> chunks_; // kept for the life of the program
+    Node *next_ = nullptr; // the chunk's part not handed out yet
+    size_t left_ = 0;
+    size_t chunks_ = 0; // kept for the life of the program
 };
 
 TLinePool &LinePool()
@@ -209,6 +256,8 @@ namespace {
 
 constexpr int32_t kMaxRecords = static_cast<int32_t>(INT32_MAX / sizeof(TParagraphRec));
 constexpr size_t kRecordSize = sizeof(TParagraphRec);
+// The slabs that hold a loaded file's record blocks.
+constexpr size_t kSlabBytes = 32u << 20;
 
 } // namespace
 
@@ -225,9 +274,35 @@ TPLL::~TPLL()
 void TPLL::FreeBlocks()
 {
     for (TBlock &b : blocks_)
-        std::free(b.data);
+        Release(b);
     blocks_.clear();
+    for (const TSlab &s : slabs_)
+        FreeLarge(s.data, s.size);
+    slabs_.clear();
+    slabUsed_ = 0;
     hint_ = 0;
+}
+
+void TPLL::Release(TBlock &b)
+{
+    if (!b.inSlab)
+        std::free(b.data);
+    b.data = nullptr;
+}
+
+void TPLL::AddSlabBlock()
+{
+    const size_t bytes = static_cast<size_t>(blockRecords_) * kRecordSize;
+    blocks_.reserve(blocks_.size() + 1);
+    if (slabs_.empty() || slabs_.back().size - slabUsed_ < bytes) {
+        slabs_.reserve(slabs_.size() + 1);
+        const size_t size = std::max(kSlabBytes, bytes);
+        slabs_.push_back(TSlab{AllocLarge(size), size});
+        slabUsed_ = 0;
+    }
+    auto *data = reinterpret_cast<TParagraphRec *>(slabs_.back().data + slabUsed_);
+    slabUsed_ += bytes;
+    blocks_.push_back(TBlock{data, count_, 0, blockRecords_, true});
 }
 
 const TPLL::TBlock *TPLL::Locate(int32_t i) const
@@ -268,9 +343,19 @@ void TPLL::Renumber(size_t fromBlock)
 
 void TPLL::Resize(TBlock &b, int32_t capacity)
 {
-    void *p = std::realloc(b.data, static_cast<size_t>(std::max(capacity, 1)) * kRecordSize);
+    const size_t bytes = static_cast<size_t>(std::max(capacity, 1)) * kRecordSize;
+    void *p;
+    if (b.inSlab) {
+        // a block of its own from now on
+        p = std::malloc(bytes);
+        if (p)
+            std::memcpy(p, b.data, static_cast<size_t>(std::min(b.count, capacity)) * kRecordSize);
+    } else {
+        p = std::realloc(b.data, bytes);
+    }
     if (!p)
         throw EOutOfMemory();
+    b.inSlab = false;
     b.data = static_cast<TParagraphRec *>(p);
     b.capacity = capacity;
 }
@@ -315,7 +400,7 @@ void TPLL::Insert(int32_t at, int32_t n)
             Resize(*b, B);
     } catch (...) {
         for (TBlock &a : added)
-            std::free(a.data);
+            Release(a);
         throw;
     }
     for (size_t a = 0; a + (tail > 0 ? 1 : 0) < added.size(); ++a)
@@ -352,7 +437,7 @@ void TPLL::Remove(int32_t at, int32_t n)
         b.count -= left;
     }
     for (size_t g = firstGone; g < lastGone; ++g)
-        std::free(blocks_[g].data);
+        Release(blocks_[g]);
     blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(firstGone),
                   blocks_.begin() + static_cast<std::ptrdiff_t>(lastGone));
     if (blocks_.empty())
@@ -366,7 +451,7 @@ void TPLL::Remove(int32_t at, int32_t n)
             Resize(l, l.count + r.count);
         std::memcpy(l.data + l.count, r.data, static_cast<size_t>(r.count) * kRecordSize);
         l.count += r.count;
-        std::free(r.data);
+        Release(r);
         blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(cut));
         --cut;
     }
@@ -430,6 +515,12 @@ void TPLL::Shift(int32_t from, int32_t dStart, int32_t dLine)
 
 void TPLL::AddSlowly(const TParagraphRec &r)
 {
+    if (count_ < capacity_ && blocks_.back().count == blockRecords_ && stepStart_ == 0 && stepLine_ == 0) {
+        // a full last block: a new one at the end, with room for the records that follow
+        AddSlabBlock();
+        Add(r);
+        return;
+    }
     MoveTail(count_, count_ + 1);
     At(count_ - 1) = r;
     SetStart(count_ - 1, r.RawStart);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace quenvel {
@@ -238,6 +239,12 @@ private:
         int32_t first; // index of its first record
         int32_t count;
         int32_t capacity;
+        bool inSlab; // data is part of a slab, not a block of its own
+    };
+    // Large blocks the records of a loaded file are laid in, a full block after another.
+    struct TSlab {
+        uint8_t *data;
+        size_t size;
     };
 
     static int32_t Sum(int32_t a, int32_t b)
@@ -259,9 +266,14 @@ private:
     void Remove(int32_t at, int32_t n);
     void Renumber(size_t fromBlock);
     void Resize(TBlock &b, int32_t capacity);
+    static void Release(TBlock &b);
+    // A full-sized block at the end, its room taken from a slab.
+    void AddSlabBlock();
     void FreeBlocks();
 
     std::vector<TBlock> blocks_; // never empty; only a lone block may hold no record
+    std::vector<TSlab> slabs_;
+    size_t slabUsed_ = 0;        // bytes of the last slab given to blocks
     mutable size_t hint_ = 0;    // the block read last
     int32_t blockRecords_;
     int32_t count_ = 0;
@@ -275,6 +287,14 @@ private:
 int32_t LoadBufferSize(int64_t n);
 int32_t ReplaceBufferSize(int64_t n);
 int32_t MarkBufferSize(int64_t n);
+
+// Memory for large blocks filled once (a loaded file, its paragraph records), asked of the
+// system in huge pages where it has them: touching hundreds of megabytes a small page at a
+// time costs more than reading the file. Freed with the size it was asked for.
+uint8_t *AllocLarge(size_t size);
+void FreeLarge(uint8_t *p, size_t size) noexcept;
+// A large block that frees itself with its last owner.
+std::shared_ptr<uint8_t[]> MakeLargeBlock(size_t size);
 
 // Heap blocks of paragraph text.
 uint8_t *AllocText(int32_t capacity);

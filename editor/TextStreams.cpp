@@ -94,12 +94,16 @@ private:
 
 } // namespace
 
-void TCodeMemo::LoadFromStream(TStream &stream)
+void TCodeMemo::LoadFromStream(TStream &stream, std::shared_ptr<uint8_t[]> input)
 {
+    // bytes already in memory are read where they stand, in one piece
+    auto *inMemory = dynamic_cast<TProtMemStream *>(&stream);
+    if (!inMemory || inMemory->Data() != input.get())
+        input.reset();
     const int64_t startPos = stream.Position();
     modified_ = true;
     ClearStore();
-    store_.BeginLoad(stream.Size() - startPos);
+    store_.BeginLoad(stream.Size() - startPos, std::move(input), static_cast<size_t>(stream.Size()));
     lastProgress_ = TickCount();
 
     TParagraphBuilder cur;
@@ -118,8 +122,6 @@ void TCodeMemo::LoadFromStream(TStream &stream)
         ReportProgress();
     };
 
-    // bytes already in memory are read where they stand, in one piece
-    auto *inMemory = dynamic_cast<TProtMemStream *>(&stream);
     std::vector<uint8_t> chunk(inMemory ? 0 : kChunk);
     bool done = false;
     try {

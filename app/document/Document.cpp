@@ -35,7 +35,8 @@ void ConfigureEditor(TCodeMemo &memo)
     memo.SetFont(TFontDesc{defaults.FontName, defaults.FontSize, defaults.FontStyle, defaults.FontColor, 0});
 }
 
-std::vector<uint8_t> ReadWholeFile(const std::string &path)
+// The bytes in a block the control may keep as the text's own.
+std::pair<std::shared_ptr<uint8_t[]>, size_t> ReadWholeFile(const std::string &path)
 {
     TFileStream f(path, TFileStream::fmOpenRead);
     const int64_t size = f.Size();
@@ -45,16 +46,15 @@ std::vector<uint8_t> ReadWholeFile(const std::string &path)
         throw EStreamError("Cannot open file " + path + " (it is " + std::to_string(size >> 20) +
                            " MB; files up to " + std::to_string(TDocument::kMaxFileBytes >> 20) +
                            " MB can be edited)");
-    std::vector<uint8_t> data(static_cast<size_t>(size));
+    auto data = MakeLargeBlock(static_cast<size_t>(size));
     int64_t got = 0;
     while (got < size) {
-        const int64_t n = f.Read(data.data() + got, size - got);
+        const int64_t n = f.Read(data.get() + got, size - got);
         if (n <= 0)
             break;
         got += n;
     }
-    data.resize(static_cast<size_t>(got));
-    return data;
+    return {std::move(data), static_cast<size_t>(got)};
 }
 
 std::string Percent(const char *what, int64_t part, int64_t whole)
@@ -126,8 +126,8 @@ void TDocument::LoadFile(const std::string &path)
 {
     // Everything is read before anything changes: a file that cannot be read leaves the
     // document as it was.
-    const std::vector<uint8_t> data = ReadWholeFile(path);
-    LoadBytes(data, path);
+    const auto [data, size] = ReadWholeFile(path);
+    LoadBytes(data.get(), size, path, data);
 }
 
 namespace {
@@ -171,7 +171,8 @@ void CheckLines(const uint8_t *p, size_t n, const std::string &path)
 
 } // namespace
 
-void TDocument::LoadBytes(const uint8_t *bytes, size_t count, const std::string &path)
+void TDocument::LoadBytes(const uint8_t *bytes, size_t count, const std::string &path,
+                          const std::shared_ptr<uint8_t[]> &block)
 {
     // Every check that can refuse the file comes before anything changes: a refused file
     // leaves the text, its name, its modified state and the notes about it as they were.
@@ -199,7 +200,7 @@ void TDocument::LoadBytes(const uint8_t *bytes, size_t count, const std::string 
         m.SetModified(true);
     } else {
         CheckLines(bytes, count, path);
-        const int64_t loaded = LoadPlainText(bytes, count);
+        const int64_t loaded = LoadPlainText(bytes, count, block);
         ForgetLoadNotes();
         const int64_t size = static_cast<int64_t>(count);
         // a NUL that ends the file loses nothing
@@ -226,7 +227,7 @@ void TDocument::LoadBytes(const uint8_t *bytes, size_t count, const std::string 
         OnFileUsed(path);
 }
 
-int64_t TDocument::LoadPlainText(const uint8_t *bytes, size_t count)
+int64_t TDocument::LoadPlainText(const uint8_t *bytes, size_t count, const std::shared_ptr<uint8_t[]> &block)
 {
     TCodeMemo &m = *memo_;
     TProtMemStream s;
@@ -237,7 +238,7 @@ int64_t TDocument::LoadPlainText(const uint8_t *bytes, size_t count)
             OnProgressText(Percent("Loading ", s.Position(), size));
     };
     try {
-        m.LoadFromStream(s);
+        m.LoadFromStream(s, block);
     } catch (...) {
         BindFormattingProgress();
         throw;

@@ -119,8 +119,10 @@ public:
     // Reads a document: a Series 5 source file is converted and stays modified, any other
     // file is loaded as plain text. On failure ("Cannot open file %s") nothing changes.
     void LoadFile(const std::string &path);
-    // The same for a file's bytes already in memory, named `path`.
-    void LoadBytes(const uint8_t *bytes, size_t count, const std::string &path);
+    // The same for a file's bytes already in memory, named `path`; `block`, when it holds
+    // them, may be kept as the text's own.
+    void LoadBytes(const uint8_t *bytes, size_t count, const std::string &path,
+                   const std::shared_ptr<uint8_t[]> &block = {});
     void LoadBytes(const std::vector<uint8_t> &data, const std::string &path)
     {
         LoadBytes(data.data(), data.size(), path);
@@ -197,7 +199,7 @@ private:
     void LoadAndWarn(TDocumentUi &ui, const std::string &path);
     void BindFormattingProgress();
     // Loads plain text into the control; returns how many bytes it read (up to a NUL).
-    int64_t LoadPlainText(const uint8_t *bytes, size_t count);
+    int64_t LoadPlainText(const uint8_t *bytes, size_t count, const std::shared_ptr<uint8_t[]> &block);
     void WriteStream(const std::string &path, bool asRtf);
 
     std::unique_ptr<TCodeMemo> memo_;
