@@ -1,5 +1,4 @@
-// A plain model of what replacing a range of the text does, shared by the differential
-// test and the editing fuzzer.
+// A plain model of replacing a range of the text (the differential test and the editing fuzzer).
 #pragma once
 
 #include <cstdint>
@@ -20,9 +19,7 @@ inline int CodeIndex(uint8_t b)
     }
 }
 
-// The text after replacing [s, e) of `model` by the typed bytes of `text` (up to a NUL): CR
-// (with a LF after it) is a break, 5 becomes 165, and, compensating, style codes are added
-// after the text so that the styles after it stay as they were.
+// [s, e) of `model` replaced by `text` as typed (to a NUL): CR (LF) a break, 5 made 165, codes compensated.
 inline std::string ModelReplace(const std::string &model, int32_t s, int32_t e, const std::string &text,
                                 bool compensate = true)
 {

@@ -113,9 +113,7 @@ TEST(CliCheck, ReportsWordsTheDialectLacks)
     EXPECT_NE(r.out.find("'gCircle'"), std::string::npos);
 }
 
-// Every word the translators reserve, checked as a program would hold it: reported exactly
-// where the dialect's machine lacks it. The Siena lacks what the Series 3a lacks and the
-// words of its own list besides.
+// Every reserved word is reported exactly where the dialect's machine lacks it (Siena: 3a's and more).
 TEST(CliCheck, AgreesWithTheTranslatorsWordForWord)
 {
     const std::vector<TOplFact> facts = ReadOplFacts();
@@ -180,8 +178,7 @@ TEST(Cli, SyntaxReportsErrorsAndFindsIncludes)
     EXPECT_EQ(RunProgram("--syntax=opl5 " + Q(t / "none.opl")).status, 2);
 }
 
-// Files no editor should choke on: each gives a clear message or opens correctly, never a
-// crash, a hang or silently lost text.
+// Files no editor should choke on: a clear message or a correct open, never a crash, hang or lost text.
 TEST(Cli, UnusualInputs)
 {
     TTempDir t;

@@ -1,5 +1,4 @@
-// The document layer: File commands with scripted answers, safe saving, the settings file
-// and the dialect switch.
+// The document layer: File commands with scripted answers, safe saving, settings, the dialect switch.
 #include "ScriptedUi.h"
 #include "TestUtil.h"
 
@@ -67,8 +66,7 @@ TEST(Document, CloseQueryMatrix)
     }
 }
 
-// Save As: ".OPL" appended to a bare name, RTF chosen by the typed extension only, and a
-// later Open returns to plain text.
+// Save As: ".OPL" added to a bare name, RTF by the typed extension only, plain text again after Open.
 TEST(Document, SaveAsNamesAndWriters)
 {
     struct TCase {
@@ -134,9 +132,7 @@ TEST(Document, OpenFailureChangesNothingAndNewGivesTheTemplate)
     EXPECT_EQ(ScanProcedures(doc.Memo()), (std::vector<TProcEntry>{{"main:", "", 1}})) << "listed once named";
 }
 
-// A file cut at a NUL byte, or holding the byte 5 (which cannot stay in the text): said on
-// Open, and asked once before Save writes over it; declined, the file stays as it was. A NUL
-// that is a file's last byte loses nothing: no warning, no question.
+// A file cut at a NUL or holding byte 5: said on Open, not overwritten unasked (a final NUL loses nothing).
 TEST(Document, FileNotLoadedAsItIsIsNotOverwrittenUnasked)
 {
     const struct {
@@ -195,8 +191,7 @@ TEST(Document, ARefusedOpenKeepsTheWarning)
     EXPECT_EQ(ReadFile(t / "cut.opl"), std::string("a\0b", 3));
 }
 
-// A Series 5 binary source file: Open says it was converted (and that OPL 5 now
-// highlights it, coming from OPL 3); the first Save over it asks, and No keeps it.
+// A Series 5 binary file: converted with a notice (OPL 5 from OPL 3), saved over only when confirmed.
 TEST(Document, Series5FileIsConvertedWithNoticeAndSavedOnlyWhenConfirmed)
 {
     TTempDir t;
@@ -225,8 +220,7 @@ TEST(Document, Series5FileIsConvertedWithNoticeAndSavedOnlyWhenConfirmed)
     EXPECT_EQ(ui.asked.size(), asked) << "a plain-text file now: no question";
 }
 
-// The dialect switch re-highlights in place: the same highlighting as a fresh load, with
-// the text, the modified state and undo kept.
+// The dialect switch highlights as a fresh load does, keeping the text, Modified and undo.
 TEST(Document, DialectSwitchInPlaceEqualsAFreshLoad)
 {
     for (const char *file : {"text/TESTOPX.OPL", "text/frame.tpl", "text/dialog-tests.txt"}) {
@@ -361,8 +355,7 @@ TEST(Settings, UnusableValuesGiveDefaults)
     }
 }
 
-// Replace All through the document: every kind of line break in the replacement breaks the
-// line, Undo takes it all back at once; the undo settings reach the control and come back.
+// Replace All in the document: any line break breaks the line, one undo step; the undo settings round-trip.
 TEST(Document, ReplaceAllAndTheUndoSettings)
 {
     TDocument doc;

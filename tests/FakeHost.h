@@ -1,5 +1,4 @@
-// A window for the control with fixed metrics: every byte is 8 pixels wide (bold 9), rows
-// 14 pixels high, so layout and input can be tested exactly without a display.
+// A fixed-metrics window for the control: bytes 8 pixels wide (bold 9), rows 14 high; no display needed.
 #pragma once
 
 #include "app/document/Document.h"
@@ -61,8 +60,7 @@ struct TFakeClipboard : TClipboard {
     void SetText(const std::string &b) override { text = b; }
 };
 
-// The control on the fake host, set up as the main window sets up its pane (with the
-// Siena's highlighting), and input delivered as the window delivers it.
+// The control on the fake host, set up as the main window's pane, input delivered as the window delivers it.
 struct TFakeRig {
     TFakeHost host;
     TFakeClipboard clipboard;

@@ -1,5 +1,4 @@
-// The line-number gutter on a fixed-metrics window (bytes 8 pixels wide, bold 9; rows 14
-// high, baseline 10; text 8 pixels right of its area's edge), and its setting.
+// The line-number gutter on the fixed-metrics window (text 8 pixels right of its area), and its setting.
 #include "FakeHost.h"
 #include "TestUtil.h"
 

@@ -123,9 +123,7 @@ TEST(Regions, StopKeyBeyondTheLineWhenNotEndingThere)
     EXPECT_EQ(memo.CheckInvariants(), "");
 }
 
-// The OPL words a line highlights, through the real passes: whole words between the table's
-// delimiters, any case, none inside strings or comments. (The differential test below takes
-// the table's word list and delimiters as given; this checks what they are.)
+// The OPL words highlighted: whole words between the table's delimiters, any case, not in strings or remarks.
 TEST(OplHighlighting, WordsAndBoundaries)
 {
     const struct {
@@ -158,9 +156,7 @@ TEST(OplHighlighting, WordsAndBoundaries)
     }
 }
 
-// REM opens a comment only where the translator reads it as a word: not against a letter,
-// digit, '_' or type mark on either side (the reference matcher below holds the rule; these
-// are the neighbours its random texts seldom put beside a REM).
+// REM opens a remark only as a word of its own; typing against it unmakes the remark.
 TEST(OplHighlighting, RemIsACommentOnlyAsAWordOfItsOwn)
 {
     const std::pair<const char *, const char *> cases[] = {
@@ -278,9 +274,7 @@ std::string RandomOplText(std::mt19937 &rng)
 
 } // namespace
 
-// The word lookup and the general search (forced by an entry with a delimiter inside, which
-// never occurs in the texts), one-pass writing of a fresh paragraph and the passes: all give
-// the reference's runs, and one pass writes the very bytes the passes write.
+// Word lookup, general search, one-pass writing and the passes all give the reference's runs and bytes.
 TEST(OplHighlighting, AgreesWithASimpleReferenceMatcher)
 {
     std::mt19937 rng(2024);
@@ -306,8 +300,7 @@ TEST(OplHighlighting, AgreesWithASimpleReferenceMatcher)
     }
 }
 
-// Real programs highlight as the reference says; among them names with "rem" inside (rem%,
-// SyRemoteLinkDisable:, _hPreModuleCheck%:), which stay code.
+// Real programs highlight as the reference says; names with "rem" inside (rem%, SyRemoteLink:) stay code.
 TEST(OplHighlighting, CorpusProgramsAgreeWithTheReference)
 {
     const std::filesystem::path corpus = std::string(QUENVEL_SHARED_CORPUS) + "/plain-text";
@@ -326,8 +319,7 @@ TEST(OplHighlighting, CorpusProgramsAgreeWithTheReference)
     EXPECT_GT(names, 30);
 }
 
-// The word lookup and the general search agree on lists that spell one word several ways, with and without match case,
-// listed twice, in any order: the first entry that accepts a word wins either way.
+// Word lookup and general search agree on case variants, repeats, any order: the first accepting entry wins.
 TEST(Keywords, WordLookupAgreesWithTheGeneralSearchOnCaseVariants)
 {
     static const char *spellings[] = {"ab", "AB", "Ab", "aB", "abc", "ABC", "x", "X", "abd", "b"};

@@ -1,6 +1,4 @@
-// Keys and the mouse on the control, on the fake host (the view's translation of Qt's
-// events: tests/gui/ViewInputTest.cpp): typing, deleting, caret moves, selection, read-only
-// and display-only behaviour, clicks, drags, double clicks, keyword runs and auto-scroll.
+// Keys and the mouse on the control on the fake host (Qt's events into the control's: gui/ViewInputTest).
 #include "FakeHost.h"
 
 #include <gtest/gtest.h>
@@ -115,8 +113,7 @@ TEST_F(Keys, EditingKeysDoWhatTheyShould)
     EXPECT_EQ(memo.Text(), "one 222 three");
 }
 
-// Right stops once at every character and break (never between CR and LF) and, unless
-// passing over them, at every style code, up to the end; Left walks back from there.
+// Right stops at each character, break (never inside CR LF) and, unless passed over, code; Left walks back.
 TEST_F(Keys, RightThenLeftStopWhereTheyShould)
 {
     const V stops{0, 1, 2, 4, 6, 7, 8, 9, 11, 13, 15, 16, 17, 18, 20};
@@ -163,8 +160,7 @@ TEST_F(Keys, RefusedUpIsOfferedToTheKeyHandlerAgain)
     EXPECT_EQ(V({keyDowns, rig.CaretLine()}), V({3, 0})) << "twice on the first line, once on the second";
 }
 
-// Page Down and Page Up move by a page less a line (the window holds ten rows), keep the
-// column, stop at the ends and, with Shift, select what they pass.
+// Page Down and Up move a page less a line, keep the column, stop at the ends, and with Shift select.
 TEST_F(Keys, PageDownAndPageUp)
 {
     std::vector<std::string> lines;
@@ -187,9 +183,7 @@ TEST_F(Keys, PageDownAndPageUp)
     EXPECT_EQ(memo.SelText(), "e 0\r\nline 1\r\nline 2\r\nline 3\r\nline 4\r\nline 5\r\nline 6\r\nline 7\r\nline 8\r\nlin");
 }
 
-// One moving key from a caret (and selection): where the caret and selection end. Up on the
-// first line and Down on the last change nothing; Up and Down aim at the x the caret had
-// when they began.
+// One moving key from a caret or selection: where they end (Up and Down aim at the x they began with).
 TEST_F(Keys, HomeEndArrowsAndCtrlArrowsLandWhereTheyShould)
 {
     const char *lines = "  hello\r\nworld wide\r\nend", *words = "PRINT a, b\r\n  next", *three = "abc\r\ndef\r\nghi";
@@ -323,9 +317,7 @@ TEST_F(Mouse, ClickPutsTheCaretAtTheNearestCharacterBoundary)
     EXPECT_EQ(memo.SelStart(), memo.TextLength());
 }
 
-// Shift-click and drag select from an anchor to the pointer, turning round the anchor, with
-// the caret at the pointer; a plain click drops the selection, a move after the release
-// selects nothing more.
+// Shift-click and drag select from the anchor to the pointer, either way; a move after release adds nothing.
 TEST_F(Mouse, ShiftClickAndDragSelectFromTheAnchor)
 {
     rig.Load("abcdef\r\nghijkl\r\nmnop");
@@ -382,8 +374,7 @@ TEST_F(Mouse, DoubleClickSelectsAWordWithItsTrailingBlanks)
     EXPECT_EQ(memo.SelText(), "hello   ");
 }
 
-// A click on a keyword reports its run once, from any of its characters; plain text and a
-// drag report nothing. Hovering a run with a cursor asks for that cursor.
+// A click on a keyword reports its run once, plain text and drags nothing; hovering asks for its cursor.
 TEST_F(Mouse, KeywordRunsAnswerClicksAndHovering)
 {
     rig.table->AddKeyword("hotword", koWholeWords, fsBold, 2, -21, 0, clNavy);
@@ -415,8 +406,7 @@ TEST_F(Mouse, KeywordRunsAnswerClicksAndHovering)
     EXPECT_EQ(memo.SelText(), "RI");
 }
 
-// Dragged out of the window, the text scrolls a line per step of the timer, slower near the
-// edge, as fast as the window repaints far out, the selection following; releasing stops it.
+// Dragged out of the window the text scrolls a line per tick, faster farther out, the selection following.
 TEST_F(Mouse, DragOutOfTheWindowScrollsFasterTheFartherOut)
 {
     rig.Load(Lines(3000, 8));

@@ -73,8 +73,7 @@ TEST(Layout, LineHeightAndBaselineFromTheFont)
     EXPECT_EQ(heights(), twenty);
 }
 
-// Word wrap breaks before words, keeps the blanks on the line and breaks inside a word
-// wider than the line; without it a line ends only far away.
+// Word wrap breaks before words, keeps blanks on the line, splits a too wide word; unwrapped lines end far.
 TEST(Layout, WhereLinesBreak)
 {
     TLaidOut l; // available width 400 - 8 - 8 = 384 pixels = 48 characters
@@ -200,8 +199,7 @@ TEST(Layout, BackgroundStepsReportRisingProgress)
     l.ExpectAllFormatted();
 }
 
-// Edits that add or remove paragraphs while the background formatter is halfway keep
-// its range on the paragraphs still to do: at the end every paragraph is laid out.
+// Edits moving paragraphs while the background formatter is halfway: every paragraph is laid out at the end.
 TEST(Layout, BackgroundFormattingFinishesAfterEditsThatMoveParagraphs)
 {
     for (const bool insert : {true, false}) {
@@ -237,8 +235,7 @@ TEST(Layout, BackgroundFormattingFinishesAfterEditsThatMoveParagraphs)
 
 namespace {
 
-// Bytes of uneven widths, per style; the surface may offer its table of byte widths, or
-// a table that is wrong in one place.
+// Bytes of uneven widths per style; the surface may offer its true table of widths, or a wrong one.
 class TUnevenSurface : public TFixedSurface
 {
 public:
@@ -275,9 +272,7 @@ public:
 
 } // namespace
 
-// Measuring from the byte widths a surface offers gives the very line records measuring
-// through it gives, and leaves it in the same font; a table that disagrees with the
-// surface's own measuring is not used.
+// Offered byte widths give the line records and final font measuring gives; a wrong table is not used.
 TEST(Layout, KeptByteWidthsMeasureAsTheSurfaceDoes)
 {
     static const char *pieces[] = {"PRINT ", "x", " ", "\"", "rem ", "\r\n", "gCLS ", "\t", "\x02", "weekend ",

@@ -7,8 +7,7 @@ using namespace quenvel::test;
 
 namespace {
 
-// A flat model of a store: per paragraph, its bytes as stored, marks (16 bytes starting
-// with the byte 5) included.
+// A flat model of a store: each paragraph's bytes as stored, marks (16 bytes from a byte 5) included.
 struct TModel {
     std::vector<std::string> pars;
 
@@ -193,8 +192,7 @@ TEST(Navigator, EffectiveStyleFlipsTheFontStyle)
     EXPECT_EQ(nav.EffectiveStyle(), fsHighlight);
 }
 
-// Random stores: every query agrees with a recomputation from the flat bytes, whether
-// reached by a fresh resolution or by forward moves.
+// Random stores: every query agrees with the flat bytes, by fresh resolution, forward moves and jumps.
 TEST(Navigator, RandomStoresAgreeWithBruteForce)
 {
     std::mt19937 rng(12345);

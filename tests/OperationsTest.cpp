@@ -21,8 +21,7 @@ std::string State(TCodeMemo &m)
 
 } // namespace
 
-// Down leaves the caret at the find's end, up at its start; a miss keeps the selection;
-// no find crosses a paragraph break. (Which occurrences are found: the random test below.)
+// Find leaves the caret at the far end, a miss keeps the selection, no find crosses a break.
 TEST(Find, CaretAtTheFarEndAndNeverAcrossBreaks)
 {
     TCodeMemo m;
@@ -56,8 +55,7 @@ TEST(ParagraphTextWrite, AppendsParagraphsAndKeepsTheCaret)
     EXPECT_EQ(State(m), "1\r\n\r\n\r\nfourth|7,0");
 }
 
-// A style command wraps the selection in its codes, or puts an empty pair at the caret,
-// which then types inside it; the caret keeps its end of the selection.
+// A style command wraps the selection in its codes, or puts a pair at the caret; the caret keeps its end.
 TEST(StyleCommands, CaretPlacementBySelectionSign)
 {
     const struct {
@@ -109,8 +107,7 @@ TEST(Clipboard, CutMovesTheWholeSelection)
     EXPECT_EQ(m.Text(), big.substr(100000));
 }
 
-// Successive searches down find exactly the occurrences a plain search finds, paragraph by
-// paragraph; searching up finds them in reverse, overlapping ones included.
+// Finds down hit exactly what a plain search hits, paragraph by paragraph; up in reverse, overlaps included.
 TEST(Find, AgreesWithAPlainSearch)
 {
     std::mt19937 rng(8);

@@ -1,6 +1,4 @@
-// The OPL dialect keyword tables: the word list's properties and the look of every entry
-// under each dialect. What the tables highlight in text is tested through the real passes
-// in HighlightTest.
+// The OPL keyword tables: the word list and the look of every entry per dialect (their use: HighlightTest).
 #include "TestUtil.h"
 
 #include "opl/OplKeywords.h"
@@ -52,9 +50,7 @@ TEST(OplWordTable, NoDuplicatesButTheKnownThreeAndNoMisspellings)
         EXPECT_EQ(seen.count(wrong), 0u) << wrong;
 }
 
-// The table holds exactly the words the translators reserve, REM aside (a comment, not a
-// keyword). Functions show as commands (SPACE aside, an old structure word) and the reserved
-// words as structure words, save those that have always been shown as commands.
+// The table holds exactly the reserved words but REM; functions look as commands (not SPACE).
 TEST(OplWordTable, HoldsEveryTranslatorWordInItsClass)
 {
     const std::vector<test::TOplFact> facts = test::ReadOplFacts();
@@ -85,9 +81,7 @@ TEST(OplWordTable, HoldsEveryTranslatorWordInItsClass)
         EXPECT_TRUE(known.count(w)) << w << " is no OPL word";
 }
 
-// The whole table, cross-checked against the class and tag of each word; a word the list
-// repeats shows as present wherever its first entry does (the first entry wins). The table
-// of None (built only for callers that ask) is OPL 3's.
+// Every entry against its word's class and tag, a repeated word as its first entry; None's table is OPL 3's.
 TEST(OplKeywordTable, EveryEntryLooksAsItsClassAndTagSay)
 {
     const struct {

@@ -44,10 +44,7 @@ std::vector<std::string> Lines(const std::string &text)
 
 } // namespace
 
-// Series 5 source files convert to their text: with the length in each of its three forms,
-// with the Series 5's special bytes, and without a usable length (a bad form: from offset
-// 38; a length past the end: from the text's start) up to the byte 1 or the end, the
-// unended last line kept as the normal path keeps it.
+// Series 5 files convert with any length form, special bytes, or a bad length (then to byte 1 or the end).
 TEST(Opl32, ConvertsToTheTextOfTheFile)
 {
     const std::string z(20000, 'z'), bad = MakeOpl32("", 1).substr(0, 36);
@@ -68,8 +65,7 @@ TEST(Opl32, ConvertsToTheTextOfTheFile)
         EXPECT_EQ(Convert(c.File), c.Text) << testing::PrintToString(c.File.substr(0, 60));
 }
 
-// Recognised by bytes 8 to 11 only beyond 32 bytes (a shorter file is plain text, up to its
-// first NUL); an opened one is converted, stays modified, and gets no compensation code.
+// Recognised by bytes 8-11 only beyond 32 bytes; opened converted, modified, without a compensation code.
 TEST(Opl32, RecognisedOnlyBeyond32BytesAndOpenedModified)
 {
     const std::string f = MakeOpl32("PROC a:\x06\x02" "bold\x06", 1);
@@ -86,8 +82,7 @@ TEST(Opl32, RecognisedOnlyBeyond32BytesAndOpenedModified)
     }
 }
 
-// Real Series 5 files convert to the same lines as their plain-text twins. (The plain-text
-// TOPX.OPL is an older version of the program, not a twin of s5/TOPX.)
+// Real Series 5 files convert to the lines of their plain-text twins (TOPX.OPL is older, not a twin).
 TEST(Opl32, RealFilesMatchTheirTwins)
 {
     for (auto [bin, txt] : {std::pair{"s5/TESTOPX", "text/TESTOPX.OPL"}, {"s5/TOPXCLBK", "text/TOPXCLBK.OPL"},
@@ -103,8 +98,7 @@ TEST(Opl32, RealFilesMatchTheirTwins)
         << "the text ends with two line ends";
 }
 
-// Series 5 files cut short at every length: never an error, and the text is what the file
-// holds up to the cut (a prefix of the whole file's text); the document opens each one.
+// A Series 5 file cut at any length: no error, a prefix of the whole text, and the document opens it.
 TEST(Opl32, TruncatedFilesKeepTheirText)
 {
     const std::string whole = ReadFile(Data("s5/TESTOPX"));

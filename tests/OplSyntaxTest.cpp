@@ -1,5 +1,4 @@
-// The OPL front end: one known error per small program, errors inserted into a clean
-// program, every real program read without a crash, the word facts against their list.
+// The OPL front end: known errors, errors inserted into clean programs, real programs, the word facts.
 #include "TestUtil.h"
 
 #include "opl/OplKeywords.h"
@@ -185,8 +184,7 @@ TEST(OplSyntax, GoesToTheDefinitionOfProceduresConstantsLabelsAndGlobals)
     EXPECT_EQ(def(37, "LEN"), "none");
 }
 
-// Every program at hand gets a verdict in every dialect; the ones that translate on their
-// machines check clean.
+// Every program at hand gets a verdict in every dialect; those that translate on their machines check clean.
 TEST(OplSyntax, RealProgramsGetAVerdictAndTheCleanOnesCheckClean)
 {
     namespace fs = std::filesystem;

@@ -1,5 +1,4 @@
-// Failing disks, killed saves, permissions and hostile files: no crash, no hang, nothing
-// lost, and no failure reported as success. The command-line cases run the real program.
+// Failing disks, killed saves, permissions, hostile files: no crash, hang, loss, or failure called success.
 #include "ScriptedUi.h"
 #include "TestUtil.h"
 
@@ -40,8 +39,7 @@ std::vector<std::string> Names(const std::string &dir)
 
 } // namespace
 
-// A disk that fills up part-way, for many lengths: the old file stays byte for byte, no
-// temporary file is left, the document stays modified, and the error says so.
+// A disk full at any length: the old file stays, no temporary file is left, still modified, the error said.
 TEST(FaultInjection, DiskFullAtEveryPointKeepsTheOldFile)
 {
     TTempDir t;
@@ -96,8 +94,7 @@ TEST(FaultInjection, DiskFullAtEveryPointKeepsTheOldFile)
     }
 }
 
-// A save killed at any moment (kill -9) leaves the old file or the new one, never a mixture;
-// what may be left beside it is a hidden temporary file that no one takes for the document.
+// A save killed at any moment leaves the old file or the new, never a mixture (maybe a hidden temp file).
 TEST(FaultInjection, KilledSaveLeavesOldOrNewNeverAMixture)
 {
     TTempDir t;
@@ -136,8 +133,7 @@ TEST(FaultInjection, KilledSaveLeavesOldOrNewNeverAMixture)
     EXPECT_GT(sawOld, 0) << "no kill landed inside a save";
 }
 
-// Paths that cannot be read or written: a clear message, exit status 2, nothing lost. The
-// program runs as the user nobody, since root may write anywhere. (A missing file: CliTest.)
+// Unreadable or unwritable paths (run as nobody): a clear message, exit status 2, nothing lost.
 TEST(FaultInjection, PermissionsAndMissingPaths)
 {
     std::string as;
@@ -177,8 +173,7 @@ TEST(FaultInjection, PermissionsAndMissingPaths)
     EXPECT_EQ(ReadFile(t / "secret.opl"), "hidden");
 }
 
-// Every writer against every kind of target: the window's Save and --convert alike follow
-// links, rewrite hard-linked files in place and refuse FIFOs, devices and folders.
+// Save and --convert follow links, rewrite hard-linked files in place, refuse FIFOs, devices and folders.
 TEST(HostileFiles, EveryWriterAgainstEveryKindOfTarget)
 {
     for (const bool window : {true, false}) {
@@ -234,8 +229,7 @@ TEST(HostileFiles, EveryWriterAgainstEveryKindOfTarget)
     }
 }
 
-// A settings file of junk, of enormous lines, or that is a FIFO: read without a hang,
-// usable values, and what is written back reads back the same.
+// A settings file of junk, enormous lines, or a FIFO: no hang, usable values, written back intact.
 TEST(HostileFiles, SettingsFileJunk)
 {
     TTempDir t;

@@ -30,8 +30,7 @@ void Select(TCodeMemo &m, int32_t s, int32_t e)
 }
 
 
-// The same text with line feeds inside paragraphs made into another non-delimiter, as a
-// fresh load would otherwise read them as breaks.
+// The text with line feeds inside paragraphs made another byte, which a fresh load would read as breaks.
 std::string ForFreshLoad(const std::string &flat)
 {
     std::string out;
@@ -256,8 +255,7 @@ TEST(Replace, DifferentialAgainstAByteModel)
     EXPECT_GE(edits, 20000);
 }
 
-// Typing as Multi groups it: a run of word characters, a blank or punctuation after a word
-// starting the next step, a break, a pause, a caret move; Redo by Ctrl+Y and Ctrl+Shift+Z.
+// Multi undo groups typing by words, breaks, pauses, caret moves, Backspace and Delete runs; Redo by Ctrl+Y.
 TEST(Undo, MultiGroupsTypingAsEditorsDo)
 {
     TCodeMemo m;
@@ -337,8 +335,7 @@ TEST(Undo, MultiGroupsTypingAsEditorsDo)
     EXPECT_EQ(m.SelStart(), 5) << "the caret where the first Backspace was pressed";
 }
 
-// Replace All: case, whole words, line breaks in the replacement, style codes around an
-// occurrence; one undo step gives back the exact text and the redo the replaced one.
+// Replace All (case, whole words, breaks, style codes) is one undo step, and redo gives the replaced text.
 TEST(Undo, ReplaceAllIsOneStep)
 {
     struct TCase {

@@ -1,6 +1,4 @@
-// The one stand-in for the person at the screen: answers every question of the document
-// and the window from a script, and keeps all it was asked or told, in order (errors
-// prefixed "error: ").
+// The person at the screen: answers every question from a script, keeps what it was asked or told, in order.
 #pragma once
 
 #include "app/document/Document.h"

@@ -40,8 +40,7 @@ TEST(Store, EmptyControlAndPositions)
     EXPECT_EQ(nav.CharAt(), 'x');
 }
 
-// The paragraph array against a plain vector, over random insertions, removals and shifts
-// near and far from each other: the blocks and the pending shift must never show.
+// The paragraph array against a plain vector over random insertions, removals and shifts: blocks never show.
 TEST(ParagraphArray, BehavesLikeAPlainArray)
 {
     struct Model {

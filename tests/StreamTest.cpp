@@ -49,8 +49,7 @@ TEST(Load, NulEndsTheTextAndByteFiveBecomes167)
     EXPECT_EQ(memo.Par(2).Lines().At(0).Style, 0) << "and the closing code ends it";
 }
 
-// Bytes in memory are read where they stand; a stream is read in 65,500-byte pieces. Both
-// give the same store, whatever falls on a piece's edge.
+// Bytes in memory and a stream read in 65,500-byte pieces give the same store, whatever lies on the edges.
 TEST(Load, InPiecesAsInOnePiece)
 {
     const std::string edge(65499, 'q');

@@ -119,8 +119,7 @@ inline std::string Q(const std::string &path)
 }
 
 #ifdef QUENVEL_SHARED_FACTS
-// One word of the OPL translators' word tables: its class ("function", "keyword" or
-// "reserved") and whether the Series 3a and the Series 5 translators accept it.
+// A translator word: its class (function, keyword, reserved), whether the 3a and 5 translators accept it.
 struct TOplFact {
     std::string Word, Class;
     bool Series3a = false, Series5 = false;
@@ -144,8 +143,7 @@ inline std::vector<TOplFact> ReadOplFacts()
     return facts;
 }
 
-// The words the Siena's table marks as missing although the Series 3a has them (the
-// Siena shares the Series 3a's OPL; no public source says which words it lacks).
+// The words the Siena's table lacks although the Series 3a has them.
 inline bool SienaLacks(const std::string &word)
 {
     static const char *const words[] = {
@@ -166,8 +164,7 @@ struct TRun {
     std::string out, err; // as the program wrote them, byte for byte
 };
 
-// Runs the real program with a time limit (a hang is a failure, status 124); `prefix`
-// goes before it on the command line (setpriv, to run it as another user).
+// Runs the real program, a hang failing (status 124); `prefix` goes first (setpriv, to run as another user).
 inline TRun RunProgram(const std::string &args, const std::string &prefix = "")
 {
     TTempDir t;

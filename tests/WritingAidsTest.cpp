@@ -117,8 +117,7 @@ TEST(SyntaxHint, TypingAndMovingTheCaret)
         EXPECT_EQ(NextSyntaxHint(c.line, c.col, c.before), c.after) << c.line << " @" << c.col;
 }
 
-// Every hint starts with its own command; "var" marks exactly the dialog items that write
-// a variable, and only as their first argument.
+// Every hint starts with its command; "var" marks exactly the dialog items writing a variable, first only.
 TEST(SyntaxHint, EveryHintSpellsItsOwnCommand)
 {
     ASSERT_EQ(SyntaxHintTable().size(), 19u);
@@ -243,8 +242,7 @@ std::set<std::string> MachinesOf(const std::string &entry)
 
 } // namespace
 
-// Every word the editor highlights opens an entry with F1, and every entry names the machines
-// whose translators accept its word; the tree's badges say the same as the entries.
+// Every highlighted word opens an F1 entry naming the machines that accept it; the tree's badges agree.
 TEST(HelpSet, EveryWordHasAnEntryTrueToTheTranslators)
 {
     const std::vector<TOplFact> facts = ReadOplFacts();

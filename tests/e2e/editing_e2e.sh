@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Everyday editing in the real window under Xvfb, line numbers on in the settings file: a
-# 2,000-line file made from a real program (each line indented, line 1234 by a mix of
-# blanks), opened at line 1234. The gutter's thousands column, blank at the top of the file,
-# shows digits there; End, Enter and one character make a line carrying the mixed blanks,
-# saved with Ctrl+S.
+# Line numbers on, a 2,000-line file opened at line 1234 (indented by mixed blanks): the
+# gutter's thousands column, blank at the top, shows digits there; End, Enter and a
+# character make a line carrying the mixed blanks.
 # Usage: editing_e2e.sh QUENVEL_BINARY PROGRAM.opl
 set -euo pipefail
 bin=$1 program=$2
@@ -17,16 +15,11 @@ out[1233] = b' \t  MIXED'
 open(sys.argv[2], 'wb').write(b'\r\n'.join(out))
 MAKE
 
-cat >"$work/drive.sh" <<'DRIVE'
-#!/usr/bin/env bash
-set -euo pipefail
-bin=$1 work=$2
-. "$E2E_WINDOW"
+drive <<'DRIVE'
 # ink in the editor's leftmost 12 pixels, half-way down the window
 leftink() {
     eval "$(xdotool getwindowgeometry --shell "$win")"
-    import -window root -crop "12x$((HEIGHT / 3))+$((X + 3))+$((Y + HEIGHT / 3))" "$work/$1.png"
-    convert "$work/$1.png" -colorspace Gray -threshold 60% -format '%[fx:1-mean]' info:
+    ink "$1" "12x$((HEIGHT / 3))+$((X + 3))+$((Y + HEIGHT / 3))"
 }
 start "$work/long.opl"
 top=$(leftink top)
@@ -40,8 +33,6 @@ xdotool type --delay 40 'Z'; sleep 0.3
 xdotool key ctrl+s; sleep 0.5
 close
 DRIVE
-chmod +x "$work/drive.sh"
-in_xvfb "$work/drive.sh" "$bin" "$work"
 [ -n "${E2E_KEEP:-}" ] && cp "$work"/*.png "$E2E_KEEP"/
 
 python3 - "$work/long.opl" <<'CHECK'

@@ -1,8 +1,6 @@
 # Sourced by the end-to-end scripts: skips (exit 77) when a tool is missing, then makes a
-# scratch folder $work holding a writable copy of the program as prog.opl (the shared
-# corpus is read-only; with "" the script writes its own) and a settings file of its own.
-# The driving scripts source $E2E_WINDOW for the window helpers below.
-# Usage: . setup.sh PROGRAM TOOL...
+# scratch folder $work holding a writable copy of the program as prog.opl (with "" the
+# script writes its own) and a settings file of its own. Usage: . setup.sh PROGRAM TOOL...
 e2e_program=$1
 shift
 for tool in "$@"; do
@@ -51,11 +49,23 @@ start() {
     xdotool windowfocus --sync "$win"
     sleep 0.5
 }
-# Closes the main window with Ctrl+X; it must go within ten seconds.
+# Closes the main window with Ctrl+X (or the key given); it must go within ten seconds.
 close() {
-    xdotool key ctrl+x
+    xdotool key "${1:-ctrl+x}"
     for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
     kill -0 "$pid" 2>/dev/null && fail "the window did not close"
     wait "$pid"
 }
+# The dark share of a part of the screen (WxH+X+Y), kept as NAME.png.
+ink() {
+    import -window root -crop "$2" "$work/$1.png"
+    convert "$work/$1.png" -colorspace Gray -threshold 60% -format '%[fx:1-mean]' info:
+}
 WINDOW
+# Runs the driving script read from stdin on a display of its own, with $bin, $work and the
+# window helpers above.
+drive() {
+    { printf '#!/usr/bin/env bash\nset -euo pipefail\nbin=$1 work=$2\n. "$E2E_WINDOW"\n'; cat; } >"$work/drive.sh"
+    chmod +x "$work/drive.sh"
+    in_xvfb "$work/drive.sh" "$bin" "$work"
+}

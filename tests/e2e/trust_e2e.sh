@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# The window's own commands never touch text the user did not edit, driven as a person
-# would under Xvfb: Enter twice in the Find dialog, then Escape; a selection, F8 and a
-# procedure chosen with Enter, then one typed character; a dialect switch with the caret
-# down the file leaves the text area showing text. The saved file must hold exactly the
-# one typed character at the procedure's line.
+# The window's own commands never touch text the user did not edit (Enter twice in Find,
+# Escape; a selection, F8, a procedure chosen with Enter, one typed character), and a dialect
+# switch with the caret down the file leaves the text area showing text.
 # Usage: trust_e2e.sh QUENVEL_BINARY PROGRAM.opl
 set -euo pipefail
 bin=$1 program=$2
@@ -11,11 +9,7 @@ bin=$1 program=$2
 procline=$("$bin" --procs "$work/prog.opl" | head -1 | cut -f1)
 [ -n "$procline" ] || { echo "FAIL: the program has no procedure"; exit 1; }
 
-cat >"$work/drive.sh" <<'DRIVE'
-#!/usr/bin/env bash
-set -euo pipefail
-bin=$1 work=$2
-. "$E2E_WINDOW"
+drive <<'DRIVE'
 start "$work/prog.opl"
 # Find: a word, Enter twice, Escape
 xdotool key ctrl+f
@@ -40,14 +34,11 @@ start "$work/prog.opl:37"; sleep 0.3
 xdotool key alt+t; sleep 0.3; xdotool key h; sleep 0.3; xdotool key Up Up Return; sleep 1
 eval "$(xdotool getwindowgeometry --shell "$win")"
 # the editor pane: below the menu, toolbars and title strip, left of the help pane
-import -window root -crop "$((WIDTH * 2 / 3))x$((HEIGHT / 3))+$((X + 10))+$((Y + HEIGHT / 4))" "$work/text.png"
-ink=$(convert "$work/text.png" -colorspace Gray -threshold 60% -format '%[fx:1-mean]' info:)
+ink=$(ink text "$((WIDTH * 2 / 3))x$((HEIGHT / 3))+$((X + 10))+$((Y + HEIGHT / 4))")
 echo "ink in the text area after the switch: $ink"
 awk -v ink="$ink" 'BEGIN { exit !(ink > 0.01) }' || fail "the text area is blank"
 kill $pid
 DRIVE
-chmod +x "$work/drive.sh"
-in_xvfb "$work/drive.sh" "$bin" "$work"
 
 # exactly one character more, at the start of the first procedure's line
 expect_saved "$program" "$work/prog.opl" "$procline" X

@@ -18,8 +18,7 @@ TEST(QtClipboard, BytesRoundTripThroughUnicode)
     EXPECT_EQ(BytesToQString("\x9c", cpIbm850), QString::fromUtf8("£"));
 }
 
-// A pasted character the code page lacks takes its closest form, or is left out and
-// reported, never replaced by "?"; a search takes the characters exactly or not at all.
+// A pasted character the code page lacks takes its closest form or is reported, never "?"; so does a search.
 TEST(QtClipboard, UnrepresentableCharactersFindTheirClosestFormOrAreReported)
 {
     std::u32string missing;
@@ -43,8 +42,7 @@ TEST(QtClipboard, SystemClipboardCarriesTheBytes)
     EXPECT_EQ(cb.GetText(), big);
 }
 
-// Pasting breaks lines exactly where loading the same bytes from a file does, so that a
-// save and reopen never changes what the user pasted.
+// Pasting breaks lines where loading the same bytes does, so a save and reopen keeps what was pasted.
 TEST(QtClipboard, PasteBreaksLinesAsLoadingDoes)
 {
     for (const std::string clip : {"one\ntwo\nthree\n", "mac\rlines\r", "dos\r\nlines", "lf cr\n\rpair",

@@ -1,5 +1,4 @@
-// The Open and Save As dialogs' file types: "OPL sources" first, names in any case and
-// without an extension.
+// The file dialogs' types: "OPL sources" first, names in any case and without an extension.
 #include "GuiTestUtil.h"
 
 #include "app/QtDocumentUi.h"

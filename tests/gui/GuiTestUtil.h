@@ -33,8 +33,7 @@ inline bool AllFormatted(TCodeMemo &m)
     return true;
 }
 
-// Lets queued work run: posted events, repaints and, in the background mode, the
-// formatting steps until every paragraph is laid out.
+// Lets posted events, repaints and, in the background mode, the formatting run until all is laid out.
 inline void Settle(TCodeMemo &m, int maxMs = 20000)
 {
     QElapsedTimer t;
@@ -45,10 +44,7 @@ inline void Settle(TCodeMemo &m, int maxMs = 20000)
     QCoreApplication::processEvents();
 }
 
-// Where a view's window differs from a full repaint of the same text and scroll position:
-// "" when it shows exactly the text, else the first rows that differ. What the window shows
-// is the viewport's part of the backing store, as the incremental repaints left it (on the
-// offscreen platform a screen grab reads the backing store and paints nothing).
+// "" when the window (its backing store, as repaints left it) shows what a full repaint does; else the rows.
 inline std::string ScreenDifferenceOf(TCodeMemoView &view)
 {
     QCoreApplication::sendPostedEvents();
@@ -77,9 +73,7 @@ inline std::string ScreenDifferenceOf(TCodeMemoView &view)
     return count == 0 ? "" : "the window shows stale rows:" + rows;
 }
 
-// An editor view set up the way the main window sets up its pane: Courier New 10pt,
-// no word wrap, both bars, a 2-pixel caret, no passing over codes, no hot keys, white,
-// the Siena table and the OPL spans.
+// An editor view set up as the main window's pane: Courier New 10pt, no wrap, both bars, Siena, OPL spans.
 struct TViewRig {
     std::unique_ptr<TCodeMemoView> view;
     std::unique_ptr<TKeywordList> table;
@@ -225,8 +219,7 @@ struct TViewRig {
     int32_t CaretColumn() { return Memo().CaretNav().Column(); }
 };
 
-// The main window on a program of its own (in a scratch folder, with a settings file of its
-// own), its questions answered by a script.
+// The main window on a program and settings file of its own in a scratch folder, its questions scripted.
 struct TWindowRig {
     test::TTempDir dir;
     test::TScriptedUi ui;

@@ -1,5 +1,4 @@
-// The main window on the offscreen platform: first start, the settings it writes, the
-// dialect menu and toolbar, menu shortcuts over the editor, and the close query.
+// The main window offscreen: first start, the settings written, dialect menu, shortcuts, close query.
 #include "app/FindDialog.h"
 #include "app/MainWindow.h"
 #include "app/QtDocumentUi.h"
@@ -101,8 +100,7 @@ TEST(MainWindow, SyntaxValuesOfTheSettingsFile)
     }
 }
 
-// Each command is one action wherever it is shown; a dialect switch keeps the caret's line
-// and the text's changes.
+// Each command is one action wherever shown; a dialect switch keeps the caret's line and the changes.
 TEST(MainWindow, OneActionPerCommandAndTheDialectSwitch)
 {
     TTempDir t;
@@ -146,8 +144,7 @@ TEST(MainWindow, OneActionPerCommandAndTheDialectSwitch)
     EXPECT_TRUE(w->close());
 }
 
-// Menu shortcuts are looked up before a key reaches the editor: Ctrl+S saves, Ctrl+Z is the
-// menu's Undo and Ctrl+X closes the window, all with the editor focused.
+// Menu shortcuts come before the focused editor: Ctrl+S saves, Ctrl+Z is the menu's Undo, Ctrl+X closes.
 TEST(MainWindow, MenuShortcutsWinOverTheEditor)
 {
     TTempDir t;
@@ -188,9 +185,7 @@ TEST(MainWindow, MenuShortcutsWinOverTheEditor)
 }
 
 
-// The font and colour dialogs: the font dialog opens on the editor's own font (a family the
-// system lacks shows as the one standing in for it) and OK without a change keeps it; the
-// font colour and the background are chosen apart and reach the settings file.
+// The font dialog opens on the editor's font and OK keeps it; font and background colours reach the settings.
 TEST(MainWindow, FontDialogOpensOnTheEditorsFontAndColoursAreKept)
 {
     TTempDir t;
@@ -243,9 +238,7 @@ TEST(MainWindow, FontDialogOpensOnTheEditorsFontAndColoursAreKept)
         EXPECT_NE(ini.find(std::string(line) + "\n"), std::string::npos) << line << "\n" << ini;
 }
 
-// The everyday commands: undo and redo through several steps, Replace and Replace All in
-// the one find dialog, Select All, zoom, the Desktop keyboard and the recent files, all
-// kept in the settings file.
+// Undo and redo, Replace (All), Select All, zoom, Desktop keys, recent files kept in the settings.
 TEST(MainWindow, EverydayEditingCommands)
 {
     TTempDir t;

@@ -1,5 +1,4 @@
-// What the editor view draws: keyword and span colours, the selection, the end-of-paragraph
-// block, page breaks, and the single line drawn for the printer.
+// What the view draws: colours, the selection, the paragraph-end block, page breaks, the printed line.
 #include "GuiTestUtil.h"
 
 #include <QPainter>
@@ -28,10 +27,7 @@ protected:
     TCodeMemo &memo = rig.Memo();
 };
 
-// One rendering on a silver control: command words navy (and bold), plain words black,
-// words the dialect lacks red on a yellow band, remarks green and slanted to the end of
-// their paragraph, strings navy on white, blanks and the rest of the window silver; a page
-// break is a row of dashes across the middle of its row.
+// Each kind of text in its colours and style on a silver control, a page break as dashes across its row.
 TEST_F(Painting, EachKindOfTextTakesItsLook)
 {
     memo.SetColor(clSilver);
@@ -134,8 +130,7 @@ void ExpectInvertedIn(const QImage &before, const QImage &after, QRect r, QRect 
     EXPECT_EQ(inverted, r.width() * r.height());
 }
 
-// A selection inverts exactly its cells, either way round; a selected paragraph break shows
-// as a block after the line's end, one that ends at the paragraph's end does not.
+// A selection inverts exactly its cells; a selected paragraph break shows as a block after the line's end.
 TEST_F(Painting, SelectionInvertsExactlyTheSelectedCells)
 {
     memo.SetHideSelection(false);
@@ -193,8 +188,7 @@ TEST_F(Painting, HiddenSelectionShowsOnlyWhileFocused)
     EXPECT_EQ(InvertedPixels(before, rig.Grab(), inner), inner.width() * inner.height());
 }
 
-// The ink of every character lies in the cell the layout gives it, whatever the fonts
-// along the line, and wherever the line is scrolled to.
+// Every character's ink lies in the cell the layout gives it, whatever the fonts and the sideways scroll.
 TEST_F(Painting, GlyphsSitInTheCellsTheLayoutGivesThem)
 {
     const std::string line = "PRINT \x02"
@@ -231,8 +225,7 @@ TEST_F(Painting, GlyphsSitInTheCellsTheLayoutGivesThem)
 
 // ---- the printer's line ----
 
-// A paragraph drawn for the printer: the screen line's glyphs and colours, one line only,
-// clipped to the target width; the screen layout comes back after.
+// A paragraph printed: the screen line's glyphs and colours, one line, clipped; the screen layout back after.
 TEST_F(Painting, PrintedLineMatchesTheScreenLineWithinTheTargetWidth)
 {
     rig.Load("  PRINT \"hello\" REM tail\r\n" + std::string(200, 'W'));

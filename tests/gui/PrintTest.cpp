@@ -1,5 +1,4 @@
-// Printing: the page layout, failures, and the listing Print to PDF writes (wrapped lines,
-// "Page N of M").
+// Printing: the page layout, failures, and the PDF listing (wrapped lines, "Page N of M").
 #include "GuiTestUtil.h"
 
 #include "app/Printing.h"
@@ -74,8 +73,7 @@ TEST(Printing, PrintLayoutAtSixHundredPpi)
     EXPECT_EQ(r.Memo().SelStart() * 100 + r.Memo().SelLength(), 504) << "the selection is kept";
 }
 
-// Printing that cannot go ahead (no default printer, a PDF that cannot be written) says
-// why and keeps the selection.
+// Printing that cannot go ahead (no printer, an unwritable PDF) says why and keeps the selection.
 TEST(Printing, PrintThatFailsSaysSoAndKeepsTheSelection)
 {
     TWindowRig r("PROC main:\r\nENDP");
@@ -95,8 +93,7 @@ TEST(Printing, PrintThatFailsSaysSoAndKeepsTheSelection)
     }
 }
 
-// The PDF holds the whole text of a line wider than the page, on indented continuation
-// lines, and each header counts the pages.
+// The PDF holds all of a line wider than the page on indented continuation lines; headers count the pages.
 TEST(Printing, PrintToPdfWrapsLongLinesAndCountsPages)
 {
     std::string words, text = "PROC main:\r\n  PRINT \"";

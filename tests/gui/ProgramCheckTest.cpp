@@ -1,5 +1,4 @@
-// The program checked in the window: typing an error underlines it after a pause, Check
-// Program lists it, a double click goes there, F12 goes to a definition and Alt+Left back.
+// The program check in the window: underlines after a pause, the error list, F12 to a definition, Alt+Left.
 #include "GuiTestUtil.h"
 
 #include "app/ErrorPane.h"

@@ -1,5 +1,4 @@
-// What the window shows after edits and programmatic changes is exactly what a full
-// repaint of the same text shows, and the caret stands where its text position is.
+// After changes by the program the window shows exactly what a full repaint shows, the caret at its position.
 #include "GuiTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -39,9 +38,7 @@ protected:
     }
 };
 
-// Changes made by the program rather than by keys and mouse (those are checked after every
-// step of the random input test): the window shows exactly the text, the caret stands at
-// its text position, and SelCol reports the move as every other caret move does.
+// Changes by the program (keys and mouse: RandomInput) repaint exactly, place the caret, report caret moves.
 TEST_F(Screen, ChangesByProgramShowExactlyTheText)
 {
     const std::pair<const char *, std::function<void()>> changes[] = {

@@ -1,6 +1,4 @@
-// Scrolling the editor view: scroll bar scaling on very long documents, the caret kept in
-// view by every caret move, and the bars' pictures. (That the caret is drawn at its text
-// position however the view scrolls is checked after every step of the random input test.)
+// Scrolling: the bar's scale on very long documents, the caret kept in view by every move, the bars' look.
 #include "GuiTestUtil.h"
 
 #include <QTest>
@@ -73,9 +71,7 @@ TEST_P(LongDocument, ScrollBarStaysWithinItsRangeAndReachesTheEnd)
     EXPECT_EQ(memo.CheckInvariants(), "");
 }
 
-// The bar's scale never leaks into the steps: an arrow click moves one display line, a
-// page click a page, a wheel notch the desktop's three lines; and none of them moves the
-// text sideways when the horizontal offset lies between two units of its bar.
+// The bar's scale never leaks into arrow, page and wheel steps, nor moves the text sideways between units.
 TEST_P(LongDocument, ArrowPageAndWheelStepsIgnoreTheBarsScale)
 {
     const int n = GetParam();
@@ -212,8 +208,7 @@ TEST(CaretInView, LongLinesScrollSidewaysInStepsOfFiveSpaces)
 
 } // namespace
 
-// The bars keep their last picture while they are at rest: after every change, each shows
-// exactly what a bar of its own settings, newly drawn, shows.
+// A bar at rest shows, after every change, exactly what a newly drawn bar of its settings shows.
 TEST(ScrollBars, AtRestShowWhatTheStyleDrawsAfterEveryChange)
 {
     TViewRig rig{umImmediate, 500, 300};

@@ -1,6 +1,4 @@
-// What the view adds to the control's input (tests/InputTest.cpp drives the control on a
-// fake host): Qt's keys become the control's keys and characters, the clipboard is the
-// system's, the pointer takes the shape a keyword asks for, and a timer drives auto-scroll.
+// What the view adds to the control's input: Qt keys, the system clipboard, pointer shapes, auto-scroll.
 #include "GuiTestUtil.h"
 
 #include <QClipboard>

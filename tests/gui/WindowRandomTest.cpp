@@ -1,7 +1,4 @@
-// The main window's own commands, in long random sequences on real programs: the text
-// changes only when an editing command runs (and then only at the selection), a jump
-// leaves a bare caret at its target, the window shows exactly what a full repaint shows
-// with the caret in view, and the status bar shows the caret's whole line and column.
+// Random window commands on real programs: only edits change text, jumps leave a bare caret, repaints exact.
 #include "GuiTestUtil.h"
 
 #include "app/FindDialog.h"
@@ -24,8 +21,7 @@ using namespace quenvel::test;
 
 namespace {
 
-// The real programs the sequences run on: the project's own test data, and the shared
-// corpus where it is present.
+// The programs the sequences run on: the test data, and the shared corpus where present.
 std::vector<std::string> Programs()
 {
     std::vector<std::string> files{Data("text/frame.tpl")};
@@ -253,8 +249,7 @@ TEST(WindowRandom, CommandsNeverTouchTextTheUserDidNotEdit)
     }
 }
 
-// A line number of four digits shows whole in the status bar, and the column stays inside
-// a narrow window. (A dialect switch with the caret down a file: tests/e2e/trust_e2e.sh.)
+// A four-digit line number shows whole in the status bar and the column stays inside a narrow window.
 TEST(WindowRandom, FourDigitLineNumbersFitTheStatusBar)
 {
     std::string text;

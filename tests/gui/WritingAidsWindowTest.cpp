@@ -1,5 +1,4 @@
-// The writing aids in the main window: procedures, find, the help tree, the hint line,
-// Enter's indentation and the help window (printing: PrintTest.cpp).
+// The writing aids in the window: procedures, find, help tree, hint line, Enter's indentation, help window.
 #include "GuiTestUtil.h"
 
 #include "app/FindDialog.h"
@@ -109,8 +108,7 @@ TEST(WritingAids, FindAndFindNext)
     EXPECT_EQ(r.Memo().SelStart(), 0);
 }
 
-// Enter in the Find dialog finds the next match, again and again, and never reaches the
-// text; Escape closes the dialog.
+// Enter in the Find dialog finds again and again and never reaches the text; Escape closes it.
 TEST(WritingAids, EnterInTheFindDialogFindsAndNeverEdits)
 {
     TWindowRig r("PROC a:\r\n  x%=1\r\n  x%=2\r\nENDP");
@@ -145,8 +143,7 @@ TEST(WritingAids, TabSizeLimitsAndPanes)
     EXPECT_EQ(r.ui.asked.back(), "error: 'x' is not a valid integer value");
 }
 
-// The tree's content and its rules are tested without a window; here, that the pane shows
-// them and a double click reaches the text or the help.
+// The tree pane shows its content, and a double click reaches the text or the help.
 TEST(WritingAids, HelpTreeInsertsLeavesAndShowsEntries)
 {
     TWindowRig r("PROC a:\r\n");
@@ -182,8 +179,7 @@ TEST(WritingAids, HintLineEnterIndentationAndHelp)
     EXPECT_EQ(r.w->HelpWindow()->Browser()->source().fileName().toStdString(), "index.html");
 }
 
-// F1 pressed in the editor opens the entry of the word at the caret, also for the words that
-// have no place in the tree; elsewhere it opens the contents.
+// F1 in the editor opens the entry of the word at the caret, also words not in the tree; elsewhere contents.
 TEST(WritingAids, F1OpensTheEntryOfAnyHighlightedWord)
 {
     TWindowRig r("PROC main:\r\n  x = ABS(-1.5)\r\n  GETEVENT32 ev&()\r\n  gPRINT x\r\nENDP\r\n");
