@@ -81,14 +81,8 @@ struct TFakeRig {
     }
     ~TFakeRig() { memo.SetHost(nullptr); }
     void Load(const std::string &text) { LoadString(memo, text); }
-    void Select(int32_t pos, int32_t len = 0)
-    {
-        memo.SetSelLength(0);
-        memo.SetSelStart(pos);
-        memo.SetSelLength(len);
-    }
-    // "text|caret,selection length"
-    std::string State() { return memo.Text() + "|" + std::to_string(memo.SelStart()) + "," + std::to_string(memo.SelLength()); }
+    void Select(int32_t pos, int32_t len = 0) { test::Select(memo, pos, pos + len); }
+    std::string State() { return test::State(memo); }
     int32_t CaretLine() { return memo.CaretNav().DisplayLine(); }
     int32_t CaretColumn() { return memo.CaretNav().Column(); }
 

@@ -5,22 +5,6 @@
 using namespace quenvel;
 using namespace quenvel::test;
 
-namespace {
-
-void Select(TCodeMemo &m, int32_t s, int32_t e)
-{
-    m.SetSelLength(0);
-    m.SetSelStart(s);
-    m.SetSelLength(e - s);
-}
-
-std::string State(TCodeMemo &m)
-{
-    return m.Text() + "|" + std::to_string(m.SelStart()) + "," + std::to_string(m.SelLength());
-}
-
-} // namespace
-
 // Find leaves the caret at the far end, a miss keeps the selection, no find crosses a break.
 TEST(Find, CaretAtTheFarEndAndNeverAcrossBreaks)
 {

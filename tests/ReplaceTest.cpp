@@ -22,14 +22,6 @@ struct TOpl3 {
     }
 };
 
-void Select(TCodeMemo &m, int32_t s, int32_t e)
-{
-    m.SetSelLength(0);
-    m.SetSelStart(s);
-    m.SetSelLength(e - s);
-}
-
-
 // The text with line feeds inside paragraphs made another byte, which a fresh load would read as breaks.
 std::string ForFreshLoad(const std::string &flat)
 {

@@ -26,6 +26,20 @@ inline std::string SaveString(TCodeMemo &memo)
     return s.AsString();
 }
 
+// Selects from s to e, the caret at e.
+inline void Select(TCodeMemo &m, int32_t s, int32_t e)
+{
+    m.SetSelLength(0);
+    m.SetSelStart(s);
+    m.SetSelLength(e - s);
+}
+
+// "text|caret,selection length"
+inline std::string State(TCodeMemo &m)
+{
+    return m.Text() + "|" + std::to_string(m.SelStart()) + "," + std::to_string(m.SelLength());
+}
+
 inline std::vector<std::string> Paragraphs(TCodeMemo &memo)
 {
     std::vector<std::string> v;
