@@ -156,33 +156,6 @@ TEST(OplHighlighting, WordsAndBoundaries)
     }
 }
 
-// REM opens a remark only as a word of its own; typing against it unmakes the remark.
-TEST(OplHighlighting, RemIsACommentOnlyAsAWordOfItsOwn)
-{
-    const std::pair<const char *, const char *> cases[] = {
-        {"\tRem\tnote", "Rem\tnote"}, {"x=(1)REM.", "REM."}, {"REM\"q\" GLOBAL", "REM\"q\" GLOBAL"},
-        {"extremes&=1", ""}, {"x_rem=rem_1", ""}, {"rem9 2rem", ""},
-    };
-    TOplControl c(TDialect::Opl5);
-    auto comment = [&c] {
-        std::string got;
-        for (const TRunText &r : Runs(c.memo))
-            if (r.style == fsItalic && r.fg == clGreen)
-                got += r.text;
-        return got;
-    };
-    for (const auto &[text, expected] : cases) {
-        c.Load(text);
-        EXPECT_EQ(comment(), expected) << text;
-    }
-    // typing against a REM unmakes its comment; taking the letter away makes it again
-    c.Load("x=1 REM y");
-    for (auto [at, len, typed, expected] : {std::tuple{7, 0, "A", ""}, {7, 1, "", "REM y"}, {4, 0, "_", ""}}) {
-        c.memo.SetSelStart(at), c.memo.SetSelLength(len), c.memo.SetSelText(typed);
-        EXPECT_EQ(comment(), expected) << at << typed;
-    }
-}
-
 // ---- differential test against a deliberately simple matcher ----
 
 namespace {
