@@ -113,19 +113,6 @@ TEST(Replace, EventsAndSelection)
     EXPECT_EQ(changes, 2) << "nothing happens for an empty text over an empty selection";
 }
 
-TEST(Replace, TypingAStringStartHighlightsTheNewRegion)
-{
-    TOpl3 c;
-    LoadString(c.memo, "x abc\" PRINT y");
-    c.memo.ParseAllKeywords();
-    Select(c.memo, 2, 2);
-    c.memo.SetSelTextBuf("\"");
-    auto runs = HighlightRuns(c.memo);
-    ASSERT_GE(runs.size(), 1u);
-    EXPECT_EQ(runs[0].Col, 2);
-    EXPECT_EQ(runs[0].Len, 5) << "to and including the next double quote";
-}
-
 // Thousands of random replacements, undos, redos and saves against a plain byte-string
 // model: the text after each replacement (breaks, lone line feeds, the byte 5, the
 // compensation codes), the caret, navigators elsewhere, the highlighting a fresh load
