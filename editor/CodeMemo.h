@@ -345,6 +345,9 @@ public:
     int AvailableWidth(int width) const;
     // Re-breaks a paragraph from one of its lines; returns the number of its last display line.
     int32_t FormatParagraph(int32_t par, int32_t fromLine, TSurface &canvas, int width, bool selectFont);
+    // Whether a paragraph's one laid-out line (the text's `end` bytes) reads the same as the
+    // line a paragraph without line records has.
+    bool IsPlainLine(const TLineRec &line, int32_t end) const;
     void FormatRange(int32_t first, int32_t last);
     void ReformatAll();
     void BackgroundStep();

@@ -212,7 +212,8 @@ void TCodeMemo::WriteFreshRuns(TParagraphRec &par, size_t count, const TKeywordM
     par.Text = buf;
     par.Capacity = size;
     par.MarkCount = 2 * static_cast<int32_t>(count);
-    par.Lines().At(0).EndByte = size;
+    if (par.LineRecs)
+        par.LineRecs->At(0).EndByte = size;
 }
 
 // Two keyword lists that find the same runs and differ only in colours.

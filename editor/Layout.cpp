@@ -368,6 +368,14 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
         TLineBreaker<TCanvasStyleRun>(st, t, end, avail, tabStops_, made, widest_).Break(from.StartByte);
     }
 
+    if (fromLine == 0 && made.size() == 1 && IsPlainLine(made[0], end)) {
+        // one line as a paragraph without records has it: they are given back
+        par.LoadStyle = static_cast<uint8_t>(made[0].Style);
+        delete par.LineRecs;
+        par.LineRecs = nullptr;
+        store_.AddLines(1 - oldCount);
+        return ParFirstLine(pi);
+    }
     lines.SetCount(fromLine + static_cast<int32_t>(made.size()));
     for (size_t k = 0; k < made.size(); ++k)
         lines.At(fromLine + static_cast<int32_t>(k)) = made[k];
@@ -375,6 +383,14 @@ int32_t TCodeMemo::FormatParagraph(int32_t pi, int32_t fromLine, TSurface &canva
         lines.SetCapacity(lines.Count());
     store_.AddLines(lines.Count() - oldCount);
     return ParFirstLine(pi) + lines.Count() - 1;
+}
+
+bool TCodeMemo::IsPlainLine(const TLineRec &line, int32_t end) const
+{
+    // its width is read only to align it right or centred, or to stretch it (a paragraph's
+    // last line never stretches)
+    return alignment_ == taLeftJustify && line.StartByte == 0 && line.EndByte == end && line.SpaceCount == 0 &&
+           line.Style <= UINT8_MAX && line.DynStyle == TDynStyle{};
 }
 
 void TCodeMemo::FormatOne(int32_t p, TSurface &canvas, int width, int32_t &delta)

@@ -103,7 +103,8 @@ void TCodeMemo::SetAlignment(TAlignment a)
 {
     if (a == alignment_)
         return;
-    const bool relayout = !wordWrap_ && (a != taLeftJustify || alignment_ != taLeftJustify);
+    // lines aligned otherwise than left need their widths, which left-aligned lines may not keep
+    const bool relayout = a != taLeftJustify || (!wordWrap_ && alignment_ != taLeftJustify);
     alignment_ = a;
     if (relayout)
         LayoutChanged();

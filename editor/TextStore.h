@@ -143,8 +143,9 @@ struct TParagraphRec {
     // and written through TPLL::FirstLine / TPLL::Start, which add the pending shift.
     int32_t RawFirstLine;
     int32_t RawStart;
-    // The display lines; none until first needed, for a paragraph as loaded, which then has
-    // one line over its text that starts with LoadStyle.
+    // The display lines. None for a paragraph as loaded, and for one laid out on a single
+    // line whose width nothing reads (see TCodeMemo::FormatParagraph): it has one line over
+    // its text that starts with LoadStyle and no dynamic style, made when first asked for.
     mutable TLL *LineRecs;
     int32_t MarkCount;
     uint8_t Formatted;
@@ -157,7 +158,7 @@ struct TParagraphRec {
     TLL &Lines() const
     {
         if (!LineRecs)
-            LineRecs = new TLL(TLineRec{0, ByteSize(), 0, 0, 0, LoadStyle, TDynStyle{}});
+            LineRecs = new TLL(TLineRec{0, ByteSize(), 0, 0, ByteSize(), LoadStyle, TDynStyle{}});
         return *LineRecs;
     }
     int32_t LineCount() const { return LineRecs ? LineRecs->Count() : 1; }
