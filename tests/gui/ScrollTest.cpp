@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <random>
 
 using namespace quenvel;
 using namespace quenvel::guitest;
@@ -133,46 +132,6 @@ TEST(BackgroundFormatting, LongDocumentEndsFullyLaidOutWithAScaledBar)
     rig.Key(Qt::Key_End, Qt::ControlModifier);
     ExpectCaretInView(rig);
     EXPECT_EQ(memo.SelStart(), memo.TextLength());
-}
-
-TEST(CaretInView, EveryCaretMoveKeepsTheCaretOnThePage)
-{
-    // lines of mixed lengths, some far wider than the window
-    std::mt19937 rng(20240611);
-    std::string text;
-    for (int i = 0; i < 300; ++i) {
-        if (i)
-            text += "\r\n";
-        const int len = static_cast<int>(rng() % 7 == 0 ? 150 + rng() % 200 : rng() % 40);
-        for (int k = 0; k < len; ++k)
-            text += static_cast<char>('a' + (i + k) % 26);
-    }
-    for (TUpdateMode mode : {umImmediate, umBackground, umOnNeed}) {
-        SCOPED_TRACE(static_cast<int>(mode));
-        TViewRig rig{mode};
-        rig.Load(text);
-        const auto no = Qt::NoModifier, ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier;
-        const std::pair<int, Qt::KeyboardModifiers> keys[] = {
-            {Qt::Key_Down, no},  {Qt::Key_Up, no},      {Qt::Key_PageDown, no},    {Qt::Key_PageUp, no},
-            {Qt::Key_End, no},   {Qt::Key_Home, no},    {Qt::Key_Right, no},       {Qt::Key_Left, no},
-            {Qt::Key_End, ctrl}, {Qt::Key_Home, ctrl},  {Qt::Key_Right, ctrl},     {Qt::Key_Down, shift},
-            {Qt::Key_PageDown, shift}, {Qt::Key_Left, ctrl}};
-        for (int step = 0; step < 400; ++step) {
-            const auto &[key, mods] = keys[rng() % std::size(keys)];
-            // now and then the view is scrolled away from the caret first
-            if (rng() % 10 == 0)
-                rig.view->verticalScrollBar()->setValue(static_cast<int>(rng() % 300));
-            rig.Key(key, mods);
-            if (mode == umBackground && step % 50 == 0)
-                QCoreApplication::processEvents();
-            SCOPED_TRACE(testing::Message() << "step " << step << " key " << key);
-            ExpectCaretInView(rig);
-            ExpectBarFollowsTopLine(rig);
-            if (testing::Test::HasFailure())
-                return;
-        }
-        EXPECT_EQ(rig.Memo().CheckInvariants(), "");
-    }
 }
 
 TEST(CaretInView, LongLinesScrollSidewaysInStepsOfFiveSpaces)
