@@ -18,7 +18,7 @@ xdotool key ctrl+y ctrl+y ctrl+y; save_as redone.opl
 xdotool key ctrl+r
 replace=$(findwin "^Replace$") || fail "no replace dialog"
 xdotool windowfocus --sync "$replace"; sleep 0.3
-xdotool type --delay 40 'proc'; xdotool key Tab; xdotool type --delay 40 'Pr0c'
+xdotool type --delay 40 'PROC'; xdotool key Tab; xdotool type --delay 40 'Pr0c'
 xdotool key alt+a; sleep 0.5; xdotool key Escape; sleep 0.3
 xdotool windowfocus --sync "$win"; sleep 0.3
 save_as replaced.opl
