@@ -144,19 +144,6 @@ TEST(Save, PackCodesDropsPairsWithOnlyCodesBetween)
     }
 }
 
-TEST(Save, MarksNeverLeaveTheControl)
-{
-    TCodeMemo memo;
-    LoadString(memo, "ab\r\ncd");
-    TCodeNavigator nav(&memo);
-    nav.SetPos(1);
-    nav.InsertMark(NoDynStyle());
-    nav.SetPos(6);
-    nav.Invalidate();
-    nav.InsertMark(NoDynStyle());
-    EXPECT_EQ(SaveString(memo), "ab\r\ncd");
-}
-
 TEST(Rtf, GoldenDocument)
 {
     TCodeMemo memo;
