@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The window's own commands never touch text the user did not edit (Enter twice in Find,
 # Escape; a selection, F8, a procedure chosen with Enter, one typed character), and a dialect
-# switch with the caret down the file leaves the text area showing text.
+# switch with the caret down the file leaves the text area showing text, F1 opens the help
+# and the dialect reaches the settings at Ctrl+X.
 # Usage: trust_e2e.sh QUENVEL_BINARY PROGRAM.opl
 set -euo pipefail
 bin=$1 program=$2
@@ -37,9 +38,12 @@ eval "$(xdotool getwindowgeometry --shell "$win")"
 ink=$(ink text "$((WIDTH * 2 / 3))x$((HEIGHT / 3))+$((X + 10))+$((Y + HEIGHT / 4))")
 echo "ink in the text area after the switch: $ink"
 awk -v ink="$ink" 'BEGIN { exit !(ink > 0.01) }' || fail "the text area is blank"
-kill $pid
+xdotool key F1; findwin "Quenvel Help" >/dev/null || fail "no help window"
+xdotool windowfocus --sync "$win"; sleep 0.3
+close
 DRIVE
 
 # exactly one character more, at the start of the first procedure's line
 expect_saved "$program" "$work/prog.opl" "$procline" X
-echo "trust end to end: only the typed character changed the file; the text shows after a dialect switch"
+grep -qx 'Syntax=OPL 3' "$QUENVEL_SETTINGS" || { echo "FAIL: the dialect chosen is not in the settings"; cat "$QUENVEL_SETTINGS"; exit 1; }
+echo "trust end to end: only the typed character changed the file; the text shows after a dialect switch, which is kept"
