@@ -59,19 +59,6 @@ TEST(HelpTree, CountsShapeAndBadges)
         EXPECT_EQ(nodes[static_cast<size_t>(FindNode(caption))].Badge, badge) << caption;
 }
 
-TEST(HelpTree, CaptionsAreSpeltAsOplSpellsThem)
-{
-    const std::pair<const char *, const char *> mended[] = {
-        {"Rigth$", "Right$"}, {"gDrawObnject", "gDrawObject"}, {"gIdentify", "gIdentity"},
-        {"exists", "exist"}, {"FindFile", "FindField"}, {"Loops, branchs, jumps", "Loops, branches, jumps"},
-        {"Screen and keyborad control", "Screen and keyboard control"}, {"Priniting", "Printing"},
-    };
-    for (auto [wrong, right] : mended) {
-        EXPECT_EQ(FindNode(wrong), -1) << wrong;
-        EXPECT_NE(FindNode(right), -1) << right;
-    }
-}
-
 TEST(HelpTree, DoubleClickInsertsLeafCaptionsOnly)
 {
     for (const char *leaf : {"gPrint", "Get, Get$", "do .. until"})
