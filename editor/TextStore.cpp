@@ -94,20 +94,122 @@ std::shared_ptr<uint8_t[]> MakeLargeBlock(size_t size)
     }
 }
 
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QUENVEL_TEXT_FROM_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUENVEL_TEXT_FROM_HEAP 1
+#endif
+#endif
+
+// Blocks of paragraph text up to kPooledText bytes, in sizes of kGrain bytes, carved from large
+// chunks (no header per block, huge pages where the system has them: a highlighted file is
+// millions of such blocks) and kept on a free list per size when given back. Longer text
+// comes from the heap, and all of it does under the address sanitizer, which then sees the
+// bounds of each block.
+class TTextPool
+{
+public:
+    static constexpr size_t kGrain = 16;
+    static constexpr int32_t kPooledText = 512;
+
+    static size_t SizeClass(int32_t capacity) { return (static_cast<size_t>(capacity) + kGrain - 1) / kGrain - 1; }
+    void *Take(size_t c)
+    {
+        if (Free *f = free_[c]) {
+            free_[c] = f->next;
+            return f;
+        }
+        const size_t bytes = (c + 1) * kGrain;
+        if (left_ < bytes) {
+            // what is left of the chunk (less than the largest block) stays unused
+            const size_t size = std::min(kFirstChunk << std::min<size_t>(chunks_, 5), kMostChunk);
+            next_ = AllocLarge(size);
+            left_ = size;
+            ++chunks_;
+        }
+        void *p = next_;
+        next_ += bytes;
+        left_ -= bytes;
+        return p;
+    }
+    void Give(void *p, size_t c)
+    {
+        auto *f = static_cast<Free *>(p);
+        f->next = free_[c];
+        free_[c] = f;
+    }
+
+private:
+    static constexpr size_t kFirstChunk = 256 * 1024;
+    static constexpr size_t kMostChunk = 8u << 20;
+    struct Free {
+        Free *next;
+    };
+    Free *free_[kPooledText / kGrain] = {};
+    uint8_t *next_ = nullptr;
+    size_t left_ = 0;
+    size_t chunks_ = 0; // kept for the life of the program
+};
+
+TTextPool &TextPool()
+{
+    static TTextPool *pool = new TTextPool(); // never destroyed: text may outlive statics
+    return *pool;
+}
+
+bool Pooled(int32_t capacity)
+{
+#if defined(QUENVEL_TEXT_FROM_HEAP)
+    (void)capacity;
+    return false;
+#else
+    return capacity <= TTextPool::kPooledText;
+#endif
+}
+
+} // namespace
+
 uint8_t *AllocText(int32_t capacity)
 {
-    void *p = std::malloc(capacity > 0 ? static_cast<size_t>(capacity) : 1);
+    capacity = std::max(capacity, 1);
+    void *p = Pooled(capacity) ? TextPool().Take(TTextPool::SizeClass(capacity))
+                               : std::malloc(static_cast<size_t>(capacity));
     if (!p)
         throw EOutOfMemory();
     return static_cast<uint8_t *>(p);
 }
 
-uint8_t *ReallocText(uint8_t *p, int32_t capacity)
+uint8_t *ReallocText(uint8_t *p, int32_t oldCapacity, int32_t capacity)
 {
-    void *q = std::realloc(p, capacity > 0 ? static_cast<size_t>(capacity) : 1);
-    if (!q)
-        throw EOutOfMemory();
-    return static_cast<uint8_t *>(q);
+    oldCapacity = std::max(oldCapacity, 1);
+    capacity = std::max(capacity, 1);
+    if (!Pooled(oldCapacity) && !Pooled(capacity)) {
+        void *q = std::realloc(p, static_cast<size_t>(capacity));
+        if (!q)
+            throw EOutOfMemory();
+        return static_cast<uint8_t *>(q);
+    }
+    if (Pooled(oldCapacity) && Pooled(capacity) &&
+        TTextPool::SizeClass(oldCapacity) == TTextPool::SizeClass(capacity))
+        return p;
+    uint8_t *q = AllocText(capacity);
+    std::memcpy(q, p, static_cast<size_t>(std::min(oldCapacity, capacity)));
+    FreeText(p, oldCapacity);
+    return q;
+}
+
+void FreeText(uint8_t *p, int32_t capacity)
+{
+    if (!p)
+        return;
+    capacity = std::max(capacity, 1);
+    if (Pooled(capacity))
+        TextPool().Give(p, TTextPool::SizeClass(capacity));
+    else
+        std::free(p);
 }
 
 namespace {
@@ -223,15 +325,10 @@ int32_t TLL::Add(const TLineRec *r)
     return count_ - 1;
 }
 
-void FreeText(uint8_t *p)
-{
-    std::free(p);
-}
-
 void GrowText(TParagraphRec &par, int32_t capacity)
 {
     if (par.OwnsText()) {
-        par.Text = ReallocText(par.Text, capacity);
+        par.Text = ReallocText(par.Text, par.Capacity, capacity);
     } else {
         uint8_t *own = AllocText(capacity);
         std::memcpy(own, par.Text, static_cast<size_t>(par.ByteSize()));
@@ -243,7 +340,7 @@ void GrowText(TParagraphRec &par, int32_t capacity)
 void ReleaseText(TParagraphRec &par)
 {
     if (par.OwnsText())
-        FreeText(par.Text);
+        FreeText(par.Text, par.Capacity);
     par.Text = nullptr;
     par.Capacity = 0;
 }

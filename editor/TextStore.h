@@ -297,10 +297,10 @@ void FreeLarge(uint8_t *p, size_t size) noexcept;
 // A large block that frees itself with its last owner.
 std::shared_ptr<uint8_t[]> MakeLargeBlock(size_t size);
 
-// Heap blocks of paragraph text.
+// Heap blocks of paragraph text; each is given back with the capacity it was asked for.
 uint8_t *AllocText(int32_t capacity);
-uint8_t *ReallocText(uint8_t *p, int32_t capacity);
-void FreeText(uint8_t *p);
+uint8_t *ReallocText(uint8_t *p, int32_t oldCapacity, int32_t capacity);
+void FreeText(uint8_t *p, int32_t capacity);
 // Room for `capacity` bytes of the paragraph's text, its bytes kept: its own block grows,
 // or text it shares with the loaded file is copied out.
 void GrowText(TParagraphRec &par, int32_t capacity);
