@@ -433,6 +433,8 @@ protected:
 
 private:
     void ClearStore();
+    // Empties the control for a load from the stream (a memory stream over `input` or not).
+    void StartLoading(TStream &stream, const TProtMemStream *inMemory, std::shared_ptr<uint8_t[]> input);
     void ReportProgress();
     // After the whole text was loaded or stripped of its highlighting.
     void WholeTextReplaced(bool regionsLazy);

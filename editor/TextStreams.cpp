@@ -94,17 +94,22 @@ private:
 
 } // namespace
 
+void TCodeMemo::StartLoading(TStream &stream, const TProtMemStream *inMemory, std::shared_ptr<uint8_t[]> input)
+{
+    if (!inMemory || inMemory->Data() != input.get())
+        input.reset(); // the store keeps only the block the stream reads
+    modified_ = true;
+    ClearStore();
+    store_.BeginLoad(stream.Size() - stream.Position(), std::move(input), static_cast<size_t>(stream.Size()));
+    lastProgress_ = TickCount();
+}
+
 void TCodeMemo::LoadFromStream(TStream &stream, std::shared_ptr<uint8_t[]> input)
 {
     // bytes already in memory are read where they stand, in one piece
     auto *inMemory = dynamic_cast<TProtMemStream *>(&stream);
-    if (!inMemory || inMemory->Data() != input.get())
-        input.reset();
     const int64_t startPos = stream.Position();
-    modified_ = true;
-    ClearStore();
-    store_.BeginLoad(stream.Size() - startPos, std::move(input), static_cast<size_t>(stream.Size()));
-    lastProgress_ = TickCount();
+    StartLoading(stream, inMemory, std::move(input));
 
     TParagraphBuilder cur;
     uint16_t style = 0;
