@@ -55,7 +55,7 @@ public:
         // keep as the text's own, as it keeps a file read from disk
         const auto n = static_cast<size_t>(text.size());
         const std::shared_ptr<uint8_t[]> bytes = MakeLargeBlock(n);
-        const char16_t *u = text.utf16();
+        const ushort *u = text.utf16();
         for (size_t i = 0; i < n; ++i)
             bytes[i] = u[i] < 256 ? static_cast<uint8_t>(u[i]) : '?';
         toLatin1Ms_ = static_cast<double>(t.nsecsElapsed()) / 1e6;
