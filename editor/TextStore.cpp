@@ -17,9 +17,6 @@ constexpr int64_t kSmallBlock = 4096;
 constexpr int64_t kBlockSlack = 128;
 // The most a replacement asks for: one byte beyond what a paragraph may hold.
 constexpr int64_t kMaxReplaceBlock = static_cast<int64_t>(kMaxParagraphBytes) + 1;
-// TLL objects come in chunks of this many at first, each chunk twice the last up to the most.
-constexpr size_t kLinesPerChunk = 4096;
-constexpr size_t kMostLinesPerChunk = 65536;
 // Paragraph records: spare room when the array grows for an edit, the spare room it may
 // keep after a deletion before it gives it back, and its room when emptied.
 constexpr int32_t kSpareRecords = 64;
@@ -104,18 +101,17 @@ namespace {
 #endif
 #endif
 
-// Blocks of paragraph text up to kPooledText bytes, in sizes of kGrain bytes, carved from large
-// chunks (no header per block, huge pages where the system has them: a highlighted file is
-// millions of such blocks) and kept on a free list per size when given back. Longer text
-// comes from the heap, and all of it does under the address sanitizer, which then sees the
-// bounds of each block.
-class TTextPool
+// Small blocks (line records, short paragraph text) in sizes of kGrain bytes, carved in order
+// from large chunks (no header per block, huge pages where the system has them: a highlighted
+// file is millions of such blocks; a chunk's memory is touched only as it is handed out) and
+// kept on a free list per size when given back. The chunks are kept for the life of the program.
+class TBlockPool
 {
 public:
-    static constexpr size_t kGrain = 16;
-    static constexpr int32_t kPooledText = 512;
+    static constexpr size_t kGrain = 8;
+    static constexpr size_t kMostBytes = 512;
 
-    static size_t SizeClass(int32_t capacity) { return (static_cast<size_t>(capacity) + kGrain - 1) / kGrain - 1; }
+    static size_t SizeClass(size_t bytes) { return (std::max<size_t>(bytes, 1) + kGrain - 1) / kGrain - 1; }
     void *Take(size_t c)
     {
         if (Free *f = free_[c]) {
@@ -148,17 +144,21 @@ private:
     struct Free {
         Free *next;
     };
-    Free *free_[kPooledText / kGrain] = {};
+    Free *free_[kMostBytes / kGrain] = {};
     uint8_t *next_ = nullptr;
     size_t left_ = 0;
-    size_t chunks_ = 0; // kept for the life of the program
+    size_t chunks_ = 0;
 };
 
-TTextPool &TextPool()
+TBlockPool &BlockPool()
 {
-    static TTextPool *pool = new TTextPool(); // never destroyed: text may outlive statics
+    static TBlockPool *pool = new TBlockPool(); // never destroyed: blocks may outlive statics
     return *pool;
 }
+
+// Paragraph text up to this many bytes comes from the pool, longer text from the heap, and
+// all of it does under the address sanitizer, which then sees the bounds of each block.
+constexpr int32_t kPooledText = static_cast<int32_t>(TBlockPool::kMostBytes);
 
 bool Pooled(int32_t capacity)
 {
@@ -166,7 +166,7 @@ bool Pooled(int32_t capacity)
     (void)capacity;
     return false;
 #else
-    return capacity <= TTextPool::kPooledText;
+    return capacity <= kPooledText;
 #endif
 }
 
@@ -175,7 +175,7 @@ bool Pooled(int32_t capacity)
 uint8_t *AllocText(int32_t capacity)
 {
     capacity = std::max(capacity, 1);
-    void *p = Pooled(capacity) ? TextPool().Take(TTextPool::SizeClass(capacity))
+    void *p = Pooled(capacity) ? BlockPool().Take(TBlockPool::SizeClass(static_cast<size_t>(capacity)))
                                : std::malloc(static_cast<size_t>(capacity));
     if (!p)
         throw EOutOfMemory();
@@ -193,7 +193,7 @@ uint8_t *ReallocText(uint8_t *p, int32_t oldCapacity, int32_t capacity)
         return static_cast<uint8_t *>(q);
     }
     if (Pooled(oldCapacity) && Pooled(capacity) &&
-        TTextPool::SizeClass(oldCapacity) == TTextPool::SizeClass(capacity))
+        TBlockPool::SizeClass(static_cast<size_t>(oldCapacity)) == TBlockPool::SizeClass(static_cast<size_t>(capacity)))
         return p;
     uint8_t *q = AllocText(capacity);
     std::memcpy(q, p, static_cast<size_t>(std::min(oldCapacity, capacity)));
@@ -207,65 +207,19 @@ void FreeText(uint8_t *p, int32_t capacity)
         return;
     capacity = std::max(capacity, 1);
     if (Pooled(capacity))
-        TextPool().Give(p, TTextPool::SizeClass(capacity));
+        BlockPool().Give(p, TBlockPool::SizeClass(static_cast<size_t>(capacity)));
     else
         std::free(p);
 }
 
-namespace {
-
-// Fixed-size blocks for TLL objects, handed out from large chunks in order (a chunk's memory
-// is touched only as it is handed out) and kept on a free list when given back.
-class TLinePool
-{
-public:
-    void *Take()
-    {
-        if (free_) {
-            Node *n = free_;
-            free_ = n->next;
-            return n;
-        }
-        if (left_ == 0) {
-            const size_t n = std::min(kLinesPerChunk << std::min<size_t>(chunks_, 8), kMostLinesPerChunk);
-            next_ = reinterpret_cast<Node *>(AllocLarge(n * sizeof(Node)));
-            left_ = n;
-            ++chunks_;
-        }
-        --left_;
-        return next_++;
-    }
-    void Give(void *p)
-    {
-        auto *n = static_cast<Node *>(p);
-        n->next = free_;
-        free_ = n;
-    }
-
-private:
-    union Node {
-        Node *next;
-        alignas(alignof(TLL)) uint8_t bytes[sizeof(TLL)];
-    };
-    Node *free_ = nullptr;
-    Node *next_ = nullptr; // the chunk's part not handed out yet
-    size_t left_ = 0;
-    size_t chunks_ = 0; // kept for the life of the program
-};
-
-TLinePool &LinePool()
-{
-    static TLinePool *pool = new TLinePool(); // never destroyed: objects may outlive statics
-    return *pool;
-}
-
-} // namespace
+static_assert(alignof(TLL) <= TBlockPool::kGrain && sizeof(TLL) <= TBlockPool::kMostBytes,
+              "line records come from the block pool");
 
 void *TLL::operator new(size_t size)
 {
     if (size != sizeof(TLL))
         return ::operator new(size);
-    return LinePool().Take();
+    return BlockPool().Take(TBlockPool::SizeClass(sizeof(TLL)));
 }
 
 void TLL::operator delete(void *p, size_t size) noexcept
@@ -275,7 +229,7 @@ void TLL::operator delete(void *p, size_t size) noexcept
     if (size != sizeof(TLL))
         ::operator delete(p);
     else
-        LinePool().Give(p);
+        BlockPool().Give(p, TBlockPool::SizeClass(sizeof(TLL)));
 }
 
 TLL::~TLL()
