@@ -314,7 +314,7 @@ constexpr size_t kSlabBytes = 32u << 20;
 
 TPLL::TPLL(int32_t blockRecords) : blockRecords_(std::max(blockRecords, 4))
 {
-    blocks_.push_back(TBlock{nullptr, 0, 0, 0});
+    blocks_.push_back(TBlock{nullptr, 0, 0, 0, false});
 }
 
 TPLL::~TPLL()
@@ -436,12 +436,12 @@ void TPLL::Insert(int32_t at, int32_t n)
     std::vector<TBlock> added;
     try {
         for (int32_t left = n - head; left > 0; left -= B) {
-            added.push_back(TBlock{nullptr, 0, 0, 0});
+            added.push_back(TBlock{nullptr, 0, 0, 0, false});
             Resize(added.back(), B);
             added.back().count = std::min(left, B);
         }
         if (tail > 0) {
-            added.push_back(TBlock{nullptr, 0, 0, 0});
+            added.push_back(TBlock{nullptr, 0, 0, 0, false});
             Resize(added.back(), tail);
             added.back().count = tail;
         }
@@ -492,7 +492,7 @@ void TPLL::Remove(int32_t at, int32_t n)
     blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(firstGone),
                   blocks_.begin() + static_cast<std::ptrdiff_t>(lastGone));
     if (blocks_.empty())
-        blocks_.push_back(TBlock{nullptr, 0, 0, 0});
+        blocks_.push_back(TBlock{nullptr, 0, 0, 0, false});
     // the blocks on either side of the cut join when both are small; a block that kept
     // little of its room gives the rest back
     size_t cut = std::min(firstGone, blocks_.size() - 1);
@@ -621,7 +621,7 @@ void TPLL::MoveTail(int32_t from, int32_t to)
 void TPLL::Clear()
 {
     FreeBlocks();
-    blocks_.push_back(TBlock{nullptr, 0, 0, 0});
+    blocks_.push_back(TBlock{nullptr, 0, 0, 0, false});
     Resize(blocks_.back(), kClearedCapacity);
     count_ = 0;
     capacity_ = kClearedCapacity;
