@@ -3,6 +3,7 @@
 
 #include "Errors.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -45,7 +46,10 @@ enum : uint8_t {
     scUnderline = 21,
 };
 
-constexpr int32_t kMarkSize = 16;
+// A style mark is its lead byte and, in three bytes (low byte first), the number its style
+// has in the table of the styles marks carry (see MarkStyleNumber): a highlighted run costs
+// two marks of 4 bytes, and marks of one style are the same bytes.
+constexpr int32_t kMarkSize = 4;
 constexpr int32_t kMaxParagraphBytes = 2147483547;
 constexpr int32_t kUnresolved = 2147483647;
 
@@ -84,7 +88,7 @@ struct TDynStyle {
     bool operator==(const TDynStyle &o) const { return std::memcmp(this, &o, sizeof(TDynStyle)) == 0; }
 };
 #pragma pack(pop)
-static_assert(sizeof(TDynStyle) == 15, "TDynStyle is the 15-byte payload of a style mark");
+static_assert(sizeof(TDynStyle) == 15, "TDynStyle is packed: marks' styles are compared byte for byte");
 
 struct TLineRec {
     int32_t StartByte;
@@ -307,18 +311,43 @@ void GrowText(TParagraphRec &par, int32_t capacity);
 // Frees the paragraph's own text block (text it shares with the loaded file stays).
 void ReleaseText(TParagraphRec &par);
 
-// Reads the payload of the mark whose lead byte is at p.
+// The styles marks carry, each kept once for the life of the process: a document has
+// a few (one per keyword style and region, the ends of runs), so the table stays small.
+// Numbers run up to 2^24 - 1; the table is filled in chunks that never move, so reading
+// needs no lock.
+namespace markstyles {
+constexpr uint32_t kChunkBits = 16;
+constexpr uint32_t kChunks = 1u << (24 - kChunkBits);
+extern std::atomic<const TDynStyle *> chunks[kChunks];
+} // namespace markstyles
+
+// The number of style s in the table, which gains it the first time.
+uint32_t MarkStyleNumber(const TDynStyle &s);
+
+// The style with number n: all zero (no style) for a number the table never gave out.
+inline TDynStyle MarkStyleAt(uint32_t n)
+{
+    const TDynStyle *chunk = markstyles::chunks[n >> markstyles::kChunkBits].load(std::memory_order_acquire);
+    if (chunk)
+        return chunk[n & ((1u << markstyles::kChunkBits) - 1)];
+    TDynStyle none;
+    std::memset(&none, 0, sizeof none);
+    return none;
+}
+
+// Reads the style of the mark whose lead byte is at p.
 inline TDynStyle ReadMark(const uint8_t *p)
 {
-    TDynStyle s;
-    std::memcpy(&s, p + 1, sizeof(TDynStyle));
-    return s;
+    return MarkStyleAt(uint32_t(p[1]) | uint32_t(p[2]) << 8 | uint32_t(p[3]) << 16);
 }
 
 inline void WriteMark(uint8_t *p, const TDynStyle &s)
 {
+    const uint32_t n = MarkStyleNumber(s);
     p[0] = scMark;
-    std::memcpy(p + 1, &s, sizeof(TDynStyle));
+    p[1] = static_cast<uint8_t>(n);
+    p[2] = static_cast<uint8_t>(n >> 8);
+    p[3] = static_cast<uint8_t>(n >> 16);
 }
 
 inline TDynStyle NoDynStyle()

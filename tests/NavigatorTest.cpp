@@ -7,14 +7,14 @@ using namespace quenvel::test;
 
 namespace {
 
-// A flat model of a store: each paragraph's bytes as stored, marks (16 bytes from a byte 5) included.
+// A flat model of a store: each paragraph's bytes as stored, marks (kMarkSize bytes from a byte 5) included.
 struct TModel {
     std::vector<std::string> pars;
 
     // Calls f with the byte offset of each character of a paragraph, marks skipped.
     template <class F> static void Chars(const std::string &raw, F f)
     {
-        for (size_t o = 0; o < raw.size(); o += raw[o] == 5 ? 16 : 1)
+        for (size_t o = 0; o < raw.size(); o += raw[o] == 5 ? kMarkSize : 1)
             if (raw[o] != 5)
                 f(o);
     }
@@ -135,7 +135,7 @@ TEST(Navigator, MarkStylesSearchesAndDeletion)
     TDynStyle m = NoDynStyle();
     m.Foregnd = 0x123456;
     nav.InsertMark(m);
-    EXPECT_EQ(nav.TextOffset(), 17) << "the inserting navigator stands after its mark";
+    EXPECT_EQ(nav.TextOffset(), 1 + kMarkSize) << "the inserting navigator stands after its mark";
     EXPECT_EQ(TColor{nav.CurrentDynStyle().Foregnd}, 0x123456);
     fresh.SetPos(1);
     EXPECT_TRUE(fresh.CurrentDynStyle() == before) << "the mark lies after the offset";
