@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <regex>
 
-
 using namespace quenvel;
 using namespace quenvel::test;
 
@@ -34,11 +33,9 @@ std::ostream &operator<<(std::ostream &os, const TRunText &r)
 std::vector<TRunText> Runs(TCodeMemo &memo)
 {
     std::vector<TRunText> v;
-    for (const auto &r : HighlightRuns(memo)) {
-        TColor fg = r.Style.Foregnd, bg = r.Style.Backgnd;
+    for (const auto &r : HighlightRuns(memo))
         v.push_back({r.Par, memo.ParagraphText(r.Par).substr(static_cast<size_t>(r.Col), static_cast<size_t>(r.Len)),
-                     r.Style.StyleBits & 63, fg, bg});
-    }
+                     r.Style.StyleBits & 63, TColor(r.Style.Foregnd), TColor(r.Style.Backgnd)});
     return v;
 }
 
@@ -77,23 +74,19 @@ struct TOplControl {
 
 } // namespace
 
-TEST(Keywords, FirstEntryWins)
+// The first entry that matches wins (a repeated word: its first style); match case; context 0 never shows.
+TEST(Keywords, FirstEntryWinsMatchCaseAndContextZero)
 {
-    TSmallList l({{"end", 0}, {"endif", 0}});
-    EXPECT_EQ(l.Load("endif"), std::vector<TRunText>({{0, "end", fsBold, clNavy, 0}}));
-    TSmallList w({{"end", koWholeWords}, {"endif", koWholeWords}});
-    EXPECT_EQ(w.Load("endif"), std::vector<TRunText>({{0, "endif", fsBold, clNavy, 0}}));
-    // a keyword listed twice: the first entry's style shows
+    using R = std::vector<TRunText>;
+    TSmallList l({{"end", 0}, {"endif", 0}}), w({{"end", koWholeWords}, {"endif", koWholeWords}});
+    EXPECT_EQ(l.Load("endif"), R({{0, "end", fsBold, clNavy, 0}}));
+    EXPECT_EQ(w.Load("endif"), R({{0, "endif", fsBold, clNavy, 0}}));
     w.memo.Keywords().AddKeyword("twice", koWholeWords, fsItalic, 1, 0, 0, clRed);
     w.memo.Keywords().AddKeyword("twice", koWholeWords, fsBold, 1, 0, 0, clGreen);
-    EXPECT_EQ(w.Load("twice"), std::vector<TRunText>({{0, "twice", fsItalic, clRed, 0}}));
-}
-
-TEST(Keywords, MatchCaseAndContextZero)
-{
-    TSmallList l({{"Exact", koWholeWords | koMatchCase}});
-    l.memo.Keywords().AddKeyword("never", koWholeWords, fsBold, 0, 0, clYellow, clRed);
-    EXPECT_EQ(l.Load("exact Exact EXACT never"), std::vector<TRunText>({{0, "Exact", fsBold, clNavy, 0}}));
+    EXPECT_EQ(w.Load("twice"), R({{0, "twice", fsItalic, clRed, 0}}));
+    TSmallList c({{"Exact", koWholeWords | koMatchCase}});
+    c.memo.Keywords().AddKeyword("never", koWholeWords, fsBold, 0, 0, clYellow, clRed);
+    EXPECT_EQ(c.Load("exact Exact EXACT never"), R({{0, "Exact", fsBold, clNavy, 0}}));
 }
 
 TEST(Keywords, InnerEdgesLookAtTheRealNeighbours)
@@ -130,16 +123,12 @@ TEST(OplHighlighting, WordsAndBoundaries)
         const char *Text;
         std::vector<std::string> Words;
     } cases[] = {
-        {"AT 1,2", {"AT"}},
-        {"x=(at 1", {"at"}},
-        {"\tat^2 {at}", {"at", "at"}},
+        {"AT 1,2", {"AT"}}, {"x=(at 1", {"at"}}, {"\tat^2 {at}", {"at", "at"}},
         {"at%=1 cat at_x at# at! at& at' [at] \xe9" "at", {}},
-        {"PROC main: EndP", {"PROC", "EndP"}},
-        {"IF x% : Do : while 1", {"IF", "Do", "while"}},
+        {"PROC main: EndP", {"PROC", "EndP"}}, {"IF x% : Do : while 1", {"IF", "Do", "while"}},
         {"a$=GET$ k%=GET", {"GET$", "GET"}},
         {"PRINT\"hello\" x", {}}, // a double quote is not a delimiter
-        {"PRINT \"IF\" :REM PRINT", {"PRINT"}},
-        {"IF A%=1 OR NOT B%=2", {"IF", "OR", "NOT"}},
+        {"PRINT \"IF\" :REM PRINT", {"PRINT"}}, {"IF A%=1 OR NOT B%=2", {"IF", "OR", "NOT"}},
         {"x=VAL(a$)+IOSIGNAL :DELETE f$", {"VAL", "IOSIGNAL", "DELETE"}},
         {"LOADM \"lib\" : dinit \"x\" : h%=GHEIGHT", {"LOADM", "dinit", "GHEIGHT"}},
         {"gPrintClip 1:s&=Datetosecs(0):FindField(a$):gCreateBit(1):GetEventA32 s%",
@@ -219,14 +208,11 @@ std::vector<TRunText> Reference(const std::string &text, const TKeywordList &kl)
             if (r.b == r.a)
                 continue;
             std::string t = s.substr(r.a, r.b - r.a);
-            if (r.kind == 0)
-                out.push_back({static_cast<int>(p), t, 0, clNavy, clWhite});
-            else if (r.kind == 1)
-                out.push_back({static_cast<int>(p), t, fsItalic, clGreen, clWhite});
-            else {
-                TKeywordRec rec = kl.KeywordRecord(r.kw);
+            const TKeywordRec rec = r.kind == 2 ? kl.KeywordRecord(r.kw) : TKeywordRec{};
+            if (r.kind == 2)
                 out.push_back({static_cast<int>(p), t, rec.Style & 63, rec.Foregnd, rec.Backgnd});
-            }
+            else // a string, a remark
+                out.push_back({static_cast<int>(p), t, r.kind ? fsItalic : 0, r.kind ? clGreen : clNavy, clWhite});
         }
     }
     return out;
@@ -239,9 +225,8 @@ std::string RandomOplText(std::mt19937 &rng)
                                    ")", ",", " ", " ", " ", "\t", ":", "=", "+", "proc", "ENDP", "a$", "$",
                                    "gcircle", "const", "errx$", "\xe9", "1", "\r\n", "\r\n", "\n", "\r", "lorem$", "REMark", "_"};
     std::string s;
-    int n = static_cast<int>(rng() % 40);
-    for (int i = 0; i < n; ++i)
-        s += pieces[rng() % (sizeof pieces / sizeof *pieces)];
+    for (int i = 0, n = static_cast<int>(rng() % 40); i < n; ++i)
+        s += pieces[rng() % std::size(pieces)];
     return s;
 }
 

@@ -22,12 +22,14 @@ protected:
 constexpr uint16_t kBs = 8, kTab = 9, kRet = 13, kDel = 46, kZ = 'Z', kHome = 36, kEnd = 35, kLeft = 37, kUp = 38,
                    kRight = 39, kDown = 40, kPgUp = 33, kPgDn = 34;
 
-std::string Lines(int n, int width)
+// n lines "line i", cut or padded with dots to `width` (0: as they are).
+std::string Lines(int n, int width = 0)
 {
     std::vector<std::string> v;
     for (int i = 0; i < n; ++i) {
         v.push_back("line " + std::to_string(i));
-        v.back().resize(static_cast<size_t>(width), '.');
+        if (width)
+            v.back().resize(static_cast<size_t>(width), '.');
     }
     return Join(v);
 }
@@ -51,7 +53,6 @@ TEST_F(Keys, HotKeysInsertStyleCodesOnlyWhenEnabled)
     EXPECT_EQ(memo.SelText(), "\x01" "a\x01");
     rig.Key(TKey::End, ssCtrl);
     rig.Ctrl('P'); // a page break paragraph
-    EXPECT_EQ(memo.Text(), "\x01" "a\x01\x02x\x02" "b\r\n\x10\r\n");
     memo.ReadOnly = true;
     rig.Ctrl('U');
     EXPECT_EQ(memo.Text(), "\x01" "a\x01\x02x\x02" "b\r\n\x10\r\n");
@@ -108,9 +109,9 @@ TEST_F(Keys, EditingKeysDoWhatTheyShould)
     rig.Select(4, 3);
     rig.Type("222");
     rig.Ctrl('Z');
-    EXPECT_EQ(memo.Text(), "one two three");
+    const std::string undone = memo.Text();
     rig.Ctrl('Z');
-    EXPECT_EQ(memo.Text(), "one 222 three");
+    EXPECT_EQ(undone + "|" + memo.Text(), "one two three|one 222 three");
 }
 
 // Right stops at each character, break (never inside CR LF) and, unless passed over, code; Left walks back.
@@ -163,10 +164,7 @@ TEST_F(Keys, RefusedUpIsOfferedToTheKeyHandlerAgain)
 // Page Down and Up move a page less a line, keep the column, stop at the ends, and with Shift select.
 TEST_F(Keys, PageDownAndPageUp)
 {
-    std::vector<std::string> lines;
-    for (int i = 0; i < 100; ++i)
-        lines.push_back("line " + std::to_string(i));
-    rig.Load(Join(lines));
+    rig.Load(Lines(100));
     memo.SetSelStart(3);
     auto press = [&](uint16_t key) {
         V at;
@@ -221,12 +219,15 @@ TEST_F(Keys, HomeEndArrowsAndCtrlArrowsLandWhereTheyShould)
 
 TEST_F(Keys, EditsStartingBetweenCrAndLfStayInsideTheText)
 {
+    auto expectCut = [&] { // everything after the caret went
+        EXPECT_EQ(memo.CheckInvariants(), "");
+        EXPECT_EQ(memo.SelStart(), memo.TextLength());
+        EXPECT_EQ(memo.Text().substr(0, 2), "ab");
+    };
     rig.Load("ab\r\ncd"); // the store itself: a selection whose start is the LF position
     rig.Select(3, 3);
     rig.Key(kDel);
-    EXPECT_EQ(memo.CheckInvariants(), "");
-    EXPECT_EQ(memo.SelStart(), memo.TextLength()) << "everything after the caret went";
-    EXPECT_EQ(memo.Text().substr(0, 2), "ab");
+    expectCut();
     // reached from the keyboard: Left passing over codes at a paragraph's start stops on the LF
     memo.PassOverCodes = true;
     rig.Load("ab\r\n\x02\x02" "cd");
@@ -234,9 +235,7 @@ TEST_F(Keys, EditsStartingBetweenCrAndLfStayInsideTheText)
     rig.Key(kLeft);
     rig.Key(kEnd, ssCtrl | ssShift);
     rig.Key(kDel);
-    EXPECT_EQ(memo.CheckInvariants(), "");
-    EXPECT_EQ(memo.Text().substr(0, 2), "ab");
-    EXPECT_EQ(memo.SelStart(), memo.TextLength());
+    expectCut();
     rig.Type("z");
     EXPECT_EQ(memo.SelStart(), memo.TextLength());
     EXPECT_EQ(memo.Text().back(), 'z');
@@ -258,8 +257,7 @@ TEST_F(Keys, ReadOnlyRefusesEveryEditButMovesAndCopies)
         rig.Ctrl('V');
         rig.Ctrl('X');
         rig.Key(TKey::Insert, ssShift);
-        EXPECT_EQ(memo.Text(), "ab\r\ncd");
-        EXPECT_FALSE(memo.Modified());
+        EXPECT_EQ(memo.Text() + std::to_string(memo.Modified()), "ab\r\ncd0");
     }
     rig.Select(0);
     rig.Key(kRight, ssShift);
@@ -402,8 +400,7 @@ TEST_F(Mouse, KeywordRunsAnswerClicksAndHovering)
     rig.Press({rig.At(0, 3).x + 2, rig.At(0, 3).y});
     rig.Drag({rig.At(0, 5).x + 2, rig.At(0, 5).y});
     rig.Release({rig.At(0, 5).x + 2, rig.At(0, 5).y});
-    EXPECT_TRUE(events.empty());
-    EXPECT_EQ(memo.SelText(), "RI");
+    EXPECT_EQ(memo.SelText() + std::to_string(events.size()), "RI0");
 }
 
 // Dragged out of the window the text scrolls a line per tick, faster farther out, the selection following.
@@ -430,10 +427,9 @@ TEST_F(Mouse, DragOutOfTheWindowScrollsFasterTheFartherOut)
         EXPECT_EQ(rig.CaretLine(), y < 0 ? memo.TopLine() : memo.TopLine() + memo.VisibleLines() - 1);
     }
     rig.Release({20, h + 200});
-    EXPECT_EQ(waits.back(), 0);
     const int32_t stopped = memo.TopLine();
     memo.AutoScrollTick();
-    EXPECT_EQ(memo.TopLine(), stopped);
+    EXPECT_EQ(V({waits.back(), memo.TopLine()}), V({0, stopped}));
 }
 
 TEST_F(Mouse, LoadingPutsTheCaretOnScreenAtTheTextStart)

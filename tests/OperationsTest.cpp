@@ -82,8 +82,7 @@ TEST(Clipboard, CutMovesTheWholeSelection)
     LoadString(m, big);
     Select(m, 0, 100000);
     m.CutToClipboard();
-    EXPECT_EQ(cb.text, big.substr(0, 100000));
-    EXPECT_EQ(m.Text(), big.substr(100000));
+    EXPECT_TRUE(cb.text == big.substr(0, 100000) && m.Text() == big.substr(100000));
     Select(m, 0, 0);
     m.PasteFromClipboard();
     EXPECT_EQ(m.Text(), big);

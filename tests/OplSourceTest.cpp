@@ -123,11 +123,7 @@ TEST(Opl32, TruncatedFilesKeepTheirText)
 
 TEST(ProcScanner, WhichLinesAreListedAndWhatTheyShow)
 {
-    struct TCase {
-        const char *text;
-        std::vector<TProcEntry> rows;
-    };
-    const TCase cases[] = {
+    const std::pair<const char *, std::vector<TProcEntry>> cases[] = {
         {"PROC main:\r\nREM Entry point\r\nENDP", {{"main:", "Entry point", 1}}},
         {"proc Add%:(a%,b%)\r\nrem sums", {{"Add%:(a%,b%)", "sums", 1}}},
         // six characters are enough, five are not; the fifth character goes whatever it is
@@ -140,13 +136,12 @@ TEST(ProcScanner, WhichLinesAreListedAndWhatTheyShow)
         {"PROC a:\nREM!\nENDP\nPROC last:", {{"a:", "", 1}, {"last:", "", 4}}},
         // every line end the loader knows; bytes above 127 stay as they are
         {"PROC a:\rREM x\nPROC b\xe6:\n\rREM \xa9y\r\n", {{"a:", "x", 1}, {"b\xe6:", "\xa9y", 3}}},
-        {"", {}},
-        {"ENDP\r\nREM nothing here\r\n", {}},
+        {"", {}}, {"ENDP\r\nREM nothing here\r\n", {}},
     };
-    for (const TCase &c : cases) {
+    for (const auto &[text, rows] : cases) {
         TCodeMemo memo;
         ConfigureEditorLikeMainWindow(memo);
-        LoadString(memo, c.text);
-        EXPECT_EQ(ScanProcedures(memo), c.rows) << c.text;
+        LoadString(memo, text);
+        EXPECT_EQ(ScanProcedures(memo), rows) << text;
     }
 }

@@ -176,12 +176,9 @@ TEST(OplSyntax, GoesToTheDefinitionOfProceduresConstantsLabelsAndGlobals)
         const TOplSymbol *s = FindOplDefinition(r, text, line, static_cast<int32_t>(text.find(word) + 2));
         return s ? std::to_string(s->Line) + ":" + std::to_string(s->Col) + " " + s->Value : "none";
     };
-    EXPECT_EQ(def(26, "helper%:"), "35:6 ");
-    EXPECT_EQ(def(9, "KMax%"), "1:7 10");
-    EXPECT_EQ(def(28, "done"), "31:1 ");
-    EXPECT_EQ(def(21, "count%"), "5:10 ");
-    EXPECT_EQ(def(37, "s$"), "35:18 ");
-    EXPECT_EQ(def(37, "LEN"), "none");
+    for (const auto &[line, word, at] : {std::tuple{26, "helper%:", "35:6 "}, {9, "KMax%", "1:7 10"}, {28, "done", "31:1 "},
+                                         {21, "count%", "5:10 "}, {37, "s$", "35:18 "}, {37, "LEN", "none"}})
+        EXPECT_EQ(def(line, word), at) << word;
 }
 
 // Every program at hand gets a verdict in every dialect; those that translate on their machines check clean.
@@ -219,14 +216,11 @@ TEST(OplSyntax, RealProgramsGetAVerdictAndTheCleanOnesCheckClean)
 
 TEST(OplSyntax, WordFactsAreTheTranslatorsWordList)
 {
-    EXPECT_EQ(OplArgCountNote(7, {1, 2, 3, 4, 5, 6}), "(7; at most 6)");
-    EXPECT_EQ(OplArgCountNote(0, {2, 3}), "(0; at least 2)");
-    EXPECT_EQ(OplArgCountNote(2, {1, 3}), "(2; 1 or 3)");
-    EXPECT_EQ(OplArgCountNote(1, {0}), "(1; none)");
-    const TOplWordFact *f = FindOplWordFact("GCREATE");
-    ASSERT_TRUE(f);
-    EXPECT_TRUE(f->OpenTail);
-    EXPECT_EQ(FindOplWordFact("PARSE$")->Args[2].ByRef, true);
+    EXPECT_EQ(OplArgCountNote(7, {1, 2, 3, 4, 5, 6}) + OplArgCountNote(0, {2, 3}) + OplArgCountNote(2, {1, 3}) +
+                  OplArgCountNote(1, {0}),
+              "(7; at most 6)(0; at least 2)(2; 1 or 3)(1; none)");
+    ASSERT_TRUE(FindOplWordFact("GCREATE") && FindOplWordFact("PARSE$"));
+    EXPECT_TRUE(FindOplWordFact("GCREATE")->OpenTail && FindOplWordFact("PARSE$")->Args[2].ByRef);
     const std::string tsv = std::string(QUENVEL_SHARED_CORPUS) + "/../opl-facts/translator-words.tsv";
     if (!std::filesystem::exists(tsv))
         GTEST_SKIP() << "no word list at " << tsv;

@@ -52,9 +52,8 @@ std::string RandomPiece(std::mt19937 &rng)
                                    ",", " ", " ", "\t", ":", "=", "proc ", "ENDP", "\r\n", "\r", "\n",
                                    "\x01", "\x02", "\x03", "\x04", "\x15", "\x05", "\xe9", "a", "b", "7"};
     std::string s;
-    int n = static_cast<int>(rng() % 5);
-    for (int i = 0; i < n; ++i)
-        s += pieces[rng() % (sizeof pieces / sizeof *pieces)];
+    for (int i = 0, n = static_cast<int>(rng() % 5); i < n; ++i)
+        s += pieces[rng() % std::size(pieces)];
     return s;
 }
 
@@ -99,25 +98,18 @@ TEST(Replace, EventsAndSelection)
     LoadString(m, "abc");
     m.SetModified(false);
     m.SelectAll();
-    EXPECT_EQ(m.SelStart(), 3);
-    EXPECT_EQ(m.SelLength(), -3);
-    EXPECT_EQ(m.SelText(), "abc");
+    EXPECT_EQ(State(m) + m.SelText(), "abc|3,-3abc");
     Select(m, 2, 2);
     m.SetSelLength(10);
     EXPECT_EQ(m.SelLength(), 1);
     m.SetSelTextBuf("");
-    EXPECT_EQ(m.Text(), "ab");
-    EXPECT_TRUE(m.Modified());
-    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(m.Text() + std::to_string(m.Modified()) + std::to_string(changes), "ab12");
     m.SetSelTextBuf("");
     EXPECT_EQ(changes, 2) << "nothing happens for an empty text over an empty selection";
 }
 
-// Thousands of random replacements, undos, redos and saves against a plain byte-string
-// model: the text after each replacement (breaks, lone line feeds, the byte 5, the
-// compensation codes), the caret, navigators elsewhere, the highlighting a fresh load
-// gives; and, with the history as a list of model texts, what Undo and Redo give back,
-// the selection they leave and Modified against the saved text.
+// Random replacements, undos, redos and saves against a byte-string model: text, caret, navigators,
+// highlighting as a fresh load gives it; the history as model texts: Undo, Redo, their selections, Modified.
 TEST(Replace, DifferentialAgainstAByteModel)
 {
     std::mt19937 rng(31337);
@@ -147,14 +139,12 @@ TEST(Replace, DifferentialAgainstAByteModel)
             const unsigned op = rng() % 10;
             if (op < 2 && cur > 0) {
                 m.Undo();
-                ASSERT_EQ(m.SelStart(), before[cur].first) << "edit " << edits;
-                ASSERT_EQ(m.SelLength(), before[cur].second) << "edit " << edits;
+                ASSERT_EQ(std::pair(m.SelStart(), m.SelLength()), before[cur]) << "edit " << edits;
                 --cur;
             } else if (op < 3 && cur + 1 < states.size()) {
                 m.Redo();
                 ++cur;
-                ASSERT_EQ(m.SelStart(), after[cur]) << "edit " << edits;
-                ASSERT_EQ(m.SelLength(), 0);
+                ASSERT_EQ(std::pair(m.SelStart(), m.SelLength()), std::pair(after[cur], 0)) << "edit " << edits;
             } else if (op < 4) {
                 m.SetModified(false);
                 saved = static_cast<long>(cur);
@@ -218,10 +208,9 @@ TEST(Replace, DifferentialAgainstAByteModel)
             }
             ASSERT_EQ(m.Text(), states[cur]) << "edit " << edits;
             ASSERT_EQ(m.CheckInvariants(), "") << "edit " << edits;
-            ASSERT_EQ(m.CanUndo(), cur > 0) << "edit " << edits;
-            ASSERT_EQ(m.CanRedo(), cur + 1 < states.size()) << "edit " << edits;
-            ASSERT_EQ(m.UndoHistory().Count(), states.size() - 1) << "edit " << edits;
-            ASSERT_EQ(m.Modified(), saved != static_cast<long>(cur)) << "edit " << edits;
+            ASSERT_EQ(std::make_tuple(m.CanUndo(), m.CanRedo(), m.UndoHistory().Count(), m.Modified()),
+                      std::make_tuple(cur > 0, cur + 1 < states.size(), states.size() - 1, saved != long(cur)))
+                << "edit " << edits << " (can undo, can redo, steps, modified)";
             TCodeMemo fresh;
             RegisterOplSpans(fresh);
             std::unique_ptr<TKeywordList> t2;
@@ -243,11 +232,8 @@ TEST(Undo, MultiGroupsTypingAsEditorsDo)
     m.UndoHistory().Clock = [&] { return now; };
     LoadString(m, "x");
     auto type = [&](const char *s) {
-        for (; *s; ++s) {
-            char ch = *s;
+        for (char ch; (ch = *s) != 0; ++s, now += 100)
             m.KeyPress(ch);
-            now += 100;
-        }
     };
     auto undoAll = [&] {
         std::vector<std::string> seen;
@@ -270,15 +256,12 @@ TEST(Undo, MultiGroupsTypingAsEditorsDo)
     type("2");
     type("3");
     m.Undo();
-    EXPECT_EQ(m.Text(), "one two");
-    EXPECT_EQ(std::pair(m.SelStart(), m.SelLength()), std::pair(7, -3));
+    EXPECT_EQ(State(m), "one two|7,-3");
     uint16_t z = 'Z';
     m.KeyDown(z, ssCtrl | ssShift);
     EXPECT_EQ(m.Text(), "one 23");
-    char ch = 26;
-    m.KeyPress(ch);
-    ch = 25;
-    m.KeyPress(ch);
+    for (char ch : {26, 25}) // Ctrl+Z then Ctrl+Y as characters: undone and made again
+        m.KeyPress(ch);
     EXPECT_EQ(m.Text(), "one 23");
     // a group is one step however many changes it holds
     m.BeginUndoGroup();
@@ -291,16 +274,12 @@ TEST(Undo, MultiGroupsTypingAsEditorsDo)
     m.EndUndoGroup();
     EXPECT_EQ(m.Text(), "1\r\n 23");
     m.Undo();
-    EXPECT_EQ(m.Text(), "one 23");
-    EXPECT_EQ(std::pair(m.SelStart(), m.SelLength()), std::pair(0, 3)) << "as the group's first change found it";
+    EXPECT_EQ(State(m), "one 23|0,3") << "as the group's first change found it";
     // runs of Backspace and of Delete are a step each; a caret move or a pause ends a run
     LoadString(m, "abcdefghij");
     auto key = [&](TKey k, int times) {
-        for (int i = 0; i < times; ++i) {
-            uint16_t code = static_cast<uint16_t>(k);
-            m.KeyDown(code, 0);
-            now += 100;
-        }
+        for (uint16_t code; times-- > 0; now += 100)
+            m.KeyDown(code = static_cast<uint16_t>(k), 0);
     };
     Select(m, 5, 5);
     key(TKey::Backspace, 3);
@@ -317,7 +296,7 @@ TEST(Undo, MultiGroupsTypingAsEditorsDo)
 // Replace All (case, whole words, breaks, style codes) is one undo step, and redo gives the replaced text.
 TEST(Undo, ReplaceAllIsOneStep)
 {
-    struct TCase {
+    const struct {
         const char *find, *with;
         bool matchCase, whole;
         int32_t count;
@@ -331,7 +310,7 @@ TEST(Undo, ReplaceAllIsOneStep)
         {"\x02", "", true, false, 2, nullptr},
     };
     const std::string text = "cat concat Cat\r\ncat_x \x02" "cat\x02\r\nCAT";
-    for (const TCase &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.find);
         TCodeMemo m;
         m.SetUndoMode(TUndoMode::Multi);
@@ -343,12 +322,9 @@ TEST(Undo, ReplaceAllIsOneStep)
         if (c.result)
             EXPECT_EQ(result, c.result);
         EXPECT_EQ(m.CheckInvariants(), "");
-        EXPECT_EQ(m.CanUndo(), c.count > 0);
-        EXPECT_EQ(m.Modified(), c.count > 0);
+        EXPECT_EQ(std::pair(m.CanUndo(), m.Modified()), std::pair(c.count > 0, c.count > 0));
         m.Undo();
-        EXPECT_EQ(m.Text(), text);
-        EXPECT_FALSE(m.CanUndo());
-        EXPECT_FALSE(m.Modified());
+        EXPECT_EQ(m.Text() + std::to_string(m.CanUndo()) + std::to_string(m.Modified()), text + "00");
         m.Redo();
         EXPECT_EQ(m.Text(), result);
     }
@@ -358,8 +334,7 @@ TEST(Undo, ReplaceAllIsOneStep)
     LoadString(m, "cat concat\r\ncat");
     Select(m, 10, 10);
     m.ReplaceAll("cat", "mouse", false, false);
-    EXPECT_EQ(m.Text(), "mouse conmouse\r\nmouse");
-    EXPECT_EQ(m.SelStart(), 14);
+    EXPECT_EQ(State(m), "mouse conmouse\r\nmouse|14,0");
     m.Undo();
     EXPECT_EQ(m.Text(), "cat concat\r\ncat");
     LoadString(m, "cats concat cat, cat");
