@@ -259,7 +259,7 @@ TEST(Settings, DefaultsRoundTripAndUnknownEntriesKept)
     EXPECT_EQ(std::tie(d.Width, d.Height, d.Top, d.Left, d.State, d.Tabs), std::make_tuple(608, 459, 154, 208, 0, 8));
     EXPECT_EQ(std::tie(d.Syntax, d.FontName, d.Background),
               std::make_tuple("OPL Siena", "Courier New", static_cast<TColor>(0x80000005u)));
-    EXPECT_TRUE(d.HelpPane && d.HintPane);
+    EXPECT_TRUE(d.HelpPane && d.HintPane && !d.LineNumbers);
     // a window larger than the screen is centred at a negative place
     EXPECT_EQ(TSettings::Read(p, 500, 400).Left, -54);
 
@@ -270,28 +270,29 @@ TEST(Settings, DefaultsRoundTripAndUnknownEntriesKept)
     EXPECT_EQ(s.Width, 700) << "sections and keys match in any case";
     s.Syntax = "";
     s.Background = 0x123456;
-    s.HintPane = false;
+    std::tie(s.HintPane, s.LineNumbers) = std::pair(false, true);
     s.Write(p);
     p.Save(t / "q.ini");
     TProfile back;
     ASSERT_TRUE(back.Load(t / "q.ini"));
     const TSettings r = TSettings::Read(back, 1024, 768);
-    EXPECT_EQ(std::tie(r.Syntax, r.Background, r.HintPane), std::make_tuple("", TColor(0x123456), false));
+    EXPECT_EQ(std::tie(r.Syntax, r.Background, r.HintPane, r.LineNumbers),
+              std::make_tuple("", TColor(0x123456), false, true));
     EXPECT_EQ(back.ReadString("Other", "Keep", "") + back.ReadString("Window", "Extra", ""), "me1");
     for (const char *kept : {"; mine", "Background=1193046"})
         EXPECT_NE(ReadFile(t / "q.ini").find(kept), std::string::npos) << kept;
 
     // the document puts the editor's settings in force and reads back the same
     TSettings e;
-    std::tie(e.Syntax, e.FontName, e.FontSize, e.FontStyle, e.FontColor, e.Background, e.Tabs) =
-        std::make_tuple("OPL 3", "Arial", 14, 3, TColor(0xFF), TColor(0xABCDEF), 4);
+    std::tie(e.Syntax, e.FontName, e.FontSize, e.FontStyle, e.FontColor, e.Background, e.Tabs, e.LineNumbers) =
+        std::make_tuple("OPL 3", "Arial", 14, 3, TColor(0xFF), TColor(0xABCDEF), 4, true);
     TDocument doc;
     doc.ApplySettings(e);
-    EXPECT_TRUE(doc.Dialect() == TDialect::Opl3 && doc.Memo().TabStops() == 4);
+    EXPECT_TRUE(doc.Dialect() == TDialect::Opl3 && doc.Memo().TabStops() == 4 && doc.Memo().LineNumbers());
     TSettings g;
     doc.GatherSettings(g);
-    EXPECT_EQ(std::tie(g.Syntax, g.FontName, g.FontSize, g.FontStyle, g.FontColor, g.Background, g.Tabs),
-              std::tie(e.Syntax, e.FontName, e.FontSize, e.FontStyle, e.FontColor, e.Background, e.Tabs));
+    EXPECT_EQ(std::tie(g.Syntax, g.FontName, g.FontSize, g.FontStyle, g.FontColor, g.Background, g.Tabs, g.LineNumbers),
+              std::tie(e.Syntax, e.FontName, e.FontSize, e.FontStyle, e.FontColor, e.Background, e.Tabs, e.LineNumbers));
 }
 
 TEST(Settings, UnusableValuesGiveDefaults)

@@ -1,8 +1,6 @@
-// The line-number gutter on the fixed-metrics window (text 8 pixels right of its area), and its setting.
+// The line-number gutter on the fixed-metrics window (text 8 pixels right of its area).
 #include "FakeHost.h"
 #include "TestUtil.h"
-
-#include "app/document/Document.h"
 
 #include <gtest/gtest.h>
 
@@ -131,19 +129,4 @@ TEST(Gutter, ClickingAndDraggingSelectWholeLines)
     g.Click(18 + 8 + 8 + 3, 0);
     EXPECT_EQ(std::make_pair(g.memo.SelStart(), g.memo.SelLength()), std::make_pair(1, 0)) << "the text as before";
     EXPECT_EQ(g.memo.CaretX(), 18 + 8 + 8);
-}
-
-TEST(Gutter, SettingAppliedAndGathered)
-{
-    TProfile p;
-    EXPECT_FALSE(TSettings::Read(p, 800, 600).LineNumbers);
-    p.Parse("[Setup]\nLineNumbers=1\n");
-    TDocument doc;
-    doc.ApplySettings(TSettings::Read(p, 800, 600));
-    EXPECT_TRUE(doc.Memo().LineNumbers());
-    TSettings s;
-    doc.GatherSettings(s);
-    TProfile out;
-    s.Write(out);
-    EXPECT_TRUE(out.ReadBool("Setup", "LineNumbers", false));
 }

@@ -105,7 +105,8 @@ TEST_F(Keys, EditingKeysDoWhatTheyShould)
         EXPECT_EQ(rig.State(), c.Result + ("|" + std::to_string(c.Caret) + ",0")) << testing::PrintToString(c.Text);
         EXPECT_EQ(memo.CheckInvariants(), "");
     }
-    rig.Load("one two three"); // Undo takes back a run of typing as one step
+    rig.Load("one two three"); // Undo takes back a run of typing as one step, a second Undo makes it again
+    EXPECT_FALSE(memo.CanUndo());
     rig.Select(4, 3);
     rig.Type("222");
     rig.Ctrl('Z');

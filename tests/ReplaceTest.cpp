@@ -59,25 +59,6 @@ std::string RandomPiece(std::mt19937 &rng)
 
 } // namespace
 
-TEST(Undo, TypingIsOneStepAndUndoOfUndoRestores)
-{
-    TCodeMemo m;
-    LoadString(m, "hello");
-    EXPECT_FALSE(m.CanUndo());
-    Select(m, 5, 5);
-    for (const char *c : {"!", "?", "."})
-        m.SetSelTextBuf(c);
-    EXPECT_EQ(m.Text(), "hello!?.");
-    m.Undo();
-    EXPECT_EQ(m.Text(), "hello");
-    m.Undo();
-    EXPECT_EQ(m.Text(), "hello!?.");
-    Select(m, 0, 5);
-    m.SetSelTextBuf("x");
-    m.Undo();
-    EXPECT_EQ(m.Text(), "hello!?.");
-}
-
 TEST(Undo, MultiParagraphReplacementRestoresExactBytes)
 {
     TCodeMemo m;
