@@ -98,29 +98,6 @@ TEST(Opl32, RealFilesMatchTheirTwins)
         << "the text ends with two line ends";
 }
 
-// A Series 5 file cut at any length: no error, a prefix of the whole text, and the document opens it.
-TEST(Opl32, TruncatedFilesKeepTheirText)
-{
-    const std::string whole = ReadFile(Data("s5/TESTOPX"));
-    ASSERT_TRUE(IsOpl32(whole));
-    const std::string full = Convert(whole);
-    size_t longest = 0;
-    for (size_t n = 33; n <= whole.size(); ++n) {
-        const std::string cut = Convert(whole, n);
-        ASSERT_EQ(full.compare(0, cut.size(), cut), 0) << "cut at " << n;
-        ASSERT_GE(cut.size(), longest) << "cut at " << n;
-        longest = cut.size();
-    }
-    EXPECT_EQ(longest, full.size());
-    TTempDir t;
-    for (size_t n : {size_t(33), size_t(37), size_t(39), whole.size() / 2, whole.size() - 1}) {
-        WriteFile(t / "s5", whole.substr(0, n));
-        TDocument doc;
-        doc.LoadFile(t / "s5");
-        EXPECT_EQ(doc.Memo().CheckInvariants(), "");
-    }
-}
-
 TEST(ProcScanner, WhichLinesAreListedAndWhatTheyShow)
 {
     const std::pair<const char *, std::vector<TProcEntry>> cases[] = {

@@ -93,21 +93,6 @@ TEST(Load, ProgressEveryHalfSecondOfTicks)
         EXPECT_GE(at[k] - at[k - 1], 500u);
 }
 
-TEST(Save, RoundTripsCrLfText)
-{
-    std::mt19937 rng(99);
-    static const char alphabet[] = "abc \t\"xyz\xe9\xa3\x10\x7f";
-    for (int round = 0; round < 200; ++round) {
-        std::string x;
-        for (int i = 0, n = static_cast<int>(rng() % 300); i < n; ++i)
-            x += rng() % 10 == 0 ? std::string("\r\n") : std::string(1, alphabet[rng() % (sizeof alphabet - 1)]);
-        TCodeMemo memo;
-        LoadString(memo, x);
-        ASSERT_EQ(SaveString(memo), x);
-        ASSERT_EQ(memo.Text(), x);
-    }
-}
-
 TEST(Save, PackCodesDropsPairsWithOnlyCodesBetween)
 {
     const std::pair<std::string, std::string> cases[] = {
