@@ -130,38 +130,46 @@ TEST(Document, OpenFailureChangesNothingAndNewGivesTheTemplate)
     EXPECT_EQ(ScanProcedures(doc.Memo()), (std::vector<TProcEntry>{{"main:", "", 1}})) << "listed once named";
 }
 
-// A file cut at a NUL or holding byte 5: said on Open, not overwritten unasked (a final NUL loses nothing).
+// A file cut at a NUL, holding byte 5 or in the Series 5 binary form (converted, OPL 5 from OPL 3, modified): said
+// on Open, not overwritten unasked, asked once (a final NUL loses nothing).
 TEST(Document, FileNotLoadedAsItIsIsNotOverwrittenUnasked)
 {
     const struct {
-        std::string Bytes, Says, Loaded;
+        std::string Bytes, Says;
+        const char *Loaded; // (nullptr: converted)
     } cases[] = {
         {std::string("PROC a:\r\n\0tail after the NUL", 27), "NUL byte at offset 9", "PROC a:\r\n"},
         {"PRINT \"a\x05" "b\x05\"", "byte 5 at offset 8 (2 in all)", "PRINT \"a\xa7" "b\xa7\""},
         {std::string("PROC a:\r\nENDP\0", 14), "", "PROC a:\r\nENDP"},
+        {ReadFile(Data("s5/TESTOPX")), "binary format to text; saving writes it as plain text. Highlighting is now OPL 5", nullptr},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Says);
         TTempDir t;
         WriteFile(t / "n.opl", c.Bytes);
         TDocument doc;
+        doc.SetDialect(TDialect::Opl3, false);
         TScriptedUi ui;
         ui.openName = t / "n.opl";
         ASSERT_TRUE(doc.Open(ui));
         ASSERT_EQ(ui.asked.size(), c.Says.empty() ? 0u : 1u);
         EXPECT_TRUE(c.Says.empty() || ui.asked[0].find(c.Says) != std::string::npos) << ui.asked[0];
-        EXPECT_EQ(doc.Memo().Text(), c.Loaded);
-        EXPECT_FALSE(doc.Memo().Modified());
+        const std::string loaded = doc.Memo().Text();
+        EXPECT_EQ(loaded, c.Loaded ? c.Loaded : loaded);
+        EXPECT_EQ(std::pair(doc.Memo().Modified(), doc.Dialect() == TDialect::Opl5), std::pair(!c.Loaded, !c.Loaded));
         Type(doc, "x");
         if (!c.Says.empty()) {
             EXPECT_FALSE(doc.Save(ui));
             EXPECT_EQ(ReadFile(t / "n.opl"), c.Bytes);
             EXPECT_TRUE(doc.Memo().Modified());
+            EXPECT_TRUE(c.Loaded || ui.asked.back() == "\u201cn.opl\u201d is a Series 5 binary source file. Save it as "
+                                                        "plain text?") << ui.asked.back();
             ui.confirm = true;
         }
         EXPECT_TRUE(doc.Save(ui));
-        EXPECT_EQ(ReadFile(t / "n.opl"), "x" + c.Loaded);
+        EXPECT_EQ(ReadFile(t / "n.opl"), "x" + loaded);
         const size_t asked = ui.asked.size();
+        Type(doc, "y");
         EXPECT_TRUE(doc.Save(ui));
         EXPECT_EQ(ui.asked.size(), asked) << "asked once only";
     }
@@ -186,34 +194,6 @@ TEST(Document, ARefusedOpenKeepsTheWarning)
     EXPECT_TRUE(doc.Memo().Modified());
     EXPECT_FALSE(doc.Save(ui)) << "the NUL warning was forgotten";
     EXPECT_EQ(ReadFile(t / "cut.opl"), std::string("a\0b", 3));
-}
-
-// A Series 5 binary file: converted with a notice (OPL 5 from OPL 3), saved over only when confirmed.
-TEST(Document, Series5FileIsConvertedWithNoticeAndSavedOnlyWhenConfirmed)
-{
-    TTempDir t;
-    const std::string s5 = ReadFile(Data("s5/TESTOPX"));
-    WriteFile(t / "TESTOPX", s5);
-    TDocument doc;
-    doc.SetDialect(TDialect::Opl3, false);
-    TScriptedUi ui;
-    ui.openName = t / "TESTOPX";
-    ASSERT_TRUE(doc.Open(ui));
-    ASSERT_EQ(ui.asked.size(), 1u);
-    for (const char *says : {"converted from the Series 5 binary format", "OPL 5"})
-        EXPECT_NE(ui.asked[0].find(says), std::string::npos) << ui.asked[0];
-    EXPECT_TRUE(doc.Dialect() == TDialect::Opl5 && doc.Memo().Modified());
-    EXPECT_FALSE(doc.Save(ui));
-    EXPECT_EQ(ui.asked.back(), "\u201cTESTOPX\u201d is a Series 5 binary source file. Save it as plain text?");
-    EXPECT_EQ(ReadFile(t / "TESTOPX"), s5);
-    EXPECT_TRUE(doc.Memo().Modified());
-    ui.confirm = true;
-    EXPECT_TRUE(doc.Save(ui));
-    EXPECT_EQ(ReadFile(t / "TESTOPX"), doc.Memo().Text());
-    const size_t asked = ui.asked.size();
-    Type(doc, "x");
-    EXPECT_TRUE(doc.Save(ui));
-    EXPECT_EQ(ui.asked.size(), asked) << "a plain-text file now: no question";
 }
 
 // The dialect switch highlights as a fresh load does, keeping the text, Modified and undo.
@@ -283,16 +263,18 @@ TEST(Settings, DefaultsRoundTripAndUnknownEntriesKept)
         EXPECT_NE(ReadFile(t / "q.ini").find(kept), std::string::npos) << kept;
 
     // the document puts the editor's settings in force and reads back the same
-    TSettings e;
-    std::tie(e.Syntax, e.FontName, e.FontSize, e.FontStyle, e.FontColor, e.Background, e.Tabs, e.LineNumbers) =
-        std::make_tuple("OPL 3", "Arial", 14, 3, TColor(0xFF), TColor(0xABCDEF), 4, true);
+    auto applied = [](TSettings &x) {
+        return std::tie(x.Syntax, x.FontName, x.FontSize, x.FontStyle, x.FontColor, x.Background, x.Tabs,
+                        x.LineNumbers, x.Undo, x.UndoLimit);
+    };
+    TSettings e, g;
+    applied(e) = std::make_tuple("OPL 3", "Arial", 14, 3, TColor(0xFF), TColor(0xABCDEF), 4, true, "Toggle", 12);
     TDocument doc;
     doc.ApplySettings(e);
-    EXPECT_TRUE(doc.Dialect() == TDialect::Opl3 && doc.Memo().TabStops() == 4 && doc.Memo().LineNumbers());
-    TSettings g;
+    EXPECT_TRUE(doc.Dialect() == TDialect::Opl3 && doc.Memo().TabStops() == 4 && doc.Memo().LineNumbers() &&
+                doc.Memo().UndoMode() == TUndoMode::Toggle);
     doc.GatherSettings(g);
-    EXPECT_EQ(std::tie(g.Syntax, g.FontName, g.FontSize, g.FontStyle, g.FontColor, g.Background, g.Tabs, g.LineNumbers),
-              std::tie(e.Syntax, e.FontName, e.FontSize, e.FontStyle, e.FontColor, e.Background, e.Tabs, e.LineNumbers));
+    EXPECT_EQ(applied(g), applied(e));
 }
 
 TEST(Settings, UnusableValuesGiveDefaults)
@@ -328,8 +310,8 @@ TEST(Settings, UnusableValuesGiveDefaults)
     }
 }
 
-// Replace All in the document: any line break breaks the line, one undo step; the undo settings round-trip.
-TEST(Document, ReplaceAllAndTheUndoSettings)
+// Replace All in the document: any line break breaks the line, one undo step (the multi-step history).
+TEST(Document, ReplaceAllBreaksLinesInOneUndoStep)
 {
     TDocument doc;
     TCodeMemo &m = doc.Memo();
@@ -345,13 +327,6 @@ TEST(Document, ReplaceAllAndTheUndoSettings)
     m.Undo();
     EXPECT_EQ(m.Text(), "a;b;c\r\nd;e");
     EXPECT_FALSE(m.Modified()) << "back at the saved text";
-    TSettings e;
-    std::tie(e.Undo, e.UndoLimit) = std::make_tuple("Toggle", 12);
-    doc.ApplySettings(e);
-    TSettings g;
-    doc.GatherSettings(g);
-    EXPECT_EQ(std::tie(g.Undo, g.UndoLimit), std::tie(e.Undo, e.UndoLimit));
-    EXPECT_EQ(m.UndoMode(), TUndoMode::Toggle);
 }
 
 TEST(Settings, WhereTheFileLivesAndAFileThatCannotBeWritten)

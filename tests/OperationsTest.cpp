@@ -39,7 +39,7 @@ TEST(ParagraphTextWrite, AppendsParagraphsAndKeepsTheCaret)
     EXPECT_EQ(State(m), "1\r\n\r\n\r\nfourth|7,0");
 }
 
-// A style command wraps the selection in its codes, or puts a pair at the caret; the caret keeps its end.
+// A style command wraps the selection in its codes, the caret keeping its end (at the caret: Keys.HotKeys...).
 TEST(StyleCommands, CaretPlacementBySelectionSign)
 {
     const struct {
@@ -48,7 +48,6 @@ TEST(StyleCommands, CaretPlacementBySelectionSign)
         const char *text;
         int32_t caret, length;
     } cases[] = {
-        {1, 1, &TCodeMemo::SetBold, "a\x02\x02" "bc", 2, 0},
         {0, 2, &TCodeMemo::SetItalic, "\x01" "ab\x01" "c", 0, 4},
         {2, 0, &TCodeMemo::SetHighlight, "\x03" "ab\x03" "c", 4, -4},
     };
@@ -59,12 +58,6 @@ TEST(StyleCommands, CaretPlacementBySelectionSign)
         (m.*c.command)();
         EXPECT_EQ(State(m), c.text + ("|" + std::to_string(c.caret) + "," + std::to_string(c.length)));
     }
-    TCodeMemo m;
-    LoadString(m, "abc");
-    Select(m, 1, 1);
-    m.SetBold();
-    m.SetSelTextBuf("X");
-    EXPECT_EQ(m.Text(), "a\x02X\x02" "bc") << "typed text is bold";
 }
 
 TEST(Clipboard, CutMovesTheWholeSelection)
