@@ -163,43 +163,33 @@ std::vector<TRunText> Reference(const std::string &text, const TKeywordList &kl)
         std::vector<int> owner(s.size(), -1); // -2 region, >= 0 keyword entry
         struct R {
             size_t a, b;
-            int kind; // 0 string, 1 rem, 2 keyword
-            int kw;
+            int kind, kw; // kind: 0 string, 1 rem, 2 keyword
         };
         std::vector<R> rs;
-        // regions first: left to right
+        // regions first, left to right: a string to its closing quote (or the end), a remark to the end
         for (size_t i = 0; i < s.size();) {
-            if (s[i] == '"') {
-                size_t e = s.find('"', i + 1);
-                e = e == std::string::npos ? s.size() : e + 1;
-                rs.push_back({i, e, 0, -1});
-                for (size_t k = i; k < e; ++k)
-                    owner[k] = -2;
-                i = e;
-            } else if (up.compare(i, 3, "REM") == 0 && !(i > 0 && nameChar(s[i - 1])) &&
-                       !(i + 3 < s.size() && nameChar(s[i + 3]))) {
-                rs.push_back({i, s.size(), 1, -1});
-                for (size_t k = i; k < s.size(); ++k)
-                    owner[k] = -2;
-                i = s.size();
-            } else {
+            const bool rem = up.compare(i, 3, "REM") == 0 && !(i > 0 && nameChar(s[i - 1])) &&
+                             !(i + 3 < s.size() && nameChar(s[i + 3]));
+            if (s[i] != '"' && !rem) {
                 ++i;
+                continue;
             }
+            const size_t e = rem ? s.size() : std::min(s.find('"', i + 1), s.size() - 1) + 1;
+            rs.push_back({i, e, rem ? 1 : 0, -1});
+            std::fill(owner.begin() + long(i), owner.begin() + long(e), -2);
+            i = e;
         }
         // keywords in list order, left to right, whole words
         for (int k = 0; k < kl.Count(); ++k) {
-            std::string key = kl.KeywordsUpper(k);
-            size_t L = key.size();
+            const std::string key = kl.KeywordsUpper(k);
+            const size_t L = key.size();
             for (size_t at = 0; (at = up.find(key, at)) != std::string::npos; at += L) {
-                bool free = true;
-                for (size_t q = at; q < at + L; ++q)
-                    free &= owner[q] == -1;
-                bool left = at == 0 || kl.Delimiters[static_cast<uint8_t>(s[at - 1])];
-                bool right = at + L == s.size() || kl.Delimiters[static_cast<uint8_t>(s[at + L])];
+                const bool free = std::all_of(owner.begin() + long(at), owner.begin() + long(at + L), [](int o) { return o == -1; });
+                const bool left = at == 0 || kl.Delimiters[static_cast<uint8_t>(s[at - 1])];
+                const bool right = at + L == s.size() || kl.Delimiters[static_cast<uint8_t>(s[at + L])];
                 if (free && left && right) {
                     rs.push_back({at, at + L, 2, k});
-                    for (size_t q = at; q < at + L; ++q)
-                        owner[q] = k;
+                    std::fill(owner.begin() + long(at), owner.begin() + long(at + L), k);
                 }
             }
         }
