@@ -74,23 +74,19 @@ TEST(Gutter, NumbersFileLinesRightAlignedTheCaretsInBold)
     // 110 - 18 - 16 = 76 pixels: "aaaa bbbb" fits
     TGutterRig g(110, "aaaa bbbb cccc\r\nx\r\ny");
     EXPECT_EQ(std::to_string(g.memo.GutterWidth()) + g.memo.LineText(1), "18cccc");
-    const struct {
-        int row;
-        const char *number; // "" on a continuation line
-        int x;
-        bool bold;
-    } cases[] = {{0, "1", 14 - 9, true}, {1, "", 0, false}, {2, "2", 14 - 8, false}, {3, "3", 14 - 8, false}};
-    for (const auto &c : cases) {
-        const std::vector<TDrawn> row = g.Row(c.row);
+    // row, number ("" on a continuation line), its x, whether bold
+    const std::tuple<int, std::string, int, bool> cases[] = {
+        {0, "1", 14 - 9, true}, {1, "", 0, false}, {2, "2", 14 - 8, false}, {3, "3", 14 - 8, false}};
+    for (const auto &[r, number, x, bold] : cases) {
+        const std::vector<TDrawn> row = g.Row(r);
         ASSERT_FALSE(row.empty());
-        EXPECT_EQ(g.FirstTextX(c.row), 26) << "the text starts right of the gutter";
+        EXPECT_EQ(g.FirstTextX(r), 26) << "the text starts right of the gutter";
         const TDrawn &last = row.back();
-        if (*c.number == 0) {
-            EXPECT_EQ(last.x, 26) << "no number on row " << c.row;
-            continue;
-        }
-        EXPECT_EQ(std::make_tuple(last.text, last.x, (last.style & fsBold) != 0, last.fore),
-                  std::make_tuple(std::string(c.number), c.x, c.bold, c.bold ? clBlack : 0x808080));
+        if (number.empty())
+            EXPECT_EQ(last.x, 26) << "no number on row " << r;
+        else
+            EXPECT_EQ(std::make_tuple(last.text, last.x, (last.style & fsBold) != 0, last.fore),
+                      std::make_tuple(number, x, bold, bold ? clBlack : 0x808080));
     }
     // scrolled sideways the text moves and the numbers stay
     g.memo.SetHOffset(16);

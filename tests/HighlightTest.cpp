@@ -117,15 +117,11 @@ TEST(Regions, StopKeyBeyondTheLineWhenNotEndingThere)
 // The OPL words highlighted: whole words between the table's delimiters, any case, not in strings or remarks.
 TEST(OplHighlighting, WordsAndBoundaries)
 {
-    const struct {
-        const char *Text;
-        std::vector<std::string> Words;
-    } cases[] = {
+    const std::pair<const char *, std::vector<std::string>> cases[] = {
         {"AT 1,2", {"AT"}}, {"x=(at 1", {"at"}}, {"\tat^2 {at}", {"at", "at"}},
         {"at%=1 cat at_x at# at! at& at' [at] \xe9" "at", {}},
         {"PROC main: EndP", {"PROC", "EndP"}}, {"IF x% : Do : while 1", {"IF", "Do", "while"}},
-        {"a$=GET$ k%=GET", {"GET$", "GET"}},
-        {"PRINT\"hello\" x", {}}, // a double quote is not a delimiter
+        {"a$=GET$ k%=GET", {"GET$", "GET"}}, {"PRINT\"hello\" x", {}}, // a double quote is not a delimiter
         {"PRINT \"IF\" :REM PRINT", {"PRINT"}}, {"IF A%=1 OR NOT B%=2", {"IF", "OR", "NOT"}},
         {"x=VAL(a$)+IOSIGNAL :DELETE f$", {"VAL", "IOSIGNAL", "DELETE"}},
         {"LOADM \"lib\" : dinit \"x\" : h%=GHEIGHT", {"LOADM", "dinit", "GHEIGHT"}},
@@ -133,13 +129,12 @@ TEST(OplHighlighting, WordsAndBoundaries)
          {"gPrintClip", "Datetosecs", "FindField", "gCreateBit", "GetEventA32"}},
     };
     TOplControl c(TDialect::Opl5);
-    for (const auto &k : cases) {
-        SCOPED_TRACE(k.Text);
+    for (const auto &[text, expected] : cases) {
         std::vector<std::string> words;
-        for (const TRunText &r : c.Load(k.Text))
+        for (const TRunText &r : c.Load(text))
             if (r.style == fsBold)
                 words.push_back(r.text);
-        EXPECT_EQ(words, k.Words);
+        EXPECT_EQ(words, expected) << text;
     }
 }
 

@@ -155,10 +155,8 @@ TEST_F(Keys, RefusedUpIsOfferedToTheKeyHandlerAgain)
     rig.Load("abc\r\ndef\r\nghi");
     int keyDowns = 0;
     memo.OnKeyDown = [&](TCodeMemo *, uint16_t &, TShiftState) { ++keyDowns; };
-    for (int32_t from : {1, 5}) {
-        rig.Select(from);
-        rig.Key(kUp);
-    }
+    for (int32_t from : {1, 5})
+        rig.Select(from), rig.Key(kUp);
     EXPECT_EQ(V({keyDowns, rig.CaretLine()}), V({3, 0})) << "twice on the first line, once on the second";
 }
 
@@ -238,8 +236,7 @@ TEST_F(Keys, EditsStartingBetweenCrAndLfStayInsideTheText)
     rig.Key(kDel);
     expectCut();
     rig.Type("z");
-    EXPECT_EQ(memo.SelStart(), memo.TextLength());
-    EXPECT_EQ(memo.Text().back(), 'z');
+    EXPECT_TRUE(memo.SelStart() == memo.TextLength() && memo.Text().back() == 'z');
 }
 
 TEST_F(Keys, ReadOnlyRefusesEveryEditButMovesAndCopies)

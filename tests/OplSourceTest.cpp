@@ -49,9 +49,7 @@ TEST(Opl32, ConvertsToTheTextOfTheFile)
 {
     const std::string z(20000, 'z'), bad = MakeOpl32("", 1).substr(0, 36);
     const std::string lines = "one\x06two\x06three", junk = "\x01junk\x06";
-    const struct {
-        std::string File, Text;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {MakeOpl32("PROC a:\x06" "ENDP\x06", 1), "PROC a:\r\nENDP"},
         {MakeOpl32("PROC a:\x06\tPRINT \"x\"\x06" "ENDP\x06", 2), "PROC a:\r\n\tPRINT \"x\"\r\nENDP"},
         {MakeOpl32("REM " + z + "\x06" "ENDP\x06", 4), "REM " + z + "\r\nENDP"},
@@ -61,8 +59,8 @@ TEST(Opl32, ConvertsToTheTextOfTheFile)
         {bad + "\xfd\x03" + lines, "one\r\ntwo\r\nthree"},
         {bad + "\xfd\x03" + lines + junk, "one\r\ntwo\r\nthree"},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(Convert(c.File), c.Text) << testing::PrintToString(c.File.substr(0, 60));
+    for (const auto &[file, text] : cases)
+        EXPECT_EQ(Convert(file), text) << testing::PrintToString(file.substr(0, 60));
 }
 
 // Recognised by bytes 8-11 only beyond 32 bytes; opened converted, modified, without a compensation code.

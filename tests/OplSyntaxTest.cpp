@@ -82,10 +82,7 @@ std::string JoinLines(const std::vector<std::string> &lines)
 // Each program holds one error; the front end reports it once, at the place worked out by hand.
 TEST(OplSyntax, EachCheckReportsItsErrorOnceAtItsPlace)
 {
-    struct TCase {
-        TDialect dialect;
-        const char *program, *expected;
-    } cases[] = {
+    const std::tuple<TDialect, const char *, const char *> cases[] = {
         {TDialect::Opl5, "PROC a:\n  x%=ABS(1\nENDP", "2:11 Mismatched ( or \": a ) is missing"},
         {TDialect::Opl5, "PROC a:\n  PRINT \"abc\nENDP", "2:9 Mismatched ( or \": the string has no closing \""},
         {TDialect::Opl5, "PROC a:\n  x%=1 y%=2\nENDP", "2:8 Syntax error"},
@@ -121,10 +118,10 @@ TEST(OplSyntax, EachCheckReportsItsErrorOnceAtItsPlace)
         {TDialect::Opl3, "CONST K%=1\nPROC a:\nENDP", "1:1 'CONST' is not available in OPL 3"},
         {TDialect::Opl5, "INCLUDE \"nothere.oph\"\nPROC a:\n  LOCAL s$(KLen%)\nENDP", "1:9 Include file not found: nothere.oph"},
     };
-    for (const TCase &c : cases) {
-        const TOplCheckResult r = Check(c.program, c.dialect);
-        ASSERT_EQ(r.Diagnostics.size(), 1u) << c.program;
-        EXPECT_EQ(Where(r.Diagnostics[0]), c.expected) << c.program;
+    for (const auto &[dialect, program, expected] : cases) {
+        const TOplCheckResult r = Check(program, dialect);
+        ASSERT_EQ(r.Diagnostics.size(), 1u) << program;
+        EXPECT_EQ(Where(r.Diagnostics[0]), expected) << program;
     }
 }
 
