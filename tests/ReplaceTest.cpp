@@ -107,25 +107,28 @@ TEST(Replace, DifferentialAgainstAByteModel)
         LoadString(m, init);
         m.SetModified(false);
         m.ParseAllKeywords();
-        // the texts the history can reach, the one shown, the saved one (-1: none), and
-        // the selection each step began with (caret, length) and left (its caret)
-        std::vector<std::string> states{m.Text()};
-        std::vector<std::pair<int32_t, int32_t>> before{{0, 0}};
-        std::vector<int32_t> after{0};
+        // the texts the history can reach with the selection each step began with (caret,
+        // length) and left (its caret); the one shown, the saved one (-1: none)
+        struct TState {
+            std::string text;
+            std::pair<int32_t, int32_t> before;
+            int32_t after;
+        };
+        std::vector<TState> states{{m.Text(), {0, 0}, 0}};
         size_t cur = 0;
         long saved = 0;
         for (int step = 0; step < 100; ++step, ++edits) {
-            const std::string &model = states[cur];
+            const std::string &model = states[cur].text;
             const int32_t T = static_cast<int32_t>(model.size());
             const unsigned op = rng() % 10;
             if (op < 2 && cur > 0) {
                 m.Undo();
-                ASSERT_EQ(std::pair(m.SelStart(), m.SelLength()), before[cur]) << "edit " << edits;
+                ASSERT_EQ(std::pair(m.SelStart(), m.SelLength()), states[cur].before) << "edit " << edits;
                 --cur;
             } else if (op < 3 && cur + 1 < states.size()) {
                 m.Redo();
                 ++cur;
-                ASSERT_EQ(std::pair(m.SelStart(), m.SelLength()), std::pair(after[cur], 0)) << "edit " << edits;
+                ASSERT_EQ(std::pair(m.SelStart(), m.SelLength()), std::pair(states[cur].after, 0)) << "edit " << edits;
             } else if (op < 4) {
                 m.SetModified(false);
                 saved = static_cast<long>(cur);
@@ -171,34 +174,25 @@ TEST(Replace, DifferentialAgainstAByteModel)
                     }
                 // a new change drops what could be redone; the oldest beyond the limit go
                 states.resize(cur + 1);
-                before.resize(cur + 1);
-                after.resize(cur + 1);
-                states.push_back(std::move(next));
-                before.emplace_back(reversed ? e : s, reversed ? s - e : e - s);
-                after.push_back(end);
+                states.push_back({std::move(next), {reversed ? e : s, reversed ? s - e : e - s}, end});
                 ++cur;
                 if (saved >= static_cast<long>(cur))
                     saved = -1;
                 if (states.size() > limit + 1) {
                     states.erase(states.begin());
-                    before.erase(before.begin());
-                    after.erase(after.begin());
                     --cur;
                     --saved;
                 }
             }
-            ASSERT_EQ(m.Text(), states[cur]) << "edit " << edits;
+            ASSERT_EQ(m.Text(), states[cur].text) << "edit " << edits;
             ASSERT_EQ(m.CheckInvariants(), "") << "edit " << edits;
             ASSERT_EQ(std::make_tuple(m.CanUndo(), m.CanRedo(), m.UndoHistory().Count(), m.Modified()),
                       std::make_tuple(cur > 0, cur + 1 < states.size(), states.size() - 1, saved != long(cur)))
                 << "edit " << edits << " (can undo, can redo, steps, modified)";
-            TCodeMemo fresh;
-            RegisterOplSpans(fresh);
-            std::unique_ptr<TKeywordList> t2;
-            ApplyOplDialect(fresh, TDialect::Opl3, t2);
-            LoadString(fresh, ForFreshLoad(states[cur]));
-            ASSERT_EQ(Highlighting(m), Highlighting(fresh))
-                << "edit " << edits << " text " << testing::PrintToString(states[cur]);
+            TOpl3 fresh;
+            LoadString(fresh.memo, ForFreshLoad(states[cur].text));
+            ASSERT_EQ(Highlighting(m), Highlighting(fresh.memo))
+                << "edit " << edits << " text " << testing::PrintToString(states[cur].text);
         }
     }
     EXPECT_GE(edits, 20000);
