@@ -39,40 +39,34 @@ template <class F> std::string Error(F f)
 // Every combination of the close query: what it allows, what it writes, what stays modified.
 TEST(Document, CloseQueryMatrix)
 {
-    const struct {
-        bool titled;
-        TDocumentUi::TAnswer answer;
-        bool saveAsCancelled, allows, written;
-    } cases[] = {
+    // titled, the answer, Save As cancelled; whether closing is allowed, the file written
+    const std::tuple<bool, TDocumentUi::TAnswer, bool, bool, bool> cases[] = {
         {true, TDocumentUi::aYes, false, true, true},      {true, TDocumentUi::aNo, false, true, false},
         {true, TDocumentUi::aCancel, false, false, false}, {false, TDocumentUi::aYes, false, true, true},
         {false, TDocumentUi::aYes, true, false, false},    {false, TDocumentUi::aNo, false, true, false},
         {false, TDocumentUi::aCancel, false, false, false},
     };
-    for (const auto &c : cases) {
+    for (const auto &[titled, answer, saveAsCancelled, allows, written] : cases) {
         TTempDir t;
         TDocument doc;
         WriteFile(t / "a.opl", "old");
-        if (c.titled)
+        if (titled)
             doc.LoadFile(t / "a.opl");
         Type(doc, "new ");
         TScriptedUi ui;
-        ui.answer = c.answer;
-        if (!c.saveAsCancelled)
+        ui.answer = answer;
+        if (!saveAsCancelled)
             ui.saveName = t / "b";
-        const std::string where = c.titled ? t / "a.opl" : t / "b.OPL";
-        SCOPED_TRACE(std::to_string(c.titled) + " " + std::to_string(c.answer) + " " + std::to_string(c.saveAsCancelled));
-        EXPECT_EQ(doc.CloseQuery(ui), c.allows);
+        const std::string where = titled ? t / "a.opl" : t / "b.OPL";
+        SCOPED_TRACE(std::to_string(titled) + " " + std::to_string(answer) + " " + std::to_string(saveAsCancelled));
+        EXPECT_EQ(doc.CloseQuery(ui), allows);
         ASSERT_EQ(ui.asked.size(), 1u);
-        EXPECT_EQ(ui.asked[0], c.titled ? "Save changes to \"a.opl\"?" : "Save changes to \"\"?");
-        EXPECT_EQ(ReadFile(where), c.written ? (c.titled ? "new old" : "new ") : (c.titled ? "old" : ""));
-        EXPECT_EQ(doc.Memo().Modified(), !c.written);
+        EXPECT_EQ(ui.asked[0], titled ? "Save changes to \"a.opl\"?" : "Save changes to \"\"?");
+        EXPECT_EQ(ReadFile(where), written ? (titled ? "new old" : "new ") : (titled ? "old" : ""));
+        EXPECT_EQ(doc.Memo().Modified(), !written);
         // an unmodified document closes without a question
-        if (c.written) {
-            ui.asked.clear();
-            EXPECT_TRUE(doc.CloseQuery(ui));
-            EXPECT_TRUE(ui.asked.empty());
-        }
+        ui.asked.clear();
+        EXPECT_TRUE(!written || (doc.CloseQuery(ui) && ui.asked.empty()));
     }
 }
 

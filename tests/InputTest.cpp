@@ -119,18 +119,14 @@ TEST_F(Keys, EditingKeysDoWhatTheyShould)
 TEST_F(Keys, RightThenLeftStopWhereTheyShould)
 {
     const V stops{0, 1, 2, 4, 6, 7, 8, 9, 11, 13, 15, 16, 17, 18, 20};
-    const struct {
-        const char *Text;
-        bool PassOverCodes;
-        V Right, Left;
-    } cases[] = {
+    const std::tuple<const char *, bool, V, V> cases[] = { // text, codes passed over, Right's stops, Left's
         {"ab\r\n\r\nc d\r\n\r\n\r\nxyz\r\n", false, stops, V(stops.rbegin(), stops.rend())},
         {"a\x02" "bc\x02" "d", false, {0, 1, 2, 3, 4, 5, 6}, {6, 5, 4, 3, 2, 1, 0}},
         {"a\x02" "bc\x02" "d", true, {0, 1, 3, 4, 6}, {6, 5, 3, 2, 0}},
     };
-    for (const auto &c : cases) {
-        memo.PassOverCodes = c.PassOverCodes;
-        rig.Load(c.Text);
+    for (const auto &[text, passOver, right, left] : cases) {
+        memo.PassOverCodes = passOver;
+        rig.Load(text);
         auto walk = [&](uint16_t key) {
             V at{memo.SelStart()};
             for (int i = 0; i < 40; ++i) {
@@ -140,10 +136,10 @@ TEST_F(Keys, RightThenLeftStopWhereTheyShould)
             }
             return at;
         };
-        EXPECT_EQ(walk(kRight), c.Right) << c.Text;
-        EXPECT_EQ(walk(kLeft), c.Left) << c.Text;
+        EXPECT_EQ(walk(kRight), right) << text;
+        EXPECT_EQ(walk(kLeft), left) << text;
     }
-    rig.Load(cases[0].Text); // after a break the caret stands at the next line's start
+    rig.Load(std::get<0>(cases[0])); // after a break the caret stands at the next line's start
     rig.Select(2);
     rig.Key(kRight);
     EXPECT_EQ(V({rig.CaretLine(), rig.CaretColumn()}), V({1, 0}));
@@ -185,12 +181,8 @@ TEST_F(Keys, HomeEndArrowsAndCtrlArrowsLandWhereTheyShould)
 {
     const char *lines = "  hello\r\nworld wide\r\nend", *words = "PRINT a, b\r\n  next", *three = "abc\r\ndef\r\nghi";
     const char *aim = "long line here\r\nab\r\nanother long";
-    const struct {
-        const char *Text;
-        int32_t Pos, Len;
-        std::vector<std::pair<uint16_t, TShiftState>> Keys;
-        int32_t Caret, SelLength; // the caret is at the selection's far end
-    } cases[] = {
+    // text, selection (caret, length), keys, the selection after (the caret at its far end)
+    const std::tuple<const char *, int32_t, int32_t, std::vector<std::pair<uint16_t, TShiftState>>, int32_t, int32_t> cases[] = {
         {lines, 12, 0, {{kEnd, 0}}, 19, 0},      {lines, 12, 0, {{kHome, 0}}, 9, 0},
         {lines, 12, 0, {{kEnd, ssCtrl}}, 24, 0}, {lines, 12, 0, {{kHome, ssCtrl}}, 0, 0},
         {lines, 12, 0, {{kEnd, ssShift}}, 19, -7}, {lines, 12, 0, {{kHome, ssShift}}, 9, 3},
@@ -206,13 +198,13 @@ TEST_F(Keys, HomeEndArrowsAndCtrlArrowsLandWhereTheyShould)
         {aim, 10, 0, {{kDown, 0}, {kDown, 0}}, 22, 0}, // the aim is now the short line's end
         {aim, 10, 0, {{kDown, 0}, {kDown, 0}, {kUp, 0}, {kUp, 0}}, 2, 0},
     };
-    for (const auto &c : cases) {
-        rig.Load(c.Text);
-        rig.Select(c.Pos, c.Len);
-        for (auto [key, shift] : c.Keys)
+    for (const auto &[text, pos, len, keys, caret, selLength] : cases) {
+        rig.Load(text);
+        rig.Select(pos, len);
+        for (auto [key, shift] : keys)
             rig.Key(key, shift);
-        EXPECT_EQ(V({memo.SelStart(), memo.SelLength()}), V({c.Caret, c.SelLength}))
-            << c.Text << " from " << c.Pos << " key " << c.Keys[0].first << " shift " << int(c.Keys[0].second);
+        EXPECT_EQ(V({memo.SelStart(), memo.SelLength()}), V({caret, selLength}))
+            << text << " from " << pos << " key " << keys[0].first << " shift " << int(keys[0].second);
     }
 }
 
