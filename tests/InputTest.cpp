@@ -242,10 +242,8 @@ TEST_F(Keys, ReadOnlyRefusesEveryEditButMovesAndCopies)
         rig.Type("x\r");
         for (uint16_t k : {kBs, kDel, kTab})
             rig.Key(k, 0, k == kDel ? -1 : k);
-        rig.Key(kDel, ssShift);
-        rig.Key(kDel, ssCtrl);
-        rig.Ctrl('V');
-        rig.Ctrl('X');
+        rig.Key(kDel, ssShift), rig.Key(kDel, ssCtrl);
+        rig.Ctrl('V'), rig.Ctrl('X');
         rig.Key(TKey::Insert, ssShift);
         EXPECT_EQ(memo.Text() + std::to_string(memo.Modified()), "ab\r\ncd0");
     }

@@ -27,10 +27,8 @@ struct TLaidOut {
     int FinishBackground()
     {
         int steps = 0;
-        for (; host.posted > 0 && steps < 10000; ++steps) {
-            host.posted = 0;
-            memo.BackgroundStep();
-        }
+        for (; host.posted > 0 && steps < 10000; ++steps)
+            host.posted = 0, memo.BackgroundStep();
         return steps;
     }
     void ExpectAllFormatted()

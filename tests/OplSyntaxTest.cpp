@@ -144,9 +144,7 @@ TEST(OplSyntax, AnErrorInsertedIntoACleanProgramIsFoundWhereItWasMade)
         if (std::regex_search(line, numberName))
             changed.push_back(std::regex_replace(line, numberName, "$1$$$2", std::regex_constants::format_first_only));
         // the end of the procedure holding the line
-        size_t endp = i;
-        while (endp < clean.size() && clean[endp] != "ENDP")
-            ++endp;
+        const size_t endp = static_cast<size_t>(std::find(clean.begin() + long(i), clean.end(), "ENDP") - clean.begin());
         for (const std::string &m : changed) {
             std::vector<std::string> lines = clean;
             lines[i] = m;

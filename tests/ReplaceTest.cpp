@@ -212,10 +212,8 @@ TEST(Undo, MultiGroupsTypingAsEditorsDo)
     };
     auto undoAll = [&] {
         std::vector<std::string> seen;
-        while (m.CanUndo()) {
-            m.Undo();
-            seen.push_back(m.Text());
-        }
+        while (m.CanUndo())
+            m.Undo(), seen.push_back(m.Text());
         return seen;
     };
     type("ab cd,e\rfg");
