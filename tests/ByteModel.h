@@ -1,22 +1,18 @@
 // A plain model of replacing a range of the text (the differential test and the editing fuzzer).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
 namespace quenvel::test {
 
-// Index of a style code among the five (21, 1, 2, 3, 4); -1 for other bytes.
+// The five style codes, and the index of a byte among them (-1 for other bytes).
+constexpr char kStyleCodes[5] = {21, 1, 2, 3, 4};
 inline int CodeIndex(uint8_t b)
 {
-    switch (b) {
-    case 21: return 0;
-    case 1: return 1;
-    case 2: return 2;
-    case 3: return 3;
-    case 4: return 4;
-    default: return -1;
-    }
+    const char *at = std::find(kStyleCodes, kStyleCodes + 5, static_cast<char>(b));
+    return at == kStyleCodes + 5 ? -1 : static_cast<int>(at - kStyleCodes);
 }
 
 // [s, e) of `model` replaced by `text` as typed (to a NUL): CR (LF) a break, 5 made 165, codes compensated.
@@ -44,11 +40,9 @@ inline std::string ModelReplace(const std::string &model, int32_t s, int32_t e, 
         if (ci >= 0)
             removed[ci] ^= 1;
     }
-    const char order[5] = {21, 1, 2, 3, 4};
-    if (compensate)
-        for (int k = 0; k < 5; ++k)
-            if (added[k] != removed[k])
-                ins.push_back(order[k]);
+    for (int k = 0; k < 5; ++k)
+        if (compensate && added[k] != removed[k])
+            ins.push_back(kStyleCodes[k]);
     return model.substr(0, static_cast<size_t>(s)) + ins + model.substr(static_cast<size_t>(e));
 }
 

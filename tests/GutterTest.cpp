@@ -1,8 +1,6 @@
-// The line-number gutter on the fixed-metrics window (text 8 pixels right of its area), and its setting.
+// The line-number gutter on the fixed-metrics window (text 8 pixels right of its area).
 #include "FakeHost.h"
 #include "TestUtil.h"
-
-#include "app/document/Document.h"
 
 #include <gtest/gtest.h>
 
@@ -75,27 +73,20 @@ TEST(Gutter, NumbersFileLinesRightAlignedTheCaretsInBold)
     // one digit: 18 pixels (a bold digit and half of one either side); the text wraps in
     // 110 - 18 - 16 = 76 pixels: "aaaa bbbb" fits
     TGutterRig g(110, "aaaa bbbb cccc\r\nx\r\ny");
-    EXPECT_EQ(g.memo.GutterWidth(), 18);
-    EXPECT_EQ(g.memo.LineText(1), "cccc");
-    struct TCase {
-        int row;
-        const char *number; // "" on a continuation line
-        int x;
-        bool bold;
-    } cases[] = {{0, "1", 14 - 9, true}, {1, "", 0, false}, {2, "2", 14 - 8, false}, {3, "3", 14 - 8, false}};
-    for (const TCase &c : cases) {
-        const std::vector<TDrawn> row = g.Row(c.row);
+    EXPECT_EQ(std::to_string(g.memo.GutterWidth()) + g.memo.LineText(1), "18cccc");
+    // row, number ("" on a continuation line), its x, whether bold
+    const std::tuple<int, std::string, int, bool> cases[] = {
+        {0, "1", 14 - 9, true}, {1, "", 0, false}, {2, "2", 14 - 8, false}, {3, "3", 14 - 8, false}};
+    for (const auto &[r, number, x, bold] : cases) {
+        const std::vector<TDrawn> row = g.Row(r);
         ASSERT_FALSE(row.empty());
-        EXPECT_EQ(g.FirstTextX(c.row), 26) << "the text starts right of the gutter";
+        EXPECT_EQ(g.FirstTextX(r), 26) << "the text starts right of the gutter";
         const TDrawn &last = row.back();
-        if (*c.number == 0) {
-            EXPECT_EQ(last.x, 26) << "no number on row " << c.row;
-            continue;
-        }
-        EXPECT_EQ(last.text, c.number);
-        EXPECT_EQ(last.x, c.x);
-        EXPECT_EQ((last.style & fsBold) != 0, c.bold);
-        EXPECT_EQ(last.fore, c.bold ? clBlack : 0x808080);
+        if (number.empty())
+            EXPECT_EQ(last.x, 26) << "no number on row " << r;
+        else
+            EXPECT_EQ(std::make_tuple(last.text, last.x, (last.style & fsBold) != 0, last.fore),
+                      std::make_tuple(number, x, bold, bold ? clBlack : 0x808080));
     }
     // scrolled sideways the text moves and the numbers stay
     g.memo.SetHOffset(16);
@@ -108,13 +99,10 @@ TEST(Gutter, NumbersFileLinesRightAlignedTheCaretsInBold)
     // a tenth line widens the gutter to two digits, and the lines are broken anew
     g.memo.SetSelStart(g.memo.TextLength());
     g.memo.SetSelTextBuf("\r\n\r\n\r\n\r\n\r\n\r\n\r\n");
-    EXPECT_EQ(g.memo.GutterWidth(), 27);
-    EXPECT_EQ(g.memo.LineText(1), "bbbb ");
-    EXPECT_EQ(g.Row(11).back().text, "10");
-    EXPECT_EQ(g.Row(11).back().x, 27 - 4 - 18);
+    EXPECT_EQ(std::to_string(g.memo.GutterWidth()) + g.memo.LineText(1), "27bbbb ");
+    EXPECT_EQ(g.Row(11).back().text + "@" + std::to_string(g.Row(11).back().x), "10@" + std::to_string(27 - 4 - 18));
     g.memo.SetLineNumbers(false);
-    EXPECT_EQ(g.memo.GutterWidth(), 0);
-    EXPECT_EQ(g.memo.LineText(1), "cccc");
+    EXPECT_EQ(std::to_string(g.memo.GutterWidth()) + g.memo.LineText(1), "0cccc");
     EXPECT_EQ(g.Row(0).back().text, "aaaa bbbb ") << "no number drawn";
     EXPECT_EQ(g.FirstTextX(0), 8);
 }
@@ -122,36 +110,19 @@ TEST(Gutter, NumbersFileLinesRightAlignedTheCaretsInBold)
 TEST(Gutter, ClickingAndDraggingSelectWholeLines)
 {
     TGutterRig g(400, "ab\r\ncd\r\nef");
+    auto sel = [&] { return g.memo.SelText() + "|" + std::to_string(g.memo.SelStart()); };
     g.Click(3, 1);
-    EXPECT_EQ(g.memo.SelText(), "cd\r\n");
-    EXPECT_EQ(g.memo.SelStart(), g.memo.ParagraphStart(2)) << "the caret at the next line's start";
+    EXPECT_EQ(sel(), "cd\r\n|8") << "the caret at the next line's start";
     // dragging up from line 2 to line 1 takes both, the caret at the top
     g.memo.MouseDown(mbLeft, 0, 3, 14 + 3);
     g.memo.MouseMove(0, 3, 3);
-    EXPECT_EQ(g.memo.SelText(), "ab\r\ncd\r\n");
-    EXPECT_EQ(g.memo.SelStart(), 0);
+    EXPECT_EQ(sel(), "ab\r\ncd\r\n|0");
     g.memo.MouseUp(mbLeft, 0, 3, 3);
     g.Click(3, 2);
-    EXPECT_EQ(g.memo.SelText(), "ef");
-    EXPECT_EQ(g.memo.SelStart(), g.memo.TextLength());
+    EXPECT_EQ(sel(), "ef|10");
     g.Click(3, 0, ssShift);
     EXPECT_EQ(g.memo.SelText(), g.memo.Text()) << "Shift extends from the far end by lines";
     g.Click(18 + 8 + 8 + 3, 0);
     EXPECT_EQ(std::make_pair(g.memo.SelStart(), g.memo.SelLength()), std::make_pair(1, 0)) << "the text as before";
     EXPECT_EQ(g.memo.CaretX(), 18 + 8 + 8);
-}
-
-TEST(Gutter, SettingAppliedAndGathered)
-{
-    TProfile p;
-    EXPECT_FALSE(TSettings::Read(p, 800, 600).LineNumbers);
-    p.Parse("[Setup]\nLineNumbers=1\n");
-    TDocument doc;
-    doc.ApplySettings(TSettings::Read(p, 800, 600));
-    EXPECT_TRUE(doc.Memo().LineNumbers());
-    TSettings s;
-    doc.GatherSettings(s);
-    TProfile out;
-    s.Write(out);
-    EXPECT_TRUE(out.ReadBool("Setup", "LineNumbers", false));
 }

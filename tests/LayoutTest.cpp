@@ -27,10 +27,8 @@ struct TLaidOut {
     int FinishBackground()
     {
         int steps = 0;
-        for (; host.posted > 0 && steps < 10000; ++steps) {
-            host.posted = 0;
-            memo.BackgroundStep();
-        }
+        for (; host.posted > 0 && steps < 10000; ++steps)
+            host.posted = 0, memo.BackgroundStep();
         return steps;
     }
     void ExpectAllFormatted()
@@ -50,6 +48,14 @@ struct TLaidOut {
 };
 
 using V = std::vector<std::string>;
+
+std::string Repeat(const std::string &s, int n)
+{
+    std::string out;
+    while (n-- > 0)
+        out += s;
+    return out;
+}
 
 } // namespace
 
@@ -77,10 +83,7 @@ TEST(Layout, LineHeightAndBaselineFromTheFont)
 TEST(Layout, WhereLinesBreak)
 {
     TLaidOut l; // available width 400 - 8 - 8 = 384 pixels = 48 characters
-    std::string words;
-    for (int i = 0; i < 10; ++i)
-        words += "abcdefghi ";
-    l.Load(words);
+    l.Load(Repeat("abcdefghi ", 10));
     const std::string four = "abcdefghi abcdefghi abcdefghi abcdefghi ";
     EXPECT_EQ(l.Lines(), (V{four, four, "abcdefghi abcdefghi "}));
     EXPECT_EQ(l.memo.Par(0).Lines().At(0).Width, 39 * 8) << "the trailing space does not count";
@@ -166,10 +169,7 @@ TEST(Layout, ColumnAtXInvertsXAtColumn)
 TEST(Layout, OnNeedFormatsOnlyWhatIsAskedFor)
 {
     TLaidOut l(true, 100, umOnNeed);
-    std::string text;
-    for (int i = 0; i < 50; ++i)
-        text += std::string(30, 'q') + "\r\n";
-    l.Load(text);
+    l.Load(Repeat(std::string(30, 'q') + "\r\n", 50));
     EXPECT_EQ(l.memo.LineCount(), 51 + 2) << "only the caret's paragraph is laid out (three lines)";
     l.memo.FormatRange(0, 9);
     EXPECT_EQ(l.memo.LineCount(), 51 + 10 * 2) << "ten paragraphs of three lines";
@@ -181,10 +181,7 @@ TEST(Layout, BackgroundStepsReportRisingProgress)
     TLaidOut l(true, 400, umBackground);
     uint32_t now = 0;
     l.memo.TickCount = [&] { return now += 3; };
-    std::string text;
-    for (int i = 0; i < 3000; ++i)
-        text += "PRINT x\r\n";
-    l.Load(text);
+    l.Load(Repeat("PRINT x\r\n", 3000));
     std::vector<int> progress;
     std::vector<uint32_t> when;
     l.memo.OnProgress = [&](TCodeMemo *m) { progress.push_back(m->Progress()), when.push_back(now); };
@@ -208,20 +205,14 @@ TEST(Layout, BackgroundFormattingFinishesAfterEditsThatMoveParagraphs)
         TCodeMemo &memo = l.memo;
         uint32_t now = 0;
         memo.TickCount = [&] { return now += 10; };
-        std::string text;
-        for (int i = 0; i < 3000; ++i)
-            text += "PRINT x\r\n";
-        l.Load(text);
+        l.Load(Repeat("PRINT x\r\n", 3000));
         l.host.posted = 0;
         memo.BackgroundStep();
         memo.BackgroundStep();
         // an edit in the part already laid out
         memo.SetSelStart(memo.ParagraphStart(5));
         if (insert) {
-            std::string more;
-            for (int i = 0; i < 500; ++i)
-                more += "PRINT y\r\n";
-            memo.SetSelTextBuf(more.c_str());
+            memo.SetSelTextBuf(Repeat("PRINT y\r\n", 500).c_str());
         } else {
             memo.SetSelLength(memo.ParagraphStart(1500) - memo.SelStart());
             memo.SetSelTextBuf("");

@@ -34,14 +34,6 @@ std::string Convert(const std::string &f, size_t n = std::string::npos)
     return ConvertOpl32(reinterpret_cast<const uint8_t *>(f.data()), std::min(n, f.size()));
 }
 
-std::vector<std::string> Lines(const std::string &text)
-{
-    std::vector<std::string> v = SplitLikeLoader(text);
-    if (!v.empty() && v.back().empty())
-        v.pop_back();
-    return v;
-}
-
 } // namespace
 
 // Series 5 files convert with any length form, special bytes, or a bad length (then to byte 1 or the end).
@@ -49,10 +41,9 @@ TEST(Opl32, ConvertsToTheTextOfTheFile)
 {
     const std::string z(20000, 'z'), bad = MakeOpl32("", 1).substr(0, 36);
     const std::string lines = "one\x06two\x06three", junk = "\x01junk\x06";
-    const struct {
-        std::string File, Text;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {MakeOpl32("PROC a:\x06" "ENDP\x06", 1), "PROC a:\r\nENDP"},
+        {MakeOpl32("a\x06\x06" "b\x06\x06\x06", 1), "a\r\n\r\nb\r\n\r\n"}, // empty lines kept, a last one too
         {MakeOpl32("PROC a:\x06\tPRINT \"x\"\x06" "ENDP\x06", 2), "PROC a:\r\n\tPRINT \"x\"\r\nENDP"},
         {MakeOpl32("REM " + z + "\x06" "ENDP\x06", 4), "REM " + z + "\r\nENDP"},
         {MakeOpl32("a\x10" "b\x0f" "c\x0a" "d\x0b" "e\x06" "last", 1), "a b c\td-e\r\nlast"},
@@ -61,8 +52,8 @@ TEST(Opl32, ConvertsToTheTextOfTheFile)
         {bad + "\xfd\x03" + lines, "one\r\ntwo\r\nthree"},
         {bad + "\xfd\x03" + lines + junk, "one\r\ntwo\r\nthree"},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(Convert(c.File), c.Text) << testing::PrintToString(c.File.substr(0, 60));
+    for (const auto &[file, text] : cases)
+        EXPECT_EQ(Convert(file), text) << testing::PrintToString(file.substr(0, 60));
 }
 
 // Recognised by bytes 8-11 only beyond 32 bytes; opened converted, modified, without a compensation code.
@@ -82,52 +73,9 @@ TEST(Opl32, RecognisedOnlyBeyond32BytesAndOpenedModified)
     }
 }
 
-// Real Series 5 files convert to the lines of their plain-text twins (TOPX.OPL is older, not a twin).
-TEST(Opl32, RealFilesMatchTheirTwins)
-{
-    for (auto [bin, txt] : {std::pair{"s5/TESTOPX", "text/TESTOPX.OPL"}, {"s5/TOPXCLBK", "text/TOPXCLBK.OPL"},
-                            {"s5/dialog-tests", "text/dialog-tests.txt"}}) {
-        TDocument doc;
-        doc.LoadFile(Data(bin));
-        EXPECT_EQ(Lines(doc.Memo().Text()), Lines(ReadFile(Data(txt)))) << bin;
-    }
-    TDocument doc;
-    doc.LoadFile(Data("s5/TOPX"));
-    const std::vector<std::string> pars = Paragraphs(doc.Memo());
-    EXPECT_EQ(pars.front() + "|" + pars[pars.size() - 2] + "|" + pars.back(), "include \"topx.oxh\"|endp|")
-        << "the text ends with two line ends";
-}
-
-// A Series 5 file cut at any length: no error, a prefix of the whole text, and the document opens it.
-TEST(Opl32, TruncatedFilesKeepTheirText)
-{
-    const std::string whole = ReadFile(Data("s5/TESTOPX"));
-    ASSERT_TRUE(IsOpl32(whole));
-    const std::string full = Convert(whole);
-    size_t longest = 0;
-    for (size_t n = 33; n <= whole.size(); ++n) {
-        const std::string cut = Convert(whole, n);
-        ASSERT_EQ(full.compare(0, cut.size(), cut), 0) << "cut at " << n;
-        ASSERT_GE(cut.size(), longest) << "cut at " << n;
-        longest = cut.size();
-    }
-    EXPECT_EQ(longest, full.size());
-    TTempDir t;
-    for (size_t n : {size_t(33), size_t(37), size_t(39), whole.size() / 2, whole.size() - 1}) {
-        WriteFile(t / "s5", whole.substr(0, n));
-        TDocument doc;
-        doc.LoadFile(t / "s5");
-        EXPECT_EQ(doc.Memo().CheckInvariants(), "");
-    }
-}
-
 TEST(ProcScanner, WhichLinesAreListedAndWhatTheyShow)
 {
-    struct TCase {
-        const char *text;
-        std::vector<TProcEntry> rows;
-    };
-    const TCase cases[] = {
+    const std::pair<const char *, std::vector<TProcEntry>> cases[] = {
         {"PROC main:\r\nREM Entry point\r\nENDP", {{"main:", "Entry point", 1}}},
         {"proc Add%:(a%,b%)\r\nrem sums", {{"Add%:(a%,b%)", "sums", 1}}},
         // six characters are enough, five are not; the fifth character goes whatever it is
@@ -140,13 +88,12 @@ TEST(ProcScanner, WhichLinesAreListedAndWhatTheyShow)
         {"PROC a:\nREM!\nENDP\nPROC last:", {{"a:", "", 1}, {"last:", "", 4}}},
         // every line end the loader knows; bytes above 127 stay as they are
         {"PROC a:\rREM x\nPROC b\xe6:\n\rREM \xa9y\r\n", {{"a:", "x", 1}, {"b\xe6:", "\xa9y", 3}}},
-        {"", {}},
-        {"ENDP\r\nREM nothing here\r\n", {}},
+        {"", {}}, {"ENDP\r\nREM nothing here\r\n", {}},
     };
-    for (const TCase &c : cases) {
+    for (const auto &[text, rows] : cases) {
         TCodeMemo memo;
         ConfigureEditorLikeMainWindow(memo);
-        LoadString(memo, c.text);
-        EXPECT_EQ(ScanProcedures(memo), c.rows) << c.text;
+        LoadString(memo, text);
+        EXPECT_EQ(ScanProcedures(memo), rows) << text;
     }
 }

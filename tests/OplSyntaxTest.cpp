@@ -82,10 +82,7 @@ std::string JoinLines(const std::vector<std::string> &lines)
 // Each program holds one error; the front end reports it once, at the place worked out by hand.
 TEST(OplSyntax, EachCheckReportsItsErrorOnceAtItsPlace)
 {
-    struct TCase {
-        TDialect dialect;
-        const char *program, *expected;
-    } cases[] = {
+    const std::tuple<TDialect, const char *, const char *> cases[] = {
         {TDialect::Opl5, "PROC a:\n  x%=ABS(1\nENDP", "2:11 Mismatched ( or \": a ) is missing"},
         {TDialect::Opl5, "PROC a:\n  PRINT \"abc\nENDP", "2:9 Mismatched ( or \": the string has no closing \""},
         {TDialect::Opl5, "PROC a:\n  x%=1 y%=2\nENDP", "2:8 Syntax error"},
@@ -121,10 +118,10 @@ TEST(OplSyntax, EachCheckReportsItsErrorOnceAtItsPlace)
         {TDialect::Opl3, "CONST K%=1\nPROC a:\nENDP", "1:1 'CONST' is not available in OPL 3"},
         {TDialect::Opl5, "INCLUDE \"nothere.oph\"\nPROC a:\n  LOCAL s$(KLen%)\nENDP", "1:9 Include file not found: nothere.oph"},
     };
-    for (const TCase &c : cases) {
-        const TOplCheckResult r = Check(c.program, c.dialect);
-        ASSERT_EQ(r.Diagnostics.size(), 1u) << c.program;
-        EXPECT_EQ(Where(r.Diagnostics[0]), c.expected) << c.program;
+    for (const auto &[dialect, program, expected] : cases) {
+        const TOplCheckResult r = Check(program, dialect);
+        ASSERT_EQ(r.Diagnostics.size(), 1u) << program;
+        EXPECT_EQ(Where(r.Diagnostics[0]), expected) << program;
     }
 }
 
@@ -147,9 +144,7 @@ TEST(OplSyntax, AnErrorInsertedIntoACleanProgramIsFoundWhereItWasMade)
         if (std::regex_search(line, numberName))
             changed.push_back(std::regex_replace(line, numberName, "$1$$$2", std::regex_constants::format_first_only));
         // the end of the procedure holding the line
-        size_t endp = i;
-        while (endp < clean.size() && clean[endp] != "ENDP")
-            ++endp;
+        const size_t endp = static_cast<size_t>(std::find(clean.begin() + long(i), clean.end(), "ENDP") - clean.begin());
         for (const std::string &m : changed) {
             std::vector<std::string> lines = clean;
             lines[i] = m;
@@ -176,12 +171,9 @@ TEST(OplSyntax, GoesToTheDefinitionOfProceduresConstantsLabelsAndGlobals)
         const TOplSymbol *s = FindOplDefinition(r, text, line, static_cast<int32_t>(text.find(word) + 2));
         return s ? std::to_string(s->Line) + ":" + std::to_string(s->Col) + " " + s->Value : "none";
     };
-    EXPECT_EQ(def(26, "helper%:"), "35:6 ");
-    EXPECT_EQ(def(9, "KMax%"), "1:7 10");
-    EXPECT_EQ(def(28, "done"), "31:1 ");
-    EXPECT_EQ(def(21, "count%"), "5:10 ");
-    EXPECT_EQ(def(37, "s$"), "35:18 ");
-    EXPECT_EQ(def(37, "LEN"), "none");
+    for (const auto &[line, word, at] : {std::tuple{26, "helper%:", "35:6 "}, {9, "KMax%", "1:7 10"}, {28, "done", "31:1 "},
+                                         {21, "count%", "5:10 "}, {37, "s$", "35:18 "}, {37, "LEN", "none"}})
+        EXPECT_EQ(def(line, word), at) << word;
 }
 
 // Every program at hand gets a verdict in every dialect; those that translate on their machines check clean.
@@ -219,14 +211,11 @@ TEST(OplSyntax, RealProgramsGetAVerdictAndTheCleanOnesCheckClean)
 
 TEST(OplSyntax, WordFactsAreTheTranslatorsWordList)
 {
-    EXPECT_EQ(OplArgCountNote(7, {1, 2, 3, 4, 5, 6}), "(7; at most 6)");
-    EXPECT_EQ(OplArgCountNote(0, {2, 3}), "(0; at least 2)");
-    EXPECT_EQ(OplArgCountNote(2, {1, 3}), "(2; 1 or 3)");
-    EXPECT_EQ(OplArgCountNote(1, {0}), "(1; none)");
-    const TOplWordFact *f = FindOplWordFact("GCREATE");
-    ASSERT_TRUE(f);
-    EXPECT_TRUE(f->OpenTail);
-    EXPECT_EQ(FindOplWordFact("PARSE$")->Args[2].ByRef, true);
+    EXPECT_EQ(OplArgCountNote(7, {1, 2, 3, 4, 5, 6}) + OplArgCountNote(0, {2, 3}) + OplArgCountNote(2, {1, 3}) +
+                  OplArgCountNote(1, {0}),
+              "(7; at most 6)(0; at least 2)(2; 1 or 3)(1; none)");
+    ASSERT_TRUE(FindOplWordFact("GCREATE") && FindOplWordFact("PARSE$"));
+    EXPECT_TRUE(FindOplWordFact("GCREATE")->OpenTail && FindOplWordFact("PARSE$")->Args[2].ByRef);
     const std::string tsv = std::string(QUENVEL_SHARED_CORPUS) + "/../opl-facts/translator-words.tsv";
     if (!std::filesystem::exists(tsv))
         GTEST_SKIP() << "no word list at " << tsv;

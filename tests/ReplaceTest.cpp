@@ -52,32 +52,12 @@ std::string RandomPiece(std::mt19937 &rng)
                                    ",", " ", " ", "\t", ":", "=", "proc ", "ENDP", "\r\n", "\r", "\n",
                                    "\x01", "\x02", "\x03", "\x04", "\x15", "\x05", "\xe9", "a", "b", "7"};
     std::string s;
-    int n = static_cast<int>(rng() % 5);
-    for (int i = 0; i < n; ++i)
-        s += pieces[rng() % (sizeof pieces / sizeof *pieces)];
+    for (int i = 0, n = static_cast<int>(rng() % 5); i < n; ++i)
+        s += pieces[rng() % std::size(pieces)];
     return s;
 }
 
 } // namespace
-
-TEST(Undo, TypingIsOneStepAndUndoOfUndoRestores)
-{
-    TCodeMemo m;
-    LoadString(m, "hello");
-    EXPECT_FALSE(m.CanUndo());
-    Select(m, 5, 5);
-    for (const char *c : {"!", "?", "."})
-        m.SetSelTextBuf(c);
-    EXPECT_EQ(m.Text(), "hello!?.");
-    m.Undo();
-    EXPECT_EQ(m.Text(), "hello");
-    m.Undo();
-    EXPECT_EQ(m.Text(), "hello!?.");
-    Select(m, 0, 5);
-    m.SetSelTextBuf("x");
-    m.Undo();
-    EXPECT_EQ(m.Text(), "hello!?.");
-}
 
 TEST(Undo, MultiParagraphReplacementRestoresExactBytes)
 {
@@ -99,25 +79,18 @@ TEST(Replace, EventsAndSelection)
     LoadString(m, "abc");
     m.SetModified(false);
     m.SelectAll();
-    EXPECT_EQ(m.SelStart(), 3);
-    EXPECT_EQ(m.SelLength(), -3);
-    EXPECT_EQ(m.SelText(), "abc");
+    EXPECT_EQ(State(m) + m.SelText(), "abc|3,-3abc");
     Select(m, 2, 2);
     m.SetSelLength(10);
     EXPECT_EQ(m.SelLength(), 1);
     m.SetSelTextBuf("");
-    EXPECT_EQ(m.Text(), "ab");
-    EXPECT_TRUE(m.Modified());
-    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(m.Text() + std::to_string(m.Modified()) + std::to_string(changes), "ab12");
     m.SetSelTextBuf("");
     EXPECT_EQ(changes, 2) << "nothing happens for an empty text over an empty selection";
 }
 
-// Thousands of random replacements, undos, redos and saves against a plain byte-string
-// model: the text after each replacement (breaks, lone line feeds, the byte 5, the
-// compensation codes), the caret, navigators elsewhere, the highlighting a fresh load
-// gives; and, with the history as a list of model texts, what Undo and Redo give back,
-// the selection they leave and Modified against the saved text.
+// Random replacements, undos, redos and saves against a byte-string model: text, caret, navigators,
+// highlighting as a fresh load gives it; the history as model texts: Undo, Redo, their selections, Modified.
 TEST(Replace, DifferentialAgainstAByteModel)
 {
     std::mt19937 rng(31337);
@@ -134,27 +107,28 @@ TEST(Replace, DifferentialAgainstAByteModel)
         LoadString(m, init);
         m.SetModified(false);
         m.ParseAllKeywords();
-        // the texts the history can reach, the one shown, the saved one (-1: none), and
-        // the selection each step began with (caret, length) and left (its caret)
-        std::vector<std::string> states{m.Text()};
-        std::vector<std::pair<int32_t, int32_t>> before{{0, 0}};
-        std::vector<int32_t> after{0};
+        // the texts the history can reach with the selection each step began with (caret,
+        // length) and left (its caret); the one shown, the saved one (-1: none)
+        struct TState {
+            std::string text;
+            std::pair<int32_t, int32_t> before;
+            int32_t after;
+        };
+        std::vector<TState> states{{m.Text(), {0, 0}, 0}};
         size_t cur = 0;
         long saved = 0;
         for (int step = 0; step < 100; ++step, ++edits) {
-            const std::string &model = states[cur];
+            const std::string &model = states[cur].text;
             const int32_t T = static_cast<int32_t>(model.size());
             const unsigned op = rng() % 10;
             if (op < 2 && cur > 0) {
                 m.Undo();
-                ASSERT_EQ(m.SelStart(), before[cur].first) << "edit " << edits;
-                ASSERT_EQ(m.SelLength(), before[cur].second) << "edit " << edits;
+                ASSERT_EQ(std::pair(m.SelStart(), m.SelLength()), states[cur].before) << "edit " << edits;
                 --cur;
             } else if (op < 3 && cur + 1 < states.size()) {
                 m.Redo();
                 ++cur;
-                ASSERT_EQ(m.SelStart(), after[cur]) << "edit " << edits;
-                ASSERT_EQ(m.SelLength(), 0);
+                ASSERT_EQ(std::pair(m.SelStart(), m.SelLength()), std::pair(states[cur].after, 0)) << "edit " << edits;
             } else if (op < 4) {
                 m.SetModified(false);
                 saved = static_cast<long>(cur);
@@ -200,35 +174,25 @@ TEST(Replace, DifferentialAgainstAByteModel)
                     }
                 // a new change drops what could be redone; the oldest beyond the limit go
                 states.resize(cur + 1);
-                before.resize(cur + 1);
-                after.resize(cur + 1);
-                states.push_back(std::move(next));
-                before.emplace_back(reversed ? e : s, reversed ? s - e : e - s);
-                after.push_back(end);
+                states.push_back({std::move(next), {reversed ? e : s, reversed ? s - e : e - s}, end});
                 ++cur;
                 if (saved >= static_cast<long>(cur))
                     saved = -1;
                 if (states.size() > limit + 1) {
                     states.erase(states.begin());
-                    before.erase(before.begin());
-                    after.erase(after.begin());
                     --cur;
                     --saved;
                 }
             }
-            ASSERT_EQ(m.Text(), states[cur]) << "edit " << edits;
+            ASSERT_EQ(m.Text(), states[cur].text) << "edit " << edits;
             ASSERT_EQ(m.CheckInvariants(), "") << "edit " << edits;
-            ASSERT_EQ(m.CanUndo(), cur > 0) << "edit " << edits;
-            ASSERT_EQ(m.CanRedo(), cur + 1 < states.size()) << "edit " << edits;
-            ASSERT_EQ(m.UndoHistory().Count(), states.size() - 1) << "edit " << edits;
-            ASSERT_EQ(m.Modified(), saved != static_cast<long>(cur)) << "edit " << edits;
-            TCodeMemo fresh;
-            RegisterOplSpans(fresh);
-            std::unique_ptr<TKeywordList> t2;
-            ApplyOplDialect(fresh, TDialect::Opl3, t2);
-            LoadString(fresh, ForFreshLoad(states[cur]));
-            ASSERT_EQ(Highlighting(m), Highlighting(fresh))
-                << "edit " << edits << " text " << testing::PrintToString(states[cur]);
+            ASSERT_EQ(std::make_tuple(m.CanUndo(), m.CanRedo(), m.UndoHistory().Count(), m.Modified()),
+                      std::make_tuple(cur > 0, cur + 1 < states.size(), states.size() - 1, saved != long(cur)))
+                << "edit " << edits << " (can undo, can redo, steps, modified)";
+            TOpl3 fresh;
+            LoadString(fresh.memo, ForFreshLoad(states[cur].text));
+            ASSERT_EQ(Highlighting(m), Highlighting(fresh.memo))
+                << "edit " << edits << " text " << testing::PrintToString(states[cur].text);
         }
     }
     EXPECT_GE(edits, 20000);
@@ -243,18 +207,13 @@ TEST(Undo, MultiGroupsTypingAsEditorsDo)
     m.UndoHistory().Clock = [&] { return now; };
     LoadString(m, "x");
     auto type = [&](const char *s) {
-        for (; *s; ++s) {
-            char ch = *s;
+        for (char ch; (ch = *s) != 0; ++s, now += 100)
             m.KeyPress(ch);
-            now += 100;
-        }
     };
     auto undoAll = [&] {
         std::vector<std::string> seen;
-        while (m.CanUndo()) {
-            m.Undo();
-            seen.push_back(m.Text());
-        }
+        while (m.CanUndo())
+            m.Undo(), seen.push_back(m.Text());
         return seen;
     };
     type("ab cd,e\rfg");
@@ -270,15 +229,12 @@ TEST(Undo, MultiGroupsTypingAsEditorsDo)
     type("2");
     type("3");
     m.Undo();
-    EXPECT_EQ(m.Text(), "one two");
-    EXPECT_EQ(std::pair(m.SelStart(), m.SelLength()), std::pair(7, -3));
+    EXPECT_EQ(State(m), "one two|7,-3");
     uint16_t z = 'Z';
     m.KeyDown(z, ssCtrl | ssShift);
     EXPECT_EQ(m.Text(), "one 23");
-    char ch = 26;
-    m.KeyPress(ch);
-    ch = 25;
-    m.KeyPress(ch);
+    for (char ch : {26, 25}) // Ctrl+Z then Ctrl+Y as characters: undone and made again
+        m.KeyPress(ch);
     EXPECT_EQ(m.Text(), "one 23");
     // a group is one step however many changes it holds
     m.BeginUndoGroup();
@@ -291,16 +247,12 @@ TEST(Undo, MultiGroupsTypingAsEditorsDo)
     m.EndUndoGroup();
     EXPECT_EQ(m.Text(), "1\r\n 23");
     m.Undo();
-    EXPECT_EQ(m.Text(), "one 23");
-    EXPECT_EQ(std::pair(m.SelStart(), m.SelLength()), std::pair(0, 3)) << "as the group's first change found it";
+    EXPECT_EQ(State(m), "one 23|0,3") << "as the group's first change found it";
     // runs of Backspace and of Delete are a step each; a caret move or a pause ends a run
     LoadString(m, "abcdefghij");
     auto key = [&](TKey k, int times) {
-        for (int i = 0; i < times; ++i) {
-            uint16_t code = static_cast<uint16_t>(k);
-            m.KeyDown(code, 0);
-            now += 100;
-        }
+        for (uint16_t code; times-- > 0; now += 100)
+            m.KeyDown(code = static_cast<uint16_t>(k), 0);
     };
     Select(m, 5, 5);
     key(TKey::Backspace, 3);
@@ -317,7 +269,7 @@ TEST(Undo, MultiGroupsTypingAsEditorsDo)
 // Replace All (case, whole words, breaks, style codes) is one undo step, and redo gives the replaced text.
 TEST(Undo, ReplaceAllIsOneStep)
 {
-    struct TCase {
+    const struct {
         const char *find, *with;
         bool matchCase, whole;
         int32_t count;
@@ -331,7 +283,7 @@ TEST(Undo, ReplaceAllIsOneStep)
         {"\x02", "", true, false, 2, nullptr},
     };
     const std::string text = "cat concat Cat\r\ncat_x \x02" "cat\x02\r\nCAT";
-    for (const TCase &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.find);
         TCodeMemo m;
         m.SetUndoMode(TUndoMode::Multi);
@@ -343,12 +295,9 @@ TEST(Undo, ReplaceAllIsOneStep)
         if (c.result)
             EXPECT_EQ(result, c.result);
         EXPECT_EQ(m.CheckInvariants(), "");
-        EXPECT_EQ(m.CanUndo(), c.count > 0);
-        EXPECT_EQ(m.Modified(), c.count > 0);
+        EXPECT_EQ(std::pair(m.CanUndo(), m.Modified()), std::pair(c.count > 0, c.count > 0));
         m.Undo();
-        EXPECT_EQ(m.Text(), text);
-        EXPECT_FALSE(m.CanUndo());
-        EXPECT_FALSE(m.Modified());
+        EXPECT_EQ(m.Text() + std::to_string(m.CanUndo()) + std::to_string(m.Modified()), text + "00");
         m.Redo();
         EXPECT_EQ(m.Text(), result);
     }
@@ -358,8 +307,7 @@ TEST(Undo, ReplaceAllIsOneStep)
     LoadString(m, "cat concat\r\ncat");
     Select(m, 10, 10);
     m.ReplaceAll("cat", "mouse", false, false);
-    EXPECT_EQ(m.Text(), "mouse conmouse\r\nmouse");
-    EXPECT_EQ(m.SelStart(), 14);
+    EXPECT_EQ(State(m), "mouse conmouse\r\nmouse|14,0");
     m.Undo();
     EXPECT_EQ(m.Text(), "cat concat\r\ncat");
     LoadString(m, "cats concat cat, cat");

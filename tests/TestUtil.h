@@ -50,16 +50,14 @@ inline std::vector<std::string> Paragraphs(TCodeMemo &memo)
 
 inline std::string ReadFile(const std::string &path)
 {
-    std::ifstream f(path, std::ios::binary);
     std::ostringstream ss;
-    ss << f.rdbuf();
+    ss << std::ifstream(path, std::ios::binary).rdbuf();
     return ss.str();
 }
 
 inline void WriteFile(const std::string &path, const std::string &data)
 {
-    std::ofstream f(path, std::ios::binary);
-    f << data;
+    std::ofstream(path, std::ios::binary) << data;
 }
 
 // The paragraphs of a text after loading, as the loader's break rules split it.
@@ -89,11 +87,8 @@ inline std::vector<std::string> SplitLikeLoader(const std::string &bytes)
 inline std::string Join(const std::vector<std::string> &pars)
 {
     std::string s;
-    for (size_t i = 0; i < pars.size(); ++i) {
-        if (i)
-            s += "\r\n";
-        s += pars[i];
-    }
+    for (size_t i = 0; i < pars.size(); ++i)
+        s += (i ? "\r\n" : "") + pars[i];
     return s;
 }
 
@@ -145,8 +140,7 @@ inline std::vector<TOplFact> ReadOplFacts()
     std::vector<TOplFact> facts;
     std::istringstream in(ReadFile(std::string(QUENVEL_SHARED_FACTS) + "/translator-words.tsv"));
     std::string line;
-    std::getline(in, line); // the column names
-    while (std::getline(in, line)) {
+    for (std::getline(in, line); std::getline(in, line);) { // past the column names
         std::vector<std::string> f;
         std::istringstream cols(line);
         for (std::string c; std::getline(cols, c, '\t');)

@@ -31,7 +31,8 @@ int FindNode(std::string_view caption)
 
 } // namespace
 
-TEST(HelpTree, CountsShapeAndBadges)
+// (The badges: HelpSet.EveryWordHasAnEntryTrueToTheTranslators, every leaf against its entry.)
+TEST(HelpTree, CountsAndShape)
 {
     const auto &nodes = HelpTreeNodes();
     ASSERT_EQ(nodes.size(), 229u);
@@ -51,12 +52,6 @@ TEST(HelpTree, CountsShapeAndBadges)
     for (size_t i = 0; i < nodes.size(); ++i)
         EXPECT_EQ(nodes[i].ChildCount, children[i]) << nodes[i].Caption;
     EXPECT_EQ((std::vector<int>{groups, inner, leaves}), (std::vector<int>{12, 24, 205}));
-    // "5": the Series 5 only; "3": not on the Series 5 (every badge is checked against its entry)
-    const std::pair<const char *, THelpBadge> badged[] = {
-        {"Errx$", THelpBadge::Opl5}, {"mCasc", THelpBadge::Opl5}, {"Cache", THelpBadge::Opl3},
-        {"gDrawObject", THelpBadge::Opl3}, {"gInfo", THelpBadge::Opl3}, {"copy", THelpBadge::None}};
-    for (const auto &[caption, badge] : badged)
-        EXPECT_EQ(nodes[static_cast<size_t>(FindNode(caption))].Badge, badge) << caption;
 }
 
 TEST(HelpTree, DoubleClickInsertsLeafCaptionsOnly)
@@ -82,16 +77,10 @@ TEST(SyntaxHint, TypingAndMovingTheCaret)
         EXPECT_EQ(typed(text), hint) << text;
 
     // Moving the caret without typing: line, column, the hint before, the hint after.
-    struct TCase {
-        const char *line;
-        int32_t col;
-        const char *before, *after;
-    };
-    const TCase cases[] = {
+    const std::tuple<const char *, int32_t, const char *, const char *> cases[] = {
         {"x = 1 dlong a&", 8, "(none)", "dLONG var long&, prompt$, min&, max&"}, // back inside a word
         {"x = 1 dlong a&", 14, "old", "old"},                                    // a word without a hint
-        {"dinit", 0, "old", "old"},                                                // columns 0 and 1 never change it
-        {"dinit", 1, "old", "old"},
+        {"dinit", 0, "old", "old"}, {"dinit", 1, "old", "old"},                  // columns 0 and 1 never change it
         {"a dinit", 2, "old", "(none)"},                         // a space before the caret resets it
         {"dposition\tx", 10, "old", "dPOSITION x%, y%"},     // a TAB ends a word too
         {"mcard", 5, "", "mCARD title$, item1$, key1%, item2$, key2%, ..."},
@@ -100,8 +89,8 @@ TEST(SyntaxHint, TypingAndMovingTheCaret)
         {"PRINT\"hi\"", 3, "old", "old"},                         // only blanks end a word
         {"a=PRINT", 5, "old", "old"},
     };
-    for (const TCase &c : cases)
-        EXPECT_EQ(NextSyntaxHint(c.line, c.col, c.before), c.after) << c.line << " @" << c.col;
+    for (const auto &[line, col, before, after] : cases)
+        EXPECT_EQ(NextSyntaxHint(line, col, before), after) << line << " @" << col;
 }
 
 // Every hint starts with its command; "var" marks exactly the dialog items writing a variable, first only.
@@ -127,13 +116,8 @@ TEST(SyntaxHint, EveryHintSpellsItsOwnCommand)
 
 TEST(EnterIndentation, LeadingBlanksCarryOverToTheNewLine)
 {
-    struct TCase {
-        const char *text;
-        int32_t caretCol; // on line 0, where Enter is pressed
-        std::vector<std::string> after;
-        int32_t col;
-    };
-    const TCase cases[] = {
+    // the text, the column on line 0 where Enter is pressed, the lines after, the caret's column on line 1
+    const std::tuple<const char *, int32_t, std::vector<std::string>, int32_t> cases[] = {
         {"\t\tIF x%", 7, {"\t\tIF x%", "\t\t"}, 2},
         {"\tab cd", 3, {"\tab", "\t cd"}, 1},          // Enter inside the line
         {"  spaces", 8, {"  spaces", "  "}, 2},          // spaces as well as TABs
@@ -141,16 +125,16 @@ TEST(EnterIndentation, LeadingBlanksCarryOverToTheNewLine)
         {" \t", 2, {" \t", " \t"}, 2},                  // a line of blanks only
         {"", 0, {"", ""}, 0},
     };
-    for (const TCase &c : cases) {
+    for (const auto &[text, caretCol, after, col] : cases) {
         TCodeMemo memo;
         ConfigureEditorLikeMainWindow(memo);
-        LoadString(memo, c.text);
-        memo.SetSelCol(c.caretCol);
+        LoadString(memo, text);
+        memo.SetSelCol(caretCol);
         const std::string indent = LeadingBlanks(memo.ParagraphText(memo.SelLine()));
         memo.SetSelTextBuf("\r\n");
         CarryIndentation(memo, indent);
         EXPECT_EQ(memo.Text() + "|" + std::to_string(memo.SelLine()) + "," + std::to_string(memo.SelCol()),
-                  Join(c.after) + "|1," + std::to_string(c.col));
+                  Join(after) + "|1," + std::to_string(col));
     }
 }
 
@@ -174,9 +158,7 @@ TEST(HelpSet, EveryNodeHasAnEntryAndEveryLinkResolves)
     auto resolves = [&anchors](const std::string &from, const std::string &link) {
         const size_t hash = link.find('#');
         const std::string page = hash == 0 ? from : link.substr(0, hash);
-        if (!anchors.count(page))
-            return false;
-        return hash == std::string::npos || anchors[page].count(link.substr(hash + 1)) > 0;
+        return anchors.count(page) && (hash == std::string::npos || anchors[page].count(link.substr(hash + 1)));
     };
     std::set<std::string> linked;
     for (std::string_view name : HelpFileNames()) {
@@ -193,11 +175,10 @@ TEST(HelpSet, EveryNodeHasAnEntryAndEveryLinkResolves)
     for (int i = 0; i < static_cast<int>(nodes.size()); ++i)
         ASSERT_TRUE(resolves("", HelpTopicForNode(i))) << nodes[static_cast<size_t>(i)].Caption;
     // every page but the contents starts with an example
-    for (std::string_view name : HelpFileNames()) {
-        if (name != kHelpContentsPage) {
-            EXPECT_NE(HelpFile(name)->find("<a name=\"example\"></a>Example</h2>\n<pre>"), std::string::npos) << name;
-        }
-    }
+    for (std::string_view name : HelpFileNames())
+        EXPECT_TRUE(name == kHelpContentsPage ||
+                    HelpFile(name)->find("<a name=\"example\"></a>Example</h2>\n<pre>") != std::string::npos)
+            << name;
 }
 
 namespace {
@@ -238,12 +219,10 @@ TEST(HelpSet, EveryWordHasAnEntryTrueToTheTranslators)
     std::map<std::string, std::set<std::string>> machines; // by upper-case word
     for (const TOplFact &f : facts) {
         std::set<std::string> &m = machines[f.Word];
-        if (f.Series3a && !SienaLacks(f.Word))
-            m.insert("Siena");
-        if (f.Series3a)
-            m.insert("Series 3");
-        if (f.Series5)
-            m.insert("Series 5");
+        for (const auto &[has, machine] : {std::pair{f.Series3a && !SienaLacks(f.Word), "Siena"},
+                                           {f.Series3a, "Series 3"}, {f.Series5, "Series 5"}})
+            if (has)
+                m.insert(machine);
     }
     auto upper = [](std::string_view w) {
         std::string u(w);
@@ -277,17 +256,12 @@ TEST(HelpSet, EveryWordHasAnEntryTrueToTheTranslators)
 TEST(HelpSet, F1FindsTheEntryOfTheWordAtTheCaret)
 {
     const std::pair<const char *, std::optional<std::string>> words[] = {
-        {"GPRINT", "graphics.html#gprint"},
-        {"until", "loops-branches-jumps.html#do-until"},
-        {"ENDWH", "loops-branches-jumps.html#while-endw"},
-        {"elseif", "loops-branches-jumps.html#if-endif"},
-        {"get$", "screen-and-keyboard-control.html#get-get-str"},
-        {"onerr", "error-handling.html#onerr-onerr-off"},
+        {"GPRINT", "graphics.html#gprint"}, {"until", "loops-branches-jumps.html#do-until"},
+        {"ENDWH", "loops-branches-jumps.html#while-endw"}, {"elseif", "loops-branches-jumps.html#if-endif"},
+        {"get$", "screen-and-keyboard-control.html#get-get-str"}, {"onerr", "error-handling.html#onerr-onerr-off"},
         {"delete", "files.html#delete"}, // the first of the two
-        {"declare", "opl-procedures.html#declare-external"},
-        {"right$", "numbers.html#right-str"},
-        {"nosuch", std::nullopt},
-        {"", std::nullopt},
+        {"declare", "opl-procedures.html#declare-external"}, {"right$", "numbers.html#right-str"},
+        {"nosuch", std::nullopt}, {"", std::nullopt},
     };
     for (const auto &[word, topic] : words)
         EXPECT_EQ(HelpTopicForWord(word), topic) << word;
