@@ -206,7 +206,7 @@ std::string RandomOplText(std::mt19937 &rng)
     static const char *pieces[] = {"PRINT", "print", "IF", "endif", "x%", "at", "cat", "get$", "GET", "rem",
                                    "REM", "premium%", "\"", "\"str\"", "gPRINTCLIP", "delete", "val", "(",
                                    ")", ",", " ", " ", " ", "\t", ":", "=", "+", "proc", "ENDP", "a$", "$",
-                                   "gcircle", "const", "errx$", "\xe9", "1", "\r\n", "\r\n", "\n", "\r", "lorem$", "REMark", "_"};
+                                   "gcircle", "const", "errx$", "\xe9", "1", "\r\n", "\r\n", "\n", "\r", "lorem$", "REMark", "_", "&"};
     std::string s;
     for (int i = 0, n = static_cast<int>(rng() % 40); i < n; ++i)
         s += pieces[rng() % std::size(pieces)];
