@@ -33,7 +33,6 @@ xdotool type --delay 40 'Z'; sleep 0.3
 xdotool key ctrl+s; sleep 0.5
 close
 DRIVE
-[ -n "${E2E_KEEP:-}" ] && cp "$work"/*.png "$E2E_KEEP"/
 
 python3 - "$work/long.opl" <<'CHECK'
 import sys

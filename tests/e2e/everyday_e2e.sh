@@ -24,9 +24,7 @@ xdotool windowfocus --sync "$win"; sleep 0.3
 save_as replaced.opl
 close
 # a start without a file: the File menu's first recent file is the program
-"$bin" & pid=$!
-win=$(findwin "Quenvel 1.21") || fail "no window"
-xdotool windowfocus --sync "$win"; sleep 0.5
+start
 xdotool key alt+f; sleep 0.3; xdotool key 1; sleep 0.5
 xdotool key ctrl+a Delete; save_as emptied.opl
 close

@@ -7,7 +7,8 @@ for tool in "$@"; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# E2E_KEEP=DIR keeps the screenshots
+trap '[ -n "${E2E_KEEP:-}" ] && cp "$work"/*.png "$E2E_KEEP"/ 2>/dev/null; rm -rf "$work"' EXIT
 if [ -n "$e2e_program" ]; then
     cp "$e2e_program" "$work/prog.opl"
     chmod 644 "$work/prog.opl"
@@ -42,9 +43,9 @@ findwin() {
     done
     return 1
 }
-# Starts the program on a file; $pid and $win are its process and main window, focused.
+# Starts the program (on a file, if given); $pid and $win are its process and main window, focused.
 start() {
-    "$bin" "$1" & pid=$!
+    "$bin" ${1:+"$1"} & pid=$!
     win=$(findwin "Quenvel 1.21") || fail "no window"
     xdotool windowfocus --sync "$win"
     sleep 0.5

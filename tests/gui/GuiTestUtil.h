@@ -1,7 +1,6 @@
 // Helpers for driving an editor view with synthetic input and reading back its pixels.
 #pragma once
 
-#include "editor/HighlightRuns.h"
 #include "opl/OplKeywords.h"
 #include "opl/OplSetup.h"
 #include "app/MainWindow.h"
@@ -18,8 +17,10 @@
 #include <QWheelEvent>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTest>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -44,7 +45,7 @@ inline void Settle(TCodeMemo &m, int maxMs = 20000)
     QCoreApplication::processEvents();
 }
 
-// "" when the window (its backing store, as repaints left it) shows what a full repaint does; else the rows.
+// "" when the window (its backing store, as repaints left it) shows what a full repaint does; else the first stale row.
 inline std::string ScreenDifferenceOf(TCodeMemoView &view)
 {
     QCoreApplication::sendPostedEvents();
@@ -55,22 +56,13 @@ inline std::string ScreenDifferenceOf(TCodeMemoView &view)
     const QImage fresh = view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     if (shown.size() != fresh.size())
         return "screen and render differ in size";
-    TCodeMemo &m = view.Memo();
-    const int lh = std::max(1, m.RowHeight());
-    std::string rows;
-    int count = 0;
-    for (int y = 0; y < shown.height(); ++y) {
-        const auto *a = reinterpret_cast<const QRgb *>(shown.constScanLine(y));
-        const auto *b = reinterpret_cast<const QRgb *>(fresh.constScanLine(y));
-        if (std::equal(a, a + shown.width(), b))
-            continue;
-        const int row = y / lh;
-        y = (row + 1) * lh - 1; // next row
-        if (++count > 4)
-            break;
-        rows += " " + std::to_string(row) + " (display line " + std::to_string(m.TopLine() + row) + ")";
-    }
-    return count == 0 ? "" : "the window shows stale rows:" + rows;
+    for (int y = 0; y < shown.height(); ++y)
+        if (std::memcmp(shown.constScanLine(y), fresh.constScanLine(y), static_cast<size_t>(shown.width()) * 4) != 0) {
+            const int row = y / std::max(1, view.Memo().RowHeight());
+            return "the window shows a stale row " + std::to_string(row) + " (display line " +
+                   std::to_string(view.Memo().TopLine() + row) + ")";
+        }
+    return "";
 }
 
 // An editor view set up as the main window's pane: Courier New 10pt, no wrap, both bars, Siena, OPL spans.
@@ -131,28 +123,12 @@ struct TViewRig {
         QCoreApplication::sendEvent(view.get(), &release);
     }
 
-    // Types ASCII text as key presses: letters, digits and the punctuation of OPL below;
-    // CR is Enter.
+    // Types ASCII text as key presses, capitals with Shift; CR is Enter.
     void Type(const std::string &s)
     {
-        static const std::string punct = " \":(),.%$";
-        static const int punctKeys[] = {Qt::Key_Space,      Qt::Key_QuoteDbl, Qt::Key_Colon,
-                                        Qt::Key_ParenLeft,  Qt::Key_ParenRight, Qt::Key_Comma,
-                                        Qt::Key_Period,     Qt::Key_Percent,  Qt::Key_Dollar};
-        for (char c : s) {
-            if (c == '\r') {
-                Key(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-                continue;
-            }
-            const bool upper = c >= 'A' && c <= 'Z';
-            const size_t p = punct.find(c);
-            const int k = c >= 'a' && c <= 'z' ? Qt::Key_A + (c - 'a')
-                          : upper              ? Qt::Key_A + (c - 'A')
-                          : c >= '0' && c <= '9' ? Qt::Key_0 + (c - '0')
-                          : p != std::string::npos ? punctKeys[p]
-                                                   : Qt::Key_unknown;
-            Key(k, upper ? Qt::ShiftModifier : Qt::NoModifier, QString(QChar(static_cast<unsigned char>(c))));
-        }
+        for (char c : s)
+            Key(c == '\r' ? Qt::Key_Return : QTest::asciiToKey(c), c >= 'A' && c <= 'Z' ? Qt::ShiftModifier : Qt::NoModifier,
+                QString(QChar(static_cast<unsigned char>(c))));
     }
 
     // ---- mouse ----
@@ -213,10 +189,6 @@ struct TViewRig {
         const int y = m.LineToY(line - m.TopLine());
         return QRect(x0, y, x1 - x0, m.RowHeight());
     }
-
-    // The caret's display line and column.
-    int32_t CaretLine() { return Memo().CaretNav().DisplayLine(); }
-    int32_t CaretColumn() { return Memo().CaretNav().Column(); }
 };
 
 // The main window on a program and settings file of its own in a scratch folder, its questions scripted.
@@ -275,18 +247,6 @@ inline TInk InkIn(const QImage &img, QRect r)
                 ink.Box = ink.Box.united(QRect(x, y, 1, 1));
             }
     return ink;
-}
-
-// The highlighting that a control of the same set-up gives the same text from scratch.
-inline std::vector<THighlightRun> FreshRuns(const std::string &text)
-{
-    TCodeMemo fresh;
-    std::unique_ptr<TKeywordList> table;
-    RegisterOplSpans(fresh);
-    ApplyOplDialect(fresh, TDialect::Siena, table);
-    test::LoadString(fresh, text);
-    fresh.ParseAllKeywords();
-    return HighlightRuns(fresh);
 }
 
 } // namespace quenvel::guitest
