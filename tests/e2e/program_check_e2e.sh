@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# An IF that never ends and an ENDWH typed under Xvfb: red wavy lines within a second,
-# Ctrl+T lists the errors, F12 on a call jumps to the procedure (a letter typed there lands
-# in its PROC line).
+# An unended IF and an ENDWH typed: red wavy lines within a second, Ctrl+T lists the errors, F12 on a
+# call jumps to the procedure (a letter typed there lands in its PROC line).
 # Usage: program_check_e2e.sh QUENVEL_BINARY
 set -euo pipefail
 bin=$1

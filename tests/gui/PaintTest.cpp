@@ -256,10 +256,8 @@ TEST_F(Painting, PrintedLineMatchesTheScreenLineWithinTheTargetWidth)
 
 TEST_F(Painting, LongLineScrolledSidewaysShowsWhatFitsTheWindowUnscrolled)
 {
-    // Digits and blanks (no keyword, no remark) in lines many windows wide, and a page break;
-    // the first line selected from the left of the window to far past its right edge.
-    // Scrolled past n characters, the window shows exactly what the n characters after them,
-    // a little wider than the window, show unscrolled.
+    // Digits and blanks in lines many windows wide, a page break, a selection past the right edge: scrolled
+    // past n characters, the window shows what the characters after them show unscrolled.
     std::string line;
     for (int i = 0; i < 900; ++i)
         line += i % 9 == 8 ? ' ' : static_cast<char>('0' + i * 7 % 10);

@@ -1,7 +1,5 @@
-// Long random sequences of keys, mouse actions, clipboard use and scrolling on the editor
-// view: the store stays consistent, the selection stays inside the text, the window shows
-// after every step exactly what a full repaint of the text shows, and the incremental
-// highlighting ends up as a fresh load of the same text would make it.
+// Random keys, mouse, clipboard, scrolling and program changes on the view: store and selection stay sound,
+// the window shows what a full repaint shows, the highlighting is what a fresh load makes.
 #include "GuiTestUtil.h"
 #include "editor/HighlightRuns.h"
 
@@ -24,8 +22,7 @@ struct TRandomSetup {
     bool HotKeys;
     bool PassOverCodes;
     uint32_t Seed;
-    // The text the rig starts with: the small program below, a file of tests/data/text,
-    // or "*big": 200,000 lines made of a real program.
+    // the small program below (null), a file of tests/data/text, or "*big": 200,000 lines of a real program
     const char *Source = nullptr;
     int Steps = 600;
     bool Wrap = false;
