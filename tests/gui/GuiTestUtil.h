@@ -135,9 +135,7 @@ struct TViewRig {
     void Mouse(QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons buttons,
                Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
-        const QPointF local(p);
-        const QPointF global(Viewport()->mapToGlobal(p));
-        QMouseEvent e(type, local, local, global, button, buttons, mods);
+        QMouseEvent e(type, QPointF(p), QPointF(p), QPointF(Viewport()->mapToGlobal(p)), button, buttons, mods);
         QCoreApplication::sendEvent(Viewport(), &e);
     }
     // A real pointer passes over the point before it presses there.
@@ -146,10 +144,7 @@ struct TViewRig {
         Mouse(QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton, mods);
         Mouse(QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton, mods);
     }
-    void Release(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        Mouse(QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton, mods);
-    }
+    void Release(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) { Mouse(QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton, mods); }
     void Drag(QPoint p) { Mouse(QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton); }
     void Hover(QPoint p) { Mouse(QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton); }
     void Click(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) { Press(p, mods), Release(p, mods); }
@@ -165,11 +160,10 @@ struct TViewRig {
     QPoint At(int32_t line, int32_t column) { return Cells(line, column, column).topLeft() + QPoint(0, Memo().RowHeight() / 2); }
 
     // Notches of the mouse wheel over the text (positive: away from the user, up).
-    void Wheel(int notches, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    void Wheel(int notches)
     {
         const QPointF local(Viewport()->width() / 2, Viewport()->height() / 2);
-        QWheelEvent e(local, Viewport()->mapToGlobal(local), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
-                      mods, Qt::NoScrollPhase, false);
+        QWheelEvent e(local, Viewport()->mapToGlobal(local), {}, {0, 120 * notches}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(Viewport(), &e);
     }
 
@@ -184,10 +178,8 @@ struct TViewRig {
         TCodeMemo &m = Memo();
         TCodeNavigator w(&m);
         w.SetDisplayLine(line);
-        const int x0 = m.XAtColumn(w.ParNb(), w.LineInPar(), c0);
-        const int x1 = m.XAtColumn(w.ParNb(), w.LineInPar(), c1);
-        const int y = m.LineToY(line - m.TopLine());
-        return QRect(x0, y, x1 - x0, m.RowHeight());
+        const int x0 = m.XAtColumn(w.ParNb(), w.LineInPar(), c0), x1 = m.XAtColumn(w.ParNb(), w.LineInPar(), c1);
+        return QRect(x0, m.LineToY(line - m.TopLine()), x1 - x0, m.RowHeight());
     }
 };
 
@@ -197,10 +189,10 @@ struct TWindowRig {
     test::TScriptedUi ui;
     std::unique_ptr<TFrmMain> w;
 
-    explicit TWindowRig(const std::string &text, int line = 0)
+    explicit TWindowRig(const std::string &text)
     {
         test::WriteFile(dir / "p.opl", text);
-        w = std::make_unique<TFrmMain>(dir / "q.ini", dir / "p.opl", line);
+        w = std::make_unique<TFrmMain>(dir / "q.ini", dir / "p.opl");
         w->SetDocumentUi(&ui);
         w->resize(700, 480);
         w->show();

@@ -35,7 +35,7 @@ std::vector<std::string> Programs()
 
 // The window of the sequences, and what is wrong with it now ("" when all is well).
 struct TRandomWindow : TWindowRig {
-    explicit TRandomWindow(const std::string &program, int line = 0) : TWindowRig(ReadFile(program), line) {}
+    explicit TRandomWindow(const std::string &program) : TWindowRig(ReadFile(program)) {}
 
     std::string Check()
     {
