@@ -65,6 +65,15 @@ inline std::string ScreenDifferenceOf(TCodeMemoView &view)
     return "";
 }
 
+// The last n of the actions done, one a line.
+inline std::string LastOf(const std::vector<std::string> &done, size_t n)
+{
+    std::string trail;
+    for (size_t i = done.size() > n ? done.size() - n : 0; i < done.size(); ++i)
+        trail += "\n  " + done[i];
+    return trail;
+}
+
 // An editor view set up as the main window's pane: Courier New 10pt, no wrap, both bars, Siena, OPL spans.
 struct TViewRig {
     std::unique_ptr<TCodeMemoView> view;
@@ -99,20 +108,6 @@ struct TViewRig {
     }
 
     void Settle(int maxMs = 20000) { guitest::Settle(Memo(), maxMs); }
-
-    // Gives the view the keyboard focus; false when the platform refuses.
-    bool Focus()
-    {
-        view->activateWindow();
-        view->setFocus(Qt::OtherFocusReason);
-        QCoreApplication::processEvents();
-        if (!view->hasFocus()) {
-            QApplication::setActiveWindow(view.get());
-            view->setFocus(Qt::OtherFocusReason);
-            QCoreApplication::processEvents();
-        }
-        return view->hasFocus();
-    }
 
     // ---- keys ----
     void Key(int qtKey, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString &text = QString())

@@ -160,8 +160,10 @@ TEST_F(Painting, HiddenSelectionShowsOnlyWhileFocused)
     EXPECT_EQ(rig.Grab(), before);
 
     // focused: the selected cells are inverted (the caret stands at their left edge)
-    ASSERT_TRUE(rig.Focus());
+    QApplication::setActiveWindow(rig.view.get());
+    rig.view->setFocus();
     rig.Settle();
+    ASSERT_TRUE(rig.view->hasFocus());
     const QRect inner = rig.Cells(0, 2, 4);
     ExpectInvertedIn(before, rig.Grab(), inner, inner);
 

@@ -299,12 +299,8 @@ TEST_P(RandomInput, StoreSelectionAndHighlightingStayConsistent)
         std::string problem = Check(rig);
         if (problem.empty() && ((step % 30 == 0 && !setup.Source) || step == steps))
             problem = HighlightingDifference(rig);
-        if (!problem.empty()) {
-            std::string trail;
-            for (size_t i = done.size() > 12 ? done.size() - 12 : 0; i < done.size(); ++i)
-                trail += "\n  " + done[i];
-            FAIL() << problem << "\nafter " << step << " actions; the last ones:" << trail;
-        }
+        if (!problem.empty())
+            FAIL() << problem << "\nafter " << step << " actions; the last ones:" << LastOf(done, 12);
     }
 }
 

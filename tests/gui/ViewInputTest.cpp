@@ -3,6 +3,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace quenvel;
@@ -56,10 +57,7 @@ TEST(ViewInput, PointerShapeAndAutoScrollTimer)
     memo.SetTopLine(100);
     rig.Press(rig.At(105, 2));
     rig.Drag(QPoint(30, -40));
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 150)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QTest::qWait(150);
     EXPECT_LT(memo.TopLine(), 100) << "the view scrolled up";
     rig.Release(QPoint(30, -40));
     const int32_t stopped = memo.TopLine();

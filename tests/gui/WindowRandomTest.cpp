@@ -233,12 +233,8 @@ TEST(WindowRandom, CommandsNeverTouchTextTheUserDidNotEdit)
                         " selected, not a bare caret at line " + std::to_string(target);
             if (wrong.empty())
                 wrong = r.Check();
-            if (!wrong.empty()) {
-                std::string trail;
-                for (size_t i = done.size() > 8 ? done.size() - 8 : 0; i < done.size(); ++i)
-                    trail += "\n  " + done[i];
-                FAIL() << "step " << step << ": " << wrong << "; the last commands:" << trail;
-            }
+            if (!wrong.empty())
+                FAIL() << "step " << step << ": " << wrong << "; the last commands:" << LastOf(done, 8);
             model = text;
         }
         r.ui.answer = TDocumentUi::aNo;
