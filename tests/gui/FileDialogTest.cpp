@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
-#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace quenvel;

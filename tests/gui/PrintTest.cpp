@@ -4,7 +4,6 @@
 #include "app/Printing.h"
 
 #include <QAction>
-#include <QImage>
 #include <QPrinterInfo>
 #include <gtest/gtest.h>
 

@@ -4,12 +4,8 @@
 #include "app/ErrorPane.h"
 #include "app/ProgramCheck.h"
 
-#include <QApplication>
 #include <QDockWidget>
-#include <QElapsedTimer>
-#include <QImage>
 #include <QLabel>
-#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace quenvel;

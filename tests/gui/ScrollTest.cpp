@@ -1,7 +1,6 @@
 // Scrolling: the bar's scale on very long documents, the caret kept in view by every move, the bars' look.
 #include "GuiTestUtil.h"
 
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <functional>

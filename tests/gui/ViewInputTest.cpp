@@ -3,7 +3,6 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace quenvel;

@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QLabel>
-#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
