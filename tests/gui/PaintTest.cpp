@@ -9,13 +9,8 @@ using namespace quenvel::guitest;
 
 namespace {
 
-const QRgb kNavy = qRgb(0, 0, 128);
-const QRgb kRed = qRgb(255, 0, 0);
-const QRgb kYellow = qRgb(255, 255, 0);
-const QRgb kGreen = qRgb(0, 128, 0);
-const QRgb kWhite = qRgb(255, 255, 255);
-const QRgb kSilver = qRgb(192, 192, 192);
-const QRgb kBlack = qRgb(0, 0, 0);
+const QRgb kNavy = qRgb(0, 0, 128), kRed = qRgb(255, 0, 0), kYellow = qRgb(255, 255, 0), kGreen = qRgb(0, 128, 0),
+           kWhite = qRgb(255, 255, 255), kSilver = qRgb(192, 192, 192), kBlack = qRgb(0, 0, 0);
 
 // Glyph edges are blended with the paper; the strokes' cores carry the colour itself.
 constexpr int kTol = 40;
