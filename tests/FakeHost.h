@@ -66,9 +66,7 @@ struct TFakeRig {
     TFakeClipboard clipboard;
     std::unique_ptr<TKeywordList> table;
     TCodeMemo memo;
-    struct TPt {
-        int x, y;
-    };
+    struct TPt { int x, y; };
 
     TFakeRig()
     {
@@ -90,10 +88,8 @@ struct TFakeRig {
     void Key(uint16_t key, TShiftState shift = 0, int ch = -1)
     {
         memo.KeyDown(key, shift);
-        if (key != 0 && ch >= 0) {
-            char c = static_cast<char>(ch);
+        if (char c = static_cast<char>(ch); key != 0 && ch >= 0)
             memo.KeyPress(c);
-        }
     }
     void Key(TKey k, TShiftState shift = 0) { Key(KeyCode(k), shift, k == TKey::Enter || k == TKey::Backspace || k == TKey::Tab ? KeyCode(k) : -1); }
     void Ctrl(char letter, TShiftState shift = ssCtrl) { Key(static_cast<uint16_t>(letter), shift, letter - 'A' + 1); }
@@ -120,11 +116,7 @@ struct TFakeRig {
     }
     void Drag(TPt p) { memo.MouseMove(0, p.x, p.y); }
     void Release(TPt p, TShiftState s = 0) { memo.MouseUp(mbLeft, s, p.x, p.y); }
-    void Click(TPt p, TShiftState s = 0)
-    {
-        Press(p, s);
-        Release(p, s);
-    }
+    void Click(TPt p, TShiftState s = 0) { Press(p, s), Release(p, s); }
     void DoubleClick(TPt p) // as the window system orders it
     {
         Click(p);

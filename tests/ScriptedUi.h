@@ -20,39 +20,25 @@ struct TScriptedUi : TDocumentUi {
     std::vector<std::string> asked;
     int confirmSaves = 0;
 
-    TAnswer ConfirmSave(const std::string &q) override
-    {
-        asked.push_back(q);
-        ++confirmSaves;
-        return answer;
-    }
-    bool Confirm(const std::string &q) override
-    {
-        asked.push_back(q);
-        return confirm;
-    }
+    TAnswer ConfirmSave(const std::string &q) override { asked.push_back(q), ++confirmSaves; return answer; }
+    bool Confirm(const std::string &q) override { asked.push_back(q); return confirm; }
     std::optional<std::string> OpenFileName() override { return openName; }
     std::optional<std::string> SaveFileName() override { return saveName; }
     void Warn(const std::string &m) override { asked.push_back(m); }
     void Tell(const std::string &m) override { asked.push_back(m); }
     void ShowError(const std::string &m) override { asked.push_back("error: " + m); }
-    std::optional<std::string> Ask(const std::string &, const std::string &, const std::string &) override
-    {
-        if (answers.empty())
-            return std::nullopt;
-        std::string a = answers.front();
-        answers.pop_front();
-        return a;
-    }
+    std::optional<std::string> Ask(const std::string &, const std::string &, const std::string &) override { return Next(answers); }
     std::optional<std::string> PdfFileName(const std::string &) override { return pdf; }
     std::optional<TFontDesc> ChooseFont(const TFontDesc &) override { return font; }
-    std::optional<TColor> ChooseColor(const std::string &, TColor) override
+    std::optional<TColor> ChooseColor(const std::string &, TColor) override { return Next(colors); }
+
+    template <class T> static std::optional<T> Next(std::deque<T> &q)
     {
-        if (colors.empty())
+        if (q.empty())
             return std::nullopt;
-        const TColor c = colors.front();
-        colors.pop_front();
-        return c;
+        T v = q.front();
+        q.pop_front();
+        return v;
     }
 };
 

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The files that make quenvel a desktop program, as the desktop's own tools see them: the
-# desktop entry, the AppStream metadata, the file type (in a private mime database, asked
-# with xdg-mime), the icons, and the manual page, which lists the options --help lists.
+# The desktop files as the desktop's own tools see them: entry, AppStream metadata, file type (a private mime
+# database asked with xdg-mime), icons, and a manual page listing the options --help lists.
 # usage: desktop_test.sh SOURCE_DIR QUENVEL_BINARY CONFIGURED_MAN_PAGE (77: a tool is missing)
 set -uo pipefail
 src=$1 bin=$2 man=$3 res=$1/resources id=org.quenvel.Quenvel failures=0
@@ -26,8 +25,7 @@ version=$("$bin" --version | sed -n 's/^quenvel //p')
 newest=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$res/$id.metainfo.xml" | head -n 1)
 [ "$newest" = "$version" ] || fail "newest release in the metainfo is '$newest', the program is '$version'"
 
-# the file type: names in any case and Series 5 binary source of any name are text/x-opl;
-# other text, and a binary one byte off a Series 5 source file in bytes 8 to 11, are not
+# text/x-opl: any-case names, Series 5 binary source of any name; not other text, nor a binary off in bytes 8-11
 export XDG_DATA_HOME=$tmp/data XDG_DATA_DIRS=/usr/local/share:/usr/share
 unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
 mkdir -p "$XDG_DATA_HOME/mime/packages" "$tmp/f"

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a finished build, unpacks it into a private root as dpkg
-# would install it, and uses what it installed: --version, --convert and `man quenvel`.
+# Builds the Debian package, unpacks it into a private root as dpkg would, and uses it: --version, --convert, man.
 # usage: package_test.sh BUILD_DIR CPACK_COMMAND SOURCE_DIR (77: cpack or dpkg-deb is missing)
 set -uo pipefail
 build=$1 cpack=$2 src=$3 data=$3/tests/data id=org.quenvel.Quenvel failures=0
@@ -17,8 +16,7 @@ debs=("$tmp"/out/quenvel_*.deb)
 deb=${debs[0]} root=$tmp/root
 echo "built $(basename "$deb") ($(stat -c %s "$deb") bytes)"
 
-# control fields: the program's version, the Qt libraries the binary links and the
-# platform plugins the window loads, the section
+# control fields: the version, the Qt libraries linked and the platform plugins loaded, the section
 field() { dpkg-deb -f "$deb" "$1"; }
 dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x"
 version=$("$root/usr/bin/quenvel" --version) || fail "installed quenvel --version"
@@ -31,8 +29,7 @@ for dep in "${needed[@]}"; do
 done
 [ "$(field Section)" = editors ] || fail "Section is '$(field Section)'"
 
-# the files where the desktop looks for them, nothing else; all root's, the program
-# executable, the rest read-only
+# the files where the desktop looks for them, nothing else; all root's, read-only but the program
 icons=/usr/share/icons/hicolor
 diff -u --label expected --label packaged <(printf '.%s\n' /usr/bin/quenvel /usr/share/applications/$id.desktop \
     /usr/share/doc/quenvel/README.md $icons/{128x128,16x16,256x256,32x32,48x48,64x64}/apps/quenvel.png \

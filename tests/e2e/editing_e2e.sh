@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Line numbers on, a 2,000-line file opened at line 1234 (indented by mixed blanks): the
-# gutter's thousands column, blank at the top, shows digits there; End, Enter and a
-# character make a line carrying the mixed blanks.
+# Line numbers on, a 2,000-line file opened at line 1234 (mixed blanks): the gutter shows four digits
+# there, none at the top; End, Enter and a character make a line carrying the mixed blanks.
 # Usage: editing_e2e.sh QUENVEL_BINARY PROGRAM.opl
 set -euo pipefail
 bin=$1 program=$2
@@ -33,7 +32,6 @@ xdotool type --delay 40 'Z'; sleep 0.3
 xdotool key ctrl+s; sleep 0.5
 close
 DRIVE
-[ -n "${E2E_KEEP:-}" ] && cp "$work"/*.png "$E2E_KEEP"/
 
 python3 - "$work/long.opl" <<'CHECK'
 import sys

@@ -1,21 +1,20 @@
-# Sourced by the end-to-end scripts: skips (exit 77) when a tool is missing, then makes a
-# scratch folder $work holding a writable copy of the program as prog.opl (with "" the
-# script writes its own) and a settings file of its own. Usage: . setup.sh PROGRAM TOOL...
+# Sourced by the end-to-end scripts: exit 77 when a TOOL is missing; a scratch folder $work with a copy of
+# PROGRAM as prog.opl ("": the script writes its own) and settings of its own. Usage: . setup.sh PROGRAM TOOL...
 e2e_program=$1
 shift
 for tool in "$@"; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# E2E_KEEP=DIR keeps the screenshots
+trap '[ -n "${E2E_KEEP:-}" ] && cp "$work"/*.png "$E2E_KEEP"/ 2>/dev/null; rm -rf "$work"' EXIT
 if [ -n "$e2e_program" ]; then
     cp "$e2e_program" "$work/prog.opl"
     chmod 644 "$work/prog.opl"
 fi
 export QUENVEL_SETTINGS="$work/quenvel.ini"
-# Runs a command on a display of its own; the display number starts at a random place, as
-# other test runs on this machine may be starting theirs at the same moment; the server
-# stays up between the windows a script starts one after another.
+# Runs a command on a display of its own (a random start: other runs may start theirs at the same moment),
+# kept up between the windows a script starts one after another.
 in_xvfb() { xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -noreset" "$@"; }
 # Fails unless SAVED is ORIGINAL with CR LF line ends and PREFIX put before its line LINE.
 expect_saved() {
@@ -42,9 +41,9 @@ findwin() {
     done
     return 1
 }
-# Starts the program on a file; $pid and $win are its process and main window, focused.
+# Starts the program (on a file, if given); $pid and $win are its process and main window, focused.
 start() {
-    "$bin" "$1" & pid=$!
+    "$bin" ${1:+"$1"} & pid=$!
     win=$(findwin "Quenvel 1.21") || fail "no window"
     xdotool windowfocus --sync "$win"
     sleep 0.5
@@ -62,8 +61,7 @@ ink() {
     convert "$work/$1.png" -colorspace Gray -threshold 60% -format '%[fx:1-mean]' info:
 }
 WINDOW
-# Runs the driving script read from stdin on a display of its own, with $bin, $work and the
-# window helpers above.
+# Runs the driving script read from stdin on a display of its own, with $bin, $work and the helpers above.
 drive() {
     { printf '#!/usr/bin/env bash\nset -euo pipefail\nbin=$1 work=$2\n. "$E2E_WINDOW"\n'; cat; } >"$work/drive.sh"
     chmod +x "$work/drive.sh"

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The window's own commands never touch text the user did not edit (Enter twice in Find,
-# Escape; a selection, F8, a procedure chosen with Enter, one typed character), and a dialect
-# switch with the caret down the file leaves the text area showing text, F1 opens the help
-# and the dialect reaches the settings at Ctrl+X.
+# The window's commands (Find with Enter twice, Escape; a selection, F8, a procedure chosen) change only the one
+# typed character; a dialect switch down the file keeps text shown, F1 opens help, Ctrl+X saves the dialect.
 # Usage: trust_e2e.sh QUENVEL_BINARY PROGRAM.opl
 set -euo pipefail
 bin=$1 program=$2

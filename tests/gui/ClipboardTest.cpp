@@ -1,7 +1,6 @@
 #include "GuiTestUtil.h"
 #include "platform/QtClipboard.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <gtest/gtest.h>
 

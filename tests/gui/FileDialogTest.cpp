@@ -5,10 +5,8 @@
 
 #include <QAbstractProxyModel>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileSystemModel>
-#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace quenvel;
@@ -35,10 +33,7 @@ TEST(FileDialogs, TypesMatchAnyCaseAndNamesWithoutExtension)
         QAbstractProxyModel *proxy = dlg.proxyModel();
         auto *fs = qobject_cast<QFileSystemModel *>(proxy->sourceModel());
         const QModelIndex dir = fs->index(QString::fromStdString(t.path));
-        QElapsedTimer wait;
-        wait.start();
-        while (fs->rowCount(dir) < 9 && wait.elapsed() < 5000)
-            QTest::qWait(10);
+        QTest::qWaitFor([&] { return fs->rowCount(dir) >= 9; }, 5000);
         QComboBox *types = dlg.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
         ASSERT_NE(types, nullptr);
         for (size_t k = 0; k < shown.size(); ++k) {

@@ -1,7 +1,6 @@
 // Helpers for driving an editor view with synthetic input and reading back its pixels.
 #pragma once
 
-#include "editor/HighlightRuns.h"
 #include "opl/OplKeywords.h"
 #include "opl/OplSetup.h"
 #include "app/MainWindow.h"
@@ -18,8 +17,10 @@
 #include <QWheelEvent>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTest>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -44,7 +45,7 @@ inline void Settle(TCodeMemo &m, int maxMs = 20000)
     QCoreApplication::processEvents();
 }
 
-// "" when the window (its backing store, as repaints left it) shows what a full repaint does; else the rows.
+// "" when the window (its backing store, as repaints left it) shows what a full repaint does; else the first stale row.
 inline std::string ScreenDifferenceOf(TCodeMemoView &view)
 {
     QCoreApplication::sendPostedEvents();
@@ -55,22 +56,22 @@ inline std::string ScreenDifferenceOf(TCodeMemoView &view)
     const QImage fresh = view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     if (shown.size() != fresh.size())
         return "screen and render differ in size";
-    TCodeMemo &m = view.Memo();
-    const int lh = std::max(1, m.RowHeight());
-    std::string rows;
-    int count = 0;
-    for (int y = 0; y < shown.height(); ++y) {
-        const auto *a = reinterpret_cast<const QRgb *>(shown.constScanLine(y));
-        const auto *b = reinterpret_cast<const QRgb *>(fresh.constScanLine(y));
-        if (std::equal(a, a + shown.width(), b))
-            continue;
-        const int row = y / lh;
-        y = (row + 1) * lh - 1; // next row
-        if (++count > 4)
-            break;
-        rows += " " + std::to_string(row) + " (display line " + std::to_string(m.TopLine() + row) + ")";
-    }
-    return count == 0 ? "" : "the window shows stale rows:" + rows;
+    for (int y = 0; y < shown.height(); ++y)
+        if (std::memcmp(shown.constScanLine(y), fresh.constScanLine(y), static_cast<size_t>(shown.width()) * 4) != 0) {
+            const int row = y / std::max(1, view.Memo().RowHeight());
+            return "the window shows a stale row " + std::to_string(row) + " (display line " +
+                   std::to_string(view.Memo().TopLine() + row) + ")";
+        }
+    return "";
+}
+
+// The last n of the actions done, one a line.
+inline std::string LastOf(const std::vector<std::string> &done, size_t n)
+{
+    std::string trail;
+    for (size_t i = done.size() > n ? done.size() - n : 0; i < done.size(); ++i)
+        trail += "\n  " + done[i];
+    return trail;
 }
 
 // An editor view set up as the main window's pane: Courier New 10pt, no wrap, both bars, Siena, OPL spans.
@@ -108,20 +109,6 @@ struct TViewRig {
 
     void Settle(int maxMs = 20000) { guitest::Settle(Memo(), maxMs); }
 
-    // Gives the view the keyboard focus; false when the platform refuses.
-    bool Focus()
-    {
-        view->activateWindow();
-        view->setFocus(Qt::OtherFocusReason);
-        QCoreApplication::processEvents();
-        if (!view->hasFocus()) {
-            QApplication::setActiveWindow(view.get());
-            view->setFocus(Qt::OtherFocusReason);
-            QCoreApplication::processEvents();
-        }
-        return view->hasFocus();
-    }
-
     // ---- keys ----
     void Key(int qtKey, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString &text = QString())
     {
@@ -131,37 +118,19 @@ struct TViewRig {
         QCoreApplication::sendEvent(view.get(), &release);
     }
 
-    // Types ASCII text as key presses: letters, digits and the punctuation of OPL below;
-    // CR is Enter.
+    // Types ASCII text as key presses, capitals with Shift; CR is Enter.
     void Type(const std::string &s)
     {
-        static const std::string punct = " \":(),.%$";
-        static const int punctKeys[] = {Qt::Key_Space,      Qt::Key_QuoteDbl, Qt::Key_Colon,
-                                        Qt::Key_ParenLeft,  Qt::Key_ParenRight, Qt::Key_Comma,
-                                        Qt::Key_Period,     Qt::Key_Percent,  Qt::Key_Dollar};
-        for (char c : s) {
-            if (c == '\r') {
-                Key(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-                continue;
-            }
-            const bool upper = c >= 'A' && c <= 'Z';
-            const size_t p = punct.find(c);
-            const int k = c >= 'a' && c <= 'z' ? Qt::Key_A + (c - 'a')
-                          : upper              ? Qt::Key_A + (c - 'A')
-                          : c >= '0' && c <= '9' ? Qt::Key_0 + (c - '0')
-                          : p != std::string::npos ? punctKeys[p]
-                                                   : Qt::Key_unknown;
-            Key(k, upper ? Qt::ShiftModifier : Qt::NoModifier, QString(QChar(static_cast<unsigned char>(c))));
-        }
+        for (char c : s)
+            Key(c == '\r' ? Qt::Key_Return : QTest::asciiToKey(c), c >= 'A' && c <= 'Z' ? Qt::ShiftModifier : Qt::NoModifier,
+                QString(QChar(static_cast<unsigned char>(c))));
     }
 
     // ---- mouse ----
     void Mouse(QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons buttons,
                Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
-        const QPointF local(p);
-        const QPointF global(Viewport()->mapToGlobal(p));
-        QMouseEvent e(type, local, local, global, button, buttons, mods);
+        QMouseEvent e(type, QPointF(p), QPointF(p), QPointF(Viewport()->mapToGlobal(p)), button, buttons, mods);
         QCoreApplication::sendEvent(Viewport(), &e);
     }
     // A real pointer passes over the point before it presses there.
@@ -170,10 +139,7 @@ struct TViewRig {
         Mouse(QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton, mods);
         Mouse(QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton, mods);
     }
-    void Release(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        Mouse(QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton, mods);
-    }
+    void Release(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) { Mouse(QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton, mods); }
     void Drag(QPoint p) { Mouse(QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton); }
     void Hover(QPoint p) { Mouse(QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton); }
     void Click(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) { Press(p, mods), Release(p, mods); }
@@ -189,11 +155,10 @@ struct TViewRig {
     QPoint At(int32_t line, int32_t column) { return Cells(line, column, column).topLeft() + QPoint(0, Memo().RowHeight() / 2); }
 
     // Notches of the mouse wheel over the text (positive: away from the user, up).
-    void Wheel(int notches, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    void Wheel(int notches)
     {
         const QPointF local(Viewport()->width() / 2, Viewport()->height() / 2);
-        QWheelEvent e(local, Viewport()->mapToGlobal(local), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
-                      mods, Qt::NoScrollPhase, false);
+        QWheelEvent e(local, Viewport()->mapToGlobal(local), {}, {0, 120 * notches}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(Viewport(), &e);
     }
 
@@ -208,15 +173,9 @@ struct TViewRig {
         TCodeMemo &m = Memo();
         TCodeNavigator w(&m);
         w.SetDisplayLine(line);
-        const int x0 = m.XAtColumn(w.ParNb(), w.LineInPar(), c0);
-        const int x1 = m.XAtColumn(w.ParNb(), w.LineInPar(), c1);
-        const int y = m.LineToY(line - m.TopLine());
-        return QRect(x0, y, x1 - x0, m.RowHeight());
+        const int x0 = m.XAtColumn(w.ParNb(), w.LineInPar(), c0), x1 = m.XAtColumn(w.ParNb(), w.LineInPar(), c1);
+        return QRect(x0, m.LineToY(line - m.TopLine()), x1 - x0, m.RowHeight());
     }
-
-    // The caret's display line and column.
-    int32_t CaretLine() { return Memo().CaretNav().DisplayLine(); }
-    int32_t CaretColumn() { return Memo().CaretNav().Column(); }
 };
 
 // The main window on a program and settings file of its own in a scratch folder, its questions scripted.
@@ -225,10 +184,10 @@ struct TWindowRig {
     test::TScriptedUi ui;
     std::unique_ptr<TFrmMain> w;
 
-    explicit TWindowRig(const std::string &text, int line = 0)
+    explicit TWindowRig(const std::string &text)
     {
         test::WriteFile(dir / "p.opl", text);
-        w = std::make_unique<TFrmMain>(dir / "q.ini", dir / "p.opl", line);
+        w = std::make_unique<TFrmMain>(dir / "q.ini", dir / "p.opl");
         w->SetDocumentUi(&ui);
         w->resize(700, 480);
         w->show();
@@ -275,18 +234,6 @@ inline TInk InkIn(const QImage &img, QRect r)
                 ink.Box = ink.Box.united(QRect(x, y, 1, 1));
             }
     return ink;
-}
-
-// The highlighting that a control of the same set-up gives the same text from scratch.
-inline std::vector<THighlightRun> FreshRuns(const std::string &text)
-{
-    TCodeMemo fresh;
-    std::unique_ptr<TKeywordList> table;
-    RegisterOplSpans(fresh);
-    ApplyOplDialect(fresh, TDialect::Siena, table);
-    test::LoadString(fresh, text);
-    fresh.ParseAllKeywords();
-    return HighlightRuns(fresh);
 }
 
 } // namespace quenvel::guitest

@@ -37,14 +37,6 @@ std::unique_ptr<TFrmMain> Start(const std::string &ini, const std::string &file 
     return w;
 }
 
-std::string Status(TFrmMain &w)
-{
-    std::string s;
-    for (int i = 1; i <= 3; ++i)
-        s += w.Panel(i)->text().toStdString() + "|";
-    return s;
-}
-
 } // namespace
 
 TEST(MainWindow, FirstStartWithoutSettingsAndTheSettingsWrittenAtClose)
@@ -55,7 +47,7 @@ TEST(MainWindow, FirstStartWithoutSettingsAndTheSettingsWrittenAtClose)
     EXPECT_EQ(w->windowTitle().toStdString(), "Quenvel 1.21 (16/03/1998)");
     EXPECT_EQ(w->EditTitle()->text().toStdString(), "Edit: ( Untitled.opl  )");
     EXPECT_EQ(w->Document().Memo().Text(), "PROC :\r\n\r\nENDP");
-    EXPECT_EQ(Status(*w), "Line: 1|Col: 6| |");
+    EXPECT_EQ((w->Panel(1)->text() + "|" + w->Panel(2)->text() + "|" + w->Panel(3)->text()).toStdString(), "Line: 1|Col: 6| ");
     EXPECT_TRUE(w->Action("OPL Siena")->isChecked());
     EXPECT_TRUE(w->HintPane()->isVisible() && w->HelpPane()->isVisible());
     EXPECT_EQ(w->Document().Memo().TabStops(), 8);
@@ -184,26 +176,19 @@ TEST(MainWindow, FontDialogOpensOnTheEditorsFontAndColoursAreKept)
     f.Size = 13;
     f.Style = fsBold;
     m.SetFont(f);
-    QString shownFamily;
-    int shownSize = 0;
-    bool shownBold = false;
+    QFont shown;
     QTimer::singleShot(0, [&] {
         auto *dialog = qobject_cast<QFontDialog *>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
-        shownFamily = dialog->currentFont().family();
-        shownSize = dialog->currentFont().pointSize();
-        shownBold = dialog->currentFont().bold();
+        shown = dialog->currentFont();
         dialog->accept();
     });
     TQtDocumentUi real(w.get());
     const std::optional<TFontDesc> kept = real.ChooseFont(m.Font());
-    EXPECT_EQ(shownFamily, QFontInfo(QFont(QStringLiteral("Courier New"))).family());
-    EXPECT_EQ(shownSize, 13);
-    EXPECT_TRUE(shownBold);
+    EXPECT_EQ(shown.family(), QFontInfo(QFont(QStringLiteral("Courier New"))).family());
+    EXPECT_TRUE(shown.pointSize() == 13 && shown.bold());
     ASSERT_TRUE(kept);
-    EXPECT_EQ(kept->Name, "Courier New");
-    EXPECT_EQ(kept->Size, 13);
-    EXPECT_EQ(kept->Style, fsBold);
+    EXPECT_TRUE(kept->Name == "Courier New" && kept->Size == 13 && kept->Style == fsBold);
 
     TScriptedUi ui;
     w->SetDocumentUi(&ui);

@@ -4,12 +4,10 @@
 #include "app/Printing.h"
 
 #include <QAction>
-#include <QImage>
 #include <QPrinterInfo>
 #include <gtest/gtest.h>
 
 #include <regex>
-#include <sstream>
 
 using namespace quenvel;
 using namespace quenvel::guitest;
@@ -116,19 +114,10 @@ TEST(Printing, PrintToPdfWrapsLongLinesAndCountsPages)
     EXPECT_NE(std::regex_replace(listing, std::regex("\\s+"), " ").find("PRINT \"" + words + "\""), std::string::npos)
         << listing;
     // the line's start and its end on lines of their own, the end indented
-    std::istringstream lines(listing);
-    size_t printAt = std::string::npos, endAt = std::string::npos;
-    for (std::string l; std::getline(lines, l);) {
-        if (l.find("PRINT") != std::string::npos) {
-            printAt = l.find("PRINT");
-            EXPECT_EQ(l.find("w69"), std::string::npos) << l;
-        }
-        if (l.find("w69") != std::string::npos)
-            endAt = l.find_first_not_of(' ');
-    }
-    ASSERT_NE(printAt, std::string::npos);
-    ASSERT_NE(endAt, std::string::npos);
-    EXPECT_GT(endAt, printAt) << "a continuation starts right of the line's own start";
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(listing, m, std::regex("(^|\n)([^\n]*)PRINT[^\n]*\n(?:[^\n]*\n)*?( *)[^ \n][^\n]*w69")))
+        << listing;
+    EXPECT_GT(m[3].length(), m[2].length()) << "a continuation starts right of the line's own start";
     // at 100 ppi: the header from 50 pixels down, the first line from 125, nothing above
     ASSERT_EQ(std::system(("pdftoppm -r 100 -f 1 -l 1 -png '" + (r.dir / "out.pdf") + "' '" + (r.dir / "page") + "'").c_str()), 0);
     QImage img(QString::fromStdString(r.dir / "page-1.png"));

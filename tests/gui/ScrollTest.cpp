@@ -1,7 +1,6 @@
 // Scrolling: the bar's scale on very long documents, the caret kept in view by every move, the bars' look.
 #include "GuiTestUtil.h"
 
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -37,12 +36,14 @@ void ExpectBarFollowsTopLine(TViewRig &rig)
 
 using LongDocument = ::testing::TestWithParam<int>;
 
-TEST_P(LongDocument, ScrollBarStaysWithinItsRangeAndReachesTheEnd)
+// The bar's scale keeps it within its range and it reaches the end; it never leaks into arrow, page and wheel
+// steps, nor moves the text sideways between units.
+TEST_P(LongDocument, ScrollBarReachesTheEndAndStepsIgnoreItsScale)
 {
     const int n = GetParam();
     TViewRig rig;
     TCodeMemo &memo = rig.Memo();
-    rig.Load(NumberedLines(n));
+    rig.Load(std::string(300, 'w') + "\r\n" + NumberedLines(n - 1));
     ASSERT_EQ(memo.LineCount(), n);
     QScrollBar *bar = rig.view->verticalScrollBar();
     const int scale = rig.view->VerticalScale();
@@ -68,22 +69,11 @@ TEST_P(LongDocument, ScrollBarStaysWithinItsRangeAndReachesTheEnd)
     bar->setValue(0);
     EXPECT_EQ(memo.TopLine(), 0);
     EXPECT_EQ(memo.CheckInvariants(), "");
-}
 
-// The bar's scale never leaks into arrow, page and wheel steps, nor moves the text sideways between units.
-TEST_P(LongDocument, ArrowPageAndWheelStepsIgnoreTheBarsScale)
-{
-    const int n = GetParam();
-    TViewRig rig;
-    TCodeMemo &memo = rig.Memo();
-    rig.Load(std::string(300, 'w') + "\r\n" + NumberedLines(n - 1));
-    ASSERT_GT(rig.view->VerticalScale(), 1);
     rig.Key(Qt::Key_End); // scrolls sideways in steps of five spaces, not in units of the bar
     const int offset = memo.HOffset();
     ASSERT_GT(offset, 0);
     memo.SetTopLine(n / 2);
-    QScrollBar *bar = rig.view->verticalScrollBar();
-    const int visible = memo.VisibleLines();
     const int lines = QApplication::wheelScrollLines();
     const std::pair<std::function<void()>, int> steps[] = {
         {[&] { bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); }, 1},
@@ -122,7 +112,7 @@ TEST(BackgroundFormatting, LongDocumentEndsFullyLaidOutWithAScaledBar)
     test::LoadString(memo, NumberedLines(n));
     // the window stays usable while the text is laid out behind it
     rig.Key(Qt::Key_Down);
-    EXPECT_EQ(rig.CaretLine(), 1);
+    EXPECT_EQ(memo.CaretNav().DisplayLine(), 1);
     rig.Settle(60000);
     ASSERT_TRUE(AllFormatted(memo));
     EXPECT_EQ(memo.LineCount(), n);
@@ -150,7 +140,7 @@ TEST(CaretInView, LongLinesScrollSidewaysInStepsOfFiveSpaces)
     // the caret's x on the window is its x in the line less the offset
     EXPECT_EQ(memo.CaretX(), memo.XAtColumn(0, 0, 400));
     rig.Key(Qt::Key_Down);
-    EXPECT_EQ(rig.CaretColumn(), 5) << "the short line's end";
+    EXPECT_EQ(memo.CaretNav().Column(), 5) << "the short line's end";
     EXPECT_EQ(memo.HOffset() % step, 0);
     ExpectCaretInView(rig);
     rig.Key(Qt::Key_Up);

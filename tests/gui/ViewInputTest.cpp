@@ -30,6 +30,13 @@ TEST(ViewInput, KeysBecomeTheControlsKeysAndCharacters)
     rig.Key(Qt::Key_Left, Qt::ShiftModifier);
     rig.Key(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("\u00e9"));
+    // a caret moved by the program is reported once
+    memo.SetSelLength(0);
+    memo.SetSelStart(memo.ParagraphStart(1) + 4);
+    int moves = 0;
+    memo.OnSelMove = [&](TCodeMemo *) { ++moves; };
+    memo.SetSelCol(2);
+    EXPECT_EQ(memo.SelCol() * 10 + moves, 21);
 }
 
 TEST(ViewInput, PointerShapeAndAutoScrollTimer)
@@ -49,10 +56,7 @@ TEST(ViewInput, PointerShapeAndAutoScrollTimer)
     memo.SetTopLine(100);
     rig.Press(rig.At(105, 2));
     rig.Drag(QPoint(30, -40));
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 150)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QTest::qWait(150);
     EXPECT_LT(memo.TopLine(), 100) << "the view scrolled up";
     rig.Release(QPoint(30, -40));
     const int32_t stopped = memo.TopLine();

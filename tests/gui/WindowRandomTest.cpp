@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QLabel>
-#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -35,7 +34,7 @@ std::vector<std::string> Programs()
 
 // The window of the sequences, and what is wrong with it now ("" when all is well).
 struct TRandomWindow : TWindowRig {
-    explicit TRandomWindow(const std::string &program, int line = 0) : TWindowRig(ReadFile(program), line) {}
+    explicit TRandomWindow(const std::string &program) : TWindowRig(ReadFile(program)) {}
 
     std::string Check()
     {
@@ -82,9 +81,10 @@ public:
                                 return -1;
                             }};
         };
-        auto key = [](std::string what, int k, Qt::KeyboardModifiers mods, TKind kind) {
-            return TRandomCommand{std::move(what), kind, [=](TWindowRig &x) {
-                                QTest::keyClick(&x.View(), static_cast<Qt::Key>(k), mods);
+        auto key = [](const char *name, TKind kind) {
+            const QKeyCombination c = QKeySequence(QString::fromLatin1(name), QKeySequence::PortableText)[0];
+            return TRandomCommand{name, kind, [c](TWindowRig &x) {
+                                QTest::keyClick(&x.View(), c.key(), c.keyboardModifiers());
                                 return -1;
                             }};
         };
@@ -166,17 +166,12 @@ public:
                         return -1;
                     }};
         }
-        case 16: return key("Enter", Qt::Key_Return, Qt::NoModifier, kEdit);
-        case 17: return key("Delete", Qt::Key_Delete, Qt::NoModifier, kEdit);
-        case 18: return key("Backspace", Qt::Key_Backspace, Qt::NoModifier, kEdit);
+        case 16: return key("Return", kEdit);
+        case 17: return key("Del", kEdit);
+        case 18: return key("Backspace", kEdit);
         default: {
-            static const std::pair<int, Qt::KeyboardModifiers> moves[] = {
-                {Qt::Key_Down, Qt::NoModifier},     {Qt::Key_Up, Qt::NoModifier},   {Qt::Key_End, Qt::ShiftModifier},
-                {Qt::Key_PageDown, Qt::NoModifier}, {Qt::Key_Home, Qt::NoModifier}, {Qt::Key_Right, Qt::ShiftModifier},
-                {Qt::Key_End, Qt::NoModifier},
-            };
-            const auto &[k, mods] = moves[Pick(static_cast<int>(std::size(moves)))];
-            return key((mods ? "Shift+" : "") + QKeySequence(k).toString().toStdString(), k, mods, kOther);
+            static const char *moves[] = {"Down", "Up", "Shift+End", "PgDown", "Home", "Shift+Right", "End"};
+            return key(moves[Pick(static_cast<int>(std::size(moves)))], kOther);
         }
         }
     }
@@ -237,12 +232,8 @@ TEST(WindowRandom, CommandsNeverTouchTextTheUserDidNotEdit)
                         " selected, not a bare caret at line " + std::to_string(target);
             if (wrong.empty())
                 wrong = r.Check();
-            if (!wrong.empty()) {
-                std::string trail;
-                for (size_t i = done.size() > 8 ? done.size() - 8 : 0; i < done.size(); ++i)
-                    trail += "\n  " + done[i];
-                FAIL() << "step " << step << ": " << wrong << "; the last commands:" << trail;
-            }
+            if (!wrong.empty())
+                FAIL() << "step " << step << ": " << wrong << "; the last commands:" << LastOf(done, 8);
             model = text;
         }
         r.ui.answer = TDocumentUi::aNo;

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The real window under Xvfb, real key presses: after End + Return in the middle of a file,
-# and after cutting three lines (Shift+Delete: in the main window Ctrl+X is Exit), the
-# window shows exactly what a full repaint of the same text shows (a resize forces one).
-# Usage: real_window.sh QUENVEL_BINARY TEXT_FILE. Exit 77 (skipped) without the X tools.
+# Real keys under Xvfb: after End + Return, and after cutting three lines (Shift+Delete), the window shows
+# what a full repaint (forced by a resize) shows. Usage: real_window.sh QUENVEL_BINARY TEXT_FILE (77: no X tools)
 set -euo pipefail
 bin=$1
 . "$(dirname "$0")/../e2e/setup.sh" "$2" xvfb-run xdotool import compare
@@ -10,8 +8,7 @@ bin=$1
 drive <<'DRIVE'
 export QT_QPA_PLATFORM=xcb
 differ() { compare -metric AE "$1" "$2" null: 2>&1 >/dev/null | cut -d' ' -f1 || true; }
-# One case: the keys after Ctrl+Home; fails when the picture after them is not the picture
-# of a full repaint.
+# One case: the keys after Ctrl+Home; fails unless the picture after them is that of a full repaint.
 check() {
     local name=$1
     shift
