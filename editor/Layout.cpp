@@ -524,8 +524,11 @@ void TCodeMemo::BackgroundStep()
     }
     FormattingDone();
     FinishFormat(first, nextToFormat_ - 1, delta, oldWidest);
-    if (delta != 0)
+    if (delta != 0) {
+        // lines came or went: the caret's line may stand on another row now
         host_->InvalidateAll();
+        UpdateCaret();
+    }
     if (nextToFormat_ > lastToFormat_ || nextToFormat_ >= ParagraphCount()) {
         backgroundRunning_ = false;
         lastToFormat_ = -1;

@@ -137,9 +137,8 @@ public:
             const QPoint p = RandomPoint(rig, true);
             return {"double click " + point(p), [p](TViewRig &r) { r.DoubleClick(p); }};
         }
-        // a change made by the program; the selection may start above the window (not while laying out behind:
-        // there a relayout leaves the caret drawn on its old row)
-        if (kind >= 98 && kind < 100 && rig.Memo().UpdateMode() != umBackground) {
+        // a change made by the program; the selection may start above the window
+        if (kind >= 98 && kind < 100) {
             static const char *changes[] = {"underline", "SelStart",    "SelLine",   "SelCol",    "TabStops", "LeftMargin",
                                             "RightMargin", "Alignment", "Justified", "font size", "resize"};
             const int which = Pick(11), v = Pick(41);
