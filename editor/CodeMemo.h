@@ -551,6 +551,7 @@ private:
     uint32_t lastFormatProgress_ = 0;
     bool formatting_ = false;
     bool paintRefused_ = false; // a repaint came while laying out: the window is painted again after
+    uint32_t linesMoved_ = 0;   // counts layouts that added or removed lines
     void FormattingDone();
     TSurface *printTarget_ = nullptr;
     int printWidth_ = 0;

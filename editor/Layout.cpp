@@ -405,8 +405,10 @@ void TCodeMemo::FormatOne(int32_t p, TSurface &canvas, int width, int32_t &delta
 void TCodeMemo::FinishFormat(int32_t first, int32_t last, int32_t delta, int32_t oldWidest)
 {
     store_.DropLinesIn(first, last);
-    if (delta != 0)
+    if (delta != 0) {
         store_.ShiftFirstLines(last + 1, delta);
+        ++linesMoved_;
+    }
     if (host_ && (delta != 0 || widest_ != oldWidest))
         host_->ScrollRangesChanged();
 }

@@ -28,6 +28,7 @@ int TCodeMemo::PaintRows(TSurface &canvas, int firstRow, int lastRow)
         return -1;
     }
     const int32_t top = TopLine();
+    const uint32_t linesMoved = linesMoved_;
     {
         const int32_t tp = topNav_->ParNb();
         if (!Par(tp).Formatted)
@@ -48,6 +49,10 @@ int TCodeMemo::PaintRows(TSurface &canvas, int firstRow, int lastRow)
     }
     if (gutterW_ > 0 && painted >= firstRow)
         PaintGutter(canvas, firstRow, painted); // over any text scrolled under it
+    // Laying out a paragraph on the way moved the lines after it: rows this paint did not
+    // cover may show them where they stood before.
+    if (linesMoved_ != linesMoved)
+        host_->InvalidateAll();
     SelectStyleFont(canvas, EffectiveBits(0, NoDynStyle()));
     return below;
 }

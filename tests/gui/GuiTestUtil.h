@@ -46,7 +46,8 @@ inline void Settle(TCodeMemo &m, int maxMs = 20000)
 }
 
 // "" when the window (its backing store, as repaints left it) shows what a full repaint does; else the first stale row.
-inline std::string ScreenDifferenceOf(TCodeMemoView &view)
+// A difference is looked at again after the repaints the window has asked for (they come on a timer).
+inline std::string ScreenDifferenceOf(TCodeMemoView &view, bool again = true)
 {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
@@ -58,6 +59,10 @@ inline std::string ScreenDifferenceOf(TCodeMemoView &view)
         return "screen and render differ in size";
     for (int y = 0; y < shown.height(); ++y)
         if (std::memcmp(shown.constScanLine(y), fresh.constScanLine(y), static_cast<size_t>(shown.width()) * 4) != 0) {
+            if (again) {
+                QTest::qWait(30);
+                return ScreenDifferenceOf(view, false);
+            }
             const int row = y / std::max(1, view.Memo().RowHeight());
             return "the window shows a stale row " + std::to_string(row) + " (display line " +
                    std::to_string(view.Memo().TopLine() + row) + ")";

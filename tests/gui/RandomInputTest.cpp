@@ -309,6 +309,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TRandomSetup{"ImmediateWithHotKeys", umImmediate, true, true, 7},
                       TRandomSetup{"ImmediateStopAtCodes", umImmediate, true, false, 316},
                       TRandomSetup{"OnNeed", umOnNeed, false, true, 4242},
+                      TRandomSetup{"OnNeedOtherSequence", umOnNeed, false, true, 3},
                       TRandomSetup{"FrameProgram", umBackground, false, false, 11, "frame.tpl", 1000},
                       TRandomSetup{"ConstantsProgram", umImmediate, true, false, 12, "pConst.tpl", 1000},
                       TRandomSetup{"OpxProgram", umOnNeed, false, true, 13, "TESTOPX.OPL", 1000},
