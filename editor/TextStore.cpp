@@ -60,24 +60,35 @@ uint32_t NewMarkStyleNumber(const TDynStyle &s)
 
 uint32_t MarkStyleNumber(const TDynStyle &s)
 {
-    // Highlighting writes the same few styles again and again: each thread remembers the
-    // ones it wrote last, found by a hash of the style's bytes.
-    struct TRecent {
+    // Highlighting writes the same few styles again and again: each thread keeps the
+    // numbers of the styles it has written in a small open hash of its own, and asks the
+    // shared table (under its lock) only for a style it has not seen. Full, it starts over.
+    struct TKnown {
         TDynStyle style;
         bool used;
         uint32_t number;
     };
-    thread_local TRecent recent[64];
+    constexpr uint32_t kSlots = 128, kMostUsed = 96;
+    thread_local TKnown known[kSlots];
+    thread_local uint32_t used = 0;
     uint64_t a, b;
     std::memcpy(&a, &s, 8);
     std::memcpy(&b, reinterpret_cast<const uint8_t *>(&s) + 7, 8);
-    TRecent &r = recent[((a * 0x9E3779B97F4A7C15ull) ^ (b * 0xC2B2AE3D27D4EB4Full)) >> 58];
-    if (r.used && r.style == s)
-        return r.number;
-    r.number = NewMarkStyleNumber(s);
-    r.style = s;
-    r.used = true;
-    return r.number;
+    const uint32_t home = static_cast<uint32_t>(((a * 0x9E3779B97F4A7C15ull) ^ (b * 0xC2B2AE3D27D4EB4Full)) >> 57);
+    uint32_t i = home;
+    for (; known[i].used; i = (i + 1) % kSlots)
+        if (known[i].style == s)
+            return known[i].number;
+    const uint32_t n = NewMarkStyleNumber(s);
+    if (used == kMostUsed) {
+        for (TKnown &k : known)
+            k.used = false;
+        used = 0;
+        i = home;
+    }
+    known[i] = TKnown{s, true, n};
+    ++used;
+    return n;
 }
 
 namespace {

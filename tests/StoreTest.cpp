@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace quenvel;
 using namespace quenvel::test;
 
@@ -94,4 +96,24 @@ TEST(ParagraphArray, BehavesLikeAPlainArray)
         for (int32_t i = 0; i < pars.Count(); ++i)
             ASSERT_EQ(pars.Start(i), model[static_cast<size_t>(i)].start);
     }
+}
+
+// A mark holds its style's number: equal styles share one, and the number reads back as the style,
+// however many styles a thread has written (more than it keeps numbers for at once).
+TEST(MarkStyles, NumbersReadBackAsTheirStyles)
+{
+    std::mt19937 rng(77);
+    std::map<std::string, uint32_t> seen;
+    for (int k = 0; k < 3000; ++k) {
+        TDynStyle s = NoDynStyle();
+        s.Foregnd = static_cast<TColor>(rng() % 300);
+        s.StyleBits = static_cast<uint8_t>(rng() % 2);
+        uint8_t mark[kMarkSize];
+        WriteMark(mark, s);
+        ASSERT_TRUE(ReadMark(mark) == s);
+        const uint32_t n = mark[1] | mark[2] << 8 | mark[3] << 16;
+        ASSERT_EQ(seen.emplace(std::string(reinterpret_cast<char *>(&s), sizeof s), n).first->second, n);
+    }
+    uint8_t unknown[kMarkSize] = {scMark, 0xFF, 0xFF, 0xFF};
+    EXPECT_TRUE(ReadMark(unknown) == NoDynStyle());
 }
