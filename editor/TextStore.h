@@ -46,9 +46,10 @@ enum : uint8_t {
     scUnderline = 21,
 };
 
-// A style mark is its lead byte and, in three bytes (low byte first), the number its style
-// has in the table of the styles marks carry (see MarkStyleNumber): a highlighted run costs
-// two marks of 4 bytes, and marks of one style are the same bytes.
+// A style mark is its lead byte and, in three bytes of seven bits each (low bits first, the
+// top bit always set), the number its style has in the table of the styles marks carry (see
+// MarkStyleNumber): a highlighted run costs two marks of 4 bytes, marks of one style are the
+// same bytes, and no byte after the lead is ever taken for a code, a line end or a mark.
 constexpr int32_t kMarkSize = 4;
 constexpr int32_t kMaxParagraphBytes = 2147483547;
 constexpr int32_t kUnresolved = 2147483647;
@@ -313,11 +314,12 @@ void ReleaseText(TParagraphRec &par);
 
 // The styles marks carry, each kept once for the life of the process: a document has
 // a few (one per keyword style and region, the ends of runs), so the table stays small.
-// Numbers run up to 2^24 - 1; the table is filled in chunks that never move, so reading
+// Numbers run up to 2^21 - 1; the table is filled in chunks that never move, so reading
 // needs no lock.
 namespace markstyles {
+constexpr uint32_t kNumberBits = 21;
 constexpr uint32_t kChunkBits = 16;
-constexpr uint32_t kChunks = 1u << (24 - kChunkBits);
+constexpr uint32_t kChunks = 1u << (kNumberBits - kChunkBits);
 extern std::atomic<const TDynStyle *> chunks[kChunks];
 } // namespace markstyles
 
@@ -338,16 +340,16 @@ inline TDynStyle MarkStyleAt(uint32_t n)
 // Reads the style of the mark whose lead byte is at p.
 inline TDynStyle ReadMark(const uint8_t *p)
 {
-    return MarkStyleAt(uint32_t(p[1]) | uint32_t(p[2]) << 8 | uint32_t(p[3]) << 16);
+    return MarkStyleAt(uint32_t(p[1] & 0x7F) | uint32_t(p[2] & 0x7F) << 7 | uint32_t(p[3] & 0x7F) << 14);
 }
 
 inline void WriteMark(uint8_t *p, const TDynStyle &s)
 {
     const uint32_t n = MarkStyleNumber(s);
     p[0] = scMark;
-    p[1] = static_cast<uint8_t>(n);
-    p[2] = static_cast<uint8_t>(n >> 8);
-    p[3] = static_cast<uint8_t>(n >> 16);
+    p[1] = static_cast<uint8_t>(0x80 | (n & 0x7F));
+    p[2] = static_cast<uint8_t>(0x80 | ((n >> 7) & 0x7F));
+    p[3] = static_cast<uint8_t>(0x80 | (n >> 14));
 }
 
 inline TDynStyle NoDynStyle()

@@ -98,12 +98,12 @@ TEST(ParagraphArray, BehavesLikeAPlainArray)
     }
 }
 
-// A mark holds its style's number: equal styles share one, and the number reads back as the style,
-// however many styles a thread has written (more than it keeps numbers for at once).
+// A mark holds its style's number: equal styles share one, the number reads back as the style however many
+// styles a thread has written, and no byte after the lead looks like a code, a line end or a mark.
 TEST(MarkStyles, NumbersReadBackAsTheirStyles)
 {
     std::mt19937 rng(77);
-    std::map<std::string, uint32_t> seen;
+    std::map<std::string, std::string> seen;
     for (int k = 0; k < 3000; ++k) {
         TDynStyle s = NoDynStyle();
         s.Foregnd = static_cast<TColor>(rng() % 300);
@@ -111,8 +111,10 @@ TEST(MarkStyles, NumbersReadBackAsTheirStyles)
         uint8_t mark[kMarkSize];
         WriteMark(mark, s);
         ASSERT_TRUE(ReadMark(mark) == s);
-        const uint32_t n = mark[1] | mark[2] << 8 | mark[3] << 16;
-        ASSERT_EQ(seen.emplace(std::string(reinterpret_cast<char *>(&s), sizeof s), n).first->second, n);
+        const std::string bytes(reinterpret_cast<char *>(mark), kMarkSize);
+        ASSERT_EQ(seen.emplace(std::string(reinterpret_cast<char *>(&s), sizeof s), bytes).first->second, bytes);
+        for (int i = 1; i < kMarkSize; ++i)
+            ASSERT_GE(mark[i], 0x80);
     }
     uint8_t unknown[kMarkSize] = {scMark, 0xFF, 0xFF, 0xFF};
     EXPECT_TRUE(ReadMark(unknown) == NoDynStyle());
