@@ -396,9 +396,7 @@ bool TCodeMemo::IsPlainLine(const TLineRec &line, int32_t end) const
 void TCodeMemo::FormatOne(int32_t p, TSurface &canvas, int width, int32_t &delta)
 {
     const int32_t before = Par(p).LineCount();
-    const int32_t lc = LineCount();
     FormatParagraph(p, 0, canvas, width, true);
-    (void)lc;
     delta += Par(p).LineCount() - before;
 }
 
